@@ -1,0 +1,45 @@
+// Simulated hardware of the device: the panel driver "EPI1:", the I2C bus
+// "I2C0:" with its configuration EEPROM, the backlight driver and the HAL.
+// Their state lives in the device image (DIR/hw/), so it survives a restart
+// of the programs and is shared by every process of the image.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "ce_kernel.h"
+
+namespace ce::hw {
+
+// Hardware state (DIR/hw/state): "key = value" lines, read and updated under
+// an exclusive file lock.
+std::string GetState(const std::string& key, const std::string& fallback);
+void SetState(const std::string& key, const std::string& value);
+
+constexpr size_t kEepromSize = 256;
+constexpr size_t kEepromMacOffset = 44;
+using Eeprom = std::array<BYTE, kEepromSize>;
+bool ReadEeprom(Eeprom& out);
+bool WriteEeprom(const Eeprom& data);
+// "00-50-C2-12-34-56" -> 6 bytes; false when malformed.
+bool ParseMac(const std::string& text, BYTE mac[6]);
+
+// Creates missing hardware state (EEPROM with the MAC address of device.conf)
+// and registers the drivers that device.conf leaves present.
+void InstallDrivers();
+void UninstallDrivers();
+
+// The touch driver's calibration run behind coredll's TouchCalibrate. Until a
+// calibration screen is installed, the run is logged and reports failure.
+void SetTouchCalibrateHandler(std::function<BOOL()> handler);
+BOOL RunTouchCalibrate();
+
+// Panel driver constants.
+constexpr DWORD kIoctlSetSerialMode = 0x40004;
+constexpr DWORD kIoctlGetSerialMode = 0x40008;
+constexpr DWORD kIoctlI2cRead = 0x4000C;
+constexpr DWORD kIoctlStepBrightness = 0x40010;
+constexpr DWORD kMaxBrightness = 31;
+
+}  // namespace ce::hw

@@ -1,0 +1,98 @@
+// The HAL (device restart), the touch driver's calibration entry and the
+// installation of every simulated driver.
+#include <unistd.h>
+
+#include <cstdio>
+#include <mutex>
+
+#include "ce_drivers.h"
+
+namespace ce {
+
+namespace {
+
+std::mutex g_halMutex;
+std::function<void()> g_restartHandler;
+std::function<BOOL()> g_calibrateHandler;
+
+}  // namespace
+
+void SetRestartHandler(std::function<void()> handler) {
+    std::lock_guard lock(g_halMutex);
+    g_restartHandler = std::move(handler);
+}
+
+namespace hw {
+
+void InstallPanelDriver();
+void InstallI2cDriver();
+void InstallBacklightDriver();
+void UninstallBacklightDriver();
+
+void SetTouchCalibrateHandler(std::function<BOOL()> handler) {
+    std::lock_guard lock(g_halMutex);
+    g_calibrateHandler = std::move(handler);
+}
+
+BOOL RunTouchCalibrate() {
+    std::function<BOOL()> handler;
+    {
+        std::lock_guard lock(g_halMutex);
+        handler = g_calibrateHandler;
+    }
+    if (handler) return handler();
+    LogDevice("\"dev\":\"touch\",\"calibrate\":\"no calibration screen\"");
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+}
+
+void InstallDrivers() {
+    // The EEPROM always exists on the board; device.conf can set its MAC.
+    Eeprom rom;
+    bool have = std::filesystem::exists(Image().root / "hw" / "eeprom.bin") && ReadEeprom(rom);
+    if (!have) {
+        rom.fill(0xFF);
+        const BYTE header[] = {'C', 'F', 'G', 1};  // board configuration block, format 1
+        std::copy(std::begin(header), std::end(header), rom.begin());
+    }
+    BYTE mac[6];
+    std::string macText = Image().config.Get("eeprom.mac", have ? "" : "00-50-C2-12-34-56");
+    if (!macText.empty() && ParseMac(macText, mac)) std::copy(mac, mac + 6, rom.begin() + kEepromMacOffset);
+    WriteEeprom(rom);
+
+    InstallPanelDriver();
+    InstallI2cDriver();
+    InstallBacklightDriver();
+}
+
+void UninstallDrivers() {
+    UnregisterAllDevices();
+    UninstallBacklightDriver();
+}
+
+}  // namespace hw
+}  // namespace ce
+
+using namespace ce;
+
+BOOL KernelIoControl(DWORD dwIoControlCode, LPVOID, DWORD, LPVOID, DWORD, LPDWORD) {
+    if (dwIoControlCode != IOCTL_HAL_REBOOT) {
+        LogDevice("\"dev\":\"HAL\",\"ioctl\":" + std::to_string(dwIoControlCode) + ",\"error\":50");
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    LogDevice("\"dev\":\"HAL\",\"request\":\"reboot\"");
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(g_halMutex);
+        handler = g_restartHandler;
+    }
+    if (handler) {
+        handler();
+        return TRUE;
+    }
+    // The device goes down at once: nothing after the request runs.
+    std::printf("device restart\n");
+    std::fflush(nullptr);
+    _exit(3);
+}

@@ -1,0 +1,93 @@
+// The panel driver "EPI1:": the electrical mode of the serial ports COM1
+// (RS-232, RS-485, RS-422) and COM3 (RS-232, RS-485), and the backlight
+// brightness level, moved in steps and clamped to 0..31.
+//
+// Records are little-endian 32-bit fields:
+//   serial mode:     {mode, port}
+//   brightness step: {direction (0 darker, 1 brighter), steps}
+#include <cstring>
+
+#include "ce_drivers.h"
+
+namespace ce::hw {
+
+namespace {
+
+DWORD Field(const BYTE* p, size_t index) {
+    const BYTE* f = p + index * 4;
+    return DWORD{f[0]} | DWORD{f[1]} << 8 | DWORD{f[2]} << 16 | DWORD{f[3]} << 24;
+}
+
+void PutField(BYTE* p, size_t index, DWORD v) {
+    BYTE* f = p + index * 4;
+    for (int i = 0; i < 4; ++i) f[i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+// Number of modes each port offers; 0 for a port the panel does not have.
+DWORD ModeCount(DWORD port) {
+    switch (port) {
+    case 1: return 3;
+    case 3: return 2;
+    default: return 0;
+    }
+}
+
+std::string ModeKey(DWORD port) { return "epi1.com" + std::to_string(port) + ".mode"; }
+
+DWORD ReadNumber(const std::string& key, DWORD fallback, DWORD max) {
+    std::string v = GetState(key, "");
+    char* end = nullptr;
+    unsigned long n = std::strtoul(v.c_str(), &end, 10);
+    if (v.empty() || *end != '\0' || n > max) return fallback;
+    return static_cast<DWORD>(n);
+}
+
+class PanelDriver : public DeviceDriver {
+public:
+    DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut, DWORD* returned) override {
+        switch (code) {
+        case kIoctlSetSerialMode: {
+            if (cbIn < 8) return ERROR_INVALID_PARAMETER;
+            DWORD mode = Field(in, 0), port = Field(in, 1);
+            if (mode >= ModeCount(port)) return ERROR_INVALID_PARAMETER;
+            SetState(ModeKey(port), std::to_string(mode));
+            logFields = "\"port\":" + std::to_string(port) + ",\"mode\":" + std::to_string(mode);
+            return ERROR_SUCCESS;
+        }
+        case kIoctlGetSerialMode: {
+            if (cbOut < 8) return ERROR_INVALID_PARAMETER;
+            DWORD port = Field(out, 1);
+            if (ModeCount(port) == 0) return ERROR_INVALID_PARAMETER;
+            // A driver build that does not answer leaves the record as sent.
+            if (Image().config.Get("EPI1.get_mode", "answer") == "silent") return ERROR_SUCCESS;
+            PutField(out, 0, ReadNumber(ModeKey(port), 0, ModeCount(port) - 1));
+            *returned = 8;
+            return ERROR_SUCCESS;
+        }
+        case kIoctlStepBrightness: {
+            if (cbIn < 8) return ERROR_INVALID_PARAMETER;
+            DWORD direction = Field(in, 0), steps = Field(in, 1);
+            if (direction > 1) return ERROR_INVALID_PARAMETER;
+            DWORD level = ReadNumber("epi1.brightness", 21, kMaxBrightness);
+            if (direction == 1)
+                level = steps >= kMaxBrightness - level ? kMaxBrightness : level + steps;
+            else
+                level = steps >= level ? 0 : level - steps;
+            SetState("epi1.brightness", std::to_string(level));
+            logFields = "\"level\":" + std::to_string(level);
+            return ERROR_SUCCESS;
+        }
+        default:
+            return ERROR_NOT_SUPPORTED;
+        }
+    }
+};
+
+}  // namespace
+
+void InstallPanelDriver() {
+    if (!Image().config.Present("EPI1")) return;
+    RegisterDevice(u"EPI1:", [](DWORD&) { return std::make_shared<PanelDriver>(); });
+}
+
+}  // namespace ce::hw

@@ -1,0 +1,122 @@
+// Boot of the device image.
+#include "boot.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "ce_drivers.h"
+#include "ce_kernel.h"
+#include "ce_registry.h"
+#include "factory.h"
+
+namespace ce {
+
+namespace {
+
+const char kDefaultConf[] = R"(# Hardware of this emulated device. Lines are "key = value"; '#' starts a comment.
+# Every switch can make one failure path of the programs reachable.
+
+EPI1 = present            # absent: the panel driver cannot be opened
+EPI1.get_mode = answer    # silent: the get-mode request leaves the mode field as sent
+I2C0 = present            # absent: no I2C bus
+eeprom.mac = 00-50-C2-12-34-56
+storage_card = present    # absent: no \StorageCard
+coredll = present         # absent: LoadLibrary("coredll.dll") fails
+coredll.TouchCalibrate = present   # absent: the entry is not exported
+coredll.RegSaveKey = present       # absent: the entry is not exported
+coredll.RegReplaceKey = present    # absent: the entry is not exported
+display.rotation = accept # refuse: ChangeDisplaySettingsEx fails
+backlight_event = present # absent: the backlight driver has no "BackLightChangeEvent"
+)";
+
+std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+BOOL WINAPI CoreTouchCalibrate() { return hw::RunTouchCalibrate(); }
+
+void RegisterCoreDll(const DeviceConfig& conf) {
+    if (!conf.Present("coredll")) return;
+    std::map<std::string, FARPROC> exports;
+    if (conf.Present("coredll.TouchCalibrate"))
+        exports["TouchCalibrate"] = reinterpret_cast<FARPROC>(&CoreTouchCalibrate);
+    if (conf.Present("coredll.RegSaveKey")) exports["RegSaveKey"] = reinterpret_cast<FARPROC>(&::RegSaveKey);
+    if (conf.Present("coredll.RegReplaceKey")) exports["RegReplaceKey"] = reinterpret_cast<FARPROC>(&::RegReplaceKey);
+    RegisterModule(u"coredll.dll", std::move(exports));
+}
+
+}  // namespace
+
+bool BootDevice(const BootOptions& options, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir = options.deviceDir.empty() ? fs::path("device") : options.deviceDir;
+    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+        error = "device image " + dir.string() + " is not a folder";
+        return false;
+    }
+    for (const char* sub : {"fs", "log", "hw"}) {
+        fs::create_directories(dir / sub, ec);
+        if (ec) {
+            error = "cannot create " + (dir / sub).string() + ": " + ec.message();
+            return false;
+        }
+    }
+    const fs::path confPath = dir / "device.conf";
+    if (!fs::exists(confPath, ec)) {
+        std::ofstream(confPath) << kDefaultConf;
+    }
+
+    ImageInfo info;
+    info.root = fs::absolute(dir, ec);
+    info.fsRoot = info.root / "fs";
+    info.config = DeviceConfig::Parse(ReadFile(confPath));
+    if (!options.storageCardHostDir.empty()) {
+        if (!fs::is_directory(options.storageCardHostDir, ec)) {
+            error = "storage card folder " + options.storageCardHostDir.string() + " does not exist";
+            return false;
+        }
+        info.storageCard = fs::absolute(options.storageCardHostDir, ec);
+    } else if (info.config.Present("storage_card")) {
+        info.storageCard = info.fsRoot / "StorageCard";
+        fs::create_directories(info.storageCard, ec);
+    }
+    SetImage(info);
+
+    // A registry replacement staged before the last restart comes first.
+    reg::ApplyPendingReplace();
+    HKEY probe = nullptr;
+    if (LONG rc = RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"", 0, 0, &probe); rc != ERROR_SUCCESS) {
+        error = "registry " + (info.root / "registry.db").string() + " cannot be opened (error " + std::to_string(rc) + ")";
+        ClearImage();
+        return false;
+    }
+    RegCloseKey(probe);
+    if (reg::StoreIsEmpty()) {
+        // First boot: factory content.
+        WriteFactoryRegistry();
+        fs::create_directories(info.fsRoot / "Windows", ec);
+        fs::create_directories(info.fsRoot / "Temp", ec);
+        const fs::path civ = info.fsRoot / "Windows" / "info.civ";
+        if (!fs::exists(civ, ec)) {
+            auto rec = FactorySystemInfo();
+            std::ofstream(civ, std::ios::binary).write(reinterpret_cast<const char*>(rec.data()), rec.size());
+        }
+    }
+
+    hw::InstallDrivers();
+    RegisterCoreDll(info.config);
+    return true;
+}
+
+void ShutdownDevice() {
+    hw::UninstallDrivers();
+    UnregisterAllModules();
+    reg::CloseStore();
+    ClearImage();
+}
+
+}  // namespace ce

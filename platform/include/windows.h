@@ -1,0 +1,8 @@
+// The device's Win32 API, as programs include it.
+#pragma once
+
+#include "windef.h"
+#include "winbase.h"
+#include "winreg.h"
+#include "winioctl.h"
+#include "wincrt.h"

@@ -1,0 +1,144 @@
+// Internal interface of the emulated kernel, shared by the platform's layers
+// (registry, drivers, host). Programs never include this header: they see the
+// device only through the Win32 names of platform/include.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "windows.h"
+
+namespace ce {
+
+// ---- Text -----------------------------------------------------------------
+
+std::string ToUtf8(std::u16string_view s);
+std::u16string FromUtf8(std::string_view s);
+// Case folding of the device's names (registry keys and values, file names):
+// one UTF-16 unit at a time, covering ASCII and the Latin-1/Latin Extended-A
+// letters the device's upper/lower-case tables know.
+char16_t FoldChar(char16_t c);
+std::u16string Fold(std::u16string_view s);
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+// Length of a NUL-terminated UTF-16 string, bounded by `max` units.
+size_t BoundedLen(const WCHAR* s, size_t max);
+
+// ---- Device image ---------------------------------------------------------
+
+// `device.conf`: lines "key = value", '#' starts a comment. Keys are matched
+// case-insensitively.
+class DeviceConfig {
+public:
+    static DeviceConfig Parse(std::string_view text);
+    std::string Get(std::string_view key, std::string_view fallback) const;
+    // True unless the key is set to "absent" (or "no"/"off"/"false").
+    bool Present(std::string_view key) const;
+    void Set(std::string_view key, std::string_view value);
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+struct ImageInfo {
+    std::filesystem::path root;         // DIR
+    std::filesystem::path fsRoot;       // DIR/fs, the device's "\"
+    std::filesystem::path storageCard;  // host folder shown as "\StorageCard" (empty: none)
+    DeviceConfig config;
+};
+
+// The image the platform works on. Set by the boot (platform/host) before any
+// program code runs; tests boot their own images.
+void SetImage(ImageInfo info);
+void ClearImage();
+bool HasImage();
+const ImageInfo& Image();
+// Incremented by every SetImage/ClearImage; layers that cache per-image state
+// (the registry's database connection) reopen when it changes.
+uint64_t ImageGeneration();
+
+// ---- Device log -----------------------------------------------------------
+
+// Appends one JSON object to DIR/log/device.log. `fields` is the inside of
+// the object without "seq" (for example "\"dev\":\"EPI1:\",\"ioctl\":\"0x40010\"");
+// the log adds a sequence number that grows across every process of the
+// image. Does nothing without an image.
+void LogDevice(const std::string& fields);
+std::string HexBytes(const void* data, size_t size);
+std::string JsonString(std::string_view utf8);  // quoted and escaped
+
+// ---- Handles --------------------------------------------------------------
+
+struct KernelObject {
+    virtual ~KernelObject() = default;
+};
+
+HANDLE AllocHandle(std::shared_ptr<KernelObject> object);
+std::shared_ptr<KernelObject> LookupHandle(HANDLE h);
+template <class T>
+std::shared_ptr<T> LookupHandleAs(HANDLE h) {
+    return std::dynamic_pointer_cast<T>(LookupHandle(h));
+}
+// Removes the handle from the table; false when it was not a live handle.
+bool FreeHandle(HANDLE h);
+
+// Named event created by a driver: `onSet` runs on the setting thread each
+// time any handle of the event is set (after the event is signalled).
+HANDLE CreateDriverEvent(std::u16string_view name, bool manualReset, std::function<void()> onSet);
+
+// ---- Files ----------------------------------------------------------------
+
+// Maps a device path ("\Windows\info.civ", "Windows/info.civ") onto the host
+// path inside the image's fs/ (or the storage card folder), matching existing
+// names case-insensitively. Fails with a Win32 error for a path that would
+// leave fs/ (a ".." component, a symbolic link anywhere on the way, an
+// invalid character) or whose parent folder is missing. The last component
+// need not exist.
+DWORD ResolveDevicePath(std::u16string_view devicePath, std::filesystem::path& hostPath);
+
+// ---- Devices --------------------------------------------------------------
+
+class DeviceDriver {
+public:
+    virtual ~DeviceDriver() = default;
+    // Returns a Win32 error code (ERROR_SUCCESS when the request was done).
+    virtual DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut,
+                            DWORD* pcbReturned) = 0;
+    // Extra JSON fields a driver adds to the log line of its last request
+    // (for example what it now applies); read and cleared after each call.
+    std::string logFields;
+};
+
+// Opens one instance of a driver; returns null with `error` set when the
+// device cannot be opened.
+using DeviceOpener = std::function<std::shared_ptr<DeviceDriver>(DWORD& error)>;
+void RegisterDevice(std::u16string_view name, DeviceOpener opener);
+// True for a device name ("EPI1:": letters, one digit, a colon).
+bool IsDeviceName(std::u16string_view name);
+// Opens a registered device: a handle, or INVALID_HANDLE_VALUE with the last
+// error set (ERROR_DEV_NOT_EXIST or the driver's own error). Failed opens are
+// written to the device log.
+HANDLE OpenDevice(std::u16string_view name);
+void UnregisterAllDevices();
+
+// Resolves a 32-bit buffer reference made by MapCallerBuffer32 on this thread
+// for `cb` bytes. Null when the reference is unknown or its buffer is shorter.
+BYTE* ResolveCallerBuffer32(DWORD ref, DWORD cb);
+
+// ---- Modules --------------------------------------------------------------
+
+// The export table of a built-in library ("coredll.dll"). The boot registers
+// the entries that device.conf leaves present.
+void RegisterModule(std::u16string_view name, std::map<std::string, FARPROC> exports);
+void UnregisterAllModules();
+
+// ---- HAL ------------------------------------------------------------------
+
+// Called for IOCTL_HAL_REBOOT after it is logged. The default prints
+// "device restart" and ends the process with status 3.
+void SetRestartHandler(std::function<void()> handler);
+
+}  // namespace ce

@@ -1,0 +1,5 @@
+ce_test(NAME unit_drivers
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/drivers_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/boot_test.cpp
+  LIBS ce_boot)

@@ -1,0 +1,207 @@
+// The simulated hardware, reached the way programs reach it: CreateFile on a
+// device name, DeviceIoControl, named events, KernelIoControl, LoadLibrary.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "bootedimage.h"
+#include "ce_drivers.h"
+
+namespace {
+
+using ce::test::BootedImage;
+
+// Issues one request on a freshly opened device; false when it cannot be opened.
+bool Request(const char16_t* dev, DWORD code, const void* in, DWORD cbIn, void* out, DWORD cbOut,
+             BOOL* result = nullptr) {
+    HANDLE h = CreateFile(dev, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BOOL ok = DeviceIoControl(h, code, const_cast<void*>(in), cbIn, out, cbOut, nullptr, nullptr);
+    if (result) *result = ok;
+    CloseHandle(h);
+    return true;
+}
+
+DWORD GetMode(DWORD port) {
+    DWORD rec[2] = {3, port};
+    Request(u"EPI1:", ce::hw::kIoctlGetSerialMode, nullptr, 0, rec, 8);
+    return rec[0];
+}
+
+BOOL SetMode(DWORD mode, DWORD port) {
+    DWORD rec[2] = {mode, port};
+    BOOL ok = FALSE;
+    Request(u"EPI1:", ce::hw::kIoctlSetSerialMode, rec, 8, nullptr, 0, &ok);
+    return ok;
+}
+
+BOOL Step(DWORD direction, DWORD steps) {
+    DWORD rec[2] = {direction, steps};
+    BOOL ok = FALSE;
+    Request(u"EPI1:", ce::hw::kIoctlStepBrightness, rec, 8, nullptr, 0, &ok);
+    return ok;
+}
+
+TEST(PanelDriver, SerialModesPersistAndOutOfRangeModesAreRefused) {
+    BootedImage device;
+    EXPECT_EQ(GetMode(1), 0u);
+    EXPECT_EQ(GetMode(3), 0u);
+    EXPECT_TRUE(SetMode(2, 1));  // COM1 RS-422
+    EXPECT_TRUE(SetMode(1, 3));  // COM3 RS-485
+    EXPECT_FALSE(SetMode(2, 3));  // COM3 has no RS-422
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(SetMode(0, 2));  // no COM2 on this panel
+    device.Reboot();
+    EXPECT_EQ(GetMode(1), 2u);
+    EXPECT_EQ(GetMode(3), 1u);
+    auto sets = device.LogLinesWith("\"ioctl\":\"0x40004\"");
+    ASSERT_EQ(sets.size(), 4u);
+    EXPECT_NE(sets[0].find("\"in\":\"0200000001000000\",\"out\":\"\",\"port\":1,\"mode\":2"), std::string::npos);
+    EXPECT_NE(sets[2].find("\"error\":87"), std::string::npos);
+}
+
+TEST(PanelDriver, SilentGetModeLeavesTheRecordAsSent) {
+    BootedImage device("EPI1.get_mode = silent\n");
+    EXPECT_TRUE(SetMode(1, 1));
+    EXPECT_EQ(GetMode(1), 3u);
+}
+
+TEST(PanelDriver, BrightnessStepsClampAtBothEnds) {
+    BootedImage device;
+    EXPECT_EQ(ce::hw::GetState("epi1.brightness", "21"), "21");
+    EXPECT_TRUE(Step(1, 4));
+    EXPECT_EQ(ce::hw::GetState("epi1.brightness", ""), "25");
+    EXPECT_TRUE(Step(1, 31));
+    EXPECT_EQ(ce::hw::GetState("epi1.brightness", ""), "31");
+    EXPECT_TRUE(Step(0, 0xFFFFFFFF));  // no wrap-around on huge counts
+    EXPECT_EQ(ce::hw::GetState("epi1.brightness", ""), "0");
+    EXPECT_FALSE(Step(2, 1));  // no such direction
+    auto steps = device.LogLinesWith("\"ioctl\":\"0x40010\"");
+    ASSERT_EQ(steps.size(), 4u);
+    EXPECT_NE(steps[0].find("\"in\":\"0100000004000000\",\"out\":\"\",\"level\":25"), std::string::npos);
+    // A short record is refused, not read past its end.
+    BYTE shortRec[4] = {1, 0, 0, 0};
+    BOOL ok = TRUE;
+    Request(u"EPI1:", ce::hw::kIoctlStepBrightness, shortRec, 4, nullptr, 0, &ok);
+    EXPECT_FALSE(ok);
+}
+
+TEST(PanelDriver, AbsentDriverCannotBeOpenedAndTheFailureIsLogged) {
+    BootedImage device("EPI1 = absent\n");
+    HANDLE h = CreateFile(u"EPI1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEV_NOT_EXIST));
+    ASSERT_EQ(device.LogLinesWith("\"open\":\"failed\"").size(), 1u);
+}
+
+struct I2cRecord {
+    DWORD address, send, sendCount, recv, recvCount, clock;
+};
+static_assert(sizeof(I2cRecord) == 24);
+
+TEST(I2cDriver, ReadsEepromCellsThroughBufferReferences) {
+    BootedImage device("eeprom.mac = 12-34-56-78-9A-BC\n");
+    HANDLE h = CreateFile(u"I2C0:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    BYTE cell = 44, out[6] = {};
+    I2cRecord rec{0xA0, MapCallerBuffer32(&cell, 1), 1, MapCallerBuffer32(out, 6), 6, 400000};
+    EXPECT_TRUE(DeviceIoControl(h, ce::hw::kIoctlI2cRead, &rec, sizeof rec, nullptr, 0, nullptr, nullptr));
+    const BYTE mac[] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC};
+    EXPECT_EQ(std::memcmp(out, mac, 6), 0);
+
+    // Every malformed record is refused without touching memory.
+    auto refused = [&](I2cRecord r, DWORD size = sizeof(I2cRecord)) {
+        BOOL ok = DeviceIoControl(h, ce::hw::kIoctlI2cRead, &r, size, nullptr, 0, nullptr, nullptr);
+        return !ok && GetLastError() != ERROR_SUCCESS;
+    };
+    EXPECT_TRUE(refused({0xA0, 0x10000010, 1, 0x10000020, 1, 400000}));  // forged references
+    EXPECT_TRUE(refused({0xA0, MapCallerBuffer32(&cell, 1), 1, MapCallerBuffer32(out, 1), 6, 400000}));  // too long
+    EXPECT_TRUE(refused({0xA0, MapCallerBuffer32(&cell, 1), 1, MapCallerBuffer32(out, 6), 6, 400000}, 20));
+    EXPECT_TRUE(refused({0xA2, MapCallerBuffer32(&cell, 1), 1, MapCallerBuffer32(out, 6), 6, 400000}));  // no target
+    EXPECT_TRUE(refused({0xA0, 0, 1, 0, 1, 400000}));
+    CloseHandle(h);
+}
+
+TEST(I2cDriver, MacAddressSurvivesRebootAndConfigChanges) {
+    BootedImage device;
+    ce::hw::Eeprom rom;
+    ASSERT_TRUE(ce::hw::ReadEeprom(rom));
+    EXPECT_EQ(rom[44], 0x00);
+    EXPECT_EQ(rom[46], 0xC2);
+    EXPECT_EQ(rom[49], 0x56);
+    ce::test::WriteTextFile(device.dir() / "device.conf", "eeprom.mac = 01-02-03-0A-0B-0C\n");
+    device.Reboot();
+    ASSERT_TRUE(ce::hw::ReadEeprom(rom));
+    EXPECT_EQ(rom[44], 0x01);
+    EXPECT_EQ(rom[49], 0x0C);
+    // A malformed MAC in device.conf leaves the EEPROM as it was.
+    ce::test::WriteTextFile(device.dir() / "device.conf", "eeprom.mac = 1-2-3\n");
+    device.Reboot();
+    ASSERT_TRUE(ce::hw::ReadEeprom(rom));
+    EXPECT_EQ(rom[49], 0x0C);
+}
+
+TEST(BacklightDriver, EventMakesTheDriverApplyTheStoredSettings) {
+    BootedImage device;
+    HANDLE ev = OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent");
+    ASSERT_NE(ev, nullptr);
+    EXPECT_TRUE(SetEvent(ev));
+    auto lines = device.LogLinesWith("\"dev\":\"backlight\"");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"UseExt\":1,\"ACTimeout\":300,\"OldACTimeout\":null"), std::string::npos);
+    // The driver consumed the event, as its waiting thread would.
+    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
+    CloseHandle(ev);
+}
+
+TEST(BacklightDriver, AbsentEventCannotBeOpened) {
+    BootedImage device("backlight_event = absent\n");
+    EXPECT_EQ(OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent"), nullptr);
+}
+
+TEST(Hal, RebootRequestIsLoggedAndEndsTheDevice) {
+    BootedImage device;
+    int restarts = 0;
+    ce::SetRestartHandler([&] { ++restarts; });
+    EXPECT_TRUE(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr));
+    EXPECT_EQ(restarts, 1);
+    EXPECT_FALSE(KernelIoControl(0x12345, nullptr, 0, nullptr, 0, nullptr));
+    EXPECT_EQ(restarts, 1);
+    ce::SetRestartHandler(nullptr);
+    EXPECT_EQ(device.LogLinesWith("\"request\":\"reboot\"").size(), 1u);
+}
+
+TEST(Hal, RebootWithoutHandlerExitsWithStatusThree) {
+    BootedImage device;
+    EXPECT_EXIT(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr), testing::ExitedWithCode(3),
+                "");
+}
+
+TEST(CoreDll, ExportsFollowDeviceConf) {
+    {
+        BootedImage device;
+        HMODULE core = LoadLibrary(u"coredll.dll");
+        ASSERT_NE(core, nullptr);
+        EXPECT_EQ(GetProcAddress(core, u"RegSaveKey"), reinterpret_cast<FARPROC>(&RegSaveKey));
+        EXPECT_EQ(GetProcAddress(core, u"RegReplaceKey"), reinterpret_cast<FARPROC>(&RegReplaceKey));
+        auto calibrate = reinterpret_cast<BOOL (*)()>(GetProcAddress(core, u"TouchCalibrate"));
+        ASSERT_NE(calibrate, nullptr);
+        EXPECT_FALSE(calibrate());  // no calibration screen installed
+        FreeLibrary(core);
+    }
+    {
+        BootedImage device("coredll.RegSaveKey = absent\ncoredll.TouchCalibrate = absent\n");
+        HMODULE core = LoadLibrary(u"coredll.dll");
+        ASSERT_NE(core, nullptr);
+        EXPECT_EQ(GetProcAddress(core, u"RegSaveKey"), nullptr);
+        EXPECT_EQ(GetProcAddress(core, u"TouchCalibrate"), nullptr);
+        EXPECT_NE(GetProcAddress(core, u"RegReplaceKey"), nullptr);
+        FreeLibrary(core);
+    }
+    {
+        BootedImage device("coredll = absent\n");
+        EXPECT_EQ(LoadLibrary(u"coredll.dll"), nullptr);
+    }
+}
+
+}  // namespace

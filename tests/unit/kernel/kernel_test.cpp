@@ -1,0 +1,186 @@
+// Text, device.conf, the device log, built-in modules and device dispatch.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "ce_kernel.h"
+#include "testimage.h"
+
+namespace {
+
+TEST(Text, Utf8RoundTripIncludingSurrogatesAndBadInput) {
+    std::u16string s = u"Grüße \xD83D\xDE00 \\ \"x\"";
+    EXPECT_EQ(ce::FromUtf8(ce::ToUtf8(s)), s);
+    EXPECT_EQ(ce::ToUtf8(u"\xD800"), "\xEF\xBF\xBD");      // lone surrogate
+    EXPECT_EQ(ce::FromUtf8("a\xC3"), u"a\xFFFD");           // truncated sequence
+    EXPECT_EQ(ce::FromUtf8("\xFF" "b"), u"\xFFFD" u"b");    // invalid lead byte
+}
+
+TEST(Text, FoldingMatchesTheDevicesCaseInsensitiveNames) {
+    EXPECT_TRUE(ce::EqualsNoCase(u"Drivers\\BuiltIn", u"DRIVERS\\builtin"));
+    EXPECT_TRUE(ce::EqualsNoCase(u"ÄÖÜ", u"äöü"));
+    EXPECT_FALSE(ce::EqualsNoCase(u"abc", u"abd"));
+    EXPECT_FALSE(ce::EqualsNoCase(u"ab", u"abc"));
+    EXPECT_EQ(ce::Fold(u"[Z]_"), u"[z]_");  // punctuation around letters is kept
+}
+
+TEST(DeviceConf, ParsesKeysCommentsAndAbsentSwitches) {
+    auto conf = ce::DeviceConfig::Parse(
+        "# comment\nEPI1 = absent   # no panel driver\n  eeprom.mac=01-02-03-04-05-06\nnonsense line\nI2C0 = present\n");
+    EXPECT_FALSE(conf.Present("EPI1"));
+    EXPECT_FALSE(conf.Present("epi1"));
+    EXPECT_TRUE(conf.Present("I2C0"));
+    EXPECT_TRUE(conf.Present("coredll"));  // unset means present
+    EXPECT_EQ(conf.Get("EEPROM.MAC", ""), "01-02-03-04-05-06");
+    EXPECT_EQ(conf.Get("missing", "fallback"), "fallback");
+}
+
+TEST(DeviceLog, SequenceContinuesAcrossWritersAndAfterForeignLines) {
+    ce::test::TestImage image;
+    ce::LogDevice("\"dev\":\"A:\"");
+    ce::LogDevice("\"dev\":\"B:\"");
+    // Another process appends its own line.
+    {
+        std::string log = ce::test::ReadTextFile(image.dir() / "log" / "device.log");
+        ce::test::WriteTextFile(image.dir() / "log" / "device.log", log + "{\"seq\":41,\"dev\":\"X:\"}\n");
+    }
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 4; ++i)
+        writers.emplace_back([] {
+            for (int k = 0; k < 5; ++k) ce::LogDevice("\"dev\":\"T:\"");
+        });
+    for (auto& t : writers) t.join();
+    auto lines = image.LogLines();
+    ASSERT_EQ(lines.size(), 23u);
+    EXPECT_EQ(lines[0], "{\"seq\":1,\"dev\":\"A:\"}");
+    EXPECT_EQ(lines[1], "{\"seq\":2,\"dev\":\"B:\"}");
+    for (size_t i = 3; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], "{\"seq\":" + std::to_string(39 + i) + ",\"dev\":\"T:\"}");
+}
+
+TEST(DeviceLog, JsonEscapingAndHex) {
+    EXPECT_EQ(ce::JsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+    const BYTE bytes[] = {0x01, 0x00, 0xAB, 0xFF};
+    EXPECT_EQ(ce::HexBytes(bytes, 4), "0100abff");
+    EXPECT_EQ(ce::HexBytes(nullptr, 0), "");
+}
+
+int WINAPI Answer() { return 42; }
+
+TEST(Modules, LoadLibraryFindsRegisteredExportsOnly) {
+    ce::RegisterModule(u"testlib.dll", {{"Answer", &Answer}});
+    SetLastError(0);
+    EXPECT_EQ(LoadLibrary(u"missing.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+
+    HMODULE h = LoadLibrary(u"\\Windows\\TESTLIB.DLL");
+    ASSERT_NE(h, nullptr);
+    FARPROC p = GetProcAddress(h, u"Answer");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p(), 42);
+    EXPECT_EQ(GetProcAddress(h, "Answer"), p);
+    EXPECT_EQ(GetProcAddress(h, u"answer"), nullptr);  // export names are exact
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    EXPECT_TRUE(FreeLibrary(h));
+    EXPECT_FALSE(FreeLibrary(h));
+    EXPECT_EQ(GetProcAddress(h, u"Answer"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    ce::UnregisterAllModules();
+    EXPECT_EQ(LoadLibrary(u"testlib.dll"), nullptr);
+}
+
+// A driver that echoes its input and reads through buffer references.
+class EchoDriver : public ce::DeviceDriver {
+public:
+    DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut, DWORD* returned) override {
+        if (code == 1) {
+            DWORD n = std::min(cbIn, cbOut);
+            std::copy(in, in + n, out);
+            *returned = n;
+            return ERROR_SUCCESS;
+        }
+        if (code == 2 && cbIn == 8) {  // {ref, count}: fill the referenced buffer
+            DWORD ref, count;
+            std::memcpy(&ref, in, 4);
+            std::memcpy(&count, in + 4, 4);
+            BYTE* p = ce::ResolveCallerBuffer32(ref, count);
+            if (!p) return ERROR_INVALID_PARAMETER;
+            std::fill(p, p + count, 0xAB);
+            return ERROR_SUCCESS;
+        }
+        return ERROR_NOT_SUPPORTED;
+    }
+};
+
+TEST(Devices, OpenDispatchAndLogEveryRequest) {
+    ce::test::TestImage image;
+    ce::RegisterDevice(u"ECH0:", [](DWORD&) { return std::make_shared<EchoDriver>(); });
+    ce::RegisterDevice(u"BAD0:", [](DWORD& error) {
+        error = ERROR_ACCESS_DENIED;
+        return std::shared_ptr<ce::DeviceDriver>();
+    });
+    EXPECT_TRUE(ce::IsDeviceName(u"EPI1:"));
+    EXPECT_FALSE(ce::IsDeviceName(u"EPI1"));
+    EXPECT_FALSE(ce::IsDeviceName(u"\\EPI1:"));
+
+    EXPECT_EQ(ce::OpenDevice(u"NON1:"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEV_NOT_EXIST));
+    EXPECT_EQ(ce::OpenDevice(u"BAD0:"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    HANDLE h = ce::OpenDevice(u"ech0:");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    BYTE in[3] = {1, 2, 3}, out[4] = {9, 9, 9, 9};
+    DWORD got = 0;
+    EXPECT_TRUE(DeviceIoControl(h, 1, in, 3, out, 4, &got, nullptr));
+    EXPECT_EQ(got, 3u);
+    EXPECT_FALSE(DeviceIoControl(h, 5, nullptr, 0, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_FALSE(DeviceIoControl(h, 1, nullptr, 4, nullptr, 0, nullptr, nullptr));  // length without buffer
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    CloseHandle(h);
+    EXPECT_FALSE(DeviceIoControl(h, 1, in, 3, out, 4, &got, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    auto lines = image.LogLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "{\"seq\":1,\"dev\":\"NON1:\",\"open\":\"failed\",\"error\":55}");
+    EXPECT_EQ(lines[2], "{\"seq\":3,\"dev\":\"ech0:\",\"ioctl\":\"0x1\",\"in\":\"010203\",\"out\":\"01020309\"}");
+    EXPECT_EQ(lines[3], "{\"seq\":4,\"dev\":\"ech0:\",\"ioctl\":\"0x5\",\"in\":\"\",\"out\":\"\",\"error\":50}");
+    ce::UnregisterAllDevices();
+}
+
+TEST(Devices, BufferReferencesAreCheckedAndLastOneRequest) {
+    ce::test::TestImage image;
+    ce::RegisterDevice(u"ECH0:", [](DWORD&) { return std::make_shared<EchoDriver>(); });
+    HANDLE h = ce::OpenDevice(u"ECH0:");
+    BYTE buf[4] = {};
+    auto request = [&](DWORD ref, DWORD count) {
+        BYTE rec[8];
+        std::memcpy(rec, &ref, 4);
+        std::memcpy(rec + 4, &count, 4);
+        return DeviceIoControl(h, 2, rec, 8, nullptr, 0, nullptr, nullptr);
+    };
+    DWORD ref = MapCallerBuffer32(buf, 4);
+    EXPECT_NE(ref, 0u);
+    EXPECT_TRUE(request(ref, 4));
+    EXPECT_EQ(buf[3], 0xAB);
+    // The reference died with the request that used it.
+    EXPECT_FALSE(request(ref, 1));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    // A count longer than the registered buffer, a forged and a null reference.
+    EXPECT_FALSE(request(MapCallerBuffer32(buf, 2), 3));
+    EXPECT_FALSE(request(0x10000010u, 1));
+    EXPECT_FALSE(request(0, 1));
+    EXPECT_EQ(MapCallerBuffer32(nullptr, 4), 0u);
+    // References are per thread.
+    DWORD mine = MapCallerBuffer32(buf, 4);
+    bool otherThreadOk = true;
+    std::thread([&] { otherThreadOk = ce::ResolveCallerBuffer32(mine, 1) != nullptr; }).join();
+    EXPECT_FALSE(otherThreadOk);
+    CloseHandle(h);
+    ce::UnregisterAllDevices();
+}
+
+}  // namespace
