@@ -15,9 +15,12 @@ struct Slot {
     uint32_t generation = 1;
 };
 
-std::mutex g_handleMutex;
-std::vector<Slot> g_slots;
-std::vector<uint32_t> g_free;
+// The table lives as long as the process: objects still open at exit (the
+// drivers' events, a thread's handle) are never destroyed in an arbitrary
+// order against the rest of the kernel's globals.
+std::mutex& g_handleMutex = *new std::mutex;
+std::vector<Slot>& g_slots = *new std::vector<Slot>;
+std::vector<uint32_t>& g_free = *new std::vector<uint32_t>;
 
 // Handle values: ((generation << 16) | (index + 1)) << 2. Never 0 and never
 // INVALID_HANDLE_VALUE; the low two bits stay clear as on the device.

@@ -18,8 +18,10 @@ namespace ce {
 
 namespace {
 
-std::mutex g_sync;
-std::condition_variable g_changed;
+// Never destroyed: a thread that ends while the process exits may still be
+// signalling them.
+std::mutex& g_sync = *new std::mutex;
+std::condition_variable& g_changed = *new std::condition_variable;
 
 struct Waitable : KernelObject {
     // Both called with g_sync held.
@@ -39,7 +41,8 @@ struct Event : Waitable {
     ~Event() override;
 };
 
-std::unordered_map<std::u16string, std::weak_ptr<Event>> g_namedEvents;  // under g_sync
+std::unordered_map<std::u16string, std::weak_ptr<Event>>& g_namedEvents =
+    *new std::unordered_map<std::u16string, std::weak_ptr<Event>>;  // under g_sync; never destroyed
 
 Event::~Event() {
     if (foldedName.empty()) return;
@@ -147,10 +150,12 @@ static BOOL SetEventState(HANDLE hEvent, bool signaled) {
     {
         std::lock_guard lock(g_sync);
         ev->signaled = signaled;
-        if (signaled) onSet = ev->onSet;
+        if (signaled) {
+            onSet = ev->onSet;
+            g_changed.notify_all();
+        }
     }
     if (signaled) {
-        g_changed.notify_all();
         if (onSet) {
             // The owning driver handles the event as its waiting thread would:
             // it runs, and an auto-reset event is consumed by that wait.
@@ -247,11 +252,9 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE lpStart
             } catch (const ThreadExit& e) {
                 code = e.code;
             }
-            {
-                std::lock_guard lock(g_sync);
-                th->exitCode = code;
-                th->finished = true;
-            }
+            std::lock_guard lock(g_sync);
+            th->exitCode = code;
+            th->finished = true;
             g_changed.notify_all();
         }).detach();
     } catch (const std::system_error&) {
