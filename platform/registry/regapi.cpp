@@ -1,0 +1,487 @@
+// The Win32 registry API of the device over the shared store.
+//
+// Key handles come from a table of this process: each records the key's row
+// id and folded path, plus the ordered sub-key and value lists last read
+// through it. The lists are used as long as the store's change stamp is the
+// one they were read at, so enumerating a key index by index reads the key
+// once, and a change by any process is seen at the next call.
+//
+// Choices where Win32 leaves room (documented here once):
+// - A sub-key path may begin with "\": it is then taken from the root of the
+//   handle's tree. An empty component ("a\\b", a trailing "\") is
+//   ERROR_BAD_PATHNAME; a key name over 255 characters or a value name over
+//   16383 is ERROR_INVALID_PARAMETER.
+// - ERROR_MORE_DATA for a name buffer leaves the buffer and its count as
+//   they were; for a data buffer it reports the size needed in *lpcbData and
+//   leaves the buffer's content unspecified (we do not write it).
+// - Keys have no class and no last-write time: both are reported empty/zero.
+// - RegDeleteKey deletes the whole subtree; "" or NULL deletes the handle's
+//   own key, which for a root key is refused with ERROR_ACCESS_DENIED.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ce_kernel.h"
+#include "ce_registry.h"
+#include "savefile.h"
+#include "store.h"
+#include "winreg.h"
+
+namespace ce::reg {
+namespace {
+
+constexpr uintptr_t kFirstRoot = 0x80000000u;
+constexpr int kRootCount = 4;
+constexpr int kLocalMachine = 2;
+constexpr size_t kMaxSaveFileSize = 256u << 20;
+constexpr uintptr_t kHandleBase = 0x00010000u;
+constexpr uintptr_t kHandleSpan = 0x3FFF0000u;
+
+struct KeyHandle {
+    int root = 0;
+    KeyId id = 0;
+    std::string path;  // folded full path as stored
+    bool isRoot = false;
+
+    bool childrenValid = false;
+    Stamp childrenStamp;
+    std::vector<ChildEntry> children;  // in the store's order (by fold)
+    bool valuesValid = false;
+    Stamp valuesStamp;
+    std::vector<ValueEntry> values;
+
+    void Forget() {
+        childrenValid = valuesValid = false;
+        children.clear();
+        values.clear();
+    }
+};
+
+struct Registry {
+    std::mutex mu;
+    Store store;
+    uint64_t generation = 0;
+    bool generationKnown = false;
+    std::unordered_map<uintptr_t, KeyHandle> handles;
+    KeyHandle roots[kRootCount];
+    uintptr_t nextHandle = 0;
+
+    Registry() {
+        for (int r = 0; r < kRootCount; ++r) {
+            roots[r].root = r;
+            roots[r].id = Store::RootId(r);
+            roots[r].path = RootPath(r);
+            roots[r].isRoot = true;
+        }
+    }
+
+    // Handles belong to one image: a new image voids them.
+    void CheckImage() {
+        uint64_t g = ImageGeneration();
+        if (generationKnown && g == generation) return;
+        generation = g;
+        generationKnown = true;
+        handles.clear();
+        for (KeyHandle& r : roots) r.Forget();
+    }
+
+    KeyHandle* Find(HKEY h) {
+        auto v = reinterpret_cast<uintptr_t>(h);
+        if (v >= kFirstRoot && v < kFirstRoot + kRootCount) return &roots[v - kFirstRoot];
+        auto it = handles.find(v);
+        return it == handles.end() ? nullptr : &it->second;
+    }
+
+    HKEY Add(int root, KeyId id, std::string path) {
+        uintptr_t v;
+        do {
+            v = kHandleBase + (nextHandle++ % (kHandleSpan / 4)) * 4;
+        } while (handles.count(v));
+        KeyHandle& k = handles[v];
+        k.root = root;
+        k.id = id;
+        k.path = std::move(path);
+        k.isRoot = id == Store::RootId(root);  // a handle opened with "" on a root
+        return reinterpret_cast<HKEY>(v);
+    }
+};
+
+Registry& Reg() {
+    // Never destroyed: threads may still use the registry while the process exits.
+    static Registry* r = new Registry;
+    return *r;
+}
+
+// Runs one API call under the registry's lock, with the store open when
+// `needStore`, turning store failures into Win32 errors.
+template <class F>
+LONG Call(bool needStore, F&& body) {
+    Registry& r = Reg();
+    std::lock_guard lock(r.mu);
+    try {
+        r.CheckImage();
+        if (needStore) r.store.Ensure();
+        return static_cast<LONG>(body(r));
+    } catch (const DbError& e) {
+        return static_cast<LONG>(Win32FromSqlite(e.rc));
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
+size_t Length(const WCHAR* s, size_t max) {
+    size_t n = 0;
+    while (n <= max && s[n]) ++n;
+    return n;
+}
+
+struct SubKey {
+    bool fromRoot = false;
+    std::vector<std::u16string_view> names;
+};
+
+DWORD ParseSubKey(LPCWSTR text, SubKey& out) {
+    if (!text) return ERROR_SUCCESS;
+    std::u16string_view s(text, std::char_traits<char16_t>::length(text));
+    if (!s.empty() && s.front() == u'\\') {
+        out.fromRoot = true;
+        s.remove_prefix(1);
+    }
+    if (s.empty()) return ERROR_SUCCESS;
+    for (;;) {
+        size_t cut = s.find(u'\\');
+        std::u16string_view name = s.substr(0, cut);
+        if (name.empty()) return ERROR_BAD_PATHNAME;
+        if (name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+        out.names.push_back(name);
+        if (cut == std::u16string_view::npos) return ERROR_SUCCESS;
+        s.remove_prefix(cut + 1);
+    }
+}
+
+DWORD ParseValueName(LPCWSTR text, std::u16string_view& name) {
+    name = {};
+    if (!text) return ERROR_SUCCESS;
+    size_t n = Length(text, kMaxValueNameLength);
+    if (n > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+    name = std::u16string_view(text, n);
+    return ERROR_SUCCESS;
+}
+
+// The key a parsed sub-key path starts from.
+KeyHandle& StartOf(Registry& r, KeyHandle& k, const SubKey& sub) {
+    return sub.fromRoot ? r.roots[k.root] : k;
+}
+
+std::string PathOf(const KeyHandle& start, const SubKey& sub) {
+    std::string path = start.path;
+    for (auto name : sub.names) AppendToPath(path, name);
+    return path;
+}
+
+// Copies a name and its NUL into a caller's buffer of *cch characters.
+DWORD PutName(const std::u16string& name, LPWSTR buf, LPDWORD cch) {
+    if (*cch < name.size() + 1) return ERROR_MORE_DATA;
+    std::memcpy(buf, name.data(), name.size() * 2);
+    buf[name.size()] = 0;
+    *cch = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+void NoClass(LPWSTR lpClass, LPDWORD lpcClass) {
+    if (!lpcClass) return;
+    if (lpClass && *lpcClass) lpClass[0] = 0;
+    *lpcClass = 0;
+}
+
+}  // namespace
+
+// ---- boot interface ---------------------------------------------------------
+
+DWORD ApplyPendingReplace() {
+    return static_cast<DWORD>(Call(false, [](Registry& r) -> DWORD {
+        if (!HasImage()) return ERROR_SUCCESS;
+        std::filesystem::path staged = Image().root / "registry.pending";
+        std::vector<uint8_t> bytes;
+        DWORD err = ReadHostFile(staged, bytes, kMaxSaveFileSize);
+        if (err == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        SavedTree tree;
+        if (!err) err = DecodeSave(bytes.data(), bytes.size(), tree);
+        if (err) {
+            std::fprintf(stderr, "registry: staged replacement %s is not valid (error %u); left in place\n",
+                         staged.c_str(), static_cast<unsigned>(err));
+            return err;
+        }
+        r.store.Ensure();
+        r.store.ReplaceRoot(kLocalMachine, tree);
+        // Durable before the staged copy goes: a crash in between applies it again.
+        r.store.Flush();
+        std::error_code ec;
+        std::filesystem::remove(staged, ec);
+        return ERROR_SUCCESS;
+    }));
+}
+
+bool StoreIsEmpty() {
+    bool empty = false;
+    LONG err = Call(true, [&](Registry& r) -> DWORD {
+        empty = r.store.IsEmpty();
+        return ERROR_SUCCESS;
+    });
+    if (err) std::fprintf(stderr, "registry: cannot open the store (error %d)\n", static_cast<int>(err));
+    return err == ERROR_SUCCESS && empty;
+}
+
+void CloseStore() {
+    Registry& r = Reg();
+    std::lock_guard lock(r.mu);
+    r.store.Close();
+}
+
+}  // namespace ce::reg
+
+using namespace ce;
+using namespace ce::reg;
+
+// ---- keys ---------------------------------------------------------------------
+
+LONG RegOpenKeyEx(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        SubKey sub;
+        if (DWORD err = ParseSubKey(lpSubKey, sub)) return err;
+        KeyHandle& start = StartOf(r, *k, sub);
+        std::string path = PathOf(start, sub);
+        KeyId id = start.id;
+        if (sub.names.size() == 1 && start.childrenValid && start.childrenStamp == r.store.CurrentStamp()) {
+            // A child of a key just enumerated (the editor opens each one):
+            // the handle's current list answers without a query.
+            std::string fold = FoldBlob(sub.names[0]);
+            auto it = std::lower_bound(start.children.begin(), start.children.end(), fold,
+                                       [](const ChildEntry& c, const std::string& f) { return c.fold < f; });
+            if (it == start.children.end() || it->fold != fold) return ERROR_FILE_NOT_FOUND;
+            id = it->id;
+        } else if (!start.isRoot || !sub.names.empty()) {
+            bool baseExists;
+            id = r.store.FindKey(start.id, path, baseExists);
+            if (!baseExists) return ERROR_KEY_DELETED;
+            if (!id) return ERROR_FILE_NOT_FOUND;
+        }
+        int root = start.root;
+        *phkResult = r.Add(root, id, std::move(path));
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegCreateKeyEx(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
+                    LPDWORD lpdwDisposition) {
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        SubKey sub;
+        if (DWORD err = ParseSubKey(lpSubKey, sub)) return err;
+        KeyHandle& start = StartOf(r, *k, sub);
+        std::string path = PathOf(start, sub);
+        bool baseExists = true;
+        KeyId id = start.id;
+        if (!start.isRoot || !sub.names.empty()) id = r.store.FindKey(start.id, path, baseExists);
+        if (!baseExists) return ERROR_KEY_DELETED;
+        bool created = false;
+        if (!id) {
+            if (DWORD err = r.store.CreateKey(start.id, start.path, sub.names, id, created)) return err;
+        }
+        if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        int root = start.root;
+        *phkResult = r.Add(root, id, std::move(path));
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegCloseKey(HKEY hKey) {
+    return Call(false, [&](Registry& r) -> DWORD {
+        auto v = reinterpret_cast<uintptr_t>(hKey);
+        if (v >= kFirstRoot && v < kFirstRoot + kRootCount) return ERROR_SUCCESS;
+        return r.handles.erase(v) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    });
+}
+
+LONG RegFlushKey(HKEY hKey) {
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        if (!k->isRoot && !r.store.KeyExists(k->id)) return ERROR_KEY_DELETED;
+        r.store.Flush();
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegDeleteKey(HKEY hKey, LPCWSTR lpSubKey) {
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        SubKey sub;
+        if (DWORD err = ParseSubKey(lpSubKey, sub)) return err;
+        KeyHandle& start = StartOf(r, *k, sub);
+        if (sub.names.empty()) {
+            if (start.isRoot) return ERROR_ACCESS_DENIED;
+            return r.store.DeleteKey(start.id, start.path);
+        }
+        return r.store.DeleteKey(start.id, PathOf(start, sub));
+    });
+}
+
+LONG RegEnumKeyEx(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcName, LPDWORD lpReserved, LPWSTR lpClass,
+                  LPDWORD lpcClass, PFILETIME lpftLastWriteTime) {
+    if (!lpName || !lpcName || lpReserved || (lpClass && !lpcClass)) return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        Stamp now = r.store.CurrentStamp();
+        if (!k->childrenValid || k->childrenStamp != now) {
+            k->childrenValid = false;
+            if (!r.store.LoadChildren(k->id, k->children)) return ERROR_KEY_DELETED;
+            k->childrenValid = true;
+            k->childrenStamp = now;
+        }
+        if (dwIndex >= k->children.size()) return ERROR_NO_MORE_ITEMS;
+        if (DWORD err = PutName(k->children[dwIndex].name, lpName, lpcName)) return err;
+        NoClass(lpClass, lpcClass);
+        if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegQueryInfoKey(HKEY hKey, LPWSTR lpClass, LPDWORD lpcClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                     LPDWORD lpcMaxSubKeyLen, LPDWORD lpcMaxClassLen, LPDWORD lpcValues, LPDWORD lpcMaxValueNameLen,
+                     LPDWORD lpcMaxValueLen, LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+    if (lpReserved || (lpClass && !lpcClass)) return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        KeyInfoRequest want;
+        want.subKeys = lpcSubKeys;
+        want.maxSubKeyLen = lpcMaxSubKeyLen;
+        want.values = lpcValues;
+        want.maxValueNameLen = lpcMaxValueNameLen;
+        want.maxValueLen = lpcMaxValueLen;
+        KeyInfo info = r.store.QueryInfo(k->id, want);
+        if (!info.exists) return ERROR_KEY_DELETED;
+        NoClass(lpClass, lpcClass);
+        if (lpcSubKeys) *lpcSubKeys = info.subKeys;
+        if (lpcMaxSubKeyLen) *lpcMaxSubKeyLen = info.maxSubKeyLen;
+        if (lpcMaxClassLen) *lpcMaxClassLen = 0;
+        if (lpcValues) *lpcValues = info.values;
+        if (lpcMaxValueNameLen) *lpcMaxValueNameLen = info.maxValueNameLen;
+        if (lpcMaxValueLen) *lpcMaxValueLen = info.maxValueLen;
+        if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+        if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
+}
+
+// ---- values -------------------------------------------------------------------
+
+LONG RegQueryValueEx(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                     LPDWORD lpcbData) {
+    if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        std::u16string_view name;
+        if (DWORD err = ParseValueName(lpValueName, name)) return err;
+        return r.store.QueryValue(k->id, FoldBlob(name), lpType, lpData, lpcbData);
+    });
+}
+
+LONG RegSetValueEx(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
+    if ((!lpData && cbData) || cbData > kMaxValueDataSize) return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        std::u16string_view name;
+        if (DWORD err = ParseValueName(lpValueName, name)) return err;
+        return r.store.SetValue(k->id, name, dwType, lpData, cbData);
+    });
+}
+
+LONG RegDeleteValue(HKEY hKey, LPCWSTR lpValueName) {
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        std::u16string_view name;
+        if (DWORD err = ParseValueName(lpValueName, name)) return err;
+        return r.store.DeleteValue(k->id, name);
+    });
+}
+
+LONG RegEnumValue(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcValueName, LPDWORD lpReserved,
+                  LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    if (!lpValueName || !lpcValueName || lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        Stamp now = r.store.CurrentStamp();
+        if (!k->valuesValid || k->valuesStamp != now) {
+            k->valuesValid = false;
+            if (!r.store.LoadValues(k->id, k->values)) return ERROR_KEY_DELETED;
+            k->valuesValid = true;
+            k->valuesStamp = now;
+        }
+        if (dwIndex >= k->values.size()) return ERROR_NO_MORE_ITEMS;
+        const ValueEntry& v = k->values[dwIndex];
+        if (DWORD err = PutName(v.name, lpValueName, lpcValueName)) return err;
+        if (lpType) *lpType = v.type;
+        if (lpcbData) {
+            DWORD size = static_cast<DWORD>(v.data.size());
+            bool fits = *lpcbData >= size;
+            if (lpData && fits && size) std::memcpy(lpData, v.data.data(), size);
+            *lpcbData = size;
+            if (lpData && !fits) return ERROR_MORE_DATA;
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+// ---- save and replace -----------------------------------------------------------
+
+LONG RegSaveKey(HKEY hKey, LPCWSTR lpFile, LPSECURITY_ATTRIBUTES) {
+    if (!lpFile || !*lpFile) return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        std::filesystem::path host;
+        if (DWORD err = ResolveDevicePath(std::u16string_view(lpFile), host)) return err;
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(host, ec))) return ERROR_ALREADY_EXISTS;
+        SavedTree tree;
+        if (!r.store.ReadTree(k->id, k->path, tree)) return ERROR_KEY_DELETED;
+        return WriteNewHostFile(host, EncodeSave(tree));
+    });
+}
+
+LONG RegReplaceKey(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpNewFile, LPCWSTR lpOldFile) {
+    // Only the whole of HKEY_LOCAL_MACHINE can be replaced, at the next boot.
+    if (hKey != HKEY_LOCAL_MACHINE || (lpSubKey && *lpSubKey) || !lpNewFile || !*lpNewFile || lpOldFile)
+        return ERROR_INVALID_PARAMETER;
+    return Call(false, [&](Registry&) -> DWORD {
+        if (!HasImage()) return ERROR_CANTOPEN;
+        std::filesystem::path host;
+        if (DWORD err = ResolveDevicePath(std::u16string_view(lpNewFile), host)) return err;
+        std::vector<uint8_t> bytes;
+        if (DWORD err = ReadHostFile(host, bytes, kMaxSaveFileSize)) return err;
+        SavedTree tree;
+        if (DWORD err = DecodeSave(bytes.data(), bytes.size(), tree)) return err;
+        return ReplaceHostFile(Image().root / "registry.pending", bytes);
+    });
+}

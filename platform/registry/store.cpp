@@ -1,0 +1,637 @@
+// The registry's SQLite store (see store.h for the tables).
+#include "store.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <bit>
+#include <cstring>
+#include <unordered_map>
+
+#include "ce_kernel.h"
+
+static_assert(std::endian::native == std::endian::little, "names are stored as UTF-16LE by copying host memory");
+
+namespace ce::reg {
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyTimeoutMs = 20000;
+
+// A forked child must not touch the connection it inherited (SQLite's rule):
+// the child abandons it and opens its own.
+std::atomic<bool> g_forked{false};
+void OnFork() {
+    g_forked.store(true);
+}
+
+const char* const kSchema = R"(
+CREATE TABLE IF NOT EXISTS keys(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  parent INTEGER,
+  name BLOB NOT NULL,
+  fold BLOB NOT NULL,
+  path BLOB NOT NULL UNIQUE);
+CREATE INDEX IF NOT EXISTS keys_children ON keys(parent, fold, name);
+CREATE TABLE IF NOT EXISTS vals(
+  key INTEGER NOT NULL,
+  fold BLOB NOT NULL,
+  name BLOB NOT NULL,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  PRIMARY KEY(key, fold)) WITHOUT ROWID;
+)";
+
+void Check(int rc) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) throw DbError{rc};
+}
+
+std::u16string BlobToU16(const void* p, int bytes) {
+    std::u16string s(static_cast<size_t>(bytes) / 2, u'\0');
+    if (!s.empty()) std::memcpy(s.data(), p, s.size() * 2);
+    return s;
+}
+
+void AppendBe(std::string& out, char16_t c) {
+    out.push_back(static_cast<char>(c >> 8));
+    out.push_back(static_cast<char>(c & 0xFF));
+}
+
+}  // namespace
+
+// Cached statements, prepared on first use.
+enum Store::Sql : int {
+    kDataVersion,
+    kBegin,
+    kBeginRead,
+    kCommit,
+    kRollback,
+    kKeyExists,
+    kFindKey,
+    kFindKeyFrom,
+    kInsertKey,
+    kQueryValue,
+    kUpsertValue,
+    kDeleteValue,
+    kChildren,
+    kValues,
+    kInfo,
+    kIsEmpty,
+    kDeleteKeyValues,
+    kDeleteSubtreeValues,
+    kDeleteKeyRow,
+    kDeleteSubtreeKeys,
+    kSubtree,
+    kSqlCount
+};
+
+namespace {
+
+const char* const kSql[Store::kSqlCount] = {
+    "PRAGMA data_version",
+    "BEGIN IMMEDIATE",
+    "BEGIN",
+    "COMMIT",
+    "ROLLBACK",
+    "SELECT 1 FROM keys WHERE id=?1",
+    "SELECT id FROM keys WHERE path=?1",
+    "SELECT (SELECT id FROM keys WHERE path=?2), EXISTS(SELECT 1 FROM keys WHERE id=?1)",
+    "INSERT INTO keys(parent, name, fold, path) VALUES(?1, ?2, ?3, ?4)",
+    "SELECT type, data FROM vals WHERE key=?1 AND fold=?2",
+    "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+    "ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data",
+    "DELETE FROM vals WHERE key=?1 AND fold=?2",
+    "SELECT name, fold, id FROM keys WHERE parent=?1 ORDER BY fold",
+    "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY fold",
+    // Only the parts asked for are computed: CASE evaluates lazily.
+    "SELECT EXISTS(SELECT 1 FROM keys WHERE id=?1),"
+    " CASE WHEN ?2 THEN (SELECT count(*) FROM keys WHERE parent=?1) END,"
+    " CASE WHEN ?3 THEN (SELECT max(length(name)) FROM keys WHERE parent=?1) END,"
+    " CASE WHEN ?4 THEN (SELECT count(*) FROM vals WHERE key=?1) END,"
+    " CASE WHEN ?5 THEN (SELECT max(length(name)) FROM vals WHERE key=?1) END,"
+    " CASE WHEN ?6 THEN (SELECT max(length(data)) FROM vals WHERE key=?1) END",
+    "SELECT EXISTS(SELECT 1 FROM keys WHERE parent IS NOT NULL)",
+    "DELETE FROM vals WHERE key=?1",
+    "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE path>=?1 AND path<?2)",
+    "DELETE FROM keys WHERE id=?1",
+    "DELETE FROM keys WHERE path>=?1 AND path<?2",
+    "SELECT id, parent, name FROM keys WHERE path>=?1 AND path<?2 ORDER BY path",
+};
+
+}  // namespace
+
+// One use of a cached statement; resets it (ending its read) when done.
+class Query {
+public:
+    Query(Store& store, int which) : s_(store.Statement(which)) {}
+    ~Query() { sqlite3_reset(s_); }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    Query& Int(int i, int64_t v) {
+        Check(sqlite3_bind_int64(s_, i, v));
+        return *this;
+    }
+    // The bytes must live until the query ends. Empty data is an empty blob, not NULL.
+    Query& Blob(int i, const void* p, size_t n) {
+        Check(n ? sqlite3_bind_blob64(s_, i, p, n, SQLITE_STATIC) : sqlite3_bind_zeroblob(s_, i, 0));
+        return *this;
+    }
+    Query& Blob(int i, const std::string& b) { return Blob(i, b.data(), b.size()); }
+    Query& Blob(int i, std::u16string_view s) { return Blob(i, s.data(), s.size() * 2); }
+
+    bool Step() {
+        int rc = sqlite3_step(s_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        throw DbError{rc};
+    }
+    void Run() {
+        while (Step()) {
+        }
+    }
+    int64_t Col(int c) { return sqlite3_column_int64(s_, c); }
+    bool IsNull(int c) { return sqlite3_column_type(s_, c) == SQLITE_NULL; }
+    const void* ColBlob(int c) { return sqlite3_column_blob(s_, c); }
+    int ColBytes(int c) { return sqlite3_column_bytes(s_, c); }
+    std::u16string ColU16(int c) {
+        const void* p = ColBlob(c);
+        return BlobToU16(p, ColBytes(c));
+    }
+
+private:
+    sqlite3_stmt* s_;
+};
+
+// BEGIN IMMEDIATE ... COMMIT; rolls back unless committed.
+class WriteTxn {
+public:
+    explicit WriteTxn(Store& store) : store_(store) { Query(store_, Store::kBegin).Run(); }
+    ~WriteTxn() {
+        if (!done_) sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void Commit() {
+        Query(store_, Store::kCommit).Run();
+        done_ = true;
+        ++store_.localCommits_;
+    }
+
+private:
+    Store& store_;
+    bool done_ = false;
+};
+
+DWORD Win32FromSqlite(int rc) {
+    switch (rc & 0xFF) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return ERROR_REGISTRY_CORRUPT;
+        case SQLITE_CANTOPEN:
+            return ERROR_CANTOPEN;
+        case SQLITE_NOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case SQLITE_FULL:
+            return ERROR_CANTWRITE;
+        default:
+            return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+std::string FoldBlob(std::u16string_view name) {
+    std::string out;
+    out.reserve(name.size() * 2);
+    for (char16_t c : name) AppendBe(out, FoldChar(c));
+    return out;
+}
+
+std::string RootPath(int root) {
+    std::string out;
+    AppendBe(out, static_cast<char16_t>(u'0' + root));
+    return out;
+}
+
+void AppendToPath(std::string& path, std::u16string_view name) {
+    path.reserve(path.size() + 2 + name.size() * 2);
+    AppendBe(path, u'\\');
+    for (char16_t c : name) AppendBe(path, FoldChar(c));
+}
+
+// The range of paths strictly below `path`: [path + "\", path + "]").
+static std::pair<std::string, std::string> SubtreeRange(const std::string& path) {
+    std::string lo = path, hi = path;
+    AppendBe(lo, u'\\');
+    AppendBe(hi, u'\\' + 1);
+    return {lo, hi};
+}
+
+Store::~Store() {
+    Close();
+}
+
+sqlite3_stmt* Store::Statement(int which) {
+    sqlite3_stmt*& s = stmts_[which];
+    if (!s) Check(sqlite3_prepare_v3(db_, kSql[which], -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr));
+    return s;
+}
+
+void Store::Exec(const char* sql) {
+    Check(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
+}
+
+void Store::Close() {
+    for (sqlite3_stmt*& s : stmts_) {
+        sqlite3_finalize(s);
+        s = nullptr;
+    }
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+    // Only now: closing any descriptor of the -shm file drops every POSIX
+    // lock this process holds on it, SQLite's included.
+    UnmapWalIndex();
+}
+
+void Store::MapWalIndex() {
+    std::string file = (Image().root / "registry.db-shm").string();
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st;
+    void* p = MAP_FAILED;
+    if (::fstat(fd, &st) == 0 && st.st_size >= static_cast<off_t>(kWalIndexHeaderSize))
+        p = ::mmap(nullptr, kWalIndexHeaderSize, PROT_READ, MAP_SHARED, fd, 0);
+    // Kept open even when unmapped: see Close().
+    shmFd_ = fd;
+    if (p != MAP_FAILED) shm_ = static_cast<const uint32_t*>(p);
+    seenValid_ = false;
+}
+
+void Store::UnmapWalIndex() {
+    if (shm_) ::munmap(const_cast<uint32_t*>(shm_), kWalIndexHeaderSize);
+    if (shmFd_ >= 0) ::close(shmFd_);
+    shm_ = nullptr;
+    shmFd_ = -1;
+    seenValid_ = false;
+}
+
+bool Store::Ensure() {
+    static const bool atforkInstalled = [] {
+        pthread_atfork(nullptr, nullptr, OnFork);
+        return true;
+    }();
+    (void)atforkInstalled;
+    if (g_forked.exchange(false) && db_) {
+        // Leaked on purpose: closing it here could disturb the parent's locks.
+        db_ = nullptr;
+        stmts_.assign(kSqlCount, nullptr);
+        shm_ = nullptr;
+        shmFd_ = -1;
+        seenValid_ = false;
+    }
+    bool changed = !everOpened_ || generation_ != ImageGeneration();
+    if (changed) {
+        Close();
+        generation_ = ImageGeneration();
+        everOpened_ = true;
+    }
+    if (!db_) Open();
+    return changed;
+}
+
+void Store::Open() {
+    // Turning a new file to WAL needs an exclusive lock and does not wait for
+    // it: a process that opens the store at the same moment as another may
+    // be told SQLITE_BUSY. Try again for as long as a write would wait.
+    for (int waited = 0;;) {
+        try {
+            OpenOnce();
+            return;
+        } catch (const DbError& e) {
+            int code = e.rc & 0xFF;
+            if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || waited >= kBusyTimeoutMs) throw;
+        }
+        int pause = waited < 100 ? 1 : 10;
+        sqlite3_sleep(pause);
+        waited += pause;
+    }
+}
+
+void Store::OpenOnce() {
+    if (!HasImage()) throw DbError{SQLITE_CANTOPEN};
+    stmts_.assign(kSqlCount, nullptr);
+    std::string file = (Image().root / "registry.db").string();
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw DbError{rc};
+    }
+    db_ = db;
+    try {
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        sqlite3_extended_result_codes(db_, 1);
+        // WAL is a property of the file: set once, by whoever creates it.
+        std::string mode;
+        sqlite3_exec(
+            db_, "PRAGMA journal_mode",
+            [](void* out, int, char** v, char**) {
+                *static_cast<std::string*>(out) = v[0] ? v[0] : "";
+                return 0;
+            },
+            &mode, nullptr);
+        if (mode != "wal") Exec("PRAGMA journal_mode=WAL");
+        // In WAL mode every commit survives the end of the process; a
+        // checkpoint (RegFlushKey) makes it survive the end of the machine.
+        Exec("PRAGMA synchronous=NORMAL");
+        Exec("BEGIN IMMEDIATE");
+        int version = 0;
+        sqlite3_exec(
+            db_, "PRAGMA user_version",
+            [](void* out, int, char** v, char**) {
+                *static_cast<int*>(out) = v[0] ? std::atoi(v[0]) : 0;
+                return 0;
+            },
+            &version, nullptr);
+        if (version > kSchemaVersion) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw DbError{SQLITE_NOTADB};
+        }
+        if (version == 0) {
+            Exec(kSchema);
+            // The four roots: ids 1..4, paths "0".."3" (UTF-16BE).
+            Exec(
+                "INSERT INTO keys(id, parent, name, fold, path) VALUES"
+                "(1, NULL, x'', x'', x'0030'), (2, NULL, x'', x'', x'0031'),"
+                "(3, NULL, x'', x'', x'0032'), (4, NULL, x'', x'', x'0033')");
+            Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+        }
+        Exec("COMMIT");
+        // The connection now holds the -shm file open (and so in place) until it closes.
+        MapWalIndex();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+Stamp Store::CurrentStamp() {
+    uint32_t header[kWalIndexHeaderSize / 4];
+    if (shm_) {
+        for (size_t i = 0; i < std::size(header); ++i) header[i] = __atomic_load_n(&shm_[i], __ATOMIC_ACQUIRE);
+        if (seenValid_ && std::memcmp(header, seenHeader_, sizeof header) == 0)
+            return Stamp{seenDataVersion_, localCommits_};
+    }
+    // Read after the header: a commit in between only makes the next call look again.
+    Query q(*this, kDataVersion);
+    q.Step();
+    int64_t version = q.Col(0);
+    if (shm_) {
+        std::memcpy(seenHeader_, header, sizeof header);
+        seenDataVersion_ = version;
+        seenValid_ = true;
+    }
+    return Stamp{version, localCommits_};
+}
+
+bool Store::KeyExists(KeyId id) {
+    return Query(*this, kKeyExists).Int(1, id).Step();
+}
+
+KeyId Store::FindKey(KeyId base, const std::string& path, bool& baseExists) {
+    Query q(*this, kFindKeyFrom);
+    q.Int(1, base).Blob(2, path).Step();
+    baseExists = q.Col(1) != 0;
+    return q.IsNull(0) ? 0 : q.Col(0);
+}
+
+DWORD Store::QueryValue(KeyId key, const std::string& fold, DWORD* type, BYTE* data, DWORD* cbData) {
+    Query q(*this, kQueryValue);
+    if (!q.Int(1, key).Blob(2, fold).Step()) {
+        // Values go with their key: none found may mean no key.
+        return KeyExists(key) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    }
+    if (type) *type = static_cast<DWORD>(q.Col(0));
+    DWORD size = static_cast<DWORD>(q.ColBytes(1));
+    DWORD result = ERROR_SUCCESS;
+    if (data) {
+        if (*cbData < size) {
+            result = ERROR_MORE_DATA;
+        } else if (size) {
+            std::memcpy(data, q.ColBlob(1), size);
+        }
+    }
+    if (cbData) *cbData = size;
+    return result;
+}
+
+bool Store::LoadChildren(KeyId key, std::vector<ChildEntry>& children) {
+    children.clear();
+    if (!KeyExists(key)) return false;
+    Query q(*this, kChildren);
+    q.Int(1, key);
+    while (q.Step()) {
+        ChildEntry c;
+        c.name = q.ColU16(0);
+        c.fold.assign(static_cast<const char*>(q.ColBlob(1)), static_cast<size_t>(q.ColBytes(1)));
+        c.id = q.Col(2);
+        children.push_back(std::move(c));
+    }
+    return true;
+}
+
+bool Store::LoadValues(KeyId key, std::vector<ValueEntry>& values) {
+    values.clear();
+    if (!KeyExists(key)) return false;
+    Query q(*this, kValues);
+    q.Int(1, key);
+    while (q.Step()) {
+        ValueEntry v;
+        v.name = q.ColU16(0);
+        v.type = static_cast<DWORD>(q.Col(1));
+        auto p = static_cast<const uint8_t*>(q.ColBlob(2));
+        v.data.assign(p, p + q.ColBytes(2));
+        values.push_back(std::move(v));
+    }
+    return true;
+}
+
+KeyInfo Store::QueryInfo(KeyId key, const KeyInfoRequest& want) {
+    Query q(*this, kInfo);
+    q.Int(1, key)
+        .Int(2, want.subKeys)
+        .Int(3, want.maxSubKeyLen)
+        .Int(4, want.values)
+        .Int(5, want.maxValueNameLen)
+        .Int(6, want.maxValueLen)
+        .Step();
+    KeyInfo info;
+    info.exists = q.Col(0) != 0;
+    info.subKeys = static_cast<DWORD>(q.Col(1));
+    info.maxSubKeyLen = static_cast<DWORD>(q.Col(2) / 2);
+    info.values = static_cast<DWORD>(q.Col(3));
+    info.maxValueNameLen = static_cast<DWORD>(q.Col(4) / 2);
+    info.maxValueLen = static_cast<DWORD>(q.Col(5));
+    return info;
+}
+
+bool Store::IsEmpty() {
+    Query q(*this, kIsEmpty);
+    q.Step();
+    return q.Col(0) == 0;
+}
+
+bool Store::ReadTree(KeyId key, const std::string& path, SavedTree& out) {
+    // One read transaction: the save is a consistent picture of the tree.
+    Query(*this, kBeginRead).Run();
+    struct EndRead {
+        Store& s;
+        ~EndRead() { sqlite3_exec(s.db_, "COMMIT", nullptr, nullptr, nullptr); }
+    } endRead{*this};
+    if (!KeyExists(key)) return false;
+    out.keys.clear();
+    std::unordered_map<KeyId, uint32_t> index{{key, 0}};
+    std::vector<KeyId> ids{key};
+    out.keys.emplace_back();
+    {
+        auto [lo, hi] = SubtreeRange(path);
+        Query q(*this, kSubtree);
+        q.Blob(1, lo).Blob(2, hi);
+        while (q.Step()) {
+            SavedKey k;
+            auto parent = index.find(q.Col(1));
+            if (parent == index.end()) throw DbError{SQLITE_CORRUPT};
+            k.parent = parent->second;
+            k.name = q.ColU16(2);
+            index.emplace(q.Col(0), static_cast<uint32_t>(out.keys.size()));
+            ids.push_back(q.Col(0));
+            out.keys.push_back(std::move(k));
+        }
+    }
+    for (size_t i = 0; i < ids.size(); ++i) {
+        Query q(*this, kValues);
+        q.Int(1, ids[i]);
+        while (q.Step()) {
+            SavedValue v;
+            v.name = q.ColU16(0);
+            v.type = static_cast<DWORD>(q.Col(1));
+            auto p = static_cast<const uint8_t*>(q.ColBlob(2));
+            v.data.assign(p, p + q.ColBytes(2));
+            out.keys[i].values.push_back(std::move(v));
+        }
+    }
+    return true;
+}
+
+DWORD Store::CreateKey(KeyId base, const std::string& basePath, const std::vector<std::u16string_view>& names,
+                       KeyId& id, bool& created) {
+    WriteTxn txn(*this);
+    if (!KeyExists(base)) return ERROR_KEY_DELETED;
+    created = false;
+    id = base;
+    std::string path = basePath;
+    for (std::u16string_view name : names) {
+        AppendToPath(path, name);
+        Query find(*this, kFindKey);
+        if (find.Blob(1, path).Step()) {
+            id = find.Col(0);
+            continue;
+        }
+        std::string fold = FoldBlob(name);
+        Query(*this, kInsertKey).Int(1, id).Blob(2, name).Blob(3, fold).Blob(4, path).Run();
+        id = sqlite3_last_insert_rowid(db_);
+        created = true;
+    }
+    txn.Commit();
+    return ERROR_SUCCESS;
+}
+
+DWORD Store::SetValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD cb) {
+    WriteTxn txn(*this);
+    if (!KeyExists(key)) return ERROR_KEY_DELETED;
+    std::string fold = FoldBlob(name);
+    Query(*this, kUpsertValue).Int(1, key).Blob(2, fold).Blob(3, name).Int(4, type).Blob(5, data, cb).Run();
+    txn.Commit();
+    return ERROR_SUCCESS;
+}
+
+DWORD Store::DeleteValue(KeyId key, std::u16string_view name) {
+    WriteTxn txn(*this);
+    std::string fold = FoldBlob(name);
+    Query(*this, kDeleteValue).Int(1, key).Blob(2, fold).Run();
+    if (sqlite3_changes(db_) == 0) return KeyExists(key) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    txn.Commit();
+    return ERROR_SUCCESS;
+}
+
+void Store::DeleteSubtree(KeyId id, const std::string& path) {
+    auto [lo, hi] = SubtreeRange(path);
+    Query(*this, kDeleteSubtreeValues).Blob(1, lo).Blob(2, hi).Run();
+    Query(*this, kDeleteSubtreeKeys).Blob(1, lo).Blob(2, hi).Run();
+    Query(*this, kDeleteKeyValues).Int(1, id).Run();
+}
+
+DWORD Store::DeleteKey(KeyId base, const std::string& path) {
+    WriteTxn txn(*this);
+    bool baseExists;
+    KeyId id = FindKey(base, path, baseExists);
+    if (!baseExists) return ERROR_KEY_DELETED;
+    if (!id) return ERROR_FILE_NOT_FOUND;
+    if (id <= RootId(3)) return ERROR_ACCESS_DENIED;  // the roots stay, whatever the caller
+    DeleteSubtree(id, path);
+    Query(*this, kDeleteKeyRow).Int(1, id).Run();
+    txn.Commit();
+    return ERROR_SUCCESS;
+}
+
+void Store::ReplaceRoot(int root, const SavedTree& tree) {
+    WriteTxn txn(*this);
+    KeyId rootId = RootId(root);
+    std::string rootPath = RootPath(root);
+    DeleteSubtree(rootId, rootPath);
+    std::vector<KeyId> ids(tree.keys.size());
+    std::vector<std::string> paths(tree.keys.size());
+    for (size_t i = 0; i < tree.keys.size(); ++i) {
+        const SavedKey& k = tree.keys[i];
+        if (i == 0) {
+            ids[0] = rootId;
+            paths[0] = rootPath;
+        } else {
+            paths[i] = paths[k.parent];
+            AppendToPath(paths[i], k.name);
+            std::string fold = FoldBlob(k.name);
+            Query(*this, kInsertKey)
+                .Int(1, ids[k.parent])
+                .Blob(2, std::u16string_view(k.name))
+                .Blob(3, fold)
+                .Blob(4, paths[i])
+                .Run();
+            ids[i] = sqlite3_last_insert_rowid(db_);
+        }
+        for (const SavedValue& v : k.values) {
+            std::string fold = FoldBlob(v.name);
+            Query(*this, kUpsertValue)
+                .Int(1, ids[i])
+                .Blob(2, fold)
+                .Blob(3, std::u16string_view(v.name))
+                .Int(4, v.type)
+                .Blob(5, v.data.data(), v.data.size())
+                .Run();
+        }
+    }
+    txn.Commit();
+}
+
+void Store::Flush() {
+    // synchronous=NORMAL syncs the WAL before a checkpoint and the database
+    // after it: a FULL checkpoint (which waits out readers and writers)
+    // leaves every commit so far on disk.
+    int log = 0, done = 0;
+    int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_FULL, &log, &done);
+    Check(rc);
+}
+
+}  // namespace ce::reg

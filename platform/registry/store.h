@@ -1,0 +1,156 @@
+// The registry's store: one SQLite database in the device image
+// (DIR/registry.db, WAL), shared by every process of the device.
+//
+// Tables:
+//   keys(id, parent, name, fold, path)
+//     One row per key; the four root keys are rows 1..4 (parent NULL).
+//     `name` is the name as created (UTF-16LE), `fold` the folded name and
+//     `path` the folded full path from the root ("2\software\foo", the root's
+//     number first). `fold` and `path` are UTF-16BE so that SQLite's byte
+//     order on blobs is the order of UTF-16 units: children of a key are in
+//     case-insensitive order on the (parent, fold, name) index (covering, so
+//     listing 10,000 children is one sequential scan), and a key's whole
+//     subtree is the range path+"\" <= p < path+"]" on the unique path index.
+//     Ids are never reused (AUTOINCREMENT), so a handle to a deleted key can
+//     tell that its key is gone even after the name is created again.
+//   vals(key, fold, name, type, data), primary key (key, fold)
+//     The values of a key, in case-insensitive order of their names.
+//
+// Every write runs in a BEGIN IMMEDIATE transaction, waiting for other
+// writers with a busy timeout. Readers see other processes' commits at their
+// next statement; the change stamp (PRAGMA data_version plus a count of this
+// process's own commits) tells the API when its per-handle caches are stale.
+//
+// Not thread-safe by itself: the API serialises every call with one mutex.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "savefile.h"
+#include "windef.h"
+
+namespace ce::reg {
+
+using KeyId = int64_t;
+
+// A failed SQLite call; the API turns it into a Win32 error.
+struct DbError {
+    int rc;
+};
+DWORD Win32FromSqlite(int rc);
+
+// Folded names and paths as stored (UTF-16BE bytes).
+std::string FoldBlob(std::u16string_view name);
+std::string RootPath(int root);
+void AppendToPath(std::string& path, std::u16string_view name);
+
+struct Stamp {
+    int64_t dataVersion = -1;
+    uint64_t local = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+struct ValueEntry {
+    std::u16string name;
+    DWORD type = 0;
+    std::vector<uint8_t> data;
+};
+
+struct ChildEntry {
+    std::u16string name;
+    std::string fold;
+    KeyId id = 0;
+};
+
+struct KeyInfoRequest {
+    bool subKeys = false, maxSubKeyLen = false;
+    bool values = false, maxValueNameLen = false, maxValueLen = false;
+};
+struct KeyInfo {
+    bool exists = false;
+    DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxValueLen = 0;
+};
+
+class Store {
+public:
+    Store() = default;
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // Makes the connection usable for the current image and process (opens
+    // it on first use, after Close, after a fork, for another image). Returns
+    // true when the image changed since the last call. Throws DbError.
+    bool Ensure();
+    void Close();
+    Stamp CurrentStamp();
+
+    static KeyId RootId(int root) { return root + 1; }
+
+    // ---- reads ----
+    bool KeyExists(KeyId id);
+    // The key at `path` (0 when missing) and whether `base` still exists.
+    KeyId FindKey(KeyId base, const std::string& path, bool& baseExists);
+    // ERROR_SUCCESS, ERROR_MORE_DATA, ERROR_FILE_NOT_FOUND or ERROR_KEY_DELETED,
+    // with the Win32 size semantics of RegQueryValueEx.
+    DWORD QueryValue(KeyId key, const std::string& fold, DWORD* type, BYTE* data, DWORD* cbData);
+    // False when the key no longer exists.
+    bool LoadChildren(KeyId key, std::vector<ChildEntry>& children);
+    bool LoadValues(KeyId key, std::vector<ValueEntry>& values);
+    KeyInfo QueryInfo(KeyId key, const KeyInfoRequest& want);
+    bool IsEmpty();
+    // The subtree of `key` (at `path`) in save-file form; false when it is gone.
+    bool ReadTree(KeyId key, const std::string& path, SavedTree& out);
+
+    // ---- writes, each one transaction ----
+    // Creates the missing keys of `names` below `base`; ERROR_KEY_DELETED
+    // when `base` is gone.
+    DWORD CreateKey(KeyId base, const std::string& basePath, const std::vector<std::u16string_view>& names, KeyId& id,
+                    bool& created);
+    DWORD SetValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD cb);
+    DWORD DeleteValue(KeyId key, std::u16string_view name);
+    // Deletes the key at `path` with its whole subtree.
+    DWORD DeleteKey(KeyId base, const std::string& path);
+    // Replaces everything below root `root` (and its own values) by `tree`.
+    void ReplaceRoot(int root, const SavedTree& tree);
+    // Makes every commit so far durable.
+    void Flush();
+
+    enum Sql : int;
+
+private:
+    friend class Query;
+    friend class WriteTxn;
+    sqlite3_stmt* Statement(int which);
+    void Exec(const char* sql);
+    void Open();
+    void OpenOnce();
+    void DeleteSubtree(KeyId id, const std::string& path);
+
+    void MapWalIndex();
+    void UnmapWalIndex();
+
+    sqlite3* db_ = nullptr;
+    // The WAL-index header (first 96 bytes of registry.db-shm: two copies of
+    // the 48-byte header that every commit of any process rewrites), mapped
+    // read-only. While it reads the same as at the last PRAGMA data_version,
+    // no process has committed since, and the stamp needs no SQL.
+    static constexpr size_t kWalIndexHeaderSize = 96;
+    int shmFd_ = -1;
+    const uint32_t* shm_ = nullptr;
+    uint32_t seenHeader_[kWalIndexHeaderSize / 4] = {};
+    bool seenValid_ = false;
+    int64_t seenDataVersion_ = -1;
+    std::vector<sqlite3_stmt*> stmts_;
+    uint64_t generation_ = 0;
+    bool everOpened_ = false;
+    uint64_t localCommits_ = 0;
+};
+
+}  // namespace ce::reg

@@ -1,0 +1,317 @@
+// The cereg executable on fresh device images: exit statuses, messages,
+// export of the factory registry and exact round trips through import.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "testimage.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using ce::test::ReadTextFile;
+using ce::test::WriteTextFile;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CeregE2E : public ::testing::Test {
+protected:
+    void SetUp() override { work_ = ce::test::MakeTempDir("cereg-e2e-"); }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(work_, ec);
+    }
+
+    fs::path Device(const std::string& name = "device") const { return work_ / name; }
+
+    // Runs cereg on an image; stdout and stderr go to files so that large
+    // outputs cannot block the child.
+    Result Run(const fs::path& device, std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {CEREG_EXE, "--device", device.string()});
+        fs::path in = work_ / "stdin", out = work_ / "stdout", err = work_ / "stderr";
+        WriteTextFile(in, input);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        Result r;
+        int rc = posix_spawn(&pid, CEREG_EXE, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) {
+            ADD_FAILURE() << "cannot start " << CEREG_EXE;
+            return r;
+        }
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        r.out = ReadTextFile(out);
+        r.err = ReadTextFile(err);
+        return r;
+    }
+
+    Result Run(std::vector<std::string> args, const std::string& input = "") {
+        return Run(Device(), std::move(args), input);
+    }
+
+    std::string Ok(std::vector<std::string> args, const fs::path& device) {
+        Result r = Run(device, args);
+        EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+        return r.out;
+    }
+    std::string Ok(std::vector<std::string> args) { return Ok(std::move(args), Device()); }
+
+    // Expects a failure with exactly one "cereg: ..." line on stderr that
+    // contains `words`, and nothing on stdout.
+    void Fails(int status, std::vector<std::string> args, const std::string& words, const std::string& input = "") {
+        Result r = Run(args, input);
+        std::string what = args.empty() ? "" : args[0];
+        EXPECT_EQ(r.status, status) << what << ": " << r.err;
+        EXPECT_EQ(r.out, "") << what;
+        EXPECT_EQ(r.err.rfind("cereg: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
+    }
+
+    fs::path File(const std::string& name, const std::string& bytes) {
+        WriteTextFile(work_ / name, bytes);
+        return work_ / name;
+    }
+
+    fs::path work_;
+};
+
+const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
+
+TEST_F(CeregE2E, ExportOfAFreshImageHoldsTheFactoryRegistry) {
+    ASSERT_FALSE(fs::exists(Device()));
+    std::string text = Ok({"export"});
+    EXPECT_TRUE(fs::exists(Device() / "registry.db"));
+    EXPECT_EQ(text.rfind(kHeader, 0), 0u);
+    EXPECT_NE(text.find("\n[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\ExtPartInit]\n"), std::string::npos);
+    for (const char* root :
+         {"[HKEY_CLASSES_ROOT]\n", "[HKEY_CURRENT_USER]\n", "[HKEY_LOCAL_MACHINE]\n", "[HKEY_USERS]\n"})
+        EXPECT_NE(text.find(root), std::string::npos) << root;
+    // Each key block ends with a blank line; no carriage returns in UTF-8 output.
+    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+
+    // A sub-tree, addressed with a short root in another case.
+    std::string sub = Ok({"export", "hklm\\drivers\\builtin"});
+    EXPECT_EQ(sub.rfind(kHeader + "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn]\n", 0), 0u) << sub.substr(0, 200);
+    EXPECT_NE(sub.find("[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\ExtPartInit]"), std::string::npos);
+    EXPECT_EQ(sub.find("[HKEY_CURRENT_USER"), std::string::npos);
+
+    // UTF-16: a byte-order mark and CRLF line ends.
+    std::string wide = Ok({"export", "--utf16", "HKLM\\Drivers\\BuiltIn"});
+    EXPECT_EQ(wide.rfind(std::string("\xFF\xFEW\0i\0", 6), 0), 0u);
+    EXPECT_NE(wide.find(std::string("]\0\r\0\n\0\r\0\n\0", 10)), std::string::npos);
+}
+
+TEST_F(CeregE2E, SetAndGetEveryType) {
+    const std::string k = "HKLM\\Software\\Cereg\\Deep";  // set creates the whole path
+    Ok({"set", k, "Text", "sz", "C:\\Windows \"x\" Grüße"});
+    Ok({"set", k, "Path", "expand_sz", "%WINDIR%\\x"});
+    Ok({"set", k, "List", "multi_sz", "one", "two words", "three"});
+    Ok({"set", k, "Dec", "dword", "4294967295"});
+    Ok({"set", k, "Hex", "DWORD", "0x12c"});
+    Ok({"set", k, "Bin", "binary", "01,02,ff"});
+    Ok({"set", k, "Packed", "binary", "0102FF"});
+    Ok({"set", k, "Empty", "binary", ""});
+    Ok({"set", k, "Q", "hex(b)", "0100000000000000"});
+    Ok({"set", k, "", "sz", "the default"});
+
+    EXPECT_EQ(Ok({"get", k, "Text"}), "C:\\Windows \"x\" Grüße\n");
+    EXPECT_EQ(Ok({"get", k, "path"}), "%WINDIR%\\x\n");  // value names are case-insensitive
+    EXPECT_EQ(Ok({"get", k, "List"}), "one\ntwo words\nthree\n");
+    EXPECT_EQ(Ok({"get", k, "Dec"}), "4294967295\n");
+    EXPECT_EQ(Ok({"get", k, "Hex"}), "300\n");
+    EXPECT_EQ(Ok({"get", k, "Bin"}), "01,02,ff\n");
+    EXPECT_EQ(Ok({"get", k, "Packed"}), "01,02,ff\n");
+    EXPECT_EQ(Ok({"get", k, "Empty"}), "\n");
+    EXPECT_EQ(Ok({"get", k, "Q"}), "01,00,00,00,00,00,00,00\n");
+    EXPECT_EQ(Ok({"get", k, ""}), "the default\n");
+
+    // Setting again replaces the type and data.
+    Ok({"set", k, "Text", "dword", "7"});
+    EXPECT_EQ(Ok({"get", k, "Text"}), "7\n");
+
+    // The key alone: its block, then its sub-keys as comments.
+    Ok({"set", k + "\\Child", "x", "dword", "1"});
+    std::string block = Ok({"get", "HKEY_LOCAL_MACHINE\\SOFTWARE\\cereg\\deep"});
+    EXPECT_EQ(block.rfind("[HKEY_LOCAL_MACHINE\\Software\\Cereg\\Deep]\n", 0), 0u) << block;
+    EXPECT_NE(block.find("\n\"List\"=hex(7):6f,00,6e,00,65,00,00,00,74,00"), std::string::npos) << block;
+    EXPECT_NE(block.find("\n\"Hex\"=dword:0000012c\n"), std::string::npos) << block;
+    EXPECT_NE(block.find("\n@=\"the default\"\n"), std::string::npos) << block;
+    EXPECT_NE(block.find("\n\"Text\"=dword:00000007\n"), std::string::npos) << block;
+    EXPECT_EQ(block.substr(block.size() - 17), "; sub-key: Child\n") << block;
+}
+
+TEST_F(CeregE2E, MissingKeysAndValuesExitWithOne) {
+    Ok({"set", "HKLM\\Cereg", "v", "sz", "x"});
+    Fails(1, {"get", "HKLM\\Cereg\\Nope"}, "key not found: HKEY_LOCAL_MACHINE\\Cereg\\Nope");
+    Fails(1, {"get", "HKLM\\Cereg", "nope"}, "value not found");
+    Fails(1, {"export", "HKCU\\Nope"}, "key not found");
+    Fails(1, {"delete", "HKLM\\Cereg\\Nope"}, "key not found");
+    Fails(1, {"delete", "HKLM\\Cereg", "nope"}, "value not found");
+}
+
+TEST_F(CeregE2E, UsageErrorsExitWithTwoAndChangeNothing) {
+    Ok({"set", "HKLM\\Cereg", "v", "dword", "5"});
+    Fails(2, {}, "missing command");
+    Fails(2, {"frobnicate"}, "unknown command");
+    Fails(2, {"get", "HKXX\\a"}, "unknown root key");
+    Fails(2, {"get"}, "get takes");
+    Fails(2, {"--bogus", "export"}, "unknown option --bogus");
+    Fails(2, {"get", "HKLM\\Cereg", "v", "--utf16"}, "--utf16 applies to export only");
+    Fails(2, {"set", "HKLM\\Cereg", "v", "dword"}, "set takes");
+    for (const char* bad : {"4294967296", "-1", "12abc", "0x"})
+        Fails(2, {"set", "HKLM\\Cereg", "v", "dword", bad}, "bad dword");
+    Fails(2, {"set", "HKLM\\Cereg", "v", "dword", "1", "2"}, "exactly one DATA");
+    Fails(2, {"set", "HKLM\\Cereg", "v", "binary", "0g"}, "bad hex bytes");
+    Fails(2, {"set", "HKLM\\Cereg", "v", "hex(xyz)", "01"}, "bad type");
+    Fails(2, {"set", "HKLM\\Cereg", "v", "qword", "1"}, "unknown type");
+    Fails(2, {"set", "HKLM\\Cereg", "v", "multi_sz", "a", ""}, "cannot be empty");
+    Fails(2, {"delete", "HKLM"}, "refusing to delete the whole root key HKEY_LOCAL_MACHINE");
+    Fails(2, {"import", (work_ / "missing.reg").string()}, "cannot read");
+    Fails(2, {"import", work_.string()}, "is a folder");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg", "v"}), "5\n");
+    // "--" lets data start with dashes.
+    Ok({"set", "HKLM\\Cereg", "v", "sz", "--", "--x"});
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg", "v"}), "--x\n");
+    // Help goes to stdout with status 0.
+    Result help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: cereg"), std::string::npos);
+}
+
+TEST_F(CeregE2E, DeleteRemovesKeysWithTheirSubKeysAndSingleValues) {
+    Ok({"set", "HKLM\\Cereg\\A\\B\\C", "v", "sz", "x"});
+    Ok({"set", "HKLM\\Cereg\\A", "keep", "sz", "y"});
+    Ok({"set", "HKLM\\Cereg\\A", "drop", "sz", "z"});
+    Ok({"delete", "HKLM\\Cereg\\A", "DROP"});
+    Fails(1, {"get", "HKLM\\Cereg\\A", "drop"}, "value not found");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg\\A", "keep"}), "y\n");
+    Ok({"delete", "hklm\\cereg\\a"});
+    Fails(1, {"get", "HKLM\\Cereg\\A\\B\\C"}, "key not found");
+    Fails(1, {"get", "HKLM\\Cereg\\A"}, "key not found");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg"}), "[HKEY_LOCAL_MACHINE\\Cereg]\n");
+}
+
+TEST_F(CeregE2E, ImportAppliesDeletionsAndReadsEveryEncoding) {
+    Ok({"set", "HKLM\\Cereg\\Old\\Sub", "v", "sz", "x"});
+    Ok({"set", "HKLM\\Cereg\\Keep", "gone", "sz", "x"});
+    Ok({"set", "HKLM\\Cereg\\Keep", "stays", "sz", "x"});
+    std::string file =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "; comments and CRLF line ends\r\n"
+        "[-HKEY_LOCAL_MACHINE\\Cereg\\Old]\r\n"
+        "[-HKLM\\Cereg\\NeverWas]\r\n"
+        "[HKLM\\Cereg\\Keep]\r\n"
+        "\"gone\"=-\r\n"
+        "\"alsoNeverWas\"=-\r\n"
+        "\"bin\"=hex:01,02,\\\r\n"
+        "  03\r\n"
+        "[HKLM\\Cereg\\New]\r\n";
+    Ok({"import", File("a.reg", file).string()});
+    Fails(1, {"get", "HKLM\\Cereg\\Old"}, "key not found");
+    Fails(1, {"get", "HKLM\\Cereg\\Keep", "gone"}, "value not found");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg\\Keep", "stays"}), "x\n");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg\\Keep", "bin"}), "01,02,03\n");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg\\New"}), "[HKEY_LOCAL_MACHINE\\Cereg\\New]\n");
+
+    // REGEDIT4 in UTF-16LE with a byte-order mark, from standard input.
+    std::u16string r4 = u"REGEDIT4\r\n\r\n[HKLM\\Cereg\\R4]\r\n\"e\"=hex(2):25,41,25,00\r\n\"s\"=\"Grüße\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : r4) {
+        bytes += char(c & 0xFF);
+        bytes += char(c >> 8);
+    }
+    Result r = Run({"import", "-"}, bytes);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg\\R4", "e"}), "%A%\n");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg\\R4", "s"}), "Grüße\n");
+}
+
+TEST_F(CeregE2E, MalformedImportNamesTheLineAndAppliesNothing) {
+    Ok({"set", "HKLM\\Cereg", "v", "sz", "before"});
+    std::string file = kHeader +
+                       "[HKLM\\Cereg]\n"
+                       "\"v\"=\"after\"\n"
+                       "[-HKLM\\Cereg]\n"
+                       "[HKLM\\Cereg\\X]\n"
+                       "\"n\"=dword:xyz\n";
+    fs::path path = File("bad.reg", file);
+    Fails(2, {"import", path.string()}, path.string() + ":7: dword:");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg", "v"}), "before\n");
+    Fails(2, {"import", File("root.reg", kHeader + "[-HKEY_LOCAL_MACHINE]\n").string()}, ":3: refusing");
+    Fails(2, {"import", File("latin1.reg", kHeader + "[HKLM\\Cereg]\n\"v\"=\"\xE9\"\n").string()},
+          ":4: not valid UTF-8");
+    EXPECT_EQ(Ok({"get", "HKLM\\Cereg", "v"}), "before\n");
+}
+
+TEST_F(CeregE2E, EveryValueTypeRoundTripsExactly) {
+    const std::string k = "HKLM\\RoundTrip";
+    std::string blob;
+    for (int i = 0; i < 300; ++i) blob += "0123456789abcdef"[i % 16], blob += "fedcba9876543210"[i % 16];
+    Ok({"set", k, "sz", "sz", "C:\\a \"quoted\" ; not a comment"});
+    Ok({"set", k, "", "sz", "default"});
+    Ok({"set", k, "emptySz", "sz", ""});
+    Ok({"set", k, "expand", "expand_sz", "%WINDIR%\\x"});
+    Ok({"set", k, "multi", "multi_sz", "a", "b c", "日本語"});
+    Ok({"set", k, "dword", "dword", "0xdeadbeef"});
+    Ok({"set", k, "binary", "binary", blob});
+    Ok({"set", k, "emptyBin", "binary", ""});
+    Ok({"set", k, "qword", "hex(b)", "0102030405060708"});
+    Ok({"set", k, "none", "hex(0)", ""});
+    Ok({"set", k, "oddSz", "hex(1)", "410000"});
+    Ok({"set", k, "unterminatedSz", "hex(1)", "4100"});
+    Ok({"set", k, "shortDword", "hex(4)", "010203"});
+    Ok({"set", k, "bigEndian", "hex(5)", "00000001"});
+    Ok({"set", k, "custom", "hex(abcdef)", "ff"});
+    Ok({"set", k, "na\"me\\with ünïcödé \U0001F600", "sz", "x"});
+    Ok({"set", k + "\\Sub\\Deeper", "v", "dword", "1"});
+    Ok({"set", k + "\\Sub", "w", "sz", "line1\nline2"});
+
+    for (bool utf16 : {false, true}) {
+        std::vector<std::string> exportArgs = {"export", k};
+        if (utf16) exportArgs.insert(exportArgs.begin() + 1, "--utf16");
+        std::string first = Ok(exportArgs);
+        EXPECT_NE(first.find(utf16 ? std::string("h\0e\0x\0(\0"
+                                                 "4\0)\0",
+                                                 12)
+                                   : "\"shortDword\"=hex(4):01,02,03\n"),
+                  std::string::npos);
+        fs::path other = Device(utf16 ? "copy16" : "copy8");
+        Ok({"import", File(utf16 ? "rt16.reg" : "rt8.reg", first).string()}, other);
+        EXPECT_EQ(Ok(exportArgs, other), first);
+        Result r = Run(other, {"get", k, "binary"});
+        std::string expected;
+        for (size_t i = 0; i < blob.size(); i += 2) expected += (i ? "," : "") + blob.substr(i, 2);
+        EXPECT_EQ(r.out, expected + "\n");
+    }
+
+    // The whole registry, factory content included, survives a round trip too.
+    std::string all = Ok({"export"});
+    Ok({"import", File("all.reg", all).string()}, Device("copyAll"));
+    EXPECT_EQ(Ok({"export"}, Device("copyAll")), all);
+}
+
+}  // namespace
