@@ -77,11 +77,13 @@ using namespace ce;
 
 BOOL KernelIoControl(DWORD dwIoControlCode, LPVOID, DWORD, LPVOID, DWORD, LPDWORD) {
     if (dwIoControlCode != IOCTL_HAL_REBOOT) {
-        LogDevice("\"dev\":\"HAL\",\"ioctl\":" + std::to_string(dwIoControlCode) + ",\"error\":50");
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(dwIoControlCode));
+        LogDevice(std::string("\"dev\":\"HAL\",\"ioctl\":\"") + code + "\",\"error\":50");
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    LogDevice("\"dev\":\"HAL\",\"request\":\"reboot\"");
+    LogDevice("\"dev\":\"HAL\",\"ioctl\":\"0x101003c\",\"request\":\"reboot\"");
     std::function<void()> handler;
     {
         std::lock_guard lock(g_halMutex);
