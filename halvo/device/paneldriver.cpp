@@ -10,16 +10,23 @@ static HANDLE OpenDevice(LPCWSTR pszName)
     return CreateFile(pszName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
 }
 
-int SetSerialMode(DWORD dwMode, DWORD dwPort)
+// Sends one input record to the panel driver; 0 when it cannot be opened.
+// The result of the control call itself is not looked at.
+static int SendToPanel(DWORD dwCode, LPVOID pRecord, DWORD cbRecord)
 {
     HANDLE hDev = OpenDevice(_T("EPI1:"));
     if (hDev == INVALID_HANDLE_VALUE)
         return 0;
-    EPI_SERIAL_MODE mode = {dwMode, dwPort};
     DWORD dwReturned = 0;
-    DeviceIoControl(hDev, IOCTL_EPI_SET_SERIAL_MODE, &mode, sizeof(mode), NULL, 0, &dwReturned, NULL);
+    DeviceIoControl(hDev, dwCode, pRecord, cbRecord, NULL, 0, &dwReturned, NULL);
     CloseHandle(hDev);
     return 1;
+}
+
+int SetSerialMode(DWORD dwMode, DWORD dwPort)
+{
+    EPI_SERIAL_MODE mode = {dwMode, dwPort};
+    return SendToPanel(IOCTL_EPI_SET_SERIAL_MODE, &mode, sizeof(mode));
 }
 
 int GetSerialMode(DWORD* pdwMode, DWORD dwPort)
@@ -37,14 +44,8 @@ int GetSerialMode(DWORD* pdwMode, DWORD dwPort)
 
 int StepBrightness(DWORD dwDirection, DWORD dwSteps)
 {
-    HANDLE hDev = OpenDevice(_T("EPI1:"));
-    if (hDev == INVALID_HANDLE_VALUE)
-        return 0;
     EPI_BRIGHTNESS_STEP step = {dwDirection, dwSteps};
-    DWORD dwReturned = 0;
-    DeviceIoControl(hDev, IOCTL_EPI_STEP_BRIGHTNESS, &step, sizeof(step), NULL, 0, &dwReturned, NULL);
-    CloseHandle(hDev);
-    return 1;
+    return SendToPanel(IOCTL_EPI_STEP_BRIGHTNESS, &step, sizeof(step));
 }
 
 int OpenI2C(HANDLE* phI2C)

@@ -35,6 +35,15 @@ void UninstallDrivers();
 void SetTouchCalibrateHandler(std::function<BOOL()> handler);
 BOOL RunTouchCalibrate();
 
+// Driver records are little-endian 32-bit fields.
+inline DWORD RecordField(const BYTE* record, size_t index) {
+    const BYTE* f = record + index * 4;
+    return DWORD{f[0]} | DWORD{f[1]} << 8 | DWORD{f[2]} << 16 | DWORD{f[3]} << 24;
+}
+inline void PutRecordField(BYTE* record, size_t index, DWORD value) {
+    for (int i = 0; i < 4; ++i) record[index * 4 + i] = static_cast<BYTE>(value >> (8 * i));
+}
+
 // Panel driver constants.
 constexpr DWORD kIoctlSetSerialMode = 0x40004;
 constexpr DWORD kIoctlGetSerialMode = 0x40008;

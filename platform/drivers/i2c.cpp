@@ -20,18 +20,13 @@ namespace {
 constexpr DWORD kEepromAddress = 0xA0;
 constexpr DWORD kRecordSize = 24;
 
-DWORD Field(const BYTE* p, size_t index) {
-    const BYTE* f = p + index * 4;
-    return DWORD{f[0]} | DWORD{f[1]} << 8 | DWORD{f[2]} << 16 | DWORD{f[3]} << 24;
-}
-
 class I2cDriver : public DeviceDriver {
 public:
     DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE*, DWORD, DWORD*) override {
         if (code != kIoctlI2cRead) return ERROR_NOT_SUPPORTED;
         if (cbIn != kRecordSize) return ERROR_INVALID_PARAMETER;
-        DWORD address = Field(in, 0), sendRef = Field(in, 1), sendCount = Field(in, 2);
-        DWORD recvRef = Field(in, 3), recvCount = Field(in, 4);
+        DWORD address = RecordField(in, 0), sendRef = RecordField(in, 1), sendCount = RecordField(in, 2);
+        DWORD recvRef = RecordField(in, 3), recvCount = RecordField(in, 4);
         // Only the EEPROM answers on this bus; any other address is not acknowledged.
         if (address != kEepromAddress) return ERROR_NOT_FOUND;
         // A read sends exactly the one-byte cell address, then receives.

@@ -13,16 +13,6 @@ namespace ce::hw {
 
 namespace {
 
-DWORD Field(const BYTE* p, size_t index) {
-    const BYTE* f = p + index * 4;
-    return DWORD{f[0]} | DWORD{f[1]} << 8 | DWORD{f[2]} << 16 | DWORD{f[3]} << 24;
-}
-
-void PutField(BYTE* p, size_t index, DWORD v) {
-    BYTE* f = p + index * 4;
-    for (int i = 0; i < 4; ++i) f[i] = static_cast<BYTE>(v >> (8 * i));
-}
-
 // Number of modes each port offers; 0 for a port the panel does not have.
 DWORD ModeCount(DWORD port) {
     switch (port) {
@@ -48,7 +38,7 @@ public:
         switch (code) {
         case kIoctlSetSerialMode: {
             if (cbIn < 8) return ERROR_INVALID_PARAMETER;
-            DWORD mode = Field(in, 0), port = Field(in, 1);
+            DWORD mode = RecordField(in, 0), port = RecordField(in, 1);
             if (mode >= ModeCount(port)) return ERROR_INVALID_PARAMETER;
             SetState(ModeKey(port), std::to_string(mode));
             logFields = "\"port\":" + std::to_string(port) + ",\"mode\":" + std::to_string(mode);
@@ -56,17 +46,17 @@ public:
         }
         case kIoctlGetSerialMode: {
             if (cbOut < 8) return ERROR_INVALID_PARAMETER;
-            DWORD port = Field(out, 1);
+            DWORD port = RecordField(out, 1);
             if (ModeCount(port) == 0) return ERROR_INVALID_PARAMETER;
             // A driver build that does not answer leaves the record as sent.
             if (Image().config.Get("EPI1.get_mode", "answer") == "silent") return ERROR_SUCCESS;
-            PutField(out, 0, ReadNumber(ModeKey(port), 0, ModeCount(port) - 1));
+            PutRecordField(out, 0, ReadNumber(ModeKey(port), 0, ModeCount(port) - 1));
             *returned = 8;
             return ERROR_SUCCESS;
         }
         case kIoctlStepBrightness: {
             if (cbIn < 8) return ERROR_INVALID_PARAMETER;
-            DWORD direction = Field(in, 0), steps = Field(in, 1);
+            DWORD direction = RecordField(in, 0), steps = RecordField(in, 1);
             if (direction > 1) return ERROR_INVALID_PARAMETER;
             DWORD level = ReadNumber("epi1.brightness", 21, kMaxBrightness);
             if (direction == 1)
