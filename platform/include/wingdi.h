@@ -331,3 +331,115 @@ BOOL Ellipse(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottomRe
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
 int FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
 BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
+
+// ---- Fonts and text ----------------------------------------------------------
+
+// Font weights.
+#define FW_DONTCARE 0
+#define FW_THIN 100
+#define FW_LIGHT 300
+#define FW_NORMAL 400
+#define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
+#define FW_BOLD 700
+#define FW_HEAVY 900
+
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define OUT_DEFAULT_PRECIS 0
+#define CLIP_DEFAULT_PRECIS 0
+#define DEFAULT_QUALITY 0
+#define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+#define FF_DONTCARE 0x00
+#define FF_SWISS 0x20
+
+typedef struct tagTEXTMETRICW {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    WCHAR tmFirstChar;
+    WCHAR tmLastChar;
+    WCHAR tmDefaultChar;
+    WCHAR tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+} TEXTMETRICW, *PTEXTMETRICW, *LPTEXTMETRICW;
+typedef TEXTMETRICW TEXTMETRIC;
+typedef LPTEXTMETRICW LPTEXTMETRIC;
+
+// ExtTextOut options.
+#define ETO_OPAQUE 0x0002
+#define ETO_CLIPPED 0x0004
+
+// DrawText formats.
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_CENTER 0x00000001
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_BOTTOM 0x00000008
+#define DT_WORDBREAK 0x00000010
+#define DT_SINGLELINE 0x00000020
+#define DT_EXPANDTABS 0x00000040
+#define DT_NOCLIP 0x00000100
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
+#define DT_END_ELLIPSIS 0x00008000
+#define DT_HIDEPREFIX 0x00100000
+
+HFONT CreateFontIndirect(const LOGFONTW* lplf);
+HFONT CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int fnWeight, DWORD fdwItalic,
+                 DWORD fdwUnderline, DWORD fdwStrikeOut, DWORD fdwCharSet, DWORD fdwOutputPrecision,
+                 DWORD fdwClipPrecision, DWORD fdwQuality, DWORD fdwPitchAndFamily, LPCWSTR lpszFace);
+BOOL GetTextMetrics(HDC hdc, LPTEXTMETRICW lptm);
+BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR lpString, int c, LPSIZE lpSize);
+BOOL ExtTextOut(HDC hdc, int X, int Y, UINT fuOptions, const RECT* lprc, LPCWSTR lpString, UINT cbCount,
+                const int* lpDx);
+BOOL TextOut(HDC hdc, int nXStart, int nYStart, LPCWSTR lpString, int cbString);
+int DrawText(HDC hDC, LPCWSTR lpString, int nCount, LPRECT lpRect, UINT uFormat);
+
+// ---- Icons --------------------------------------------------------------------
+
+// The icon handle type; winuser.h gives the full handle declaration, and
+// declaring it here the same way keeps either header usable on its own.
+struct HICON__;
+typedef struct HICON__* HICON;
+
+typedef struct _ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;
+    HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_DEFAULTSIZE 0x0008
+
+#ifndef ERROR_INVALID_ICON_HANDLE
+#define ERROR_INVALID_ICON_HANDLE 1414L
+#endif
+
+HICON CreateIconIndirect(PICONINFO piconinfo);
+BOOL DestroyIcon(HICON hIcon);
+BOOL GetIconInfo(HICON hIcon, PICONINFO piconinfo);
+BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                HBRUSH hbrFlickerFreeDraw, UINT diFlags);
