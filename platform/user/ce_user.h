@@ -1,0 +1,65 @@
+// Internal interface of the window system, for the controls, the dialog
+// manager and the emulator host. Programs never include this header.
+#pragma once
+
+#include <string_view>
+
+#include "winuser.h"
+
+namespace ce::user {
+
+// ---- Built-in classes ----------------------------------------------------------
+//
+// Controls ("Button", "Static", ...) register their classes here once; the
+// class then exists for every program like a system class (CreateWindowEx
+// finds it, GetClassInfo reports it, UnregisterClass refuses it). A second
+// registration of the same name replaces the first.
+void RegisterBuiltinClass(const WNDCLASSW& wc);
+
+// ---- Non-client metrics ----------------------------------------------------------
+//
+// The frame of a window is drawn by the window system: WS_BORDER is a 1-pixel
+// line, WS_CAPTION (which includes WS_BORDER) adds a caption bar of
+// kCaptionHeight pixels inside the border. Everything else has no frame.
+constexpr int kBorderWidth = 1;
+constexpr int kCaptionHeight = 20;
+// Thickness of the frame of a window with these styles.
+struct FrameInsets {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+FrameInsets FrameOf(DWORD style, DWORD exStyle);
+
+// Draws the frame of a window (border and caption). The default paints the
+// border in COLOR_WINDOWFRAME and the caption in COLOR_ACTIVECAPTION /
+// COLOR_INACTIVECAPTION; the text engine may install a painter that draws
+// the caption text (`hdc` is a whole-window DC clipped to the frame).
+using CaptionTextPainter = void (*)(HDC hdc, const RECT& captionRect, std::u16string_view text, bool active);
+void SetCaptionTextPainter(CaptionTextPainter painter);
+
+// ---- Input -------------------------------------------------------------------------
+//
+// The host feeds the stylus and the keyboard through these. Messages are
+// posted to the queue of the target window's thread. `time` is the message
+// time in milliseconds (0: now, GetTickCount()).
+enum class Mouse { Down, Up, Move };
+void InjectMouse(Mouse kind, int screenX, int screenY, DWORD time = 0);
+// A key press (down) or release. `ch` is the character the key makes (0 for
+// none); TranslateMessage turns the WM_KEYDOWN into a WM_CHAR with it.
+void InjectKey(UINT vk, bool down, WCHAR ch, DWORD time = 0);
+
+// ---- Creation hook -------------------------------------------------------------------
+//
+// Called once, for the next window this thread creates, right after the
+// window exists and before its first message (WM_NCCREATE). The application
+// framework uses it to attach its window object (and subclass the window)
+// before WM_CREATE. Setting a null hook removes a pending one.
+using CreationHook = void (*)(HWND hWnd, void* context);
+void SetCreationHook(CreationHook hook, void* context);
+
+// ---- State for the host and tests ---------------------------------------------------
+
+// True when no thread has a pending posted or sent message and no visible
+// window waits to be painted (timers are not counted).
+bool IsIdle();
+
+}  // namespace ce::user

@@ -1,0 +1,317 @@
+// Input: activation, focus, capture, stylus and keys.
+//
+// Focus, the active window and the capture are one each for the whole
+// device (the programs run one UI thread each; there is one stylus).
+//
+// Stylus hit test: from the top of the z-order down, the first visible
+// window under the point that does not answer WM_NCHITTEST with
+// HTTRANSPARENT, then down through its visible children in the same way to
+// the deepest one. A disabled window found on the way swallows the tap
+// (nothing is posted), which makes a disabled owner of a modal window deaf.
+#include <cstdlib>
+
+#include "user_internal.h"
+
+namespace ce::user {
+
+namespace {
+
+Window* TopLevelOf(Window* w) {
+    while (w && w->parent && w->parent != S().desktop.get()) w = w->parent;
+    return w;
+}
+
+void SetFocusTo(HWND h) {
+    HWND old;
+    {
+        Lock l(S().mu);
+        old = S().focus;
+        if (old == h) return;
+        S().focus = h;
+    }
+    if (old) SendInternal(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(h), 0);
+    if (h) {
+        Lock l(S().mu);
+        if (S().focus != h) return;  // moved again meanwhile
+    }
+    if (h) SendInternal(h, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+}
+
+enum class HitKind { None, Hit, Swallowed };
+struct HitResult {
+    HitKind kind = HitKind::None;
+    HWND hwnd = nullptr;
+    LRESULT ht = HTNOWHERE;
+};
+
+HitResult Probe(HWND h, POINT pt) {
+    std::vector<HWND> kids;
+    {
+        Lock l(S().mu);
+        Window* w = Find(h);
+        if (!w || !(w->style & WS_VISIBLE)) return {};
+        RECT sr = ScreenRect(w);
+        if (!PtInRect(&sr, pt)) return {};
+        if (w->style & WS_DISABLED) return {HitKind::Swallowed, h, HTCLIENT};
+    }
+    LRESULT ht = SendInternal(h, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    if (ht == HTTRANSPARENT) return {};
+    if (ht != HTCLIENT) return {HitKind::Hit, h, ht};
+    {
+        Lock l(S().mu);
+        Window* w = Find(h);
+        if (!w) return {};
+        for (auto* c : w->children) kids.push_back(c->hwnd);
+    }
+    for (HWND k : kids) {
+        HitResult r = Probe(k, pt);
+        if (r.kind != HitKind::None) return r;
+    }
+    return {HitKind::Hit, h, HTCLIENT};
+}
+
+HitResult HitTestScreen(POINT pt) {
+    std::vector<HWND> tops;
+    {
+        Lock l(S().mu);
+        for (auto* t : S().desktop->children) tops.push_back(t->hwnd);
+    }
+    for (HWND t : tops) {
+        HitResult r = Probe(t, pt);
+        if (r.kind != HitKind::None) return r;
+    }
+    return {};
+}
+
+}  // namespace
+
+void FocusLost(HWND h) {
+    bool inside;
+    {
+        Lock l(S().mu);
+        Window* w = Find(h);
+        Window* f = Find(S().focus);
+        inside = w && f && IsDescendant(w, f);
+    }
+    if (inside) SetFocusTo(nullptr);
+}
+
+void ActivateNextIfActive(HWND h) {
+    HWND next = nullptr;
+    {
+        Lock l(S().mu);
+        Window* w = Find(h);
+        Window* a = Find(S().active);
+        if (!w || !a || !IsDescendant(w, a)) return;
+        auto usable = [&](Window* c) {
+            return c && c != w && !c->destroying && IsTopLevel(c) && (c->style & WS_VISIBLE) &&
+                   !(c->style & WS_DISABLED) && !(c->exStyle & WS_EX_NOACTIVATE);
+        };
+        Window* owner = Find(TopLevelOf(w)->owner);
+        if (usable(owner)) next = owner->hwnd;
+        for (auto* t : S().desktop->children)
+            if (!next && usable(t)) next = t->hwnd;
+        if (!next) {
+            S().active = nullptr;
+            return;
+        }
+    }
+    SetActiveWindow(next);
+}
+
+void ForgetInputState(HWND h) {
+    HWND lost = nullptr;
+    {
+        Lock l(S().mu);
+        Window* w = Find(h);
+        Window* c = Find(S().capture);
+        if (w && c && IsDescendant(w, c)) {
+            lost = S().capture;
+            S().capture = nullptr;
+        }
+        if (S().lastDownHwnd == h) S().lastDownHwnd = nullptr;
+    }
+    if (lost) SendInternal(lost, WM_CAPTURECHANGED, 0, 0);
+}
+
+// ---- Injection -------------------------------------------------------------------------------
+
+void InjectMouse(Mouse kind, int x, int y, DWORD time) {
+    if (!time) time = GetTickCount();
+    POINT pt{x, y};
+    HitResult hit;
+    {
+        Lock l(S().mu);
+        if (kind == Mouse::Up && !S().buttonDown && !S().capture) return;
+        if (Find(S().capture)) hit = {HitKind::Hit, S().capture, HTCLIENT};
+    }
+    if (hit.kind == HitKind::None) hit = HitTestScreen(pt);
+    if (hit.kind != HitKind::Hit) {
+        if (kind == Mouse::Up) {
+            Lock l(S().mu);
+            S().buttonDown = false;
+        }
+        return;
+    }
+    if (kind == Mouse::Down) {
+        HWND top = nullptr;
+        {
+            Lock l(S().mu);
+            Window* w = TopLevelOf(Find(hit.hwnd));
+            if (w && S().active != w->hwnd && !(w->exStyle & WS_EX_NOACTIVATE)) top = w->hwnd;
+        }
+        if (top) SetActiveWindow(top);
+    }
+    Lock l(S().mu);
+    Window* w = Find(hit.hwnd);
+    if (!w) return;
+    UINT msg = WM_MOUSEMOVE;
+    WPARAM wp = S().buttonDown ? MK_LBUTTON : 0;
+    if (kind == Mouse::Down) {
+        msg = WM_LBUTTONDOWN;
+        wp = MK_LBUTTON;
+        int cx = GetSystemMetrics(SM_CXDOUBLECLK), cy = GetSystemMetrics(SM_CYDOUBLECLK);
+        bool dbl = S().lastDownHwnd == hit.hwnd && time - S().lastDownTime <= GetDoubleClickTime() &&
+                   std::abs(x - S().lastDownPt.x) <= cx / 2 && std::abs(y - S().lastDownPt.y) <= cy / 2 &&
+                   (w->cls->wc.style & CS_DBLCLKS);
+        if (dbl) {
+            msg = WM_LBUTTONDBLCLK;
+            S().lastDownHwnd = nullptr;
+        } else {
+            S().lastDownHwnd = hit.hwnd;
+            S().lastDownTime = time;
+            S().lastDownPt = pt;
+        }
+        S().buttonDown = true;
+    } else if (kind == Mouse::Up) {
+        msg = WM_LBUTTONUP;
+        wp = 0;
+        S().buttonDown = false;
+    }
+    if (hit.ht != HTCLIENT) return;  // the frame takes no stylus messages yet
+    POINT o = ClientOrigin(w);
+    LPARAM lp = MAKELPARAM(static_cast<SHORT>(x - o.x), static_cast<SHORT>(y - o.y));
+    PostInputLocked(hit.hwnd, MSG{hit.hwnd, msg, wp, lp, time, pt}, 0);
+}
+
+void InjectKey(UINT vk, bool down, WCHAR ch, DWORD time) {
+    if (!time) time = GetTickCount();
+    Lock l(S().mu);
+    HWND target = S().focus ? S().focus : S().active;
+    Window* w = Find(target);
+    if (!w || (w->style & WS_DISABLED)) return;
+    LPARAM lp = down ? 1 : static_cast<LPARAM>(0xC0000001u);
+    PostInputLocked(target, MSG{target, static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), vk, lp, time, {}},
+                    down ? ch : 0);
+}
+
+}  // namespace ce::user
+
+using namespace ce::user;
+
+HWND SetActiveWindow(HWND h) {
+    HWND old;
+    {
+        Lock l(S().mu);
+        Window* w = FindOrFail(h);
+        if (!w || w == S().desktop.get()) return nullptr;
+        w = TopLevelOf(w);
+        h = w->hwnd;
+        old = S().active;
+        if (old == h) return old;
+        S().active = h;
+        Window* prev = Find(old);
+        if (prev) prev->framePending = true;
+        w->framePending = true;
+    }
+    SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Focus leaves the window being deactivated.
+    if (old) {
+        Lock l(S().mu);
+        Window* o = Find(old);
+        Window* f = Find(S().focus);
+        bool inside = o && f && IsDescendant(o, f);
+        l.unlock();
+        if (inside) SetFocusTo(nullptr);
+        if (IsWindow(old)) SendInternal(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(h));
+    }
+    SendInternal(h, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    return old;
+}
+
+HWND GetActiveWindow() {
+    Lock l(S().mu);
+    return S().active;
+}
+
+BOOL SetForegroundWindow(HWND h) {
+    if (!IsWindow(h)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    SetActiveWindow(h);
+    return TRUE;
+}
+
+HWND GetForegroundWindow() { return GetActiveWindow(); }
+
+HWND SetFocus(HWND h) {
+    HWND top = nullptr, old;
+    {
+        Lock l(S().mu);
+        old = S().focus;
+        if (h) {
+            Window* w = FindOrFail(h);
+            if (!w || w == S().desktop.get()) return nullptr;
+            if (w->style & WS_DISABLED) return nullptr;
+            Window* t = TopLevelOf(w);
+            if (t->style & WS_DISABLED) return nullptr;
+            if (S().active != t->hwnd) top = t->hwnd;
+        }
+    }
+    if (top) SetActiveWindow(top);
+    SetFocusTo(h);
+    return old;
+}
+
+HWND GetFocus() {
+    Lock l(S().mu);
+    return S().focus;
+}
+
+HWND SetCapture(HWND h) {
+    HWND old;
+    {
+        Lock l(S().mu);
+        if (!FindOrFail(h)) return nullptr;
+        old = S().capture;
+        S().capture = h;
+    }
+    if (old && old != h) SendInternal(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(h));
+    return old;
+}
+
+BOOL ReleaseCapture() {
+    HWND old;
+    {
+        Lock l(S().mu);
+        old = S().capture;
+        S().capture = nullptr;
+    }
+    if (old) SendInternal(old, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND GetCapture() {
+    Lock l(S().mu);
+    return S().capture;
+}
+
+HWND WindowFromPoint(POINT pt) {
+    // As the stylus sees it, except that a disabled window is not returned:
+    // its parent is.
+    HitResult r = HitTestScreen(pt);
+    if (r.kind != HitKind::Swallowed) return r.hwnd;
+    HWND parent = GetParent(r.hwnd);
+    return parent && IsChild(parent, r.hwnd) ? parent : nullptr;
+}

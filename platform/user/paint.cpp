@@ -1,0 +1,374 @@
+// Painting: update areas, WM_PAINT, window DCs and the frame.
+//
+// The update area of a window is kept as its bounding rectangle (client
+// coordinates): ValidateRect removes a part only when what is left is again
+// a rectangle. Painting a little more than needed is harmless.
+//
+// Visible area of a window DC: its client area (or whole window), clipped by
+// the client areas of its ancestors and by every visible window above it in
+// z-order, siblings of the window and of each ancestor (every window behaves
+// as if it had WS_CLIPSIBLINGS). Children are cut out only with
+// WS_CLIPCHILDREN. Window DCs follow when windows move, hide or change order.
+#include <algorithm>
+
+#include "user_internal.h"
+
+namespace ce::user {
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+RECT Intersect(const RECT& a, const RECT& b) {
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    return Empty(r) ? RECT{} : r;
+}
+
+RECT Union(const RECT& a, const RECT& b) {
+    if (Empty(a)) return b;
+    if (Empty(b)) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+void SubtractRect(std::vector<RECT>& region, const RECT& cut) {
+    if (Empty(cut)) return;
+    std::vector<RECT> out;
+    for (const RECT& r : region) {
+        RECT i = Intersect(r, cut);
+        if (Empty(i)) {
+            out.push_back(r);
+            continue;
+        }
+        if (r.top < i.top) out.push_back({r.left, r.top, r.right, i.top});
+        if (i.bottom < r.bottom) out.push_back({r.left, i.bottom, r.right, r.bottom});
+        if (r.left < i.left) out.push_back({r.left, i.top, i.left, i.bottom});
+        if (i.right < r.right) out.push_back({i.right, i.top, r.right, i.bottom});
+    }
+    region.swap(out);
+}
+
+void IntersectRegion(std::vector<RECT>& region, const RECT& clip) {
+    std::vector<RECT> out;
+    for (const RECT& r : region) {
+        RECT i = Intersect(r, clip);
+        if (!Empty(i)) out.push_back(i);
+    }
+    region.swap(out);
+}
+
+namespace {
+
+RECT ClientScreenRect(const Window* w) {
+    POINT o = ClientOrigin(w);
+    RECT c = ClientRectLocal(w);
+    return {o.x, o.y, o.x + c.right - c.left, o.y + c.bottom - c.top};
+}
+
+RECT ToClient(const Window* w, RECT screen) {
+    POINT o = ClientOrigin(w);
+    OffsetRect(&screen, -o.x, -o.y);
+    return screen;
+}
+
+HBRUSH Brush(int index) { return GetSysColorBrush(index); }
+
+}  // namespace
+
+std::vector<RECT> VisibleRegion(const Window* w, bool whole) {
+    if (!VisibleChain(w)) return {};
+    std::vector<RECT> region{whole ? ScreenRect(w) : ClientScreenRect(w)};
+    if (w->style & WS_CLIPCHILDREN)
+        for (auto* c : w->children)
+            if (c->style & WS_VISIBLE) SubtractRect(region, ScreenRect(c));
+    for (const Window* cur = w; cur->parent; cur = cur->parent) {
+        IntersectRegion(region, ClientScreenRect(cur->parent));
+        for (auto* s : cur->parent->children) {
+            if (s == cur) break;
+            if (s->style & WS_VISIBLE) SubtractRect(region, ScreenRect(s));
+        }
+    }
+    return region;
+}
+
+void InvalidateLocked(Window* w, const RECT* rc, bool erase, Kids kids) {
+    if (!VisibleChain(w) || w == S().desktop.get()) return;
+    RECT c = ClientRectLocal(w);
+    RECT all{0, 0, c.right - c.left, c.bottom - c.top};
+    RECT r = rc ? Intersect(*rc, all) : all;
+    if (Empty(r)) return;
+    w->update = Union(w->update, r);
+    w->erasePending = w->erasePending || erase;
+    NotifyQueue(w->queue.get());
+    bool down = kids == Kids::All || (kids == Kids::Default && !(w->style & WS_CLIPCHILDREN));
+    if (!down) return;
+    for (auto* ch : w->children) {
+        if (!(ch->style & WS_VISIBLE)) continue;
+        RECT cr = ClientRectLocal(ch);
+        RECT inChild = r;
+        OffsetRect(&inChild, -(ch->rect.left + cr.left), -(ch->rect.top + cr.top));
+        InvalidateLocked(ch, &inChild, erase, kids);
+        // The child's frame lies in the invalidated part too.
+        if (!Empty(Intersect(r, ch->rect))) ch->framePending = true;
+    }
+}
+
+void PaintDesktopLocked(const RECT& screenRect) {
+    std::vector<RECT> region{screenRect};
+    for (auto* t : S().desktop->children)
+        if (t->style & WS_VISIBLE) SubtractRect(region, ScreenRect(t));
+    if (region.empty()) return;
+    ce::gdi::DcGeometry g{{0, 0}, region};
+    HDC dc = ce::gdi::CreateWindowDC(S().desktop->hwnd, g);
+    if (!dc) return;
+    FillRect(dc, &screenRect, Brush(COLOR_BACKGROUND));
+    ce::gdi::ReleaseWindowDC(dc);
+}
+
+static void ExposeTree(Window* w, const RECT& screenRect, const Window* except) {
+    if (w == except || !(w->style & WS_VISIBLE)) return;
+    RECT hit = Intersect(ScreenRect(w), screenRect);
+    if (Empty(hit)) return;
+    RECT local = ToClient(w, hit);
+    InvalidateLocked(w, &local, true, Kids::None);
+    w->framePending = true;
+    for (auto* c : w->children) ExposeTree(c, screenRect, except);
+}
+
+void ExposeLocked(const RECT& screenRect, const Window* except) {
+    for (auto* t : S().desktop->children) ExposeTree(t, screenRect, except);
+    PaintDesktopLocked(screenRect);
+}
+
+namespace {
+
+ce::gdi::DcGeometry GeometryFor(const State::DcInfo& info) {
+    ce::gdi::DcGeometry g;
+    Window* w = Find(info.hwnd);
+    if (!w) return g;
+    if (w == S().desktop.get()) {
+        g.clip = {ScreenRect(w)};
+        return g;
+    }
+    g.origin = info.whole ? POINT{ScreenRect(w).left, ScreenRect(w).top} : ClientOrigin(w);
+    g.clip = VisibleRegion(w, info.whole);
+    if (info.paint) {
+        RECT pc = info.paintClip;
+        POINT o = ClientOrigin(w);
+        OffsetRect(&pc, o.x, o.y);
+        IntersectRegion(g.clip, pc);
+    }
+    return g;
+}
+
+HDC MakeDcLocked(HWND h, bool whole, bool paint, RECT paintClip) {
+    State::DcInfo info{h, whole, paint, paintClip};
+    HDC dc = ce::gdi::CreateWindowDC(h, GeometryFor(info));
+    if (dc) S().dcs[dc] = info;
+    return dc;
+}
+
+}  // namespace
+
+void RefreshDCsLocked() {
+    for (auto it = S().dcs.begin(); it != S().dcs.end();) {
+        if (!Find(it->second.hwnd)) {
+            ce::gdi::ReleaseWindowDC(it->first);
+            it = S().dcs.erase(it);
+            continue;
+        }
+        ce::gdi::SetWindowDCGeometry(it->first, GeometryFor(it->second));
+        ++it;
+    }
+}
+
+void DrawFrameLocked(Window* w) {
+    w->framePending = false;
+    auto f = FrameOf(w->style, w->exStyle);
+    if (f.left == 0 && f.top == 0) return;
+    RECT sr = ScreenRect(w);
+    ce::gdi::DcGeometry g{{sr.left, sr.top}, VisibleRegion(w, true)};
+    SubtractRect(g.clip, ClientScreenRect(w));
+    if (g.clip.empty()) return;
+    HDC dc = ce::gdi::CreateWindowDC(w->hwnd, g);
+    if (!dc) return;
+    RECT all{0, 0, sr.right - sr.left, sr.bottom - sr.top};
+    if (f.left > 0) FrameRect(dc, &all, Brush(COLOR_WINDOWFRAME));
+    if ((w->style & WS_CAPTION) == WS_CAPTION) {
+        bool active = S().active == w->hwnd;
+        RECT cap{f.left, kBorderWidth, all.right - f.right, kBorderWidth + kCaptionHeight};
+        FillRect(dc, &cap, Brush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+        if (S().captionPainter) S().captionPainter(dc, cap, w->text, active);
+    }
+    ce::gdi::ReleaseWindowDC(dc);
+}
+
+void SetCaptionTextPainter(CaptionTextPainter painter) {
+    Lock l(S().mu);
+    S().captionPainter = painter;
+}
+
+}  // namespace ce::user
+
+using namespace ce::user;
+
+BOOL InvalidateRect(HWND h, const RECT* rc, BOOL erase) {
+    Lock l(S().mu);
+    if (!h) {
+        for (auto* t : S().desktop->children) InvalidateLocked(t, nullptr, erase, Kids::All);
+        return TRUE;
+    }
+    Window* w = FindOrFail(h);
+    if (!w) return FALSE;
+    InvalidateLocked(w, rc, erase, Kids::Default);
+    return TRUE;
+}
+
+static void ValidateLocked(Window* w, const RECT* rc, bool children) {
+    RECT& u = w->update;
+    if (!rc || (rc->left <= u.left && rc->top <= u.top && rc->right >= u.right && rc->bottom >= u.bottom)) {
+        u = RECT{};
+    } else {
+        std::vector<RECT> left{u};
+        SubtractRect(left, *rc);
+        if (left.size() == 1) u = left.front();
+    }
+    if (Empty(u)) w->erasePending = false;
+    if (!children) return;
+    for (auto* c : w->children) {
+        if (!rc) {
+            ValidateLocked(c, nullptr, true);
+            continue;
+        }
+        RECT cr = ClientRectLocal(c);
+        RECT in = *rc;
+        OffsetRect(&in, -(c->rect.left + cr.left), -(c->rect.top + cr.top));
+        ValidateLocked(c, &in, true);
+    }
+}
+
+BOOL ValidateRect(HWND h, const RECT* rc) {
+    Lock l(S().mu);
+    Window* w = FindOrFail(h);
+    if (!w) return FALSE;
+    ValidateLocked(w, rc, false);
+    return TRUE;
+}
+
+BOOL GetUpdateRect(HWND h, LPRECT rc, BOOL erase) {
+    bool sendErase = false;
+    BOOL result;
+    {
+        Lock l(S().mu);
+        Window* w = FindOrFail(h);
+        if (!w) return FALSE;
+        if (rc) *rc = w->update;
+        result = Empty(w->update) ? FALSE : TRUE;
+        sendErase = erase && result && w->erasePending;
+        if (sendErase) w->erasePending = false;
+    }
+    if (sendErase) {
+        HDC dc = GetDC(h);
+        if (SendMessage(h, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0) {
+            Lock l(S().mu);
+            if (Window* w = Find(h)) w->erasePending = true;
+        }
+        ReleaseDC(h, dc);
+    }
+    return result;
+}
+
+// Sends WM_PAINT to a window whose update area is not empty, then to its
+// children when asked.
+static void UpdateNow(HWND h, bool children) {
+    bool paint;
+    std::vector<HWND> kids;
+    {
+        Lock l(S().mu);
+        Window* w = Find(h);
+        if (!w || !VisibleChain(w)) return;
+        if (w->framePending) DrawFrameLocked(w);
+        paint = !Empty(w->update);
+        if (children)
+            for (auto* c : w->children) kids.push_back(c->hwnd);
+    }
+    if (paint) SendInternal(h, WM_PAINT, 0, 0);
+    for (HWND k : kids) UpdateNow(k, true);
+}
+
+BOOL UpdateWindow(HWND h) { return RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+// RDW_ERASENOW is handled as RDW_UPDATENOW (erasing happens in BeginPaint).
+BOOL RedrawWindow(HWND h, const RECT* rc, HRGN, UINT flags) {
+    std::vector<HWND> targets;
+    {
+        Lock l(S().mu);
+        Window* w = h ? FindOrFail(h) : S().desktop.get();
+        if (!w) return FALSE;
+        if (w == S().desktop.get())
+            for (auto* t : w->children) targets.push_back(t->hwnd);
+        else
+            targets.push_back(h);
+        Kids kids = (flags & RDW_ALLCHILDREN) ? Kids::All : (flags & RDW_NOCHILDREN) ? Kids::None : Kids::Default;
+        for (HWND t : targets) {
+            Window* x = Find(t);
+            const RECT* r = x == w ? rc : nullptr;
+            if (flags & RDW_INVALIDATE) InvalidateLocked(x, r, (flags & RDW_ERASE) != 0, kids);
+            if (flags & RDW_FRAME) x->framePending = true;
+            if (flags & RDW_VALIDATE) ValidateLocked(x, r, (flags & RDW_ALLCHILDREN) != 0);
+            if (flags & RDW_NOERASE) x->erasePending = false;
+        }
+        if (!h) PaintDesktopLocked(ScreenRect(S().desktop.get()));
+    }
+    if (flags & (RDW_UPDATENOW | RDW_ERASENOW))
+        for (HWND t : targets) UpdateNow(t, (flags & RDW_NOCHILDREN) == 0);
+    return TRUE;
+}
+
+HDC BeginPaint(HWND h, LPPAINTSTRUCT ps) {
+    HDC dc;
+    bool erase;
+    RECT update;
+    {
+        Lock l(S().mu);
+        Window* w = FindOrFail(h);
+        if (!w || !ps || w == S().desktop.get()) return nullptr;
+        update = w->update;
+        erase = w->erasePending;
+        w->update = RECT{};
+        w->erasePending = false;
+        if (w->framePending) DrawFrameLocked(w);
+        dc = MakeDcLocked(h, false, true, update);
+    }
+    *ps = PAINTSTRUCT{};
+    ps->hdc = dc;
+    ps->rcPaint = update;
+    if (erase && dc) ps->fErase = SendInternal(h, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+    return dc;
+}
+
+BOOL EndPaint(HWND h, const PAINTSTRUCT* ps) {
+    if (!ps) return FALSE;
+    ReleaseDC(h, ps->hdc);
+    return TRUE;
+}
+
+HDC GetDC(HWND h) {
+    Lock l(S().mu);
+    Window* w = h ? FindOrFail(h) : S().desktop.get();
+    if (!w) return nullptr;
+    return MakeDcLocked(w->hwnd, false, false, RECT{});
+}
+
+HDC GetWindowDC(HWND h) {
+    Lock l(S().mu);
+    Window* w = h ? FindOrFail(h) : S().desktop.get();
+    if (!w) return nullptr;
+    return MakeDcLocked(w->hwnd, true, false, RECT{});
+}
+
+int ReleaseDC(HWND, HDC dc) {
+    Lock l(S().mu);
+    auto it = S().dcs.find(dc);
+    if (it == S().dcs.end()) return 0;
+    S().dcs.erase(it);
+    ce::gdi::ReleaseWindowDC(dc);
+    return 1;
+}

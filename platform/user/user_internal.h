@@ -1,0 +1,172 @@
+// Shared state of the window system.
+//
+// Locking. One mutex (State::mu) guards every window, class, queue and the
+// focus/capture state. It is never held while a window procedure runs: an
+// API function looks the window up, copies what it needs, unlocks, and then
+// calls out. Windows are reference counted and addressed by HWND values that
+// are never reused, so a handle that outlives its window simply fails the
+// lookup. The drawing layer has its own lock, taken after this one (never
+// the other way round).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ce_gdi.h"
+#include "ce_kernel.h"
+#include "ce_user.h"
+
+namespace ce::user {
+
+struct WndClass {
+    WNDCLASSW wc{};
+    std::u16string name;
+    bool builtin = false;
+    WORD atom = 0;
+    int windows = 0;  // live windows of the class
+};
+
+struct Queue;
+
+struct Window {
+    HWND hwnd = nullptr;
+    std::shared_ptr<WndClass> cls;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG_PTR id = 0;
+    LONG_PTR userData = 0;
+    std::map<int, LONG_PTR> extra;  // cbWndExtra slots by byte offset
+    HINSTANCE instance = nullptr;
+    std::u16string text;
+    Window* parent = nullptr;              // the desktop for top-level windows
+    HWND owner = nullptr;                  // top-level windows only
+    std::vector<Window*> children;         // z-order, topmost first
+    RECT rect{};                           // window rect in the parent's client coordinates
+    DWORD threadId = 0;
+    std::shared_ptr<Queue> queue;
+    // Painting: the update area (client coordinates; kept as its bounding
+    // rectangle) and whether the background must be erased first.
+    RECT update{};
+    bool erasePending = false;
+    bool framePending = false;  // the frame must be redrawn
+    bool destroying = false;
+    bool destroyed = false;
+};
+
+struct SentMessage {
+    HWND hwnd;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool done = false;
+    std::shared_ptr<Queue> sender;  // null for SendNotifyMessage
+};
+
+struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    TIMERPROC proc;
+    std::chrono::steady_clock::time_point due;
+};
+
+struct PostedMessage {
+    MSG msg;
+    WCHAR ch = 0;  // the character of an injected key
+};
+
+struct Queue {
+    DWORD threadId = 0;
+    bool alive = true;
+    std::condition_variable cv;
+    std::deque<PostedMessage> posted;
+    std::deque<std::shared_ptr<SentMessage>> sent;  // waiting to be handled by this thread
+    std::vector<Timer> timers;
+    bool quit = false;
+    int quitCode = 0;
+    int inSend = 0;  // nesting of sent messages being handled
+    MSG last{};      // last message retrieved (GetMessageTime)
+    WCHAR lastCh = 0;
+};
+
+struct State {
+    std::mutex mu;
+    std::map<HWND, std::shared_ptr<Window>> windows;
+    std::map<std::u16string, std::shared_ptr<WndClass>> classes;  // by folded name
+    std::map<DWORD, std::shared_ptr<Queue>> queues;
+    std::shared_ptr<Window> desktop;
+    uintptr_t nextHandle = 0x10010;
+    WORD nextAtom = 0xC000;
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    HWND capture = nullptr;
+    // Double click tracking.
+    HWND lastDownHwnd = nullptr;
+    DWORD lastDownTime = 0;
+    POINT lastDownPt{};
+    bool buttonDown = false;
+    // Window DCs handed out (GetDC, GetWindowDC, BeginPaint).
+    struct DcInfo {
+        HWND hwnd;
+        bool whole;        // whole-window DC
+        bool paint;        // from BeginPaint: also clipped to `paintClip`
+        RECT paintClip;    // client coordinates
+    };
+    std::map<HDC, DcInfo> dcs;
+    CaptionTextPainter captionPainter = nullptr;
+};
+
+State& S();
+using Lock = std::unique_lock<std::mutex>;
+
+// All below expect S().mu to be held.
+Window* Find(HWND h);                      // null for bad or destroyed handles
+Window* FindOrFail(HWND h);                // also sets ERROR_INVALID_WINDOW_HANDLE
+std::shared_ptr<Queue> QueueOf(DWORD threadId, bool create);
+std::shared_ptr<Queue> CurrentQueue();     // creates this thread's queue
+bool IsTopLevel(const Window* w);
+bool VisibleChain(const Window* w);        // the window and every ancestor visible
+bool IsDescendant(const Window* ancestor, const Window* w);
+POINT ClientOrigin(const Window* w);       // screen position of the client area
+RECT ScreenRect(const Window* w);          // window rect in screen coordinates
+RECT ClientRectLocal(const Window* w);     // client area in window coordinates
+// Visible part of the client area (or of the whole window) in screen
+// coordinates: clipped by the ancestors' client areas and by every window
+// above it in z-order (siblings of it and of its ancestors).
+std::vector<RECT> VisibleRegion(const Window* w, bool whole);
+// Which children an invalidation reaches: by default those of a parent
+// without WS_CLIPCHILDREN (its drawing covers them), or all, or none.
+enum class Kids { Default, All, None };
+void InvalidateLocked(Window* w, const RECT* clientRect, bool erase, Kids kids);
+// Invalidates (with erase) what lies under `screenRect` of every visible
+// window other than `except` and its descendants; repaints the desktop there.
+void ExposeLocked(const RECT& screenRect, const Window* except);
+void RefreshDCsLocked();  // window DCs follow moves and z-order changes
+void PaintDesktopLocked(const RECT& screenRect);
+void NotifyQueue(Queue* q);
+
+// Rectangle lists.
+void SubtractRect(std::vector<RECT>& region, const RECT& r);
+void IntersectRegion(std::vector<RECT>& region, const RECT& r);
+bool Empty(const RECT& r);
+RECT Intersect(const RECT& a, const RECT& b);
+RECT Union(const RECT& a, const RECT& b);
+
+// Unlocked helpers.
+LRESULT SendInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void FocusLost(HWND hwnd);  // window hidden/disabled/destroyed
+void ActivateNextIfActive(HWND hwnd);
+void ForgetInputState(HWND hwnd);
+void DrawFrameLocked(Window* w);
+void PostInputLocked(HWND h, const MSG& m, WCHAR ch);
+void ClearTimersLocked(HWND hwnd);
+
+}  // namespace ce::user

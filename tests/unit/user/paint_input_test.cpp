@@ -1,0 +1,183 @@
+// Painting (update areas, WM_PAINT, DCs) and stylus routing.
+#include "usertest.h"
+
+using namespace usertest;
+using ce::user::InjectMouse;
+using ce::user::Mouse;
+using Pairs = std::vector<std::pair<HWND, UINT>>;
+
+class Painting : public UserTest {};
+
+TEST_F(Painting, InvalidateGivesOneWmPaintAndEraseOnlyWhenAsked) {
+    HWND h = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40);
+    Pump();
+    Log::Get().Take();
+    InvalidateRect(h, nullptr, FALSE);
+    InvalidateRect(h, nullptr, FALSE);
+    Pump();
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT, WM_ERASEBKGND}), (Pairs{{h, WM_PAINT}}));
+    RECT part{1, 1, 5, 5};
+    InvalidateRect(h, &part, TRUE);
+    RECT u;
+    EXPECT_TRUE(GetUpdateRect(h, &u, FALSE));
+    EXPECT_TRUE(EqualRect(&u, &part));
+    Pump();
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT, WM_ERASEBKGND}), (Pairs{{h, WM_PAINT}, {h, WM_ERASEBKGND}}));
+    EXPECT_FALSE(GetUpdateRect(h, &u, FALSE));
+    InvalidateRect(h, nullptr, TRUE);
+    ValidateRect(h, nullptr);
+    Pump();
+    EXPECT_TRUE(Log::Get().Filter({WM_PAINT}).empty());
+    EXPECT_TRUE(ce::user::IsIdle());
+}
+
+TEST_F(Painting, UpdateWindowPaintsParentBeforeChildAndSkipsHiddenWindows) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    HWND c = Child(top, u"Rec", 1, 10, 10, 20, 20);
+    HWND hidden = Child(top, u"Rec", 2, 40, 40, 20, 20, 0);
+    Pump();
+    Log::Get().Take();
+    InvalidateRect(top, nullptr, TRUE);
+    InvalidateRect(hidden, nullptr, TRUE);
+    UpdateWindow(top);
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT}), (Pairs{{top, WM_PAINT}, {c, WM_PAINT}}));
+    Pump();
+    EXPECT_TRUE(Log::Get().Filter({WM_PAINT}).empty());
+    // Shown, it is painted.
+    ShowWindow(hidden, SW_SHOW);
+    Pump();
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT}), (Pairs{{hidden, WM_PAINT}}));
+}
+
+TEST_F(Painting, DefaultEraseUsesClassBrushAndDcIsClippedBySiblingsAbove) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60);
+    HWND over = Top(u"Rec", WS_POPUP | WS_VISIBLE, 30, 0, 30, 60);
+    Pump();
+    EXPECT_EQ(ce::gdi::Screen::Pixel(5, 5), GetSysColor(COLOR_WINDOW));
+    HDC dc = GetDC(top);
+    ASSERT_TRUE(dc);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all{0, 0, 60, 60};
+    FillRect(dc, &all, red);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(ce::gdi::Screen::Pixel(40, 10), GetSysColor(COLOR_WINDOW));  // covered part untouched
+    // Hiding the upper window uncovers the lower one: it is repainted.
+    Log::Get().Take();
+    ShowWindow(over, SW_HIDE);
+    Pump();
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT}), (Pairs{{top, WM_PAINT}}));
+    // The DC followed: it now reaches the uncovered part.
+    FillRect(dc, &all, red);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(40, 10), RGB(255, 0, 0));
+    EXPECT_EQ(ReleaseDC(top, dc), 1);
+    EXPECT_EQ(ReleaseDC(top, dc), 0);
+    DeleteObject(red);
+}
+
+class Input : public UserTest {};
+
+TEST_F(Input, PressAndReleaseReachTheChildInClientCoordinates) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200);
+    HWND c = Child(top, u"Rec", 1, 10, 20, 50, 50);
+    Pump();
+    Log::Get().Take();
+    InjectMouse(Mouse::Down, 115, 125);
+    InjectMouse(Mouse::Move, 116, 126);
+    InjectMouse(Mouse::Up, 117, 127);
+    Pump();
+    auto got = Log::Get().Take();
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].hwnd, c);
+    EXPECT_EQ(got[0].msg, static_cast<UINT>(WM_LBUTTONDOWN));
+    EXPECT_EQ(GET_X_LPARAM(got[0].lp), 5);
+    EXPECT_EQ(GET_Y_LPARAM(got[0].lp), 5);
+    EXPECT_EQ(got[1].msg, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_EQ(got[1].wp, static_cast<WPARAM>(MK_LBUTTON));
+    EXPECT_EQ(got[2].msg, static_cast<UINT>(WM_LBUTTONUP));
+    EXPECT_EQ(GET_X_LPARAM(got[2].lp), 7);
+}
+
+TEST_F(Input, StaticChildPassesTheTapToItsParent) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+    HWND label = Child(top, u"STATIC", 1, 50, 60, 50, 20);
+    ASSERT_TRUE(label);
+    Pump();
+    Log::Get().Take();
+    InjectMouse(Mouse::Down, 55, 65);
+    Pump();
+    auto got = Log::Get().Filter({WM_LBUTTONDOWN});
+    EXPECT_EQ(got, (Pairs{{top, WM_LBUTTONDOWN}}));
+    InjectMouse(Mouse::Up, 55, 65);
+    Pump();
+}
+
+TEST_F(Input, CaptureGetsEverythingAndIsToldWhenLost) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+    HWND a = Child(top, u"Rec", 1, 0, 0, 50, 50);
+    HWND b = Child(top, u"Rec", 2, 100, 100, 50, 50);
+    SetCapture(a);
+    Pump();
+    Log::Get().Take();
+    InjectMouse(Mouse::Down, 120, 120);
+    InjectMouse(Mouse::Up, 300, 300);  // off the window and the screen's windows
+    Pump();
+    auto got = Log::Get().Take();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].hwnd, a);
+    EXPECT_EQ(GET_X_LPARAM(got[0].lp), 120);
+    EXPECT_EQ(got[1].hwnd, a);
+    EXPECT_EQ(GET_X_LPARAM(got[1].lp), 300);
+    SetCapture(b);
+    EXPECT_EQ(Log::Get().Filter({WM_CAPTURECHANGED}), (Pairs{{a, WM_CAPTURECHANGED}}));
+    ReleaseCapture();
+    EXPECT_EQ(Log::Get().Filter({WM_CAPTURECHANGED}), (Pairs{{b, WM_CAPTURECHANGED}}));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Input, DoubleClickOnlyForClassesThatAskAndOnlyCloseInTimeAndPlace) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+    HWND dbl = Child(top, u"RecDbl", 1, 0, 0, 100, 100);
+    HWND plain = Child(top, u"Rec", 2, 100, 0, 100, 100);
+    Pump();
+    auto tap = [](int x, int y, DWORD t) {
+        InjectMouse(Mouse::Down, x, y, t);
+        InjectMouse(Mouse::Up, x, y, t + 1);
+    };
+    Log::Get().Take();
+    tap(10, 10, 1000);
+    tap(11, 11, 1100);
+    tap(150, 10, 2000);
+    tap(150, 10, 2100);
+    tap(10, 10, 3000);
+    tap(10, 10, 3000 + GetDoubleClickTime() + 1);  // too late
+    tap(10, 10, 5000);
+    tap(20, 10, 5010);  // too far
+    Pump();
+    auto got = Log::Get().Filter({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK});
+    Pairs want{{dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDBLCLK}, {plain, WM_LBUTTONDOWN}, {plain, WM_LBUTTONDOWN},
+               {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN}};
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(Input, DisabledWindowsSwallowTheTap) {
+    HWND owner = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+    HWND c = Child(owner, u"Rec", 1, 0, 0, 50, 50);
+    EnableWindow(c, FALSE);
+    Pump();
+    Log::Get().Take();
+    InjectMouse(Mouse::Down, 10, 10);
+    InjectMouse(Mouse::Up, 10, 10);
+    Pump();
+    EXPECT_TRUE(Log::Get().Filter({WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+    // A modal pop-up disables its owner: taps on the owner do nothing.
+    HWND modal = Top(u"Rec", WS_POPUP | WS_VISIBLE, 100, 100, 50, 50, 0, owner);
+    EnableWindow(owner, FALSE);
+    Pump();
+    Log::Get().Take();
+    InjectMouse(Mouse::Down, 60, 60);
+    InjectMouse(Mouse::Up, 60, 60);
+    Pump();
+    EXPECT_TRUE(Log::Get().Filter({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_ACTIVATE}).empty());
+    EXPECT_EQ(GetActiveWindow(), modal);
+    EnableWindow(owner, TRUE);
+}
