@@ -1,0 +1,34 @@
+// The command line of a device program:
+//   PROGRAM [--device DIR] [--screen WxH] [--headless] [--script FILE] [--scale N] [--storage-card HOSTDIR]
+#pragma once
+
+#include <string>
+
+#include "boot.h"
+
+namespace ce::host {
+
+struct HostOptions {
+    BootOptions boot;          // --device, --storage-card
+    int width = 800;           // --screen WxH: the LCD at rotation 0
+    int height = 480;
+    bool screenGiven = false;  // --screen was given (a stored rotation still applies)
+    bool headless = false;
+    std::string script;        // empty: no script
+    int scale = 1;
+    bool help = false;         // --help: print Usage() and exit 0
+};
+
+struct ParsedOptions {
+    HostOptions options;
+    std::string error;  // one line, empty when the command line is good
+    bool ok() const { return error.empty(); }
+};
+
+// argv[0] names the program in messages. Accepts "--opt VALUE" and "--opt=VALUE".
+ParsedOptions ParseOptions(int argc, const char* const* argv);
+std::string Usage(const std::string& program);
+// The program's name for messages: the last part of argv[0].
+std::string ProgramName(const char* argv0);
+
+}  // namespace ce::host

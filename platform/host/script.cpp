@@ -1,0 +1,409 @@
+// Reading automation scripts.
+#include "script.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace ce::host {
+
+namespace {
+
+struct Token {
+    std::string text;
+    bool quoted = false;
+};
+
+// Splits a line into words and quoted strings; a `#` that starts a word
+// begins a comment, except `#` directly followed by a digit after the command
+// word (a control id).
+bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& error) {
+    size_t i = 0;
+    while (i < line.size()) {
+        char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+            continue;
+        }
+        if (c == '#') {
+            bool id = !tokens.empty() && i + 1 < line.size() && line[i + 1] >= '0' && line[i + 1] <= '9';
+            if (!id) return true;
+        }
+        Token token;
+        if (c == '"') {
+            token.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char q = line[i++];
+                if (q == '"') {
+                    closed = true;
+                    break;
+                }
+                if (q == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) q = line[i++];
+                token.text += q;
+            }
+            if (!closed) {
+                error = "unterminated quoted text";
+                return false;
+            }
+            if (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+                error = "text after closing quote";
+                return false;
+            }
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') token.text += line[i++];
+        }
+        tokens.push_back(std::move(token));
+    }
+    return true;
+}
+
+bool ParseNumber(const Token& token, int& value, int max = 86'400'000) {
+    if (token.quoted || token.text.empty()) return false;
+    const char* begin = token.text.data();
+    const char* end = begin + token.text.size();
+    auto [ptr, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && ptr == end && value >= 0 && value <= max;
+}
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+struct NamedKey {
+    const char* name;
+    unsigned vk;
+    char16_t ch;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {"ENTER", 0x0D, u'\r'}, {"ESCAPE", 0x1B, 0x1B},  {"TAB", 0x09, u'\t'},   {"UP", 0x26, 0},
+    {"DOWN", 0x28, 0},      {"LEFT", 0x25, 0},      {"RIGHT", 0x27, 0},     {"BACKSPACE", 0x08, 0x08},
+    {"DELETE", 0x2E, 0},    {"SPACE", 0x20, u' '},  {"HOME", 0x24, 0},      {"END", 0x23, 0},
+};
+
+// Virtual keys of the US keyboard's punctuation (VK_OEM_*).
+unsigned PunctuationVk(char c) {
+    switch (c) {
+    case ';': return 0xBA;
+    case '=': return 0xBB;
+    case ',': return 0xBC;
+    case '-': return 0xBD;
+    case '.': return 0xBE;
+    case '/': return 0xBF;
+    case '`': return 0xC0;
+    case '[': return 0xDB;
+    case '\\': return 0xDC;
+    case ']': return 0xDD;
+    case '\'': return 0xDE;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+std::string_view CommandName(Command command) {
+    switch (command) {
+    case Command::Tap: return "tap";
+    case Command::DblTap: return "dbltap";
+    case Command::Hold: return "hold";
+    case Command::Press: return "press";
+    case Command::Move: return "move";
+    case Command::Release: return "release";
+    case Command::Key: return "key";
+    case Command::Type: return "type";
+    case Command::Wait: return "wait";
+    case Command::WaitGone: return "wait-gone";
+    case Command::Idle: return "idle";
+    case Command::Sleep: return "sleep";
+    case Command::WaitExit: return "wait-exit";
+    case Command::Screenshot: return "screenshot";
+    case Command::Dump: return "dump";
+    }
+    return "?";
+}
+
+bool ParseKey(std::string_view text, KeyStroke& key) {
+    key = {};
+    std::string rest = Upper(text);
+    for (;;) {
+        if (rest.starts_with("ALT+") && rest.size() > 4) {
+            key.modifiers |= kAlt;
+            rest.erase(0, 4);
+        } else if (rest.starts_with("CTRL+") && rest.size() > 5) {
+            key.modifiers |= kCtrl;
+            rest.erase(0, 5);
+        } else if (rest.starts_with("SHIFT+") && rest.size() > 6) {
+            key.modifiers |= kShift;
+            rest.erase(0, 6);
+        } else {
+            break;
+        }
+    }
+    for (const NamedKey& named : kNamedKeys) {
+        if (rest == named.name) {
+            key.vk = named.vk;
+            key.ch = named.ch;
+            if (key.modifiers & (kCtrl | kAlt)) key.ch = 0;
+            return true;
+        }
+    }
+    if (rest.size() >= 2 && rest.size() <= 3 && rest[0] == 'F') {
+        int n = 0;
+        auto [ptr, ec] = std::from_chars(rest.data() + 1, rest.data() + rest.size(), n);
+        if (ec == std::errc() && ptr == rest.data() + rest.size() && n >= 1 && n <= 12 && rest[1] != '0') {
+            key.vk = 0x70 + n - 1;
+            return true;
+        }
+    }
+    if (rest.size() == 1) {
+        char c = rest[0];
+        if (c >= 'A' && c <= 'Z') {
+            key.vk = static_cast<unsigned>(c);
+            if (key.modifiers & kCtrl) key.ch = static_cast<char16_t>(c - 'A' + 1);  // control character
+            else key.ch = static_cast<char16_t>((key.modifiers & kShift) ? c : c - 'A' + 'a');
+            return true;
+        }
+        if (c >= '0' && c <= '9') {
+            key.vk = static_cast<unsigned>(c);
+            key.ch = (key.modifiers & kCtrl) ? 0 : static_cast<char16_t>(c);
+            return true;
+        }
+        if (unsigned vk = PunctuationVk(c)) {
+            key.vk = vk;
+            key.ch = (key.modifiers & kCtrl) ? 0 : static_cast<char16_t>(c);
+            return true;
+        }
+    }
+    return false;
+}
+
+KeyStroke KeyForChar(char16_t ch) {
+    KeyStroke key;
+    key.ch = ch;
+    if (ch >= u'a' && ch <= u'z') key.vk = ch - u'a' + 'A';
+    else if (ch >= u'A' && ch <= u'Z') key.vk = ch, key.modifiers = kShift;
+    else if (ch >= u'0' && ch <= u'9') key.vk = ch;
+    else if (ch == u' ') key.vk = 0x20;
+    else if (ch == u'\n' || ch == u'\r') key.vk = 0x0D, key.ch = u'\r';
+    else if (ch == u'\t') key.vk = 0x09;
+    else if (ch < 0x80) key.vk = PunctuationVk(static_cast<char>(ch));
+    return key;  // vk 0: a character without a key of its own
+}
+
+std::u16string Utf16(std::string_view s) {
+    std::u16string out;
+    size_t i = 0;
+    while (i < s.size()) {
+        auto b = static_cast<unsigned char>(s[i]);
+        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+        char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        bool ok = extra >= 0 && i + extra < s.size() + (extra ? 0 : 1);
+        for (int k = 1; ok && k <= extra; ++k) {
+            auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c >> 6) != 2) ok = false;
+            else cp = (cp << 6) | (c & 0x3F);
+        }
+        if (!ok || cp > 0x10FFFF) {
+            out += u'\xFFFD';
+            ++i;
+            continue;
+        }
+        i += extra + 1;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+bool ParseTarget(const std::vector<Token>& t, size_t& at, Target& target, std::string& error) {
+    if (at >= t.size()) {
+        error = "missing target (X Y, \"TEXT\" or #ID)";
+        return false;
+    }
+    const Token& first = t[at];
+    if (first.quoted) {
+        target.kind = Target::Kind::Text;
+        target.text = first.text;
+        if (target.text.empty()) {
+            error = "empty target text";
+            return false;
+        }
+        ++at;
+        return true;
+    }
+    if (first.text.starts_with('#')) {
+        target.kind = Target::Kind::Control;
+        if (!ParseNumber(Token{first.text.substr(1), false}, target.id, 65535)) {
+            error = "bad control id \"" + first.text + "\"";
+            return false;
+        }
+        ++at;
+        return true;
+    }
+    target.kind = Target::Kind::Point;
+    if (at + 1 >= t.size() || !ParseNumber(t[at], target.x, 65535) || !ParseNumber(t[at + 1], target.y, 65535)) {
+        error = "bad target: expected X Y, \"TEXT\" or #ID";
+        return false;
+    }
+    at += 2;
+    return true;
+}
+
+bool ParseMs(const std::vector<Token>& t, size_t& at, int& ms, bool optional, std::string& error) {
+    if (at >= t.size()) {
+        if (optional) return true;
+        error = "missing time in milliseconds";
+        return false;
+    }
+    if (!ParseNumber(t[at], ms)) {
+        error = "bad time \"" + t[at].text + "\": expected milliseconds";
+        return false;
+    }
+    ++at;
+    return true;
+}
+
+bool ParseFile(const std::vector<Token>& t, size_t& at, std::string_view ext, std::string& file, std::string& error) {
+    if (at >= t.size() || t[at].text.empty()) {
+        error = "missing file name";
+        return false;
+    }
+    file = t[at++].text;
+    std::string lower = file;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (!lower.ends_with(ext) || lower.size() == ext.size()) {
+        error = "file name must end in " + std::string(ext);
+        return false;
+    }
+    return true;
+}
+
+bool ParseQuoted(const std::vector<Token>& t, size_t& at, std::string& text, std::string& error) {
+    if (at >= t.size() || !t[at].quoted) {
+        error = "expected quoted \"TEXT\"";
+        return false;
+    }
+    text = t[at++].text;
+    return true;
+}
+
+bool ParseLine(const std::vector<Token>& t, Step& step, std::string& error) {
+    static constexpr Command kAll[] = {
+        Command::Tap, Command::DblTap, Command::Hold, Command::Press, Command::Move,
+        Command::Release, Command::Key, Command::Type, Command::Wait, Command::WaitGone,
+        Command::Idle, Command::Sleep, Command::WaitExit, Command::Screenshot, Command::Dump,
+    };
+    bool known = false;
+    for (Command c : kAll) {
+        if (!t[0].quoted && t[0].text == CommandName(c)) {
+            step.command = c;
+            known = true;
+        }
+    }
+    if (!known) {
+        error = "unknown command \"" + t[0].text + "\"";
+        return false;
+    }
+    size_t at = 1;
+    bool ok = true;
+    switch (step.command) {
+    case Command::Tap:
+    case Command::DblTap:
+    case Command::Press:
+    case Command::Move:
+    case Command::Release: ok = ParseTarget(t, at, step.target, error); break;
+    case Command::Hold: ok = ParseTarget(t, at, step.target, error) && ParseMs(t, at, step.ms, false, error); break;
+    case Command::Key:
+        if (at >= t.size() || t[at].quoted || !ParseKey(t[at].text, step.key)) {
+            error = at < t.size() ? "unknown key \"" + t[at].text + "\"" : "missing key";
+            ok = false;
+        } else {
+            ++at;
+        }
+        break;
+    case Command::Type: ok = ParseQuoted(t, at, step.text, error); break;
+    case Command::Wait:
+    case Command::WaitGone:
+        step.target.kind = Target::Kind::Text;
+        ok = ParseQuoted(t, at, step.target.text, error) && ParseMs(t, at, step.ms, true, error);
+        if (ok && step.target.text.empty()) {
+            error = "empty text";
+            ok = false;
+        }
+        break;
+    case Command::Idle: break;
+    case Command::Sleep: ok = ParseMs(t, at, step.ms, false, error); break;
+    case Command::WaitExit: ok = ParseMs(t, at, step.ms, true, error); break;
+    case Command::Screenshot: ok = ParseFile(t, at, ".png", step.text, error); break;
+    case Command::Dump: ok = ParseFile(t, at, ".json", step.text, error); break;
+    }
+    if (ok && at < t.size()) {
+        error = "unexpected \"" + t[at].text + "\" after " + std::string(CommandName(step.command));
+        ok = false;
+    }
+    return ok;
+}
+
+std::string StripLine(std::string_view line) {
+    size_t b = line.find_first_not_of(" \t\r");
+    if (b == std::string_view::npos) return {};
+    size_t e = line.find_last_not_of(" \t\r");
+    return std::string(line.substr(b, e - b + 1));
+}
+
+}  // namespace
+
+bool ParseScript(std::string_view text, std::string name, Script& script, std::string& error) {
+    script = {};
+    script.name = std::move(name);
+    int lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t nl = text.find('\n', pos);
+        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        pos = nl == std::string_view::npos ? text.size() + 1 : nl + 1;
+        ++lineNo;
+        std::vector<Token> tokens;
+        std::string why;
+        if (!Tokenize(line, tokens, why)) {
+            error = script.name + ":" + std::to_string(lineNo) + ": " + why;
+            return false;
+        }
+        if (tokens.empty()) continue;
+        Step step;
+        step.line = lineNo;
+        step.source = StripLine(line);
+        if (!ParseLine(tokens, step, why)) {
+            error = script.name + ":" + std::to_string(lineNo) + ": " + why;
+            return false;
+        }
+        script.steps.push_back(std::move(step));
+    }
+    return true;
+}
+
+bool LoadScript(const std::string& file, Script& script, std::string& error) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        error = file + ": cannot read the script";
+        return false;
+    }
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return ParseScript(buffer.str(), file, script, error);
+}
+
+}  // namespace ce::host

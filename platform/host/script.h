@@ -1,0 +1,67 @@
+// The automation language of the emulator host: one command per line, read
+// into steps that the script runner executes against the device.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ce::host {
+
+// Where a pointer command acts: a screen point, the thing that shows a text,
+// or the control with an id in the active window.
+struct Target {
+    enum class Kind { Point, Text, Control };
+    Kind kind = Kind::Point;
+    int x = 0, y = 0;  // Point
+    std::string text;  // Text (UTF-8, escapes resolved)
+    int id = 0;        // Control
+};
+
+// Bits of the modifier keys held with a key.
+enum Modifier : unsigned { kShift = 1, kCtrl = 2, kAlt = 4 };
+
+// A key as the device sees it: its virtual-key code (Win32 values) and the
+// character it makes (0 for none).
+struct KeyStroke {
+    unsigned vk = 0;
+    unsigned modifiers = 0;
+    char16_t ch = 0;
+};
+
+enum class Command {
+    Tap, DblTap, Hold, Press, Move, Release,
+    Key, Type, Wait, WaitGone, Idle, Sleep, WaitExit, Screenshot, Dump,
+};
+
+struct Step {
+    Command command = Command::Idle;
+    int line = 0;        // 1-based line in the script file
+    std::string source;  // the line as written, without outer blanks
+    Target target;       // pointer commands; Wait/WaitGone keep the text here
+    KeyStroke key;       // Key
+    std::string text;    // Type (UTF-8); Screenshot/Dump: the file
+    int ms = -1;         // Hold/Sleep; Wait/WaitGone/WaitExit (-1: default)
+};
+
+struct Script {
+    std::string name;  // the file as given, for messages
+    std::vector<Step> steps;
+};
+
+// Reads a script. On a malformed line returns false with "NAME:LINE: reason"
+// in `error`.
+bool ParseScript(std::string_view text, std::string name, Script& script, std::string& error);
+bool LoadScript(const std::string& file, Script& script, std::string& error);
+
+// "ENTER", "CTRL+F4", "ALT+/", "SHIFT+TAB", "CTRL+C"...
+bool ParseKey(std::string_view text, KeyStroke& key);
+// The keystrokes that type one character (UTF-16 code unit).
+KeyStroke KeyForChar(char16_t ch);
+// UTF-8 to UTF-16 (invalid bytes become U+FFFD).
+std::u16string Utf16(std::string_view utf8);
+
+std::string_view CommandName(Command command);
+
+}  // namespace ce::host
