@@ -1,0 +1,456 @@
+// The resource API over the tables cerc compiled from test.rc and extra.rc.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "ce_res.h"
+#include "fixtures.h"
+#include "resource.h"
+
+namespace {
+
+// Reads a dialog template the way the window system does.
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* d, size_t n) : d_(d), n_(n) {}
+    WORD Word() {
+        EXPECT_LE(p_ + 2, n_);
+        WORD v = static_cast<WORD>(d_[p_] | (d_[p_ + 1] << 8));
+        p_ += 2;
+        return v;
+    }
+    DWORD Dword() {
+        DWORD lo = Word();
+        return lo | (DWORD{Word()} << 16);
+    }
+    short Short() { return static_cast<short>(Word()); }
+    std::u16string Str() {
+        std::u16string s;
+        for (WORD c = Word(); c; c = Word()) s += static_cast<char16_t>(c);
+        return s;
+    }
+    // A string-or-ordinal field, the ordinal written as "#n".
+    std::u16string SzOrOrd() {
+        if (d_[p_] == 0xFF && d_[p_ + 1] == 0xFF) {
+            Word();
+            std::string n = "#" + std::to_string(Word());
+            return std::u16string(n.begin(), n.end());
+        }
+        return Str();
+    }
+    void Align() { p_ = (p_ + 3) & ~size_t{3}; }
+    size_t pos() const { return p_; }
+
+private:
+    const BYTE* d_;
+    size_t n_;
+    size_t p_ = 0;
+};
+
+struct Item {
+    DWORD style, exStyle;
+    short x, y, cx, cy;
+    WORD id;
+    std::u16string cls, text;
+};
+
+struct Dialog {
+    DWORD style, exStyle;
+    short x, y, cx, cy;
+    std::u16string menu, cls, caption, face;
+    WORD pointSize = 0;
+    std::vector<Item> items;
+    std::vector<size_t> itemOffsets;
+};
+
+Dialog ReadDialog(int id) {
+    HRSRC info = FindResource(nullptr, MAKEINTRESOURCE(id), RT_DIALOG);
+    EXPECT_NE(info, nullptr);
+    if (!info) return {};
+    auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
+    // Templates are read in place, so they must start on a DWORD boundary.
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(bytes) % 4, 0u);
+    TemplateReader r(bytes, SizeofResource(nullptr, info));
+    Dialog d;
+    d.style = r.Dword();
+    d.exStyle = r.Dword();
+    WORD count = r.Word();
+    d.x = r.Short(), d.y = r.Short(), d.cx = r.Short(), d.cy = r.Short();
+    d.menu = r.SzOrOrd();
+    d.cls = r.SzOrOrd();
+    d.caption = r.Str();
+    if (d.style & 0x40) {  // DS_SETFONT
+        d.pointSize = r.Word();
+        d.face = r.Str();
+    }
+    for (WORD k = 0; k < count; ++k) {
+        r.Align();
+        d.itemOffsets.push_back(r.pos());
+        Item it;
+        it.style = r.Dword();
+        it.exStyle = r.Dword();
+        it.x = r.Short(), it.y = r.Short(), it.cx = r.Short(), it.cy = r.Short();
+        it.id = r.Word();
+        it.cls = r.SzOrOrd();
+        it.text = r.SzOrOrd();
+        EXPECT_EQ(r.Word(), 0) << "no creation data";
+        d.items.push_back(it);
+    }
+    EXPECT_EQ(r.pos(), SizeofResource(nullptr, info));
+    return d;
+}
+
+constexpr DWORD kChild = 0x40000000, kVisible = 0x10000000, kBorder = 0x00800000, kGroup = 0x00020000,
+                kTabStop = 0x00010000, kVScroll = 0x00200000;
+
+// ---- Dialog templates ----------------------------------------------------------
+
+TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFont) {
+    Dialog d = ReadDialog(IDD_MAIN);
+    // STYLE as written, plus WS_CAPTION for CAPTION and DS_SETFONT for FONT.
+    EXPECT_EQ(d.style, 0x80u | 0x80000000u | 0x00080000u | 0x00C00000u | 0x40u);
+    EXPECT_EQ(d.exStyle, 0x80000000u);  // WS_EX_CAPTIONOKBTN
+    EXPECT_EQ(d.x, 10);
+    EXPECT_EQ(d.y, 20);
+    EXPECT_EQ(d.cx, 160);
+    EXPECT_EQ(d.cy, 90);
+    EXPECT_EQ(d.menu, u"");
+    EXPECT_EQ(d.cls, u"");
+    EXPECT_EQ(d.caption, u"Main \"quoted\"");
+    EXPECT_EQ(d.pointSize, 8);
+    EXPECT_EQ(d.face, u"Tahoma");
+    ASSERT_EQ(d.items.size(), 17u);
+    for (size_t off : d.itemOffsets) EXPECT_EQ(off % 4, 0u);
+}
+
+TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
+    Dialog d = ReadDialog(IDD_MAIN);
+    ASSERT_EQ(d.items.size(), 17u);
+    const DWORD base = kChild | kVisible;
+    struct Want {
+        const char16_t* cls;
+        DWORD style;
+        WORD id;
+        const char16_t* text;
+    } want[] = {
+        {u"#130", base | kGroup | 0x0, 0xFFFF, u"&Name:"},                 // LTEXT: SS_LEFT
+        {u"#130", base | kGroup | 0x1 | 0x80, 0xFFFF, u"Centre"},          // CTEXT | SS_NOPREFIX
+        {u"#130", base | kGroup | 0x2, 0xFFFF, u"Right"},                  // RTEXT
+        {u"#129", base | kBorder | kTabStop | 0x80, IDC_NAME, u""},        // EDITTEXT | ES_AUTOHSCROLL
+        {u"#128", base | kTabStop | 0x0, 2, u"Cancel"},                    // PUSHBUTTON
+        {u"#128", base | kTabStop | 0x1, 1, u"OK"},                        // DEFPUSHBUTTON
+        {u"#128", base | 0x7, 0xFFFF, u"Mode"},                            // GROUPBOX
+        {u"#128", base | kTabStop | 0x2, IDC_MANUAL, u"Manual"},           // CHECKBOX
+        {u"#128", base | 0x3, IDC_CHECK, u"Auto"},                         // AUTOCHECKBOX, NOT WS_TABSTOP
+        {u"#128", base | kTabStop | 0x4, IDC_TWO, u"Two"},                 // RADIOBUTTON
+        {u"#128", base | kGroup | kTabStop | 0x9, IDC_ONE, u"One"},        // AUTORADIOBUTTON
+        {u"#133", base | kTabStop | kVScroll | 0x3, IDC_COMBO, u""},       // COMBOBOX, CBS_DROPDOWNLIST
+        {u"#131", base | kBorder | 0x1, IDC_LIST, u""},                    // LISTBOX: LBS_NOTIFY
+        {u"#132", base | 0x1, IDC_SCROLL, u""},                            // SCROLLBAR, SBS_VERT
+        {u"#130", base | 0x3, IDC_ICON, u"#300"},                          // ICON: SS_ICON, ordinal text
+        {u"SysTreeView32", base | 0x2 | kBorder, IDC_TREE, u""},           // CONTROL with a class name
+        {u"#128", kChild | kTabStop | 0x3, IDC_CUSTOM, u"Custom"},         // CONTROL ... NOT WS_VISIBLE
+    };
+    for (size_t k = 0; k < std::size(want); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(d.items[k].cls, want[k].cls);
+        EXPECT_EQ(d.items[k].style, want[k].style);
+        EXPECT_EQ(d.items[k].id, want[k].id);
+        EXPECT_EQ(d.items[k].text, want[k].text);
+    }
+    EXPECT_EQ(d.items[3].x, 50);
+    EXPECT_EQ(d.items[3].y, 5);
+    EXPECT_EQ(d.items[3].cx, 100);
+    EXPECT_EQ(d.items[3].cy, 12);
+    EXPECT_EQ(d.items[15].exStyle, 0x200u);  // WS_EX_CLIENTEDGE
+}
+
+TEST(DialogTemplate, DialogExAndDefaults) {
+    Dialog ex = ReadDialog(IDD_EX);
+    EXPECT_EQ(ex.style, 0x80000000u | 0x00C00000u | 0x40u);
+    EXPECT_EQ(ex.pointSize, 9);
+    EXPECT_EQ(ex.face, u"Arial");
+    ASSERT_EQ(ex.items.size(), 1u);
+    EXPECT_EQ(ex.items[0].cls, u"msctls_progress32");
+    EXPECT_EQ(ex.items[0].style, kChild | kVisible | 0x1);
+    EXPECT_EQ(ex.items[0].exStyle, 0x20000u);  // WS_EX_STATICEDGE
+
+    // No STYLE: WS_POPUP | WS_BORDER | WS_SYSMENU; no font, no caption.
+    Dialog plain = ReadDialog(IDD_PLAIN);
+    EXPECT_EQ(plain.style, 0x80000000u | 0x00800000u | 0x00080000u);
+    EXPECT_EQ(plain.caption, u"");
+    EXPECT_TRUE(plain.items.empty());
+}
+
+// ---- Menus and accelerators ------------------------------------------------------
+
+TEST(Menu, NestedPopupsSeparatorsAndOptions) {
+    HMENU menu = LoadMenu(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDR_MAIN_MENU));
+    ASSERT_NE(menu, nullptr);
+    auto data = ce::res::GetMenuData(menu);
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->items.size(), 2u);
+    const auto& file = data->items[0];
+    EXPECT_EQ(file.text, u"&File");
+    EXPECT_EQ(file.flags, 0x10u);  // MF_POPUP
+    ASSERT_EQ(file.children.size(), 4u);
+    EXPECT_EQ(file.children[0].text, u"&Open\tCtrl+O");
+    EXPECT_EQ(file.children[0].id, UINT{ID_FILE_OPEN});
+    EXPECT_EQ(file.children[0].flags, 0u);
+    EXPECT_EQ(file.children[1].flags, 0x800u);  // MF_SEPARATOR
+    const auto& recent = file.children[2];
+    ASSERT_EQ(recent.children.size(), 2u);
+    EXPECT_EQ(recent.children[0].flags, 0x8u);  // MF_CHECKED
+    EXPECT_EQ(recent.children[1].flags, 0x1u);  // MF_GRAYED
+    EXPECT_EQ(recent.children[1].id, UINT{ID_RECENT2});
+    EXPECT_EQ(file.children[3].id, UINT{ID_FILE_EXIT});  // after the nested popup
+    EXPECT_EQ(data->items[1].flags, 0x4000u);            // MF_HELP
+    EXPECT_EQ(data->items[1].id, UINT{ID_HELP});
+    EXPECT_TRUE(ce::res::FreeMenuData(menu));
+    EXPECT_FALSE(ce::res::GetMenuData(menu));
+}
+
+TEST(Menu, MalformedTemplatesAreRefused) {
+    const BYTE unterminated[] = {0, 0, 0, 0, 0x00, 0x00, 0x05, 0x00, 'A', 0};  // no MF_END, runs out
+    EXPECT_FALSE(ce::res::ParseMenuTemplate(unterminated, sizeof unterminated));
+    const BYTE badHeader[] = {1, 0, 0, 0, 0x80, 0, 1, 0, 0, 0};
+    EXPECT_FALSE(ce::res::ParseMenuTemplate(badHeader, sizeof badHeader));
+}
+
+TEST(Accelerators, KeysAndModifiers) {
+    HACCEL accel = LoadAccelerators(nullptr, MAKEINTRESOURCE(IDR_ACCEL));
+    ASSERT_NE(accel, nullptr);
+    auto data = ce::res::GetAccelData(accel);
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->entries.size(), 6u);
+    struct Want {
+        BYTE fVirt;
+        WORD key, cmd;
+    } want[] = {
+        {0x01 | 0x08, 'O', ID_FILE_OPEN},     // VIRTKEY CONTROL
+        {0x01, 0x74, ID_REFRESH},             // VK_F5
+        {0x01 | 0x04 | 0x10, 0x2E, ID_DELETE},  // VK_DELETE SHIFT ALT
+        {0, 3, ID_COPY},                      // "^C"
+        {0, 'a', ID_LOWER_A},                 // ASCII keeps the case
+        {0x01 | 0x02, 'X', ID_X},             // virtual keys are upper case
+    };
+    for (size_t k = 0; k < std::size(want); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(data->entries[k].fVirt, want[k].fVirt);  // the end marker is not kept
+        EXPECT_EQ(data->entries[k].key, want[k].key);
+        EXPECT_EQ(data->entries[k].cmd, want[k].cmd);
+    }
+}
+
+// ---- Strings --------------------------------------------------------------------
+
+std::u16string Load(HINSTANCE inst, UINT id, int cch = 128) {
+    WCHAR buf[128];
+    int n = LoadString(inst, id, buf, cch);
+    EXPECT_EQ(static_cast<size_t>(n), std::char_traits<char16_t>::length(buf));
+    return buf;
+}
+
+TEST(Strings, TextEscapesAndUtf8) {
+    EXPECT_EQ(Load(nullptr, IDS_HELLO), u"Hello");
+    EXPECT_EQ(Load(nullptr, IDS_ESCAPES), u"Tab\there\nnew \"q\" \\ \"q2\"");
+    EXPECT_EQ(Load(nullptr, IDS_UNICODE), u"Grüße € \U0001F600");
+    EXPECT_EQ(Load(nullptr, IDS_SECOND_BLOCK), u"Second block");
+    EXPECT_EQ(Load(nullptr, IDS_LATE), u"Another table");  // a second STRINGTABLE
+}
+
+TEST(Strings, BufferSizeIsInCharacters) {
+    WCHAR buf[8];
+    std::fill(std::begin(buf), std::end(buf), u'#');
+    EXPECT_EQ(LoadString(nullptr, IDS_HELLO, buf, 3), 2);
+    EXPECT_EQ(std::u16string(buf), u"He");
+    EXPECT_EQ(buf[3], u'#');
+    EXPECT_EQ(LoadString(nullptr, IDS_HELLO, buf, 1), 0);
+    EXPECT_EQ(buf[0], 0);
+
+    // cchBufferMax 0: a read-only pointer to the string itself.
+    const WCHAR* text = nullptr;
+    EXPECT_EQ(LoadString(nullptr, IDS_SECOND_BLOCK, reinterpret_cast<LPWSTR>(&text), 0), 12);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::u16string(text, 12), u"Second block");
+}
+
+TEST(Strings, MissingIds) {
+    WCHAR buf[16] = u"x";
+    SetLastError(0);
+    EXPECT_EQ(LoadString(nullptr, 5, buf, 16), 0);  // in a block that exists; was left out by #if 0
+    EXPECT_EQ(buf[0], 0);
+    EXPECT_EQ(LoadString(nullptr, IDS_EMPTY, buf, 16), 0);
+    SetLastError(0);
+    EXPECT_EQ(LoadString(nullptr, 4000, buf, 16), 0);  // no such block
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+}
+
+// ---- Modules and raw lookup --------------------------------------------------------
+
+TEST(Modules, MainModuleAndNamedModules) {
+    HMODULE self = GetModuleHandle(nullptr);
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(GetModuleHandle(u"unit_res"), self);
+    EXPECT_EQ(GetModuleHandle(u"UNIT_RES.EXE"), self);
+    HMODULE extra = GetModuleHandle(u"extra");
+    ASSERT_NE(extra, nullptr);
+    EXPECT_NE(extra, self);
+    EXPECT_EQ(Load(extra, IDS_HELLO), u"Hello from extra");
+    EXPECT_EQ(Load(self, IDS_HELLO), u"Hello");
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandle(u"nosuch"), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_MOD_NOT_FOUND});
+}
+
+TEST(FindResource, NamesTypesAndErrors) {
+    HRSRC byId = FindResource(nullptr, MAKEINTRESOURCE(IDB_PICTURE), RT_BITMAP);
+    ASSERT_NE(byId, nullptr);
+    EXPECT_EQ(FindResource(nullptr, u"#200", RT_BITMAP), byId);
+    // Unresolved names become string names, matched without regard to case.
+    HRSRC logo = FindResource(nullptr, u"logo", RT_BITMAP);
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(SizeofResource(nullptr, logo), SizeofResource(nullptr, byId));
+    // A DIB: the file minus its 14-byte header; 24-bit rows padded to 4 bytes.
+    EXPECT_EQ(SizeofResource(nullptr, byId), 40u + 3 * 12);
+    auto* dib = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, byId)));
+    EXPECT_EQ(dib[0], 40);
+    EXPECT_FALSE(FreeResource(LoadResource(nullptr, byId)));
+
+    SetLastError(0);
+    EXPECT_EQ(FindResource(nullptr, MAKEINTRESOURCE(999), RT_BITMAP), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+    SetLastError(0);
+    EXPECT_EQ(FindResource(nullptr, MAKEINTRESOURCE(IDB_PICTURE), RT_RCDATA), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_TYPE_NOT_FOUND});
+    SetLastError(0);
+    EXPECT_EQ(LoadBitmap(nullptr, MAKEINTRESOURCE(999)), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+    EXPECT_EQ(LoadMenu(nullptr, MAKEINTRESOURCE(999)), nullptr);
+    EXPECT_EQ(LoadAccelerators(nullptr, MAKEINTRESOURCE(999)), nullptr);
+
+    // A handle that is no module, and resource info of another module.
+    int notAModule = 0;
+    SetLastError(0);
+    EXPECT_EQ(FindResource(reinterpret_cast<HMODULE>(&notAModule), MAKEINTRESOURCE(IDB_PICTURE), RT_BITMAP), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
+    EXPECT_EQ(SizeofResource(GetModuleHandle(u"extra"), byId), 0u);
+    EXPECT_EQ(MAKEINTRESOURCE(5), RT_DIALOG);
+    EXPECT_TRUE(IS_INTRESOURCE(RT_GROUP_ICON));
+    EXPECT_FALSE(IS_INTRESOURCE(u"logo"));
+}
+
+// ---- Bitmaps and icons ----------------------------------------------------------------
+
+// The pixels of a bitmap, read back through a memory DC.
+std::vector<COLORREF> Pixels(HBITMAP bmp, int w, int h) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    std::vector<COLORREF> out;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) out.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return out;
+}
+
+COLORREF Ref(uint32_t rgb) { return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+TEST(Bitmap, TwentyFourBitBottomUpRoundTrip) {
+    HBITMAP bmp = LoadBitmap(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDB_PICTURE));
+    ASSERT_NE(bmp, nullptr);
+    BITMAP info{};
+    ASSERT_EQ(GetObject(bmp, sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(info.bmWidth, fixture::kPictureW);
+    EXPECT_EQ(info.bmHeight, fixture::kPictureH);
+    auto px = Pixels(bmp, fixture::kPictureW, fixture::kPictureH);
+    for (int y = 0; y < fixture::kPictureH; ++y)
+        for (int x = 0; x < fixture::kPictureW; ++x)
+            EXPECT_EQ(px[y * fixture::kPictureW + x], Ref(fixture::Picture(x, y))) << x << "," << y;
+    DeleteObject(bmp);
+}
+
+TEST(Bitmap, PaletteTopDownAndMonochrome) {
+    HBITMAP pal = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PALETTE));
+    ASSERT_NE(pal, nullptr);
+    auto px = Pixels(pal, fixture::kPaletteW, fixture::kPaletteH);
+    for (int y = 0; y < fixture::kPaletteH; ++y)
+        for (int x = 0; x < fixture::kPaletteW; ++x)
+            EXPECT_EQ(px[y * fixture::kPaletteW + x], Ref(fixture::kPaletteColors[fixture::PaletteIndex(x, y)]))
+                << x << "," << y;
+    DeleteObject(pal);
+
+    HBITMAP mono = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_MONO));
+    ASSERT_NE(mono, nullptr);
+    BITMAP info{};
+    GetObject(mono, sizeof info, &info);
+    EXPECT_EQ(info.bmBitsPixel, 1);
+    auto mp = Pixels(mono, fixture::kMonoW, fixture::kMonoH);
+    for (int y = 0; y < fixture::kMonoH; ++y)
+        for (int x = 0; x < fixture::kMonoW; ++x)
+            EXPECT_EQ(mp[y * fixture::kMonoW + x], fixture::MonoWhite(x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    DeleteObject(mono);
+}
+
+TEST(DecodeDib, RejectsTruncatedAndUnsupported) {
+    ce::res::Bytes all = ce::res::FindBytes(nullptr, MAKEINTRESOURCE(IDB_PICTURE), RT_BITMAP);
+    ASSERT_TRUE(all.data);
+    ce::res::Picture pic;
+    EXPECT_TRUE(ce::res::DecodeDib(all.data, all.size, &pic));
+    EXPECT_FALSE(ce::res::DecodeDib(all.data, all.size - 1, &pic));  // bits cut short
+    std::vector<BYTE> rle(all.data, all.data + all.size);
+    rle[16] = 1;  // BI_RLE8
+    EXPECT_FALSE(ce::res::DecodeDib(rle.data(), rle.size(), &pic));
+    std::vector<BYTE> huge(all.data, all.data + all.size);
+    huge[4] = 0xFF, huge[5] = 0xFF, huge[6] = 0xFF, huge[7] = 0x7F;  // width 2^31 - 1
+    EXPECT_FALSE(ce::res::DecodeDib(huge.data(), huge.size(), &pic));
+}
+
+TEST(Icon, NearestImageWithMaskOrAlpha) {
+    ce::res::IconImage small;
+    ASSERT_TRUE(ce::res::LoadIconImage(nullptr, MAKEINTRESOURCE(IDI_APP), 16, 16, &small));
+    ASSERT_EQ(small.color.width, 16);
+    ASSERT_EQ(small.color.height, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(small.color.pixels[y * 16 + x], fixture::Icon16(x, y));
+            EXPECT_EQ(small.mask[y * 16 + x], fixture::Icon16Transparent(x, y) ? 1 : 0);
+        }
+
+    ce::res::IconImage big;  // 0 x 0: the default 32 x 32
+    ASSERT_TRUE(ce::res::LoadIconImage(nullptr, MAKEINTRESOURCE(IDI_APP), 0, 0, &big));
+    ASSERT_EQ(big.color.width, 32);
+    EXPECT_TRUE(big.color.alpha);
+    EXPECT_EQ(big.color.pixels[5 * 32 + 9], fixture::Icon32(9, 5));
+    EXPECT_EQ(big.mask[5 * 32 + 2], 1);
+    EXPECT_EQ(big.mask[5 * 32 + 9], 0);
+
+    SetLastError(0);
+    EXPECT_FALSE(ce::res::LoadIconImage(nullptr, MAKEINTRESOURCE(301), 32, 32, &big));
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+}
+
+TEST(Icon, LoadIconDrawsThroughItsMask) {
+    HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(IDI_APP));
+    ASSERT_NE(icon, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateBitmap(32, 32, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all{0, 0, 32, 32};
+    FillRect(dc, &all, red);
+    ASSERT_TRUE(DrawIcon(dc, 0, 0, icon));
+    EXPECT_EQ(GetPixel(dc, 2, 5), RGB(255, 0, 0));                       // transparent: background stays
+    EXPECT_EQ(GetPixel(dc, 9, 5), Ref(fixture::Icon32(9, 5) & 0xFFFFFF));  // opaque: the icon's colour
+    SelectObject(dc, old);
+    DeleteObject(red);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    EXPECT_TRUE(DestroyIcon(icon));
+    SetLastError(0);
+    EXPECT_EQ(LoadIcon(nullptr, MAKEINTRESOURCE(IDB_PICTURE)), nullptr);  // a bitmap id, no icon group
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+}
+
+}  // namespace
