@@ -6,3 +6,6 @@
 #include "winreg.h"
 #include "winioctl.h"
 #include "wincrt.h"
+#include "wingdi.h"
+#include "winuser.h"
+#include "winres.h"

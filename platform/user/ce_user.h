@@ -16,6 +16,10 @@ namespace ce::user {
 // registration of the same name replaces the first.
 void RegisterBuiltinClass(const WNDCLASSW& wc);
 
+// The dialog class "#32770" (DefDlgProc). Registered on first use of the
+// dialog functions; calling it again does nothing.
+void RegisterDialogClass();
+
 // ---- Non-client metrics ----------------------------------------------------------
 //
 // The frame of a window is drawn by the window system: WS_BORDER is a 1-pixel
@@ -55,6 +59,11 @@ void InjectKey(UINT vk, bool down, WCHAR ch, DWORD time = 0);
 // before WM_CREATE. Setting a null hook removes a pending one.
 using CreationHook = void (*)(HWND hWnd, void* context);
 void SetCreationHook(CreationHook hook, void* context);
+
+// ---- Screen ----------------------------------------------------------------------
+
+// Paints the parts of the screen no window covers (a new or turned screen).
+void RepaintDesktop();
 
 // ---- State for the host and tests ---------------------------------------------------
 

@@ -29,6 +29,10 @@ LRESULT HitTest(HWND h, LPARAM lp) {
     RECT c = ClientRectLocal(w);
     RECT client{o.x, o.y, o.x + c.right - c.left, o.y + c.bottom - c.top};
     if (PtInRect(&client, pt)) return HTCLIENT;
+    POINT local{pt.x - sr.left, pt.y - sr.top};
+    RECT close = CaptionBoxRect(w, CaptionBox::Close), ok = CaptionBoxRect(w, CaptionBox::Ok);
+    if (PtInRect(&close, local)) return HTCLOSE;
+    if (PtInRect(&ok, local)) return kHitOkBox;
     if ((w->style & WS_CAPTION) == WS_CAPTION && pt.y >= sr.top + kBorderWidth &&
         pt.y < sr.top + kBorderWidth + kCaptionHeight)
         return HTCAPTION;

@@ -136,10 +136,62 @@ void ForgetInputState(HWND h) {
 
 // ---- Injection -------------------------------------------------------------------------------
 
+namespace {
+
+// The stylus while it tracks a caption button: the button shows pressed
+// while the stylus is over it; released over it, it acts. The close box of a
+// dialog sends it WM_COMMAND IDCANCEL (as the device does), of any other
+// window WM_CLOSE; the OK button sends WM_COMMAND IDOK. Returns false when
+// no caption button is being tracked.
+bool TrackCaptionBoxLocked(Mouse kind, POINT pt, DWORD time) {
+    FrameTrack& t = S().frameTrack;
+    if (!t.hwnd) return false;
+    Window* w = Find(t.hwnd);
+    if (!w) {
+        t = FrameTrack{};
+        if (kind == Mouse::Up) S().buttonDown = false;
+        return kind != Mouse::Down;
+    }
+    if (kind == Mouse::Down) return true;  // a second stylus: ignored
+    RECT r = CaptionBoxRect(w, t.box);
+    RECT sr = ScreenRect(w);
+    OffsetRect(&r, sr.left, sr.top);
+    const bool inside = PtInRect(&r, pt) != FALSE;
+    if (kind == Mouse::Move) {
+        if (inside != t.pressed) {
+            t.pressed = inside;
+            w->framePending = true;
+            NotifyQueue(w->queue.get());
+        }
+        return true;
+    }
+    const CaptionBox box = t.box;
+    t = FrameTrack{};
+    S().buttonDown = false;
+    w->framePending = true;
+    NotifyQueue(w->queue.get());
+    if (!inside) return true;
+    MSG m{w->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, time, pt};
+    if (box == CaptionBox::Close) {
+        if (IsDialogWindow(w))
+            m.wParam = MAKEWPARAM(IDCANCEL, BN_CLICKED);
+        else
+            m.message = WM_CLOSE, m.wParam = 0;
+    }
+    PostInputLocked(w->hwnd, m, 0);
+    return true;
+}
+
+}  // namespace
+
 void InjectMouse(Mouse kind, int x, int y, DWORD time) {
     if (!time) time = GetTickCount();
     POINT pt{x, y};
     HitResult hit;
+    {
+        Lock l(S().mu);
+        if (TrackCaptionBoxLocked(kind, pt, time)) return;
+    }
     {
         Lock l(S().mu);
         if (kind == Mouse::Up && !S().buttonDown && !S().capture) return;
@@ -188,7 +240,13 @@ void InjectMouse(Mouse kind, int x, int y, DWORD time) {
         wp = 0;
         S().buttonDown = false;
     }
-    if (hit.ht != HTCLIENT) return;  // the frame takes no stylus messages yet
+    if (kind == Mouse::Down && (hit.ht == HTCLOSE || hit.ht == kHitOkBox)) {
+        S().frameTrack = FrameTrack{hit.hwnd, hit.ht == HTCLOSE ? CaptionBox::Close : CaptionBox::Ok, true};
+        w->framePending = true;
+        NotifyQueue(w->queue.get());
+        return;
+    }
+    if (hit.ht != HTCLIENT) return;  // the rest of the frame takes no stylus messages
     POINT o = ClientOrigin(w);
     LPARAM lp = MAKELPARAM(static_cast<SHORT>(x - o.x), static_cast<SHORT>(y - o.y));
     PostInputLocked(hit.hwnd, MSG{hit.hwnd, msg, wp, lp, time, pt}, 0);
@@ -314,4 +372,12 @@ HWND WindowFromPoint(POINT pt) {
     if (r.kind != HitKind::Swallowed) return r.hwnd;
     HWND parent = GetParent(r.hwnd);
     return parent && IsChild(parent, r.hwnd) ? parent : nullptr;
+}
+
+// The state of a key as of the last key message this thread retrieved: the
+// high bit set while it is down.
+SHORT GetKeyState(int vk) {
+    if (vk < 0 || vk > 0xFF) return 0;
+    Lock l(S().mu);
+    return CurrentQueue()->keys[vk] ? static_cast<SHORT>(0x8000) : 0;
 }

@@ -96,6 +96,17 @@ bool RetrieveLocked(Queue* me, Lock& l, MSG* out, HWND filter, UINT lo, UINT hi,
         *out = it->msg;
         me->last = it->msg;
         me->lastCh = it->ch;
+        if (remove && it->msg.message >= WM_KEYDOWN && it->msg.message <= WM_SYSKEYUP) {
+            const bool down = it->msg.message == WM_KEYDOWN || it->msg.message == WM_SYSKEYDOWN;
+            if (down || it->msg.message == WM_KEYUP || it->msg.message == WM_SYSKEYUP) {
+                UINT vk = it->msg.wParam & 0xFF;
+                me->keys[vk] = down;
+                // The left and right keys also count as the generic one.
+                if (vk == VK_LSHIFT || vk == VK_RSHIFT) me->keys[VK_SHIFT] = down;
+                if (vk == VK_LCONTROL || vk == VK_RCONTROL) me->keys[VK_CONTROL] = down;
+                if (vk == VK_LMENU || vk == VK_RMENU) me->keys[VK_MENU] = down;
+            }
+        }
         if (remove) me->posted.erase(it);
         return true;
     }

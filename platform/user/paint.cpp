@@ -7,8 +7,8 @@
 // Visible area of a window DC: its client area (or whole window), clipped by
 // the client areas of its ancestors and by every visible window above it in
 // z-order, siblings of the window and of each ancestor (every window behaves
-// as if it had WS_CLIPSIBLINGS). Children are cut out only with
-// WS_CLIPCHILDREN. Window DCs follow when windows move, hide or change order.
+// as if it had WS_CLIPSIBLINGS), except by WS_EX_TRANSPARENT siblings.
+// Children are cut out only with WS_CLIPCHILDREN. Window DCs follow when windows move, hide or change order.
 #include <algorithm>
 
 #include "user_internal.h"
@@ -82,7 +82,9 @@ std::vector<RECT> VisibleRegion(const Window* w, bool whole) {
         IntersectRegion(region, ClientScreenRect(cur->parent));
         for (auto* s : cur->parent->children) {
             if (s == cur) break;
-            if (s->style & WS_VISIBLE) SubtractRect(region, ScreenRect(s));
+            // A WS_EX_TRANSPARENT sibling (a group box around its controls)
+            // lets what lies below it show.
+            if ((s->style & WS_VISIBLE) && !(s->exStyle & WS_EX_TRANSPARENT)) SubtractRect(region, ScreenRect(s));
         }
     }
     return region;
@@ -179,6 +181,59 @@ void RefreshDCsLocked() {
     }
 }
 
+RECT CaptionBoxRect(const Window* w, CaptionBox box) {
+    if ((w->style & WS_CAPTION) != WS_CAPTION || box == CaptionBox::None) return RECT{};
+    auto f = FrameOf(w->style, w->exStyle);
+    const LONG width = w->rect.right - w->rect.left;
+    const LONG top = kBorderWidth + 2, bottom = kBorderWidth + kCaptionHeight - 2;
+    RECT close{width - f.right - 2 - kCaptionHeight, top, width - f.right - 2, bottom};
+    if (box == CaptionBox::Close) return close;
+    if (!(w->exStyle & WS_EX_CAPTIONOKBTN)) return RECT{};
+    return RECT{close.left - 2 - kCaptionHeight - 6, top, close.left - 2, bottom};
+}
+
+namespace {
+
+// The bold font of caption text and caption buttons, made on first use.
+HFONT CaptionFont() {
+    static HFONT font = CreateFont(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
+    return font;
+}
+
+// A caption button: raised grey face, sunken while pressed; "X" or "OK".
+void DrawCaptionBox(HDC dc, RECT r, CaptionBox box, bool pressed) {
+    if (Empty(r)) return;
+    FillRect(dc, &r, Brush(COLOR_BTNFACE));
+    RECT edge = r;
+    DrawEdge(dc, &edge, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const int shift = pressed ? 1 : 0;
+    if (box == CaptionBox::Close) {
+        // Two 2-pixel strokes, centred.
+        const int size = std::min(r.right - r.left, r.bottom - r.top) - 8;
+        const int x0 = (r.left + r.right - size) / 2 + shift, y0 = (r.top + r.bottom - size) / 2 + shift;
+        HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_PEN));
+        for (int d = 0; d < 2; ++d) {
+            MoveToEx(dc, x0 + d, y0, nullptr);
+            LineTo(dc, x0 + size + d, y0 + size);
+            MoveToEx(dc, x0 + size - 1 + d, y0, nullptr);
+            LineTo(dc, x0 - 1 + d, y0 + size);
+        }
+        SelectObject(dc, old);
+        return;
+    }
+    HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    OffsetRect(&r, shift, shift);
+    DrawText(dc, u"OK", 2, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+}
+
+}  // namespace
+
+// The caption: the window text in bold (white on the caption colour), the
+// close box at the right end and, for WS_EX_CAPTIONOKBTN, the OK button left
+// of it. The text is cut with an ellipsis before the buttons.
 void DrawFrameLocked(Window* w) {
     w->framePending = false;
     auto f = FrameOf(w->style, w->exStyle);
@@ -195,7 +250,25 @@ void DrawFrameLocked(Window* w) {
         bool active = S().active == w->hwnd;
         RECT cap{f.left, kBorderWidth, all.right - f.right, kBorderWidth + kCaptionHeight};
         FillRect(dc, &cap, Brush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
-        if (S().captionPainter) S().captionPainter(dc, cap, w->text, active);
+        const FrameTrack& t = S().frameTrack;
+        RECT text = cap;
+        for (CaptionBox box : {CaptionBox::Close, CaptionBox::Ok}) {
+            RECT r = CaptionBoxRect(w, box);
+            if (Empty(r)) continue;
+            DrawCaptionBox(dc, r, box, t.hwnd == w->hwnd && t.box == box && t.pressed);
+            text.right = std::min(text.right, r.left - 2);
+        }
+        if (S().captionPainter) {
+            S().captionPainter(dc, text, w->text, active);
+        } else if (!w->text.empty()) {
+            text.left += 4;
+            HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+            DrawText(dc, w->text.data(), static_cast<int>(w->text.size()), &text,
+                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+            SelectObject(dc, oldFont);
+        }
     }
     ce::gdi::ReleaseWindowDC(dc);
 }
@@ -371,4 +444,10 @@ int ReleaseDC(HWND, HDC dc) {
     S().dcs.erase(it);
     ce::gdi::ReleaseWindowDC(dc);
     return 1;
+}
+
+void ce::user::RepaintDesktop() {
+    Lock l(S().mu);
+    auto mode = ce::gdi::Screen::Mode();
+    PaintDesktopLocked(RECT{0, 0, mode.width, mode.height});
 }

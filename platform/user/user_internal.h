@@ -95,6 +95,22 @@ struct Queue {
     int inSend = 0;  // nesting of sent messages being handled
     MSG last{};      // last message retrieved (GetMessageTime)
     WCHAR lastCh = 0;
+    // Keys down as this thread has retrieved their messages (GetKeyState).
+    bool keys[256] = {};
+};
+
+// Buttons of the caption: the close box at the right end of every caption,
+// and left of it the OK button of windows with WS_EX_CAPTIONOKBTN.
+enum class CaptionBox { None, Close, Ok };
+// Hit-test result of the caption's OK button (the window system's own value;
+// the close box answers HTCLOSE).
+constexpr LRESULT kHitOkBox = 0x4F4B;
+// The caption button the stylus went down on: it shows pressed while the
+// stylus stays over it and acts when released there.
+struct FrameTrack {
+    HWND hwnd = nullptr;
+    CaptionBox box = CaptionBox::None;
+    bool pressed = false;
 };
 
 struct State {
@@ -122,6 +138,7 @@ struct State {
     };
     std::map<HDC, DcInfo> dcs;
     CaptionTextPainter captionPainter = nullptr;
+    FrameTrack frameTrack;
 };
 
 State& S();
@@ -166,6 +183,10 @@ void FocusLost(HWND hwnd);  // window hidden/disabled/destroyed
 void ActivateNextIfActive(HWND hwnd);
 void ForgetInputState(HWND hwnd);
 void DrawFrameLocked(Window* w);
+// A caption button of a window in window coordinates (empty when the
+// window has no such button).
+RECT CaptionBoxRect(const Window* w, CaptionBox box);
+bool IsDialogWindow(const Window* w);  // of the dialog class "#32770"
 void PostInputLocked(HWND h, const MSG& m, WCHAR ch);
 void ClearTimersLocked(HWND hwnd);
 

@@ -1,0 +1,16 @@
+// Internal interface of the controls, for the emulator host and tests.
+#pragma once
+
+#include "ce_user.h"
+
+namespace ce::comctl {
+
+// Registers the control classes ("Button", "Static", ...) and the dialog
+// class with the window system. Calling it again does nothing.
+void RegisterControls();
+
+// Each control file registers its class.
+void RegisterButtonClass();
+void RegisterStaticClass();
+
+}  // namespace ce::comctl

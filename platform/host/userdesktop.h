@@ -1,0 +1,28 @@
+// The window system's side of the emulator host (ce::host::Desktop).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "device.h"
+#include "winuser.h"
+
+namespace ce::user {
+
+// What a control class adds to the host's view of its windows: a finder for
+// texts it shows that are not its window text (tree items, list cells, menu
+// items, combo-box entries) and the extra fields of its dump entry. Both are
+// called from the host's thread while the program is idle.
+struct ClassInspector {
+    // Screen point of the centre of the item showing `text`; false if none.
+    std::function<bool(HWND, std::u16string_view text, POINT& screenPt)> findText;
+    // Extra JSON members without braces, e.g. "\"checked\":true".
+    std::function<std::string(HWND)> dumpFields;
+};
+void RegisterClassInspector(std::u16string_view className, ClassInspector inspector);
+
+std::unique_ptr<host::Desktop> MakeDesktop();
+
+}  // namespace ce::user

@@ -1,0 +1,474 @@
+// Dialogs from templates: placement in dialog units, initialisation, the
+// modal loop, the keyboard interface and the dialog helpers.
+#include "dlgtest.h"
+
+using namespace dlgtest;
+
+namespace {
+
+int Round(int v, int num, int den) { return (v * num + den / 2) / den; }
+
+// Base units measured the documented way with a font of `px` pixels.
+std::pair<int, int> Units(int px) {
+    HFONT f = CreateFont(-px, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg");
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, f);
+    SIZE s{};
+    GetTextExtentPoint32(dc, u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &s);
+    TEXTMETRICW tm{};
+    GetTextMetrics(dc, &tm);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(f);
+    return {(s.cx / 26 + 1) / 2, tm.tmHeight};
+}
+
+RECT ChildRect(HWND dlg, HWND c) {
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// What the dialog procedures saw, and how they answer.
+struct ProcLog {
+    std::vector<std::pair<UINT, WPARAM>> msgs;
+    LPARAM initParam = 0;
+    HWND initFocus = nullptr;
+    bool visibleInInit = true;
+    INT_PTR initResult = TRUE;
+    int focusId = 0;  // set the focus to this control in WM_INITDIALOG
+};
+ProcLog g_proc;
+
+INT_PTR CALLBACK RecordingDlgProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    switch (m) {
+    case WM_INITDIALOG:
+        g_proc.initParam = lp;
+        g_proc.initFocus = reinterpret_cast<HWND>(wp);
+        g_proc.visibleInInit = IsWindowVisible(h) != FALSE;
+        if (g_proc.focusId) SetFocus(GetDlgItem(h, g_proc.focusId));
+        return g_proc.initResult;
+    case WM_COMMAND: g_proc.msgs.push_back({m, wp}); return TRUE;
+    case WM_APP:
+        SetWindowLong(h, DWL_MSGRESULT, 1234);
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+class Dialogs : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        g_proc = ProcLog{};
+    }
+    // OK (default), Cancel, an edit-like tab stop, a disabled tab stop and
+    // three auto radio buttons in one group followed by one in the next.
+    Template Form(DWORD style = WS_POPUP | WS_CAPTION | WS_VISIBLE) {
+        Template t(style, 10, 10, 200, 100, u"Form", 8, u"MS Shell Dlg");
+        t.Item(WS_TABSTOP | WS_VISIBLE | BS_DEFPUSHBUTTON, 10, 70, 50, 14, IDOK, 0x0080, u"OK");
+        t.Item(WS_TABSTOP | WS_VISIBLE, 70, 70, 50, 14, IDCANCEL, 0x0080, u"Cancel");
+        t.Item(WS_VISIBLE | SS_LEFT, 10, 5, 40, 8, 100, 0x0082, u"Label");
+        t.Item(WS_TABSTOP | WS_VISIBLE | WS_DISABLED, 130, 70, 50, 14, 101, 0x0080, u"Off");
+        t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON, 10, 20, 60, 10, 201, 0x0080, u"One");
+        t.Item(WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 32, 60, 10, 202, 0x0080, u"Two");
+        t.Item(WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 44, 60, 10, 203, 0x0080, u"Three");
+        t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTOCHECKBOX, 100, 20, 60, 10, 301, 0x0080, u"Check");
+        return t;
+    }
+    HWND Make(Template& t, HWND owner = nullptr, LPARAM lp = 0) {
+        return Keep(CreateDialogIndirectParam(nullptr, t.Get(), owner, RecordingDlgProc, lp));
+    }
+    std::vector<WPARAM> Commands() {
+        std::vector<WPARAM> out;
+        for (auto& [m, wp] : g_proc.msgs)
+            if (m == WM_COMMAND) out.push_back(wp);
+        g_proc.msgs.clear();
+        return out;
+    }
+};
+
+// ---- Templates and dialog units ------------------------------------------------------------
+
+TEST_F(Dialogs, ControlsArePlacedInTheTemplateFontsUnits) {
+    Template t(WS_POPUP | WS_VISIBLE, 20, 16, 160, 80, u"Units", 8, u"MS Shell Dlg");
+    t.Item(WS_VISIBLE | SS_LEFT, 7, 9, 28, 8, 100, 0x0082, u"Serial Port");
+    t.Item(WS_VISIBLE | WS_TABSTOP, 50, 60, 50, 14, IDOK, u"button", u"OK");
+    HWND host = Host();
+    HWND dlg = Make(t, host);
+    ASSERT_TRUE(dlg);
+
+    auto [bx, by] = Units(Round(8, 96, 72));
+    ASSERT_GT(bx, 0);
+    RECT client;
+    GetClientRect(dlg, &client);
+    EXPECT_EQ(client.right, Round(160, bx, 4));
+    EXPECT_EQ(client.bottom, Round(80, by, 8));
+    RECT win;
+    GetWindowRect(dlg, &win);
+    EXPECT_EQ(win.left, Round(20, bx, 4));  // relative to the owner's client area at (0,0)
+    EXPECT_EQ(win.top, Round(16, by, 8));
+
+    RECT label = ChildRect(dlg, GetDlgItem(dlg, 100));
+    EXPECT_EQ(label.left, Round(7, bx, 4));
+    EXPECT_EQ(label.top, Round(9, by, 8));
+    EXPECT_EQ(label.right - label.left, Round(28, bx, 4));
+    EXPECT_EQ(label.bottom - label.top, by);
+    RECT mapped{50, 60, 50, 14};  // position, then size
+    ASSERT_TRUE(MapDialogRect(dlg, &mapped));
+    RECT ok = ChildRect(dlg, GetDlgItem(dlg, IDOK));
+    EXPECT_EQ(ok.left, mapped.left);
+    EXPECT_EQ(ok.top, mapped.top);
+    EXPECT_EQ(ok.right - ok.left, mapped.right);
+    EXPECT_EQ(ok.bottom - ok.top, mapped.bottom);
+
+    // Every control got the dialog's font.
+    HFONT font = reinterpret_cast<HFONT>(SendMessage(dlg, WM_GETFONT, 0, 0));
+    ASSERT_TRUE(font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessage(dlg, 100, WM_GETFONT, 0, 0)), font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessage(dlg, IDOK, WM_GETFONT, 0, 0)), font);
+    WCHAR cls[16];
+    GetClassName(dlg, cls, 16);
+    EXPECT_EQ(std::u16string(cls), u"#32770");
+    WCHAR text[32];
+    EXPECT_EQ(GetDlgItemText(dlg, 100, text, 32), 11u);
+    EXPECT_EQ(std::u16string(text), u"Serial Port");
+}
+
+TEST_F(Dialogs, CreationDataAndUnknownClasses) {
+    static const void* seen = nullptr;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_CREATE) seen = reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams;
+        return DefWindowProc(h, m, wp, lp);
+    };
+    wc.lpszClassName = u"DataCtl";
+    RegisterClass(&wc);
+    Template t(WS_POPUP, 0, 0, 100, 40, u"");
+    t.Item(WS_VISIBLE, 0, 0, 10, 10, 5, u"DataCtl", u"x", {0x1234, 0x5678});
+    HWND dlg = Make(t);
+    ASSERT_TRUE(dlg);
+    ASSERT_TRUE(seen);
+    auto* words = static_cast<const WORD*>(seen);
+    EXPECT_EQ(words[0], 4);  // the size word, then the data
+    EXPECT_EQ(words[1], 0x1234);
+    EXPECT_EQ(words[2], 0x5678);
+
+    // A control of a class nobody registered fails the whole dialog.
+    Template bad(WS_POPUP, 0, 0, 100, 40, u"");
+    bad.Item(WS_VISIBLE, 0, 0, 10, 10, 5, 0x0081, u"");
+    bad.Item(WS_VISIBLE, 0, 0, 10, 10, 6, u"NoSuchClass", u"");
+    SetLastError(0);
+    EXPECT_FALSE(CreateDialogIndirectParam(nullptr, bad.Get(), nullptr, RecordingDlgProc, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+}
+
+TEST_F(Dialogs, CentredDialogsSitInTheMiddleOfTheScreen) {
+    Template t(WS_POPUP | WS_CAPTION | DS_CENTER, 50, 50, 120, 60, u"Centre", 8, u"MS Shell Dlg");
+    HWND dlg = Make(t);
+    ASSERT_TRUE(dlg);
+    RECT r;
+    GetWindowRect(dlg, &r);
+    EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+    EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
+}
+
+TEST_F(Dialogs, BadInputFailsCleanly) {
+    SetLastError(0);
+    EXPECT_FALSE(CreateDialogIndirectParam(nullptr, nullptr, nullptr, RecordingDlgProc, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, nullptr, nullptr, RecordingDlgProc, 0), -1);
+    Template t(WS_POPUP, 0, 0, 10, 10, u"");
+    EXPECT_FALSE(CreateDialogIndirectParam(nullptr, t.Get(), reinterpret_cast<HWND>(0x12345), RecordingDlgProc, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_FALSE(EndDialog(reinterpret_cast<HWND>(0x12345), 1));
+    EXPECT_FALSE(GetNextDlgTabItem(reinterpret_cast<HWND>(0x12345), nullptr, FALSE));
+    HWND dlg = Make(t);
+    EXPECT_FALSE(MapDialogRect(dlg, nullptr));
+    EXPECT_FALSE(GetDlgItem(dlg, 99));
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 99), 0u);
+    EXPECT_FALSE(SetDlgItemText(dlg, 99, u"x"));
+    // The extended template layout is refused rather than misread.
+    WORD ex[16] = {1, 0xFFFF};
+    EXPECT_FALSE(CreateDialogIndirectParam(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(ex), nullptr, nullptr, 0));
+}
+
+// ---- Initialisation --------------------------------------------------------------------------
+
+TEST_F(Dialogs, InitDialogGetsTheParamAndFocusGoesToTheFirstTabStop) {
+    Template t = Form();
+    HWND dlg = Make(t, nullptr, 0x5A5A);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(g_proc.initParam, 0x5A5A);
+    EXPECT_FALSE(g_proc.visibleInInit);  // shown only after WM_INITDIALOG
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    EXPECT_EQ(g_proc.initFocus, GetDlgItem(dlg, IDOK));
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDOK));
+}
+
+TEST_F(Dialogs, InitDialogReturningFalseKeepsTheFocusItChose) {
+    g_proc.initResult = FALSE;
+    g_proc.focusId = IDCANCEL;
+    Template t = Form();
+    HWND dlg = Make(t);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDCANCEL));
+}
+
+TEST_F(Dialogs, DialogProcResultsGoThroughMsgResult) {
+    Template t = Form();
+    HWND dlg = Make(t);
+    EXPECT_EQ(SendMessage(dlg, WM_APP, 0, 0), 1234);
+    SetWindowLong(dlg, DWL_USER, 77);
+    EXPECT_EQ(GetWindowLong(dlg, DWL_USER), 77);
+    EXPECT_EQ(GetWindowLong(dlg, DWL_DLGPROC), reinterpret_cast<LONG_PTR>(&RecordingDlgProc));
+}
+
+// ---- Modal loop -----------------------------------------------------------------------------
+
+struct Nest {
+    HWND owner = nullptr;
+    HWND outer = nullptr;
+    bool ownerEnabledInOuter = true;
+    bool outerEnabledInInner = true;
+    bool ownerEnabledInInner = true;
+    INT_PTR innerResult = 0;
+    bool outerEnabledAfterInner = false;
+    Template* inner = nullptr;
+};
+Nest g_nest;
+
+INT_PTR CALLBACK InnerProc(HWND h, UINT m, WPARAM, LPARAM) {
+    if (m == WM_INITDIALOG) {
+        PostMessage(h, WM_APP, 0, 0);
+        return TRUE;
+    }
+    if (m == WM_APP) {
+        g_nest.outerEnabledInInner = IsWindowEnabled(g_nest.outer) != FALSE;
+        g_nest.ownerEnabledInInner = IsWindowEnabled(g_nest.owner) != FALSE;
+        EndDialog(h, 42);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK OuterProc(HWND h, UINT m, WPARAM, LPARAM) {
+    if (m == WM_INITDIALOG) {
+        g_nest.outer = h;
+        PostMessage(h, WM_APP, 0, 0);
+        return TRUE;
+    }
+    if (m == WM_APP) {
+        g_nest.ownerEnabledInOuter = IsWindowEnabled(g_nest.owner) != FALSE;
+        // A control of the outer dialog as the parent: the inner one is owned
+        // by the outer dialog itself.
+        g_nest.innerResult =
+            DialogBoxIndirectParam(nullptr, g_nest.inner->Get(), GetDlgItem(h, IDOK), InnerProc, 0);
+        g_nest.outerEnabledAfterInner = IsWindowEnabled(h) != FALSE;
+        EndDialog(h, 7);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+TEST_F(Dialogs, ModalDialogsDisableTheirOwnersAndNest) {
+    HWND owner = Host();
+    Template outer = Form(WS_POPUP | WS_CAPTION);
+    Template inner(WS_POPUP | WS_CAPTION, 5, 5, 80, 40, u"Inner");
+    g_nest = Nest{};
+    g_nest.owner = owner;
+    g_nest.inner = &inner;
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, outer.Get(), owner, OuterProc, 0), 7);
+    EXPECT_FALSE(g_nest.ownerEnabledInOuter);
+    EXPECT_FALSE(g_nest.outerEnabledInInner);
+    EXPECT_FALSE(g_nest.ownerEnabledInInner);
+    EXPECT_EQ(g_nest.innerResult, 42);
+    EXPECT_TRUE(g_nest.outerEnabledAfterInner);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_FALSE(IsWindow(g_nest.outer));
+    EXPECT_EQ(GetActiveWindow(), owner);
+}
+
+TEST_F(Dialogs, EndDialogDuringInitReturnsWithoutALoop) {
+    HWND owner = Host();
+    Template t(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, u"");
+    auto proc = [](HWND h, UINT m, WPARAM, LPARAM) -> INT_PTR {
+        if (m == WM_INITDIALOG) EndDialog(h, 5);
+        return FALSE;
+    };
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), 5);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(Dialogs, ModalDialogsAreWorkedByKeys) {
+    HWND owner = Host();
+    Template t = Form(WS_POPUP | WS_CAPTION);
+    auto proc = [](HWND h, UINT m, WPARAM wp, LPARAM) -> INT_PTR {
+        if (m == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) EndDialog(h, LOWORD(wp) + 100);
+        return m == WM_COMMAND;
+    };
+    WhenIdle({[] { Key(VK_ESCAPE); }});
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), IDCANCEL + 100);
+    WhenIdle({[] { Key(VK_RETURN); }});
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), IDOK + 100);
+    // The close box of the caption cancels.
+    WhenIdle({[] { Tap(CloseBox(GetActiveWindow())); }});
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), IDCANCEL + 100);
+}
+
+// ---- Keyboard interface ---------------------------------------------------------------------
+
+TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOk) {
+    Template t = Form();
+    HWND dlg = Make(t);
+    SetFocus(GetDlgItem(dlg, 301));  // a check box: Enter goes to the default
+    Key(VK_RETURN);
+    Pump(dlg);
+    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
+    EXPECT_EQ(SendMessage(dlg, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
+
+    // Another default button; a focused push button acts itself.
+    SendMessage(dlg, DM_SETDEFID, IDCANCEL, 0);
+    EXPECT_TRUE(SendDlgItemMessage(dlg, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+    EXPECT_TRUE(SendDlgItemMessage(dlg, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
+    Key(VK_RETURN);
+    Pump(dlg);
+    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
+
+    // Without any default button Enter means IDOK.
+    Template bare(WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, u"");
+    bare.Item(WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 50, 10, 9, 0x0080, u"c");
+    HWND dlg2 = Make(bare);
+    Key(VK_RETURN);
+    Pump(dlg2);
+    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
+}
+
+TEST_F(Dialogs, EscapeCancelsUnlessCancelIsDisabled) {
+    Template t = Form();
+    HWND dlg = Make(t);
+    Key(VK_ESCAPE);
+    Pump(dlg);
+    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
+    EnableWindow(GetDlgItem(dlg, IDCANCEL), FALSE);
+    Key(VK_ESCAPE);
+    Pump(dlg);
+    EXPECT_TRUE(Commands().empty());
+}
+
+TEST_F(Dialogs, TabWalksTheTabStopsSkippingDisabledOnes) {
+    Template t = Form();
+    HWND dlg = Make(t);
+    ASSERT_EQ(GetFocus(), GetDlgItem(dlg, IDOK));
+    std::vector<int> order;
+    for (int i = 0; i < 4; ++i) {
+        Key(VK_TAB);
+        Pump(dlg);
+        order.push_back(GetDlgCtrlID(GetFocus()));
+    }
+    EXPECT_EQ(order, (std::vector<int>{IDCANCEL, 201, 301, IDOK}));
+    ce::user::InjectKey(VK_SHIFT, true, 0);
+    Key(VK_TAB);
+    ce::user::InjectKey(VK_SHIFT, false, 0);
+    Pump(dlg);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 301);
+    // Tabbing onto a push button makes it look like the default while it has
+    // the focus; leaving the buttons gives the look back to OK.
+    SetFocus(GetDlgItem(dlg, IDOK));
+    Key(VK_TAB);
+    Pump(dlg);
+    EXPECT_TRUE(SendDlgItemMessage(dlg, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+    EXPECT_TRUE(SendDlgItemMessage(dlg, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
+    Key(VK_TAB);
+    Pump(dlg);
+    EXPECT_TRUE(SendDlgItemMessage(dlg, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+    EXPECT_TRUE(SendDlgItemMessage(dlg, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
+}
+
+TEST_F(Dialogs, ArrowsMoveAndChooseWithinARadioGroup) {
+    Template t = Form();
+    HWND dlg = Make(t);
+    SetFocus(GetDlgItem(dlg, 201));
+    Key(VK_DOWN);
+    Pump(dlg);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 202);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 202), static_cast<UINT>(BST_CHECKED));
+    Key(VK_DOWN);
+    Key(VK_DOWN);  // wraps inside the group, never into the check box
+    Pump(dlg);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 201);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 201), static_cast<UINT>(BST_CHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 202), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 203), static_cast<UINT>(BST_UNCHECKED));
+    Key(VK_UP);
+    Pump(dlg);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 203);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 301), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(GetNextDlgGroupItem(dlg, GetDlgItem(dlg, 203), FALSE), GetDlgItem(dlg, 201));
+    EXPECT_EQ(GetNextDlgGroupItem(dlg, GetDlgItem(dlg, 201), TRUE), GetDlgItem(dlg, 203));
+}
+
+TEST_F(Dialogs, ControlsAskingForAllKeysGetEnterAndTab) {
+    static std::vector<WPARAM> keys;
+    keys.clear();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+        if (m == WM_KEYDOWN) keys.push_back(wp);
+        return DefWindowProc(h, m, wp, lp);
+    };
+    wc.lpszClassName = u"GreedyCtl";
+    RegisterClass(&wc);
+    Template t(WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, u"");
+    t.Item(WS_VISIBLE | WS_TABSTOP, 0, 0, 50, 10, 9, u"GreedyCtl", u"");
+    t.Item(WS_VISIBLE | WS_TABSTOP, 0, 20, 50, 10, IDOK, 0x0080, u"OK");
+    HWND dlg = Make(t);
+    ASSERT_EQ(GetDlgCtrlID(GetFocus()), 9);
+    Key(VK_RETURN);
+    Key(VK_TAB);
+    Key(VK_ESCAPE);
+    Pump(dlg);
+    EXPECT_EQ(keys, (std::vector<WPARAM>{VK_RETURN, VK_TAB, VK_ESCAPE}));
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 9);
+}
+
+TEST_F(Dialogs, CloseBecomesCancel) {
+    Template t = Form();
+    HWND dlg = Make(t);
+    SendMessage(dlg, WM_CLOSE, 0, 0);
+    Pump(dlg);
+    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
+    EXPECT_TRUE(IsWindow(dlg));
+}
+
+// ---- Helpers --------------------------------------------------------------------------------
+
+TEST_F(Dialogs, ItemIntegersRoundTripAndRejectJunk) {
+    Template t(WS_POPUP, 0, 0, 100, 50, u"");
+    t.Item(WS_VISIBLE, 0, 0, 50, 10, 7, 0x0082, u"");
+    HWND dlg = Make(t);
+    BOOL ok = FALSE;
+    ASSERT_TRUE(SetDlgItemInt(dlg, 7, static_cast<UINT>(-250), TRUE));
+    EXPECT_EQ(static_cast<int>(GetDlgItemInt(dlg, 7, &ok, TRUE)), -250);
+    EXPECT_TRUE(ok);
+    GetDlgItemInt(dlg, 7, &ok, FALSE);  // a sign is not a digit when unsigned
+    EXPECT_FALSE(ok);
+    SetDlgItemInt(dlg, 7, 4000000000u, FALSE);
+    EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, FALSE), 4000000000u);
+    EXPECT_TRUE(ok);
+    GetDlgItemInt(dlg, 7, &ok, TRUE);  // out of range signed
+    EXPECT_FALSE(ok);
+    for (const char16_t* junk : {u"12a", u"", u"99999999999", u"- 3"}) {
+        SetDlgItemText(dlg, 7, junk);
+        ok = TRUE;
+        EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, TRUE), 0u);
+        EXPECT_FALSE(ok);
+    }
+    SetDlgItemText(dlg, 7, u"  17 ");
+    EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, TRUE), 17u);
+    EXPECT_TRUE(ok);
+}
+
+}  // namespace

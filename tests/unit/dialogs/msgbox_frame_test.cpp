@@ -1,0 +1,156 @@
+// The message box, driven by input injected while it runs, and the caption
+// buttons of the window frame.
+#include "dlgtest.h"
+
+using namespace dlgtest;
+using ce::user::InjectMouse;
+using ce::user::Mouse;
+
+namespace {
+
+// What the running box looked like, seen from inside its loop.
+struct BoxSeen {
+    HWND box = nullptr;
+    bool ownerEnabled = true;
+    bool topmost = false;
+    RECT rect{};
+    std::vector<int> buttons;
+    int focusId = 0;
+};
+
+class Boxes : public DialogTest {
+protected:
+    // A step that looks at the box and then does `act`.
+    std::function<void()> Look(BoxSeen* seen, HWND owner) {
+        return [seen, owner] {
+            seen->box = GetActiveWindow();
+            seen->ownerEnabled = IsWindowEnabled(owner) != FALSE;
+            seen->topmost = (GetWindowLong(seen->box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            GetWindowRect(seen->box, &seen->rect);
+            for (HWND c = GetWindow(seen->box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                seen->buttons.push_back(GetDlgCtrlID(c));
+            seen->focusId = GetDlgCtrlID(GetFocus());
+        };
+    }
+};
+
+TEST_F(Boxes, EnterChoosesTheDefaultButton) {
+    HWND owner = Host();
+    BoxSeen seen;
+    WhenIdle({Look(&seen, owner), [] { Key(VK_RETURN); }});
+    EXPECT_EQ(MessageBox(owner, u"Save the changes?", u"Question", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2),
+              IDNO);
+    EXPECT_FALSE(seen.ownerEnabled);
+    EXPECT_TRUE(seen.topmost);
+    EXPECT_EQ(seen.buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(seen.focusId, IDNO);
+    EXPECT_LE(std::abs(seen.rect.left + seen.rect.right - GetSystemMetrics(SM_CXSCREEN)), 1);
+    EXPECT_LE(std::abs(seen.rect.top + seen.rect.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_FALSE(IsWindow(seen.box));
+
+    WhenIdle({[] { Key(VK_RETURN); }});
+    EXPECT_EQ(MessageBox(owner, u"Done.", u"Info", 0), IDOK);
+}
+
+TEST_F(Boxes, EscapeAndTheCloseBoxCancel) {
+    HWND owner = Host();
+    WhenIdle({[] { Key(VK_ESCAPE); }});
+    EXPECT_EQ(MessageBox(owner, u"Retry?", u"Error", MB_RETRYCANCEL | MB_ICONERROR), IDCANCEL);
+    WhenIdle({[] { Tap(CloseBox(GetActiveWindow())); }});
+    EXPECT_EQ(MessageBox(owner, u"Go on?", u"Warning", MB_OKCANCEL | MB_ICONWARNING), IDCANCEL);
+    // With only an OK button, cancelling means OK.
+    WhenIdle({[] { Tap(CloseBox(GetActiveWindow())); }});
+    EXPECT_EQ(MessageBox(owner, u"Saved.", u"Info", MB_OK | MB_ICONINFORMATION), IDOK);
+    WhenIdle({[] { Key(VK_ESCAPE); }});
+    EXPECT_EQ(MessageBox(owner, u"Saved.", u"Info", MB_OK), IDOK);
+}
+
+TEST_F(Boxes, TappingAButtonReturnsItsId) {
+    HWND owner = Host();
+    WhenIdle({[] { Tap(Center(GetDlgItem(GetActiveWindow(), IDIGNORE))); }});
+    EXPECT_EQ(MessageBox(owner, u"Line one\nLine two", u"Trouble", MB_ABORTRETRYIGNORE), IDIGNORE);
+    WhenIdle({[] { Tap(Center(GetDlgItem(GetActiveWindow(), IDNO))); }});
+    EXPECT_EQ(MessageBox(nullptr, u"Quit?", nullptr, MB_YESNOCANCEL | MB_DEFBUTTON3), IDNO);
+}
+
+TEST_F(Boxes, LongTextWrapsWithinTheScreen) {
+    HWND owner = Host();
+    BoxSeen seen;
+    std::u16string text;
+    for (int i = 0; i < 60; ++i) text += u"wrapping words ";
+    WhenIdle({Look(&seen, owner), [] { Key(VK_RETURN); }});
+    EXPECT_EQ(MessageBox(owner, text.c_str(), u"Long", MB_OK), IDOK);
+    EXPECT_GE(seen.rect.left, 0);
+    EXPECT_LE(seen.rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GT(seen.rect.bottom - seen.rect.top, 100);  // several lines
+}
+
+TEST_F(Boxes, UnknownButtonSetsFail) {
+    SetLastError(0);
+    EXPECT_EQ(MessageBox(nullptr, u"x", u"y", 7), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+// ---- Caption buttons -------------------------------------------------------------------------
+
+class Frame : public DialogTest {};
+
+TEST_F(Frame, CloseBoxClosesWindowsAndCancelsDialogs) {
+    HWND w = Host(WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200);
+    Pump();
+    Tap(CloseBox(w));
+    Pump();
+    ASSERT_EQ(Only(WM_CLOSE).size(), 1u);
+    EXPECT_EQ(Only(WM_CLOSE)[0].hwnd, w);
+    EXPECT_TRUE(Only(WM_COMMAND).empty());
+
+    // The OK button of WS_EX_CAPTIONOKBTN windows.
+    Log().clear();
+    HWND ok = Host(WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200, WS_EX_CAPTIONOKBTN);
+    Pump();
+    Tap(OkBox(ok));
+    Pump();
+    ASSERT_EQ(Only(WM_COMMAND).size(), 1u);
+    EXPECT_EQ(Only(WM_COMMAND)[0].wp, MAKEWPARAM(IDOK, BN_CLICKED));
+    EXPECT_TRUE(Only(WM_CLOSE).empty());
+}
+
+TEST_F(Frame, CaptionButtonsActOnlyWhenReleasedOverThem) {
+    HWND w = Host(WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200);
+    Pump();
+    POINT box = CloseBox(w);
+    COLORREF corner = ce::gdi::Screen::Pixel(box.x - 8, box.y - 7);
+    InjectMouse(Mouse::Down, box.x, box.y);
+    Pump();
+    COLORREF pressed = ce::gdi::Screen::Pixel(box.x - 8, box.y - 7);
+    EXPECT_NE(pressed, corner);  // sunken while held
+    InjectMouse(Mouse::Move, box.x - 100, box.y + 50);
+    Pump();
+    EXPECT_EQ(ce::gdi::Screen::Pixel(box.x - 8, box.y - 7), corner);
+    InjectMouse(Mouse::Move, box.x, box.y);
+    Pump();
+    EXPECT_EQ(ce::gdi::Screen::Pixel(box.x - 8, box.y - 7), pressed);
+    InjectMouse(Mouse::Move, box.x - 100, box.y + 50);
+    InjectMouse(Mouse::Up, box.x - 100, box.y + 50);
+    Pump();
+    EXPECT_TRUE(Only(WM_CLOSE).empty());
+    EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty());  // the stylus stayed with the caption button
+    EXPECT_EQ(ce::gdi::Screen::Pixel(box.x - 8, box.y - 7), corner);
+    // The stylus works normally again afterwards.
+    Tap({box.x - 100, box.y + 50});
+    Pump();
+    EXPECT_EQ(Only(WM_LBUTTONDOWN).size(), 1u);
+}
+
+TEST_F(Frame, CaptionShowsTheTitleInWhite) {
+    HWND w = Host(WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200);
+    SetWindowText(w, u"MMMMMMMM");
+    Pump();
+    int white = 0;
+    for (int y = 102; y < 120; ++y)
+        for (int x = 102; x < 200; ++x) white += ce::gdi::Screen::Pixel(x, y) == RGB(255, 255, 255) ? 1 : 0;
+    EXPECT_GT(white, 20);
+}
+
+}  // namespace
