@@ -1,0 +1,68 @@
+// The halvo executable driven by automation scripts.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "testimage.h"
+
+namespace {
+
+using ce::test::MakeTempDir;
+using ce::test::ReadTextFile;
+using ce::test::WriteTextFile;
+
+int Shell(const std::string& cmd) {
+    int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class HalvoRun : public testing::Test {
+protected:
+    void SetUp() override { dir_ = MakeTempDir("halvo-e2e-"); }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    int Halvo(const std::string& script, const std::string& extra = "--headless") {
+        WriteTextFile(dir_ / "run.script", script);
+        return Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev " + extra +
+                   " --script run.script > out.txt 2> err.txt");
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(HalvoRun, TourDragsThePanelAndQuits) {
+    std::filesystem::create_directories(dir_ / "out");
+    EXPECT_EQ(Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev --headless --script " TOUR_SCRIPT), 0);
+    for (const char* f : {"out/tour-1-panel.png", "out/tour-2-dragged.png", "out/tour-4-button-held.png"})
+        EXPECT_TRUE(std::filesystem::exists(dir_ / f)) << f;
+}
+
+TEST_F(HalvoRun, DumpShowsThePanelAndItsControls) {
+    EXPECT_EQ(Halvo("wait \"Quit\"\ndump panel.json\ntap #1000\nwait-exit\n"), 0);
+    std::string dump = ReadTextFile(dir_ / "panel.json");
+    EXPECT_NE(dump.find("\"screen\":{\"width\":800,\"height\":480"), std::string::npos);
+    EXPECT_NE(dump.find("\"class\":\"#32770\""), std::string::npos);
+    EXPECT_NE(dump.find("\"rect\":[175,80,625,400]"), std::string::npos);
+    EXPECT_NE(dump.find("\"id\":1012"), std::string::npos);
+    EXPECT_NE(dump.find("\"text\":\"Serial Port\""), std::string::npos);
+}
+
+TEST_F(HalvoRun, EscapeEndsAndAFailingStepIsNamed) {
+    EXPECT_EQ(Halvo("wait \"Brightness\"\nkey ESCAPE\nwait-exit\n"), 0);
+    EXPECT_EQ(Halvo("wait \"No such text\" 200\n"), 1);
+    EXPECT_NE(ReadTextFile(dir_ / "err.txt").find("run.script:1"), std::string::npos);
+    // The program ends before the last step.
+    EXPECT_EQ(Halvo("key ESCAPE\nwait-exit\ntap 10 10\n"), 1);
+}
+
+TEST_F(HalvoRun, SdlWindowUnderTheOffscreenDriver) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    EXPECT_EQ(Halvo("wait \"Brightness\"\nscreenshot sdl.png\ntap #1000\nwait-exit\n",
+                    "--scale 2"), 0)
+        << ReadTextFile(dir_ / "err.txt");
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "sdl.png"));
+}
+
+}  // namespace
