@@ -77,6 +77,9 @@ std::unique_ptr<SdlFrontEnd> SdlFrontEnd::Open(const std::string& title, int sca
     // Ctrl+C in the terminal keeps ending the process instead of becoming a
     // close request the program might not answer.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The screen is copied into the window's own surface in software: no
+    // GL renderer (and none of its driver threads) behind the window.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("no display (") + SDL_GetError() + ")";
         return nullptr;

@@ -203,7 +203,8 @@ void PostInputLocked(HWND h, const MSG& m, WCHAR ch) {
 bool IsIdle() {
     Lock l(S().mu);
     for (auto& [id, q] : S().queues) {
-        if (!q->posted.empty() || !q->sent.empty() || q->inSend) return false;
+        if (!q->alive) continue;
+        if (!q->posted.empty() || !q->sent.empty() || q->inSend || q->handling) return false;
         if (FindPaintLocked(S().desktop.get(), q.get(), nullptr)) return false;
     }
     return true;
@@ -275,8 +276,12 @@ BOOL GetMessage(LPMSG out, HWND filter, UINT lo, UINT hi) {
     Lock l(S().mu);
     if (!out || (filter && filter != reinterpret_cast<HWND>(-1) && !FindOrFail(filter))) return -1;
     auto me = CurrentQueue();
+    me->handling = false;
     for (;;) {
-        if (RetrieveLocked(me.get(), l, out, filter, lo, hi, true)) return out->message != WM_QUIT;
+        if (RetrieveLocked(me.get(), l, out, filter, lo, hi, true)) {
+            me->handling = out->message != WM_QUIT;
+            return out->message != WM_QUIT;
+        }
         if (!me->sent.empty()) continue;
         auto next = Clock::time_point::max();
         for (auto& t : me->timers) next = std::min(next, t.due);
@@ -291,12 +296,16 @@ BOOL PeekMessage(LPMSG out, HWND filter, UINT lo, UINT hi, UINT flags) {
     Lock l(S().mu);
     if (!out) return FALSE;
     auto me = CurrentQueue();
-    return RetrieveLocked(me.get(), l, out, filter, lo, hi, (flags & PM_REMOVE) != 0) ? TRUE : FALSE;
+    me->handling = false;
+    bool got = RetrieveLocked(me.get(), l, out, filter, lo, hi, (flags & PM_REMOVE) != 0);
+    if (got && (flags & PM_REMOVE)) me->handling = true;
+    return got ? TRUE : FALSE;
 }
 
 BOOL WaitMessage() {
     Lock l(S().mu);
     auto me = CurrentQueue();
+    me->handling = false;
     MSG m;
     while (!RetrieveLocked(me.get(), l, &m, nullptr, 0, 0, false)) {
         auto next = Clock::time_point::max();

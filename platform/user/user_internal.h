@@ -93,6 +93,9 @@ struct Queue {
     bool quit = false;
     int quitCode = 0;
     int inSend = 0;  // nesting of sent messages being handled
+    // A message was taken from the queue and the thread has not come back
+    // for the next one yet: it is still handling it.
+    bool handling = false;
     MSG last{};      // last message retrieved (GetMessageTime)
     WCHAR lastCh = 0;
     // Keys down as this thread has retrieved their messages (GetKeyState).

@@ -139,7 +139,14 @@ TEST_F(CFileTest, ErrorsAfterOpenThrowHeapExceptions) {
     }
     END_CATCH
     EXPECT_TRUE(threw);
-    EXPECT_THROW(closed.GetLength(), CFileException*);
+    CFileException* thrown = nullptr;
+    try {
+        closed.GetLength();
+    } catch (CFileException* e) {
+        thrown = e;
+    }
+    ASSERT_NE(thrown, nullptr);
+    thrown->Delete();
 }
 
 TEST(CExceptionTest, DeleteFreesOnlyHeapExceptions) {
