@@ -161,14 +161,14 @@ public:
         // handled right now may post the next one.
         int calm = 0;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (IsIdle()) {
+            if (MessageLoopStarted() && IsIdle()) {
                 if (++calm >= 2) return true;
             } else {
                 calm = 0;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        return IsIdle();
+        return MessageLoopStarted() && IsIdle();
     }
 
     std::optional<host::ScreenPoint> FindText(const std::string& text) override {

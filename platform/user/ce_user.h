@@ -70,5 +70,8 @@ void RepaintDesktop();
 // True when no thread has a pending posted or sent message and no visible
 // window waits to be painted (timers are not counted).
 bool IsIdle();
+// True once any thread has asked for a message (a program reached its
+// message loop); before that, an idle queue only means nothing started yet.
+bool MessageLoopStarted();
 
 }  // namespace ce::user

@@ -9,6 +9,7 @@
 // A cross-thread SendMessage queues the message at the target thread and
 // waits; while it waits it handles messages sent to its own thread, so two
 // threads sending to each other never deadlock.
+#include <atomic>
 #include <algorithm>
 
 #include "user_internal.h"
@@ -200,6 +201,12 @@ void PostInputLocked(HWND h, const MSG& m, WCHAR ch) {
     if (w) PostLocked(w->queue.get(), m, ch);
 }
 
+namespace {
+std::atomic<bool> g_loopStarted{false};
+}
+
+bool MessageLoopStarted() { return g_loopStarted; }
+
 bool IsIdle() {
     Lock l(S().mu);
     for (auto& [id, q] : S().queues) {
@@ -274,6 +281,7 @@ void PostQuitMessage(int code) {
 
 BOOL GetMessage(LPMSG out, HWND filter, UINT lo, UINT hi) {
     Lock l(S().mu);
+    g_loopStarted = true;
     if (!out || (filter && filter != reinterpret_cast<HWND>(-1) && !FindOrFail(filter))) return -1;
     auto me = CurrentQueue();
     me->handling = false;
@@ -294,6 +302,7 @@ BOOL GetMessage(LPMSG out, HWND filter, UINT lo, UINT hi) {
 
 BOOL PeekMessage(LPMSG out, HWND filter, UINT lo, UINT hi, UINT flags) {
     Lock l(S().mu);
+    g_loopStarted = true;
     if (!out) return FALSE;
     auto me = CurrentQueue();
     me->handling = false;
@@ -304,6 +313,7 @@ BOOL PeekMessage(LPMSG out, HWND filter, UINT lo, UINT hi, UINT flags) {
 
 BOOL WaitMessage() {
     Lock l(S().mu);
+    g_loopStarted = true;
     auto me = CurrentQueue();
     me->handling = false;
     MSG m;

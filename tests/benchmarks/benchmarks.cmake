@@ -4,3 +4,16 @@ if(benchmark_FOUND)
   target_link_libraries(bench_registry PRIVATE ce_registry ce_testsupport benchmark::benchmark)
   ce_warnings(bench_registry)
 endif()
+
+# The control panel: start-up to the first complete frame, a full repaint of
+# the panel, and the peak memory of the program (a timed tool that prints
+# medians; it ignores the benchmark options ./run bench passes).
+add_executable(bench_halvo ${CMAKE_CURRENT_LIST_DIR}/halvo_bench.cpp)
+target_link_libraries(bench_halvo PRIVATE -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program
+  ce_boot ce_testsupport)
+target_include_directories(bench_halvo PRIVATE ${CMAKE_SOURCE_DIR}/tests/scenario/halvo)
+target_compile_definitions(bench_halvo PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>")
+add_dependencies(bench_halvo halvo)
+ce_add_resources(TARGET bench_halvo RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
+  INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
+ce_warnings(bench_halvo)
