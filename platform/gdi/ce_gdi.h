@@ -119,6 +119,12 @@ BOOL ResetDCState(HDC hdc);
 // The window a DC belongs to (NULL for memory DCs and bad handles).
 HWND WindowFromDC(HDC hdc);
 
+// ---- For the resource loader ------------------------------------------------
+
+// A colour bitmap made straight from pixel words (0x00RRGGBB, top row first,
+// `width` words a row): one copy, no format conversion.
+HBITMAP CreateBitmapFromPixels(int width, int height, const uint32_t* pixels);
+
 // ---- For the text engine -----------------------------------------------------
 
 // A font object. CreateFontIndirect belongs to the text engine, which makes

@@ -351,6 +351,21 @@ HBITMAP CreateBitmap(int nWidth, int nHeight, UINT cPlanes, UINT cBitsPerPel, co
     return h;
 }
 
+HBITMAP ce::gdi::CreateBitmapFromPixels(int width, int height, const uint32_t* pixels) {
+    if (!pixels || width <= 0 || height <= 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!CheckSize(width, height)) return nullptr;
+    Guard g(Mutex());
+    HBITMAP h = MakeBitmap(width, height, false);
+    if (!h) return nullptr;
+    Surface& s = *LookupAs<BitmapObject>(h)->surface;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(s.row(y), pixels + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
+    return h;
+}
+
 // A bitmap like the one selected in a memory DC (so a memory DC that still
 // holds its initial 1x1 bitmap gives a monochrome bitmap — the documented
 // pitfall), or a colour bitmap for a window DC.

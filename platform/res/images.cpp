@@ -1,7 +1,11 @@
 // Bitmaps and icons: decoding DIBs, LoadBitmap, icon images.
+#include <mutex>
+#include <memory>
+#include <map>
 #include <cstdlib>
 #include <cstring>
 
+#include "ce_gdi.h"
 #include "ce_res.h"
 
 namespace ce::res {
@@ -176,33 +180,49 @@ bool LoadIconImage(HINSTANCE instance, LPCWSTR name, int cx, int cy, IconImage* 
 
 }  // namespace ce::res
 
+namespace {
+
+// Decoded pictures by the address of their resource bytes (which live as
+// long as the program): a bitmap loaded again is one copy, not a decode.
+std::shared_ptr<const ce::res::Picture> DecodedPicture(const ce::res::Bytes& dib) {
+    static std::mutex& mutex = *new std::mutex;
+    static auto& cache = *new std::map<const BYTE*, std::shared_ptr<const ce::res::Picture>>;
+    std::lock_guard lock(mutex);
+    auto it = cache.find(dib.data);
+    if (it != cache.end()) return it->second;
+    auto pic = std::make_shared<ce::res::Picture>();
+    if (!ce::res::DecodeDib(dib.data, dib.size, pic.get())) return nullptr;
+    cache[dib.data] = pic;
+    return pic;
+}
+
+}  // namespace
+
 HBITMAP LoadBitmap(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
     ce::res::Bytes dib = ce::res::FindBytes(hInstance, lpBitmapName, RT_BITMAP);
     if (!dib.data) return nullptr;
-    ce::res::Picture pic;
-    if (!ce::res::DecodeDib(dib.data, dib.size, &pic)) {
+    auto pic = DecodedPicture(dib);
+    if (!pic) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    if (pic.mono) {
+    if (pic->mono) {
         // CreateBitmap's monochrome rows are 16-bit aligned, 1 = white.
-        const size_t stride = (size_t(pic.width) + 15) / 16 * 2;
-        std::vector<BYTE> bits(stride * pic.height, 0);
-        for (int y = 0; y < pic.height; ++y)
-            for (int x = 0; x < pic.width; ++x)
-                if (pic.pixels[size_t(y) * pic.width + x]) bits[stride * y + (x >> 3)] |= BYTE(0x80 >> (x & 7));
-        return CreateBitmap(pic.width, pic.height, 1, 1, bits.data());
+        const size_t stride = (size_t(pic->width) + 15) / 16 * 2;
+        std::vector<BYTE> bits(stride * pic->height, 0);
+        for (int y = 0; y < pic->height; ++y)
+            for (int x = 0; x < pic->width; ++x)
+                if (pic->pixels[size_t(y) * pic->width + x]) bits[stride * y + (x >> 3)] |= BYTE(0x80 >> (x & 7));
+        return CreateBitmap(pic->width, pic->height, 1, 1, bits.data());
     }
-    // 32-bit rows: blue, green, red, unused — the pixel words as they are.
-    std::vector<BYTE> bits(pic.pixels.size() * 4);
-    for (size_t k = 0; k < pic.pixels.size(); ++k) {
-        uint32_t p = pic.pixels[k];
-        bits[4 * k] = BYTE(p);
-        bits[4 * k + 1] = BYTE(p >> 8);
-        bits[4 * k + 2] = BYTE(p >> 16);
-        bits[4 * k + 3] = 0;
+    // The pixel words are already the bitmap's own format (a picture with an
+    // alpha channel drops it: bitmaps have none).
+    if (pic->alpha) {
+        std::vector<uint32_t> rgb(pic->pixels.size());
+        for (size_t k = 0; k < rgb.size(); ++k) rgb[k] = pic->pixels[k] & 0xFFFFFFu;
+        return ce::gdi::CreateBitmapFromPixels(pic->width, pic->height, rgb.data());
     }
-    return CreateBitmap(pic.width, pic.height, 1, 32, bits.data());
+    return ce::gdi::CreateBitmapFromPixels(pic->width, pic->height, pic->pixels.data());
 }
 
 HICON LoadIcon(HINSTANCE hInstance, LPCWSTR lpIconName) {
