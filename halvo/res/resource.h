@@ -49,3 +49,16 @@
 #define IDC_LBL_SYSTEMSERVICE 1034
 #define IDC_LBL_REGISTRYSAVE 1035
 #define IDC_LBL_QUIT 1036
+
+// Screen rotation dialog.
+#define IDC_ROTATE_0 1008
+#define IDC_ROTATE_90 1009
+#define IDC_ROTATE_180 1010
+#define IDC_ROTATE_270 1011
+
+// Serial mode dialog.
+#define IDC_COM1_RS485 1012
+#define IDC_COM3_RS485 1023
+#define IDC_COM3_RS232 1024
+#define IDC_COM1_RS232 1025
+#define IDC_COM1_RS422 1026

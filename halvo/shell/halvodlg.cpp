@@ -1,6 +1,9 @@
 // The main panel.
 #include "halvodlg.h"
 
+#include "../display/screenrotate.h"
+#include "../system/serialmode.h"
+
 const PANEL_ITEM CHalvoDlg::s_panelItems[PANEL_ITEM_COUNT] = {
     {IDC_TOUCHSCREEN, IDB_TOUCHSCREEN, {60, 36}, IDC_LBL_TOUCHSCREEN, {56, 91}},
     {IDC_BRIGHTNESS, IDB_BRIGHTNESS, {200, 36}, IDC_LBL_BRIGHTNESS, {177, 98}},
@@ -192,8 +195,8 @@ void CHalvoDlg::OnLButtonUp(UINT nFlags, CPoint point)
     CDialog::OnLButtonUp(nFlags, point);
 }
 
-// The settings dialogs are run from these handlers as they are added to the
-// panel; until then a tap on their buttons does nothing.
+// Each setting button runs its dialog modally on this handler's stack; the
+// dialogs not built yet leave their buttons without effect.
 void CHalvoDlg::OnBnClickedTouchScreen()
 {
 }
@@ -204,6 +207,8 @@ void CHalvoDlg::OnBnClickedBrightness()
 
 void CHalvoDlg::OnBnClickedSerialPort()
 {
+    CSerialMode dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedSystemInformation()
@@ -216,6 +221,8 @@ void CHalvoDlg::OnBnClickedScreenSaver()
 
 void CHalvoDlg::OnBnClickedScreenRotate()
 {
+    CScreenRotate dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedSystemService()

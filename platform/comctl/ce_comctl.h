@@ -12,5 +12,9 @@ void RegisterControls();
 // Each control file registers its class.
 void RegisterButtonClass();
 void RegisterStaticClass();
+void RegisterComboBoxClass();
+void RegisterProgressClass();
+void RegisterEditClass();
+void RegisterScrollBarClass();
 
 }  // namespace ce::comctl

@@ -11,6 +11,10 @@ void RegisterControls() {
         ce::user::RegisterDialogClass();
         RegisterButtonClass();
         RegisterStaticClass();
+        RegisterComboBoxClass();
+        RegisterProgressClass();
+        RegisterEditClass();
+        RegisterScrollBarClass();
     });
 }
 

@@ -1,5 +1,6 @@
 // Simulated hardware of the device: the panel driver "EPI1:", the I2C bus
-// "I2C0:" with its configuration EEPROM, the backlight driver and the HAL.
+// "I2C0:" with its configuration EEPROM, the backlight driver, the display
+// driver and the HAL.
 // Their state lives in the device image (DIR/hw/), so it survives a restart
 // of the programs and is shared by every process of the image.
 #pragma once
@@ -29,6 +30,10 @@ bool ParseMac(const std::string& text, BYTE mac[6]);
 // and registers the drivers that device.conf leaves present.
 void InstallDrivers();
 void UninstallDrivers();
+
+// The display's orientation in degrees (0, 90, 180, 270) as the display
+// driver keeps it in the image; the host sizes the screen with it at boot.
+int DisplayRotation();
 
 // The touch driver's calibration run behind coredll's TouchCalibrate. Until a
 // calibration screen is installed, the run is logged and reports failure.

@@ -28,6 +28,7 @@ void InstallPanelDriver();
 void InstallI2cDriver();
 void InstallBacklightDriver();
 void UninstallBacklightDriver();
+void InstallDisplayDriver();
 
 void SetTouchCalibrateHandler(std::function<BOOL()> handler) {
     std::lock_guard lock(g_halMutex);
@@ -63,6 +64,7 @@ void InstallDrivers() {
     InstallPanelDriver();
     InstallI2cDriver();
     InstallBacklightDriver();
+    InstallDisplayDriver();
 }
 
 void UninstallDrivers() {

@@ -1,6 +1,7 @@
 #include "programmain.h"
 
 #include "ce_comctl.h"
+#include "ce_drivers.h"
 #include "userdesktop.h"
 
 namespace ce::host {
@@ -8,6 +9,7 @@ namespace ce::host {
 int RunProgram(int argc, char** argv, ProgramEntry entry) {
     HostHooks hooks;
     hooks.makeDesktop = [] { return ce::user::MakeDesktop(); };
+    hooks.rotation = [] { return ce::hw::DisplayRotation(); };
     return Run(argc, argv, [entry] {
         ce::comctl::RegisterControls();
         return entry();

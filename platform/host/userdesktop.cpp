@@ -219,6 +219,7 @@ void RegisterClassInspector(std::u16string_view className, ClassInspector inspec
 }
 
 std::unique_ptr<host::Desktop> MakeDesktop() {
+    RegisterControlInspectors();
     RepaintDesktop();
     return std::make_unique<UserDesktop>();
 }

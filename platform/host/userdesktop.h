@@ -22,6 +22,9 @@ struct ClassInspector {
     std::function<std::string(HWND)> dumpFields;
 };
 void RegisterClassInspector(std::u16string_view className, ClassInspector inspector);
+// The inspectors of the standard controls (buttons, progress bars, combo
+// boxes); MakeDesktop registers them.
+void RegisterControlInspectors();
 
 std::unique_ptr<host::Desktop> MakeDesktop();
 

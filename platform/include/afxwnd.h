@@ -293,6 +293,38 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 
+// A combo box (its entries, selection and drop-down list).
+class CComboBox : public CWnd {
+public:
+    CComboBox() = default;
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+        return CWnd::Create(u"COMBOBOX", NULL, dwStyle, rect, pParentWnd, nID);
+    }
+    int GetCount() const { return (int)::SendMessage(m_hWnd, CB_GETCOUNT, 0, 0); }
+    int GetCurSel() const { return (int)::SendMessage(m_hWnd, CB_GETCURSEL, 0, 0); }
+    int SetCurSel(int nSelect) { return (int)::SendMessage(m_hWnd, CB_SETCURSEL, (WPARAM)nSelect, 0); }
+    int AddString(LPCTSTR lpszString) { return (int)::SendMessage(m_hWnd, CB_ADDSTRING, 0, (LPARAM)lpszString); }
+    int InsertString(int nIndex, LPCTSTR lpszString) {
+        return (int)::SendMessage(m_hWnd, CB_INSERTSTRING, (WPARAM)nIndex, (LPARAM)lpszString);
+    }
+    int DeleteString(UINT nIndex) { return (int)::SendMessage(m_hWnd, CB_DELETESTRING, nIndex, 0); }
+    void ResetContent() { ::SendMessage(m_hWnd, CB_RESETCONTENT, 0, 0); }
+    int GetLBText(int nIndex, LPTSTR lpszText) const {
+        return (int)::SendMessage(m_hWnd, CB_GETLBTEXT, (WPARAM)nIndex, (LPARAM)lpszText);
+    }
+    int GetLBTextLen(int nIndex) const { return (int)::SendMessage(m_hWnd, CB_GETLBTEXTLEN, (WPARAM)nIndex, 0); }
+    int FindStringExact(int nIndexStart, LPCTSTR lpszFind) const {
+        return (int)::SendMessage(m_hWnd, CB_FINDSTRINGEXACT, (WPARAM)nIndexStart, (LPARAM)lpszFind);
+    }
+    DWORD_PTR GetItemData(int nIndex) const { return (DWORD_PTR)::SendMessage(m_hWnd, CB_GETITEMDATA, (WPARAM)nIndex, 0); }
+    int SetItemData(int nIndex, DWORD_PTR dwItemData) {
+        return (int)::SendMessage(m_hWnd, CB_SETITEMDATA, (WPARAM)nIndex, (LPARAM)dwItemData);
+    }
+    void ShowDropDown(BOOL bShowIt = TRUE) { ::SendMessage(m_hWnd, CB_SHOWDROPDOWN, (WPARAM)bShowIt, 0); }
+    BOOL GetDroppedState() const { return (BOOL)::SendMessage(m_hWnd, CB_GETDROPPEDSTATE, 0, 0); }
+    BOOL LimitText(int nMaxChars) { return (BOOL)::SendMessage(m_hWnd, CB_LIMITTEXT, (WPARAM)nMaxChars, 0); }
+};
+
 // ---- Dialogs -----------------------------------------------------------------
 
 class CDataExchange {
@@ -314,6 +346,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value);
+// The index of a combo box's selection (-1: none).
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);
 
 class CDialog : public CWnd {
 public:

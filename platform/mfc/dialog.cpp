@@ -208,20 +208,31 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
         ::SendMessage(h, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
+    HWND h = pDX->PrepareCtrl(nIDC);
+    if (!h) return;
+    if (pDX->m_bSaveAndValidate)
+        index = static_cast<int>(::SendMessage(h, CB_GETCURSEL, 0, 0));
+    else
+        ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
     // nIDC is the first button of a group; the group runs in template order
-    // up to the next control with WS_GROUP.
+    // up to the next control with WS_GROUP, and only its radio buttons count.
     HWND h = pDX->PrepareCtrl(nIDC);
     if (!h) return;
     if (pDX->m_bSaveAndValidate) value = -1;
     int index = 0;
     do {
-        if (pDX->m_bSaveAndValidate) {
-            if (::SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
-        } else {
-            ::SendMessage(h, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (::SendMessage(h, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) {
+            if (pDX->m_bSaveAndValidate) {
+                if (::SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+            } else {
+                ::SendMessage(h, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+            ++index;
         }
-        ++index;
         h = ::GetWindow(h, GW_HWNDNEXT);
     } while (h && !(::GetWindowLong(h, GWL_STYLE) & WS_GROUP));
 }

@@ -286,8 +286,8 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
             LRESULT r = 0;
             if (child->OnChildNotify(WM_COMMAND, wParam, lParam, &r)) return TRUE;
         }
-    } else if (nCode > 1) {
-        nCode = 0;  // menus and accelerators
+    } else {
+        nCode = 0;  // menus (0) and accelerators (1) are plain commands
     }
     if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_COMMAND, nCode, nID)) {
         LRESULT r = 0;

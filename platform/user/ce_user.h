@@ -64,6 +64,11 @@ void SetCreationHook(CreationHook hook, void* context);
 
 // Paints the parts of the screen no window covers (a new or turned screen).
 void RepaintDesktop();
+// After the screen surface was replaced (the display turned): every window
+// DC is moved onto the new surface, every visible window is invalidated with
+// erase (frames included) and the desktop is repainted. Windows keep their
+// positions; a program that wants to fill the new shape moves them itself.
+void FollowScreenChange();
 
 // ---- State for the host and tests ---------------------------------------------------
 

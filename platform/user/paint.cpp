@@ -451,3 +451,15 @@ void ce::user::RepaintDesktop() {
     auto mode = ce::gdi::Screen::Mode();
     PaintDesktopLocked(RECT{0, 0, mode.width, mode.height});
 }
+
+void ce::user::FollowScreenChange() {
+    Lock l(S().mu);
+    RefreshDCsLocked();
+    // The old surface's pixels are gone: everything visible is drawn again,
+    // including parts that now lie beyond the screen's edge (they may be
+    // scrolled or moved into view without another expose).
+    const RECT everything{-(1 << 28), -(1 << 28), 1 << 28, 1 << 28};
+    for (auto* t : S().desktop->children) ExposeTree(t, everything, nullptr);
+    auto mode = ce::gdi::Screen::Mode();
+    PaintDesktopLocked(RECT{0, 0, mode.width, mode.height});
+}

@@ -190,17 +190,26 @@ TEST(Panel, QuitEnterAndEscapeEndTheProgram) {
     }
 }
 
-TEST(Panel, SettingButtonsDoNotEndThePanel) {
+TEST(Panel, SettingButtonsRunTheirDialogOneAtATime) {
     BootedImage device;
     PanelRun run;
     for (const Item& item : kItems) {
         if (item.button == IDC_QUIT) continue;
-        RECT b;
-        GetWindowRect(run.Item(item.button), &b);
-        run.Tap((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+        HWND dlg = run.OpenDialog(item.button);
+        if (dlg) {
+            // While a dialog is open the panel takes no input.
+            EXPECT_FALSE(IsWindowEnabled(run.panel()));
+            RECT q;
+            GetWindowRect(run.Item(IDC_QUIT), &q);
+            POINT p{(q.left + q.right) / 2, (q.top + q.bottom) / 2};
+            if (WindowFromPoint(p) == run.Item(IDC_QUIT)) run.Tap(p.x, p.y);
+            EXPECT_FALSE(run.Ended(20));
+            run.Key(VK_ESCAPE);
+        }
+        EXPECT_EQ(run.Top(), run.panel());
+        EXPECT_TRUE(IsWindowEnabled(run.panel()));
     }
     EXPECT_FALSE(run.Ended(50));
-    EXPECT_TRUE(IsWindowEnabled(run.panel()));
 }
 
 }  // namespace

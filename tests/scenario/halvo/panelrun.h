@@ -46,6 +46,20 @@ public:
     PanelRun& operator=(const PanelRun&) = delete;
 
     HWND panel() const { return panel_; }
+    // The topmost visible window (an open dialog, or the panel).
+    HWND Top() const { return FindPanel(); }
+    // Taps the centre of a control of a window.
+    void TapControl(HWND parent, int id) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(parent, id), &r);
+        Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    // Opens a dialog by its panel button; returns the dialog's window.
+    HWND OpenDialog(int buttonId) {
+        TapControl(panel_, buttonId);
+        HWND top = Top();
+        return top != panel_ ? top : nullptr;
+    }
     RECT PanelRect() const {
         RECT r{};
         GetWindowRect(panel_, &r);

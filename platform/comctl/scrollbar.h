@@ -1,0 +1,88 @@
+// The scroll bar: its state (range, page, position), how it is laid out and
+// drawn, and how the stylus works it. The "ScrollBar" control is one bar in
+// a window; the edit control (and the list and tree views) draw the same bar
+// inside their own client area and work it with the same tracker.
+#pragma once
+
+#include <vector>
+
+#include "winuser.h"
+
+namespace ce::comctl {
+
+// Private message a window that draws its own bars answers for
+// SetScrollInfo/GetScrollInfo on SB_VERT / SB_HORZ: wParam =
+// MAKEWPARAM(bar, set ? 1 : 0) | redraw in the high word's bit 1,
+// lParam = the SCROLLINFO. Returns the position (set) or TRUE (get).
+// Windows that do not know it answer 0 through DefWindowProc.
+constexpr UINT kWmWindowScrollInfo = 0x03E0;
+constexpr WORD kScrollInfoSet = 1;
+constexpr WORD kScrollInfoRedraw = 2;
+
+// One scroll request to pass on: code is SB_LINEUP ... SB_ENDSCROLL, pos the
+// thumb position for SB_THUMBTRACK / SB_THUMBPOSITION (else 0).
+struct ScrollRequest {
+    int code;
+    int pos;
+};
+
+class ScrollBarModel {
+public:
+    enum class Part { None, LineUp, PageUp, Thumb, PageDown, LineDown };
+
+    explicit ScrollBarModel(bool vertical = true) : vertical_(vertical) {}
+
+    bool Vertical() const { return vertical_; }
+    void SetVertical(bool v) { vertical_ = v; }
+
+    // SCROLLINFO semantics: the page is kept within the range's size and the
+    // position within [nMin, nMax - max(nPage - 1, 0)]. Returns the position.
+    int SetInfo(const SCROLLINFO& si);
+    // Fills what si.fMask asks for.
+    void GetInfo(SCROLLINFO& si) const;
+    int Pos() const { return pos_; }
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Page() const { return static_cast<int>(page_); }
+    // The largest position the thumb can reach.
+    int MaxPos() const;
+    // True when the range is larger than the page: there is something to scroll.
+    bool Scrollable() const { return MaxPos() > min_; }
+    bool Tracking() const { return pressed_ != Part::None; }
+
+    // The parts of the bar in `r` (the bar's rectangle); the thumb is empty
+    // when it does not fit or there is nothing to scroll.
+    struct Layout {
+        RECT lineUp, pageUp, thumb, pageDown, lineDown;
+    };
+    Layout LayOut(const RECT& r) const;
+    Part HitTest(const RECT& r, POINT p) const;
+    void Draw(HDC dc, const RECT& r, bool enabled) const;
+
+    // The stylus: press over the bar, moves while it is held, release. They
+    // return the requests to pass on, in order. A press on an arrow or the
+    // track asks one line or one page; dragging the thumb asks
+    // SB_THUMBTRACK for every new position and SB_THUMBPOSITION on release;
+    // every release ends with SB_ENDSCROLL. Without anything to scroll the
+    // bar answers nothing.
+    std::vector<ScrollRequest> Press(const RECT& r, POINT p);
+    std::vector<ScrollRequest> Move(const RECT& r, POINT p);
+    std::vector<ScrollRequest> Release(const RECT& r, POINT p);
+    // The stylus went away (capture lost): the drag ends without requests.
+    void Cancel();
+
+private:
+    // Position of the thumb's leading edge along the bar for a scroll position.
+    int ThumbOffset(int pos, int trackLen, int thumbLen) const;
+    void Metrics(const RECT& r, int& start, int& length, int& arrow, int& thumbLen) const;
+
+    bool vertical_;
+    int min_ = 0, max_ = 100;
+    UINT page_ = 0;
+    int pos_ = 0;
+    int trackPos_ = 0;
+    Part pressed_ = Part::None;
+    int grab_ = 0;  // stylus offset into the thumb while dragging
+};
+
+}  // namespace ce::comctl

@@ -1,0 +1,103 @@
+// What the host's view shows of the standard controls: the check of check
+// boxes and radio buttons, the position and range of progress bars, the
+// entries, selection and text of combo boxes, and the entries of an open
+// drop-down list as texts a script can tap.
+//
+// The host's thread asks the controls by message (their own thread answers
+// while the program is idle), never by reading their state behind them.
+#include <string>
+
+#include "ce_kernel.h"
+#include "commctrl.h"
+#include "userdesktop.h"
+
+namespace ce::user {
+
+namespace {
+
+std::string Bool(bool b) {
+    return b ? "true" : "false";
+}
+
+std::string ButtonFields(HWND h) {
+    UINT type = static_cast<UINT>(GetWindowLong(h, GWL_STYLE) & BS_TYPEMASK);
+    switch (type) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return "\"checked\":" + Bool(SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        default:
+            return {};
+    }
+}
+
+std::string ProgressFields(HWND h) {
+    auto pos = SendMessage(h, PBM_GETPOS, 0, 0);
+    auto low = SendMessage(h, PBM_GETRANGE, TRUE, 0);
+    auto high = SendMessage(h, PBM_GETRANGE, FALSE, 0);
+    return "\"pos\":" + std::to_string(pos) + ",\"min\":" + std::to_string(low) + ",\"max\":" + std::to_string(high);
+}
+
+std::u16string Entry(HWND h, int i) {
+    auto n = SendMessage(h, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (n < 0) return {};
+    std::u16string s(static_cast<size_t>(n) + 1, u'\0');
+    auto got = SendMessage(h, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(got < 0 ? 0 : std::min(static_cast<size_t>(got), static_cast<size_t>(n)));
+    return s;
+}
+
+std::string ComboFields(HWND h) {
+    std::string out = "\"items\":[";
+    auto count = SendMessage(h, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        if (i) out += ",";
+        out += JsonString(ToUtf8(Entry(h, i)));
+    }
+    out += "],\"sel\":" + std::to_string(SendMessage(h, CB_GETCURSEL, 0, 0));
+    auto n = SendMessage(h, WM_GETTEXTLENGTH, 0, 0);
+    std::u16string text(static_cast<size_t>(n > 0 ? n : 0) + 1, u'\0');
+    auto got = SendMessage(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? std::min(static_cast<size_t>(got), text.size() - 1) : 0);
+    return out + ",\"text\":" + JsonString(ToUtf8(text));
+}
+
+// The centre of the entry showing `text` in the box's open list.
+bool FindComboEntry(HWND h, std::u16string_view text, POINT& pt) {
+    if (!h || !SendMessage(h, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    RECT list{};
+    if (SendMessage(h, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list)) != TRUE) return false;
+    auto itemHeight = SendMessage(h, CB_GETITEMHEIGHT, 0, 0);
+    if (itemHeight <= 0) return false;
+    auto count = SendMessage(h, CB_GETCOUNT, 0, 0);
+    auto top = SendMessage(h, CB_GETTOPINDEX, 0, 0);
+    auto rows = (list.bottom - list.top - 2) / itemHeight;
+    for (auto i = top; i < count && i < top + rows; ++i) {
+        if (Entry(h, static_cast<int>(i)) != text) continue;
+        // Left of the scroll strip a long list has at its right.
+        pt.x = list.left + 1 + (list.right - list.left - 2 - GetSystemMetrics(SM_CXVSCROLL)) / 2;
+        pt.y = static_cast<LONG>(list.top + 1 + (i - top) * itemHeight + itemHeight / 2);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void RegisterControlInspectors() {
+    RegisterClassInspector(u"Button", {nullptr, ButtonFields});
+    RegisterClassInspector(PROGRESS_CLASS, {nullptr, ProgressFields});
+    RegisterClassInspector(u"ComboBox", {FindComboEntry, ComboFields});
+    // The drop-down list lies above everything: its entries are found
+    // through the box it belongs to.
+    RegisterClassInspector(u"ComboLBox", {[](HWND list, std::u16string_view text, POINT& pt) {
+                                              auto box = reinterpret_cast<HWND>(GetWindowLong(list, GWL_USERDATA));
+                                              return FindComboEntry(box, text, pt);
+                                          },
+                                          nullptr});
+}
+
+}  // namespace ce::user

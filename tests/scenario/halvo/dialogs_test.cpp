@@ -1,0 +1,173 @@
+// Settings dialogs of the control panel, opened from the panel and worked by
+// touch; their effect is read back from the device log and the registry.
+#include <gtest/gtest.h>
+
+#include "panelrun.h"
+#include "../../../halvo/res/resource.h"
+
+namespace {
+
+using ce::test::BootedImage;
+using ce::test::PanelRun;
+
+DWORD ReadDword(const char16_t* name, DWORD fallback = 0xDEADBEEF) {
+    HKEY key;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key) != ERROR_SUCCESS) return fallback;
+    DWORD v = fallback, size = 4;
+    RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
+    RegCloseKey(key);
+    return v;
+}
+
+void WriteDword(const char16_t* name, DWORD v) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key), ERROR_SUCCESS);
+    RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegCloseKey(key);
+}
+
+bool Checked(HWND dlg, int id) { return SendMessage(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+TEST(ScreenRotate, TurnsTheScreenStoresTheAngleAndRecentresThePanel) {
+    BootedImage device;
+    WriteDword(u"RotateAngle", 90);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(run.panel()));  // the panel waits for the dialog
+    EXPECT_TRUE(Checked(dlg, IDC_ROTATE_90));
+    run.TapControl(dlg, IDC_ROTATE_270);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(run.Top(), run.panel());
+    EXPECT_TRUE(IsWindowEnabled(run.panel()));
+    // 270 degrees is orientation 4; the screen is now 480 x 800.
+    auto lines = device.LogLinesWith("\"dev\":\"display\"");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"orientation\":4,\"width\":480,\"height\":800,\"result\":0"), std::string::npos);
+    EXPECT_EQ(ReadDword(u"RotateAngle"), 270u);
+    RECT p = run.PanelRect();
+    EXPECT_EQ(p.left, (480 - 450) / 2);
+    EXPECT_EQ(p.top, (800 - 320) / 2);
+    EXPECT_EQ(p.right - p.left, 450);
+}
+
+TEST(ScreenRotate, OkWithoutAChangeTouchesNothingAndCancelKeepsEverything) {
+    BootedImage device;
+    WriteDword(u"RotateAngle", 180);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(Checked(dlg, IDC_ROTATE_180));
+    run.TapControl(dlg, IDOK);
+    dlg = run.OpenDialog(IDC_SCREENROTATE);
+    run.TapControl(dlg, IDC_ROTATE_90);
+    run.TapControl(dlg, IDCANCEL);
+    EXPECT_TRUE(device.LogLinesWith("\"dev\":\"display\"").empty());
+    EXPECT_EQ(ReadDword(u"RotateAngle"), 180u);
+}
+
+TEST(ScreenRotate, AnUnknownStoredAngleSelectsNothingAndAnyChoiceApplies) {
+    BootedImage device;
+    WriteDword(u"RotateAngle", 45);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
+    ASSERT_NE(dlg, nullptr);
+    for (int id : {IDC_ROTATE_0, IDC_ROTATE_90, IDC_ROTATE_180, IDC_ROTATE_270}) EXPECT_FALSE(Checked(dlg, id));
+    run.TapControl(dlg, IDC_ROTATE_0);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(device.LogLinesWith("\"orientation\":0").size(), 1u);
+    EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
+}
+
+TEST(ScreenRotate, WithoutTheKeyAChosenAngleCountsAsAChange) {
+    BootedImage device;
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit"), ERROR_SUCCESS);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_ROTATE_180);
+    run.TapControl(dlg, IDOK);
+    // The screen turned; with no key, nothing could be stored (and no key is made).
+    EXPECT_EQ(device.LogLinesWith("\"orientation\":2").size(), 1u);
+    HKEY key;
+    EXPECT_NE(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key), ERROR_SUCCESS);
+}
+
+TEST(ScreenRotate, ARefusingDisplayWritesNothing) {
+    BootedImage device("display.rotation = refuse\n");
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_ROTATE_90);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(run.Top(), run.panel());  // closed as after any OK
+    EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
+    EXPECT_EQ(device.LogLinesWith("\"result\":-1").size(), 1u);
+}
+
+std::vector<std::string> ModeSets(const BootedImage& device) { return device.LogLinesWith("\"ioctl\":\"0x40004\""); }
+
+TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
+    BootedImage device;
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SERIALPORT);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(Checked(dlg, IDC_COM1_RS232));
+    EXPECT_TRUE(Checked(dlg, IDC_COM3_RS232));
+    run.TapControl(dlg, IDOK);
+    EXPECT_TRUE(ModeSets(device).empty());  // no change, no request
+
+    dlg = run.OpenDialog(IDC_SERIALPORT);
+    run.TapControl(dlg, IDC_COM3_RS485);
+    run.TapControl(dlg, IDC_COM1_RS422);
+    run.TapControl(dlg, IDOK);
+    auto sets = ModeSets(device);
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_NE(sets[0].find("\"in\":\"0200000001000000\""), std::string::npos);
+    EXPECT_NE(sets[1].find("\"in\":\"0100000003000000\""), std::string::npos);
+
+    // Back and forth before OK sends nothing; the dialog shows what the driver now has.
+    dlg = run.OpenDialog(IDC_SERIALPORT);
+    EXPECT_TRUE(Checked(dlg, IDC_COM1_RS422));
+    EXPECT_TRUE(Checked(dlg, IDC_COM3_RS485));
+    run.TapControl(dlg, IDC_COM1_RS232);
+    run.TapControl(dlg, IDC_COM1_RS422);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(ModeSets(device).size(), 2u);
+}
+
+TEST(SerialMode, CancelSendsNothing) {
+    BootedImage device;
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SERIALPORT);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_COM1_RS485);
+    run.TapControl(dlg, IDCANCEL);
+    EXPECT_TRUE(ModeSets(device).empty());
+}
+
+TEST(SerialMode, ASilentDriverChecksNothingAndIsNeverSentMinusOne) {
+    BootedImage device("EPI1.get_mode = silent\n");
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SERIALPORT);
+    ASSERT_NE(dlg, nullptr);
+    for (int id : {IDC_COM1_RS232, IDC_COM1_RS485, IDC_COM1_RS422, IDC_COM3_RS232, IDC_COM3_RS485})
+        EXPECT_FALSE(Checked(dlg, id));
+    run.TapControl(dlg, IDC_COM3_RS485);  // only COM3 is chosen
+    run.TapControl(dlg, IDOK);
+    auto sets = ModeSets(device);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_NE(sets[0].find("\"in\":\"0100000003000000\""), std::string::npos);
+}
+
+TEST(SerialMode, WithoutTheDriverBothPortsShowRs232) {
+    BootedImage device("EPI1 = absent\n");
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SERIALPORT);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(Checked(dlg, IDC_COM1_RS232));
+    EXPECT_TRUE(Checked(dlg, IDC_COM3_RS232));
+    run.TapControl(dlg, IDOK);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+// The progress bar: its range and position rules, stepping, how much of it
+// is filled, and what the host's view shows of it and of buttons.
+#include <afxcmn.h>
+
+#include "dlgtest.h"
+#include "userdesktop.h"
+
+using namespace dlgtest;
+
+namespace {
+
+class Progress : public DialogTest {
+protected:
+    HWND Make(HWND parent, DWORD style = PBS_SMOOTH, int x = 100, int y = 100, int w = 202, int h = 20) {
+        return Keep(CreateWindowEx(0, PROGRESS_CLASS, u"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(50)), nullptr, nullptr));
+    }
+    static LRESULT Pos(HWND p) { return SendMessage(p, PBM_GETPOS, 0, 0); }
+    // Pixels of the highlight colour along a row of the bar (screen).
+    static int Filled(int y, int x0, int x1) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x) n += ce::gdi::Screen::Pixel(x, y) == GetSysColor(COLOR_HIGHLIGHT) ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(Progress, RangeAndPositionAreClamped) {
+    HWND p = Make(Host());
+    EXPECT_EQ(SendMessage(p, PBM_GETRANGE, TRUE, 0), 0);
+    EXPECT_EQ(SendMessage(p, PBM_GETRANGE, FALSE, 0), 100);
+    EXPECT_EQ(SendMessage(p, PBM_SETPOS, 40, 0), 0);  // returns the old position
+    EXPECT_EQ(SendMessage(p, PBM_SETPOS, 500, 0), 40);
+    EXPECT_EQ(Pos(p), 100);
+    SendMessage(p, PBM_SETPOS, static_cast<WPARAM>(-5), 0);
+    EXPECT_EQ(Pos(p), 0);
+    EXPECT_EQ(SendMessage(p, PBM_DELTAPOS, 30, 0), 0);
+    EXPECT_EQ(SendMessage(p, PBM_DELTAPOS, 100, 0), 30);
+    EXPECT_EQ(Pos(p), 100);
+
+    // A new range clamps the position and reports the old range.
+    EXPECT_EQ(SendMessage(p, PBM_SETRANGE, 0, MAKELPARAM(10, 50)), MAKELONG(0, 100));
+    EXPECT_EQ(Pos(p), 50);
+    EXPECT_EQ(SendMessage(p, PBM_SETRANGE32, static_cast<WPARAM>(-1000), 70000), MAKELONG(10, 50));
+    PBRANGE r{};
+    SendMessage(p, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(r.iLow, -1000);
+    EXPECT_EQ(r.iHigh, 70000);
+    SendMessage(p, PBM_SETPOS, 65000, 0);
+    EXPECT_EQ(Pos(p), 65000);  // beyond 16 bits
+    // A range upside down is refused.
+    EXPECT_EQ(SendMessage(p, PBM_SETRANGE32, 5, 1), 0);
+    EXPECT_EQ(SendMessage(p, PBM_GETRANGE, FALSE, 0), 70000);
+}
+
+TEST_F(Progress, StepItWrapsToTheMinimum) {
+    HWND host = Host();
+    CWnd parent;
+    parent.Attach(host);
+    CProgressCtrl bar;
+    ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 30), &parent, 51));
+    bar.SetRange(0, 25);
+    EXPECT_EQ(bar.SetStep(10), 10);  // the default step
+    EXPECT_EQ(bar.StepIt(), 0);
+    EXPECT_EQ(bar.StepIt(), 10);
+    EXPECT_EQ(bar.GetPos(), 20);
+    bar.StepIt();  // 30 lies past the maximum
+    EXPECT_EQ(bar.GetPos(), 0);
+    bar.SetRange32(5, 25);
+    bar.SetPos(25);
+    bar.StepIt();
+    EXPECT_EQ(bar.GetPos(), 5);
+    bar.SetStep(-10);
+    bar.StepIt();  // below the minimum: the minimum
+    EXPECT_EQ(bar.GetPos(), 5);
+    EXPECT_EQ(bar.OffsetPos(7), 5);
+    EXPECT_EQ(bar.GetPos(), 12);
+    int lo = 0, hi = 0;
+    bar.GetRange(lo, hi);
+    EXPECT_EQ(lo, 5);
+    EXPECT_EQ(hi, 25);
+    bar.DestroyWindow();
+    parent.Detach();
+}
+
+TEST_F(Progress, FillIsProportionalAndRepaintsOnChange) {
+    HWND p = Make(Host());  // 200 pixels inside a 1-pixel frame
+    Pump();
+    EXPECT_EQ(Filled(110, 100, 302), 0);
+    SendMessage(p, PBM_SETPOS, 25, 0);
+    Pump();
+    EXPECT_EQ(Filled(110, 100, 302), 50);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(101, 110), GetSysColor(COLOR_HIGHLIGHT));  // from the left
+    SendMessage(p, PBM_SETRANGE32, 0, 8);
+    SendMessage(p, PBM_SETPOS, 8, 0);
+    Pump();
+    EXPECT_EQ(Filled(110, 100, 302), 200);
+    EXPECT_NE(ce::gdi::Screen::Pixel(100, 110), GetSysColor(COLOR_HIGHLIGHT));  // the frame stays
+
+    // Vertical bars fill from the bottom; blocks leave gaps.
+    HWND v = Make(Host(), PBS_SMOOTH | PBS_VERTICAL, 400, 100, 20, 102);
+    SendMessage(v, PBM_SETPOS, 50, 0);
+    Pump();
+    int column = 0;
+    for (int y = 100; y < 202; ++y) column += ce::gdi::Screen::Pixel(410, y) == GetSysColor(COLOR_HIGHLIGHT) ? 1 : 0;
+    EXPECT_EQ(column, 50);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(410, 200), GetSysColor(COLOR_HIGHLIGHT));
+    HWND b = Make(Host(), 0, 100, 300);
+    SendMessage(b, PBM_SETPOS, 100, 0);
+    Pump();
+    int blocks = Filled(310, 100, 302);
+    EXPECT_GT(blocks, 150);
+    EXPECT_LT(blocks, 200);
+}
+
+TEST_F(Progress, HostViewShowsPositionRangeAndChecks) {
+    ce::user::RegisterControlInspectors();
+    auto desktop = ce::user::MakeDesktop();
+    HWND host = Host();
+    HWND p = Make(host);
+    SendMessage(p, PBM_SETRANGE32, 0, 40);
+    SendMessage(p, PBM_SETPOS, 30, 0);
+    HWND check = Keep(CreateWindowEx(0, u"Button", u"Check", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 80, 20,
+                                     host, nullptr, nullptr, nullptr));
+    Keep(CreateWindowEx(0, u"Button", u"Radio", WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, 10, 40, 80, 20, host, nullptr,
+                        nullptr, nullptr));
+    HWND push = Keep(
+        CreateWindowEx(0, u"Button", u"Push", WS_CHILD | WS_VISIBLE, 10, 70, 80, 20, host, nullptr, nullptr, nullptr));
+    SendMessage(check, BM_SETCHECK, BST_CHECKED, 0);
+    Pump();
+    std::string dump = desktop->DumpWindowsJson();
+    EXPECT_NE(dump.find(R"("pos":30,"min":0,"max":40)"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(R"("text":"Check",)"), std::string::npos);
+    auto fieldsOf = [&](const std::string& text) {
+        size_t at = dump.find("\"text\":\"" + text + "\"");
+        return at == std::string::npos ? std::string() : dump.substr(at, dump.find("\"children\"", at) - at);
+    };
+    EXPECT_NE(fieldsOf("Check").find("\"checked\":true"), std::string::npos);
+    EXPECT_NE(fieldsOf("Radio").find("\"checked\":false"), std::string::npos);
+    EXPECT_EQ(fieldsOf("Push").find("checked"), std::string::npos);
+    (void)push;
+}
+
+}  // namespace
