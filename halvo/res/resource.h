@@ -62,3 +62,25 @@
 #define IDC_COM3_RS232 1024
 #define IDC_COM1_RS232 1025
 #define IDC_COM1_RS422 1026
+
+// Brightness dialog.
+#define IDC_BRIGHTNESS_BAR 1007
+#define IDC_BRIGHTNESS_LEVEL 1009
+#define IDC_BRIGHTNESS_DEC 1025
+#define IDC_BRIGHTNESS_INC 1026
+
+// Screen saver dialog.
+#define IDC_SAVER_STATUS 1012
+#define IDC_SAVER_TIMEOUT 1014
+#define IDC_SAVER_DEC 1027
+#define IDC_SAVER_INC 1028
+
+// System services dialog.
+#define IDC_SERVICE_FTPDIR 1015
+#define IDC_SERVICE_FTPON 1016
+#define IDC_SERVICE_USERLIST 1017
+#define IDC_SERVICE_WEBDIR 1018
+
+// System information dialog.
+#define IDC_SYSINFO_VERSION 1011
+#define IDC_SYSINFO_MAC 1041

@@ -1,7 +1,11 @@
 // The main panel.
 #include "halvodlg.h"
 
+#include "../device/systemversion.h"
+#include "../display/brightness.h"
+#include "../display/lcdtimeout.h"
 #include "../display/screenrotate.h"
+#include "../system/systemservice.h"
 #include "../system/serialmode.h"
 
 const PANEL_ITEM CHalvoDlg::s_panelItems[PANEL_ITEM_COUNT] = {
@@ -203,6 +207,8 @@ void CHalvoDlg::OnBnClickedTouchScreen()
 
 void CHalvoDlg::OnBnClickedBrightness()
 {
+    CBrightness dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedSerialPort()
@@ -213,10 +219,14 @@ void CHalvoDlg::OnBnClickedSerialPort()
 
 void CHalvoDlg::OnBnClickedSystemInformation()
 {
+    CSystemVersion dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedScreenSaver()
 {
+    CLcdTimeout dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedScreenRotate()
@@ -227,6 +237,8 @@ void CHalvoDlg::OnBnClickedScreenRotate()
 
 void CHalvoDlg::OnBnClickedSystemService()
 {
+    CSystemService dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedRegistrySave()

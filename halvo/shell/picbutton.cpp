@@ -6,6 +6,7 @@ BEGIN_MESSAGE_MAP(CPicButton, CButton)
     ON_WM_ERASEBKGND()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
     ON_WM_MOVE()
     ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
@@ -164,6 +165,16 @@ void CPicButton::OnLButtonDown(UINT nFlags, CPoint point)
     if (m_pfnPress != NULL)
         m_pfnPress(m_pPressOwner);
     CButton::OnLButtonDown(nFlags, point);
+}
+
+// A second quick tap on the button arrives as a double tap: it is a press
+// like any other, so its handler runs too (a stepping dialog would lose the
+// step otherwise).
+void CPicButton::OnLButtonDblClk(UINT nFlags, CPoint point)
+{
+    if (m_pfnPress != NULL)
+        m_pfnPress(m_pPressOwner);
+    CButton::OnLButtonDblClk(nFlags, point);
 }
 
 void CPicButton::OnLButtonUp(UINT nFlags, CPoint point)

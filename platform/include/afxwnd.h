@@ -126,6 +126,7 @@ protected:                                             \
     AFX_MSG_ENTRY(WM_COMMAND, wNotifyCode, id, id, (void)wParam; (void)lParam; (AFX_THIS->*(memberFxn))(); \
                   *pResult = 0; return TRUE;)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 #define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                                  \
     AFX_MSG_ENTRY(WM_NOTIFY, (UINT)(wNotifyCode), id, id, (void)wParam;                                         \
                   (AFX_THIS->*(memberFxn))((NMHDR*)lParam, pResult); return TRUE;)
@@ -359,6 +360,10 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     void EndDialog(int nResult);
     virtual BOOL OnInitDialog();
+    // Sends the controls the messages of the dialog-initialisation resource
+    // (RT_DLGINIT) of that name: the initial lists of combo boxes. TRUE when
+    // there is none or every message succeeded.
+    BOOL ExecuteDlgInit(LPCTSTR lpszResourceName);
     virtual void OnOK();
     virtual void OnCancel();
     BOOL PreTranslateMessage(MSG* pMsg) override;

@@ -85,6 +85,11 @@ void ExitThread(DWORD dwExitCode);
 void Sleep(DWORD dwMilliseconds);
 DWORD GetTickCount();
 
+// Interlocked operations on a 32-bit value shared between threads; each
+// returns the value the target held before.
+LONG InterlockedExchange(LONG volatile* Target, LONG Value);
+LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand);
+
 // Modules: the built-in libraries of the device.
 HMODULE LoadLibrary(LPCWSTR lpLibFileName);
 BOOL FreeLibrary(HMODULE hLibModule);

@@ -286,6 +286,16 @@ void Sleep(DWORD dwMilliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
 }
 
+// Sequentially consistent, as the full barriers of the Win32 functions.
+LONG InterlockedExchange(LONG volatile* Target, LONG Value) {
+    return std::atomic_ref<LONG>(*const_cast<LONG*>(Target)).exchange(Value);
+}
+
+LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand) {
+    std::atomic_ref<LONG>(*const_cast<LONG*>(Destination)).compare_exchange_strong(Comperand, Exchange);
+    return Comperand;
+}
+
 DWORD GetTickCount() {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - g_start);
     return static_cast<DWORD>(ms.count());

@@ -6,6 +6,11 @@
 // documents. Nested modal dialogs each run their own loop on the same thread.
 #include <afxwin.h>
 
+#include <cstring>
+#include <string>
+
+#include "ce_kernel.h"
+
 void AfxHookWindowCreate(CWnd* pWnd);
 void AfxUnhookWindowCreate();
 void AfxDeleteTempWindows();
@@ -117,8 +122,49 @@ void CDialog::EndDialog(int nResult) {
 }
 
 BOOL CDialog::OnInitDialog() {
+    // The template's initial control data first, so that the exchange can
+    // select entries of the lists it fills.
+    ExecuteDlgInit(MAKEINTRESOURCE(m_nIDHelp));
     UpdateData(FALSE);
     return TRUE;
+}
+
+// The table is the classic one: per entry a WORD control id, a WORD message,
+// a DWORD data length and the data, packed without alignment; a 0 id ends it.
+// The messages use the 16-bit numbering of that format: 0x403 adds a string
+// (ANSI text with its terminator, read here as UTF-8) to a combo box.
+// Messages this platform has no use for are skipped; an entry that runs past
+// the end of the resource ends the walk.
+BOOL CDialog::ExecuteDlgInit(LPCTSTR lpszResourceName) {
+    constexpr WORD kComboAddString16 = 0x0403;
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    HRSRC hRes = ::FindResource(hInst, lpszResourceName, RT_DLGINIT);
+    if (!hRes) return TRUE;
+    HGLOBAL hData = ::LoadResource(hInst, hRes);
+    const auto* p = static_cast<const BYTE*>(hData ? ::LockResource(hData) : nullptr);
+    const DWORD size = ::SizeofResource(hInst, hRes);
+    if (!p) return TRUE;
+
+    BOOL bSuccess = TRUE;
+    DWORD at = 0;
+    while (at + 2 <= size) {
+        WORD nIDC, nMsg;
+        DWORD dwLen;
+        std::memcpy(&nIDC, p + at, 2);
+        if (nIDC == 0 || at + 8 > size) break;
+        std::memcpy(&nMsg, p + at + 2, 2);
+        std::memcpy(&dwLen, p + at + 4, 4);
+        at += 8;
+        if (dwLen > size - at) break;
+        if (nMsg == kComboAddString16) {
+            const char* text = reinterpret_cast<const char*>(p + at);
+            std::u16string wide = ce::FromUtf8(std::string_view(text, strnlen(text, dwLen)));
+            if (::SendDlgItemMessage(m_hWnd, nIDC, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())) < 0)
+                bSuccess = FALSE;
+        }
+        at += dwLen;
+    }
+    return bSuccess;
 }
 
 void CDialog::OnOK() {

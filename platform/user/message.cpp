@@ -86,6 +86,10 @@ Window* FindPaintLocked(Window* w, Queue* q, HWND filter) {
 
 void DrawPendingFramesLocked(Window* w, Queue* q) {
     if (!(w->style & WS_VISIBLE)) return;
+    // A window about to paint draws its frame in BeginPaint, after its
+    // parent's paint; drawn now, the paint of the window (or of a parent that
+    // does not clip its children) would cover it again.
+    if (w->queue.get() == q && !Empty(w->update)) return;
     if (w->framePending && w->queue.get() == q) DrawFrameLocked(w);
     for (auto* c : w->children) DrawPendingFramesLocked(c, q);
 }

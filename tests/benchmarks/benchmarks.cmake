@@ -17,3 +17,13 @@ add_dependencies(bench_halvo halvo)
 ce_add_resources(TARGET bench_halvo RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 ce_warnings(bench_halvo)
+
+# The brightness dialog: auto-repeat steps per second while an arrow is held,
+# and OK while held to the dialog closed (a timed tool that prints medians).
+add_executable(bench_brightness ${CMAKE_CURRENT_LIST_DIR}/brightness_bench.cpp)
+target_link_libraries(bench_brightness PRIVATE -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program
+  ce_boot ce_testsupport)
+target_include_directories(bench_brightness PRIVATE ${CMAKE_SOURCE_DIR}/tests/scenario/halvo)
+ce_add_resources(TARGET bench_brightness RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
+  INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
+ce_warnings(bench_brightness)

@@ -120,12 +120,15 @@ private:
                 case '\\': out += '\\'; break;
                 case '"': out += '"'; break;
                 case '\'': out += '\''; break;
-                case '0': out += '\0'; break;
+                case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
                 case 'x': {
-                    size_t b = p_;
-                    while (p_ < t_.size() && p_ - b < 4 && std::isxdigit(static_cast<unsigned char>(t_[p_]))) ++p_;
+                    // \x with up to 4 hex digits, or up to 3 octal digits ("\000").
+                    bool hex = e == 'x';
+                    size_t b = hex ? p_ : p_ - 1;
+                    auto digit = [&](char d) { return hex ? std::isxdigit(static_cast<unsigned char>(d)) != 0 : d >= '0' && d <= '7'; };
+                    while (p_ < t_.size() && p_ - b < (hex ? 4u : 3u) && digit(t_[p_])) ++p_;
                     if (p_ == b) throw Error(file_, line_, "\\x without hex digits");
-                    unsigned v = static_cast<unsigned>(std::stoul(t_.substr(b, p_ - b), nullptr, 16));
+                    unsigned v = static_cast<unsigned>(std::stoul(t_.substr(b, p_ - b), nullptr, hex ? 16 : 8));
                     // A code point: store it as UTF-8 so the UTF-16 conversion keeps it.
                     if (v < 0x80) {
                         out += static_cast<char>(v);

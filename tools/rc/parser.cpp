@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint16_t kRtIcon = 3, kRtBitmap = 2, kRtMenu = 4, kRtDialog = 5, kRtString = 6, kRtAccelerator = 9,
-                   kRtGroupIcon = 14;
+                   kRtGroupIcon = 14, kRtDlgInit = 240;
 
 constexpr uint32_t WS_CHILD = 0x40000000, WS_VISIBLE = 0x10000000, WS_POPUP = 0x80000000, WS_BORDER = 0x00800000,
                    WS_SYSMENU = 0x00080000, WS_CAPTION = 0x00C00000, WS_GROUP = 0x00020000, WS_TABSTOP = 0x00010000,
@@ -310,6 +310,9 @@ private:
         } else if (EqNoCase(kind.text, "ACCELERATORS")) {
             MemoryOptions();
             Add(kRtAccelerator, name, Accelerators(), "ACCELERATORS " + what, first);
+        } else if (EqNoCase(kind.text, "DLGINIT")) {
+            MemoryOptions();
+            Add(kRtDlgInit, name, DlgInit(), "DLGINIT " + what, first);
         } else {
             Fail(kind, "unknown resource type '" + kind.text + "'");
         }
@@ -627,6 +630,68 @@ private:
             b.Word(0);  // no creation data
         }
         return b.b;
+    }
+
+    // ---- Dialog initialisation data ---------------------------------------------------
+
+    // The messages a dialog sends its controls when it is created, named by the
+    // dialog's id:
+    //
+    //   IDD_X DLGINIT
+    //   BEGIN
+    //       IDC_COMBO, 0x403, 7, 0
+    //   0x3531, 0x5320, 0x6365, "\000"
+    //       0
+    //   END
+    //
+    // Each entry is a control id, a message (0x403 adds a string to a combo
+    // box), the data length as two words (low, high) and that many bytes of
+    // data given as words and strings (a string's bytes as written, with no
+    // terminator added); a 0 ends the table. Commas between items are optional,
+    // as the classic tools write them. Every entry's data must add up to its
+    // length: a wrong length would shift every entry after it.
+    std::vector<uint8_t> DlgInit() {
+        Begin();
+        Bytes b;
+        for (;;) {
+            const Token& at = Peek();
+            if (AtEnd() || AtEndBlock()) Fail(at, "DLGINIT must end with a 0 before its END");
+            uint32_t id = static_cast<uint32_t>(Expr());
+            Accept(",");
+            if (id == 0) {
+                b.Word(0);
+                if (!AtEndBlock()) Fail(Peek(), "expected END after the closing 0 of the DLGINIT but found " + Describe(Peek()));
+                Next();
+                return b.b;
+            }
+            if (id > 0xFFFF) Fail(at, "control id " + std::to_string(id) + " out of range");
+            uint32_t message = static_cast<uint32_t>(Expr());
+            Accept(",");
+            uint32_t lenLow = static_cast<uint32_t>(Expr());
+            Accept(",");
+            uint32_t lenHigh = static_cast<uint32_t>(Expr());
+            uint32_t length = (lenLow & 0xFFFF) | (lenHigh << 16);
+            b.Word(id);
+            b.Word(message);
+            b.Dword(length);
+            const size_t start = b.b.size();
+            while (b.b.size() - start < length) {
+                Accept(",");
+                const Token& item = Peek();
+                if (AtEnd() || AtEndBlock()) break;
+                if (item.kind == Tok::String) {
+                    Next();
+                    b.b.insert(b.b.end(), item.text.begin(), item.text.end());
+                } else {
+                    b.Word(static_cast<uint32_t>(Expr()));
+                }
+            }
+            Accept(",");
+            if (b.b.size() - start != length)
+                Fail(at, "DLGINIT entry for control " + std::to_string(id) + " has " +
+                             std::to_string(b.b.size() - start) + " bytes of data but its length says " +
+                             std::to_string(length));
+        }
     }
 
     // ---- Menus ---------------------------------------------------------------------

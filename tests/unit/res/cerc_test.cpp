@@ -85,6 +85,17 @@ TEST_F(Cerc, SymbolsAndDuplicates) {
     ExpectError("#define IDB_BIG 70000\nIDB_BIG BITMAP \"x.bmp\"\n", "bad.rc:2", "out of range");
 }
 
+TEST_F(Cerc, DialogInitLengthsAndEnd) {
+    // A length that does not match the data would shift every later entry.
+    ExpectError("1 DLGINIT\nBEGIN\n  5, 0x403, 2, 0, \"abc\"\n  0\nEND\n", "bad.rc:3",
+                "has 3 bytes of data but its length says 2");
+    ExpectError("1 DLGINIT\nBEGIN\n  5, 0x403, 4, 0, \"abc\"\nEND\n", "bad.rc:3",
+                "has 3 bytes of data but its length says 4");
+    ExpectError("1 DLGINIT\nBEGIN\n  5, 0x403, 2, 0, \"a\\000\"\nEND\n", "bad.rc:4", "must end with a 0");
+    Outcome r = Compile("1 DLGINIT\nBEGIN\n  5, 0x403, 6, 0, \"\\101\\102\\0C\\x44\\000\"\n  0\nEND\n");
+    EXPECT_EQ(r.status, 0) << r.output;
+}
+
 TEST_F(Cerc, PreprocessorAndFiles) {
     ExpectError("#include \"missing.h\"\n", "bad.rc:1", "cannot find include file \"missing.h\"");
     ExpectError("#if 0\n1 MENU\n", "bad.rc:1", "#if without #endif");

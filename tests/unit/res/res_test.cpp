@@ -185,6 +185,27 @@ TEST(DialogTemplate, DialogExAndDefaults) {
 
 // ---- Menus and accelerators ------------------------------------------------------
 
+TEST(DialogInit, EntriesArePackedAndEndWithZero) {
+    HRSRC info = FindResource(nullptr, MAKEINTRESOURCE(IDD_MAIN), MAKEINTRESOURCE(240));
+    ASSERT_NE(info, nullptr);
+    auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
+    std::vector<BYTE> got(bytes, bytes + SizeofResource(nullptr, info));
+    auto entry = [](std::vector<BYTE>& v, WORD id, WORD msg, const std::string& data) {
+        for (WORD w : {id, msg, static_cast<WORD>(data.size()), WORD{0}}) {
+            v.push_back(static_cast<BYTE>(w));
+            v.push_back(static_cast<BYTE>(w >> 8));
+        }
+        v.insert(v.end(), data.begin(), data.end());
+    };
+    std::vector<BYTE> want;
+    entry(want, IDC_COMBO, 0x403, std::string("One\0\0", 5));  // a word's high zero byte counts too
+    entry(want, IDC_COMBO, 0x403, std::string("Two\0", 4));      // odd offsets: no padding
+    entry(want, IDC_LIST, 0x1234, "");
+    want.push_back(0);
+    want.push_back(0);
+    EXPECT_EQ(got, want);
+}
+
 TEST(Menu, NestedPopupsSeparatorsAndOptions) {
     HMENU menu = LoadMenu(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDR_MAIN_MENU));
     ASSERT_NE(menu, nullptr);

@@ -1,0 +1,72 @@
+// Figures of the brightness dialog, as medians of repeated runs on a headless
+// panel:
+//  - steps per second of the auto-repeat while an arrow button is held (each
+//    step one panel-driver request and one update of the number and the bar);
+//  - OK pressed while an arrow button is held, to the dialog's window gone.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "../../halvo/res/resource.h"
+#include "panelrun.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+POINT Centre(HWND dlg, int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(dlg, id), &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+size_t Steps(const ce::test::BootedImage& device) {
+    return device.LogLinesWith("\"ioctl\":\"0x40010\"").size();
+}
+
+}  // namespace
+
+int main() {
+    std::vector<double> rates, closes;
+    {
+        ce::test::BootedImage device;
+        ce::test::PanelRun run;
+        for (int i = 0; i < 9; ++i) {
+            HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+            if (!dlg) {
+                std::fprintf(stderr, "the brightness dialog did not open\n");
+                return 1;
+            }
+            POINT p = Centre(dlg, i % 2 ? IDC_BRIGHTNESS_DEC : IDC_BRIGHTNESS_INC);
+            run.Press(p.x, p.y);
+            std::this_thread::sleep_for(150ms);  // past the hold-off, in the repeat
+            size_t first = Steps(device);
+            auto t0 = Clock::now();
+            std::this_thread::sleep_for(500ms);
+            size_t last = Steps(device);
+            double secs = std::chrono::duration<double>(Clock::now() - t0).count();
+            rates.push_back((last - first) / secs);
+
+            // OK while the button is still held: the command the OK button sends.
+            auto t1 = Clock::now();
+            PostMessage(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+            while (IsWindow(dlg) && Clock::now() - t1 < 10s) std::this_thread::sleep_for(100us);
+            closes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t1).count());
+            run.Release(p.x, p.y);
+        }
+        run.Key(VK_ESCAPE);
+    }
+    std::printf("brightness steps while an arrow is held: median %.0f per second (target at least 200)\n",
+                Median(rates));
+    std::printf("OK while an arrow is held to the dialog closed: median %.2f ms (target at most 50 ms)\n",
+                Median(closes));
+    return 0;
+}

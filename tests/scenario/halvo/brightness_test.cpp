@@ -1,0 +1,264 @@
+// The brightness dialog, opened from the panel and worked by touch: its steps
+// are read back from the panel driver's log, its level from the registry.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "../../../halvo/res/resource.h"
+#include "commctrl.h"
+#include "panelrun.h"
+
+namespace {
+
+using ce::test::BootedImage;
+using ce::test::PanelRun;
+using namespace std::chrono_literals;
+
+const char16_t* const kKey = u"Drivers\\BuiltIn\\ExtPartInit";
+const char16_t* const kLevel = u"brightless_value";
+const std::string kStep = "\"ioctl\":\"0x40010\"";
+const std::string kBrighterOne = "\"in\":\"0100000001000000\"";
+const std::string kDarkerOne = "\"in\":\"0000000001000000\"";
+
+DWORD StoredLevel(DWORD missing = 0xDEADBEEF) {
+    HKEY key;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key) != ERROR_SUCCESS) return missing;
+    DWORD v = missing, size = 4;
+    RegQueryValueEx(key, kLevel, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
+    RegCloseKey(key);
+    return v;
+}
+
+void StoreLevel(DWORD v) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
+    RegSetValueEx(key, kLevel, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegCloseKey(key);
+}
+
+void DeleteLevel() {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
+    RegDeleteValue(key, kLevel);
+    RegCloseKey(key);
+}
+
+std::string LevelText(HWND dlg) {
+    char16_t buf[16] = {};
+    GetDlgItemText(dlg, IDC_BRIGHTNESS_LEVEL, buf, 16);
+    return std::string(buf, buf + std::char_traits<char16_t>::length(buf));
+}
+
+int BarPos(HWND dlg) {
+    return (int)SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_BAR), PBM_GETPOS, 0, 0);
+}
+
+// The worker steps on its own thread and posts the new level: wait for it.
+bool WaitFor(PanelRun& run, const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        run.Idle();
+        if (done()) return true;
+        std::this_thread::sleep_for(2ms);
+    }
+    return done();
+}
+
+// Waits for a step count and the shown level to settle, then checks both.
+void ExpectShown(PanelRun& run, HWND dlg, const std::string& level) {
+    EXPECT_TRUE(WaitFor(run, [&] { return LevelText(dlg) == level; })) << LevelText(dlg);
+    EXPECT_EQ(BarPos(dlg), std::stoi(level));
+}
+
+POINT Centre(HWND dlg, int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(dlg, id), &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+TEST(Brightness, ATapStepsOnceShowsTheLevelAndOkStoresItWithoutADriverRequest) {
+    BootedImage device;
+    StoreLevel(21);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(run.panel()));
+    EXPECT_EQ(LevelText(dlg), "21");
+    EXPECT_EQ(BarPos(dlg), 21);
+    // The arrow buttons take their 48 x 48 pictures.
+    RECT r{};
+    GetWindowRect(GetDlgItem(dlg, IDC_BRIGHTNESS_INC), &r);
+    EXPECT_EQ(r.right - r.left, 48);
+    EXPECT_EQ(r.bottom - r.top, 48);
+    EXPECT_TRUE(device.LogLinesWith(kStep).empty());  // opening sends nothing
+
+    run.TapControl(dlg, IDC_BRIGHTNESS_INC);
+    ExpectShown(run, dlg, "22");
+    EXPECT_EQ(StoredLevel(), 21u);  // only OK stores
+
+    // OK ends the worker first: what the log holds then is all it sent.
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(run.Top(), run.panel());
+    EXPECT_EQ(StoredLevel(), 22u);
+    auto steps = device.LogLinesWith(kStep);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_NE(steps[0].find(kBrighterOne), std::string::npos);
+}
+
+TEST(Brightness, AtTheBoundsTheLevelStaysButEveryStepIsSent) {
+    BootedImage device;
+    StoreLevel(0);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
+    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() == 1; }));
+    EXPECT_NE(device.LogLinesWith(kStep)[0].find(kDarkerOne), std::string::npos);
+    EXPECT_EQ(LevelText(dlg), "0");
+    EXPECT_EQ(BarPos(dlg), 0);
+    // OK without a change of level writes nothing; a Cancel would send nothing.
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 0u);
+}
+
+TEST(Brightness, HoldingStepsOnceThenRepeatsAfterTheHoldOffUntilRelease) {
+    BootedImage device;
+    StoreLevel(0);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
+    run.Press(inc.x, inc.y);
+    // Past the hold-off the repeat runs on beyond the top level.
+    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() > 40; }));
+    run.Release(inc.x, inc.y);
+    size_t atRelease = device.LogLinesWith(kStep).size();
+    ExpectShown(run, dlg, "31");
+
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 31u);
+    // The release stops the repeat after the step in progress.
+    size_t sent = device.LogLinesWith(kStep).size();
+    EXPECT_LE(sent, atRelease + 1);
+    EXPECT_EQ(device.LogLinesWith(kBrighterOne).size(), sent);
+}
+
+TEST(Brightness, APressOfTheOtherButtonWhileOneIsHeldKeepsTheDirection) {
+    BootedImage device;
+    StoreLevel(10);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
+    run.Press(inc.x, inc.y);
+    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() >= 1; }));
+    // The release of the increase button not yet seen, the decrease button is pressed.
+    SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() > 5; }));
+    SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    run.Release(inc.x, inc.y);
+    run.TapControl(dlg, IDOK);
+    EXPECT_TRUE(device.LogLinesWith(kDarkerOne).empty());
+    EXPECT_GT(StoredLevel(), 10u);
+}
+
+TEST(Brightness, CancelSendsTheWholeDifferenceBackInOneRequestAndKeepsTheStore) {
+    BootedImage device;
+    StoreLevel(21);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    for (int i = 0; i < 4; ++i) {
+        run.TapControl(dlg, IDC_BRIGHTNESS_INC);
+        ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() == size_t(i + 1); }));
+    }
+    ExpectShown(run, dlg, "25");
+    run.TapControl(dlg, IDCANCEL);
+    EXPECT_EQ(run.Top(), run.panel());
+    auto steps = device.LogLinesWith(kStep);
+    ASSERT_EQ(steps.size(), 5u);
+    EXPECT_NE(steps[4].find("\"in\":\"0000000004000000\""), std::string::npos);
+    EXPECT_EQ(StoredLevel(), 21u);
+
+    // Down from 21 and Escape (Cancel): one brighter request of the difference.
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
+    run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
+    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() == 7; }));
+    run.Key(VK_ESCAPE);
+    EXPECT_EQ(run.Top(), run.panel());
+    steps = device.LogLinesWith(kStep);
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_NE(steps[7].find("\"in\":\"0100000002000000\""), std::string::npos);
+    EXPECT_EQ(StoredLevel(), 21u);
+}
+
+TEST(Brightness, AStoredLevelAboveTheTopOpensAtTheTopAndIsRewrittenAtOnce) {
+    BootedImage device;
+    StoreLevel(40);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(LevelText(dlg), "31");
+    EXPECT_EQ(BarPos(dlg), 31);
+    EXPECT_EQ(StoredLevel(), 31u);
+    run.TapControl(dlg, IDCANCEL);  // Cancel does not bring 40 back
+    EXPECT_EQ(StoredLevel(), 31u);
+    EXPECT_TRUE(device.LogLinesWith(kStep).empty());
+}
+
+TEST(Brightness, WithoutAStoredLevelItOpensAt21AndWritesNothingUnchanged) {
+    BootedImage device;
+    DeleteLevel();
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(LevelText(dlg), "21");
+    EXPECT_EQ(BarPos(dlg), 21);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 0xDEADBEEFu);
+}
+
+TEST(Brightness, WithoutThePanelDriverTheLevelStillMoves) {
+    BootedImage device("EPI1 = absent\n");
+    StoreLevel(21);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_BRIGHTNESS_INC);
+    ExpectShown(run, dlg, "22");
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 22u);
+    EXPECT_TRUE(device.LogLinesWith(kStep).empty());
+}
+
+// OK or Cancel while an arrow is held (the keyboard's Enter and Escape reach
+// the dialog while the stylus is down) ends the dialog; the worker is gone
+// with it and sends nothing more. (How fast is the benchmark's figure.)
+TEST(Brightness, OkOrCancelWhileAButtonIsHeldEndsTheDialogPromptly) {
+    BootedImage device;
+    StoreLevel(0);
+    PanelRun run;
+    for (unsigned vk : {VK_RETURN, VK_ESCAPE}) {
+        HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+        ASSERT_NE(dlg, nullptr);
+        size_t before = device.LogLinesWith(kStep).size();
+        POINT dec = Centre(dlg, IDC_BRIGHTNESS_DEC);
+        run.Press(dec.x, dec.y);
+        ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() > before + 10; }));
+        run.Key(vk);
+        EXPECT_FALSE(IsWindow(dlg));
+        EXPECT_EQ(run.Top(), run.panel());
+        size_t sent = device.LogLinesWith(kStep).size();
+        run.Release(dec.x, dec.y);
+        // At the bottom every step changed nothing: no compensation on Cancel.
+        EXPECT_EQ(device.LogLinesWith(kStep).size(), sent);
+        EXPECT_EQ(StoredLevel(), 0u);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,301 @@
+// The screen-saver dialog, opened from the panel and worked by touch: its
+// arrows and its drop-down list, what reaches the backlight settings in the
+// registry, and when the backlight driver is told (its log line).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include "panelrun.h"
+#include "../../../halvo/res/resource.h"
+
+namespace {
+
+using ce::test::BootedImage;
+using ce::test::PanelRun;
+
+constexpr const char16_t* kBacklightKey = u"ControlPanel\\Backlight";
+constexpr DWORD kNever = 0xFFFFFFFF;
+
+// The backlight settings as stored; a missing value is nullopt.
+struct Stored {
+    std::optional<DWORD> useExt, acTimeout, oldAcTimeout;
+};
+
+std::optional<DWORD> Query(HKEY key, const char16_t* name) {
+    DWORD v = 0, size = 4, type = 0;
+    if (RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return v;
+}
+
+Stored ReadStored() {
+    Stored s;
+    HKEY key;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, kBacklightKey, 0, 0, &key) != ERROR_SUCCESS) return s;
+    s.useExt = Query(key, u"UseExt");
+    s.acTimeout = Query(key, u"ACTimeout");
+    s.oldAcTimeout = Query(key, u"OldACTimeout");
+    RegCloseKey(key);
+    return s;
+}
+
+// Replaces the backlight values; a nullopt leaves the value out.
+void Store(std::optional<DWORD> useExt, std::optional<DWORD> acTimeout, std::optional<DWORD> oldAcTimeout = {}) {
+    RegDeleteKey(HKEY_CURRENT_USER, kBacklightKey);
+    HKEY key;
+    DWORD disp;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kBacklightKey, 0, nullptr, 0, 0, nullptr, &key, &disp), ERROR_SUCCESS);
+    auto set = [&](const char16_t* name, std::optional<DWORD> v) {
+        if (v) RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*v), 4);
+    };
+    set(u"UseExt", useExt);
+    set(u"ACTimeout", acTimeout);
+    set(u"OldACTimeout", oldAcTimeout);
+    RegCloseKey(key);
+}
+
+// The backlight driver's log lines, waiting a little for the expected count
+// (the driver may read the settings on its own thread).
+std::vector<std::string> BacklightEvents(const BootedImage& device, size_t expected = 0) {
+    auto lines = device.LogLinesWith("\"dev\":\"backlight\"");
+    for (int i = 0; i < 100 && lines.size() < expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        lines = device.LogLinesWith("\"dev\":\"backlight\"");
+    }
+    return lines;
+}
+
+std::u16string Text(HWND h) {
+    WCHAR buf[64] = {};
+    GetWindowText(h, buf, 64);
+    return buf;
+}
+
+class SaverDialog {
+public:
+    explicit SaverDialog(PanelRun& run) : run_(run), dlg_(run.OpenDialog(IDC_SCREENSAVER)) {}
+    HWND hwnd() const { return dlg_; }
+    int Selection() const { return static_cast<int>(SendMessage(Combo(), CB_GETCURSEL, 0, 0)); }
+    std::u16string Field() const { return Text(Combo()); }
+    std::u16string Status() const { return Text(GetDlgItem(dlg_, IDC_SAVER_STATUS)); }
+    void Dec() { TapArrow(IDC_SAVER_DEC); }
+    void Inc() { TapArrow(IDC_SAVER_INC); }
+    void Ok() { run_.TapControl(dlg_, IDOK); }
+    void Cancel() { run_.TapControl(dlg_, IDCANCEL); }
+    // Drops the list down with the box's button and taps the entry at `row`
+    // of the rows shown.
+    void ChooseRow(int row) {
+        RECT box;
+        GetWindowRect(Combo(), &box);
+        run_.Tap(box.right - 2 - GetSystemMetrics(SM_CXVSCROLL) / 2, (box.top + box.bottom) / 2);
+        HWND list = run_.Top();
+        ASSERT_NE(list, dlg_) << "the list did not drop down";
+        RECT rc;
+        GetClientRect(list, &rc);
+        int itemHeight = (rc.bottom - rc.top) / 8;
+        POINT pt{10, row * itemHeight + itemHeight / 2};
+        ClientToScreen(list, &pt);
+        run_.Tap(pt.x, pt.y);
+        ASSERT_EQ(run_.Top(), dlg_) << "the list did not close";
+    }
+
+private:
+    HWND Combo() const { return GetDlgItem(dlg_, IDC_SAVER_TIMEOUT); }
+    // The arrows act on the stylus going down. A second quick tap on the same
+    // spot is a double tap, which the button takes as a press without a
+    // press of its own: taps in a row land on alternate spots.
+    void TapArrow(int id) {
+        RECT r;
+        GetWindowRect(GetDlgItem(dlg_, id), &r);
+        int dx = (taps_++ % 2) ? 10 : -10;
+        run_.Tap((r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2);
+    }
+    int taps_ = 0;
+    PanelRun& run_;
+    HWND dlg_;
+};
+
+TEST(ScreenSaver, OpensOnTheStoredEntryAndOkWithoutAChangeTouchesNothing) {
+    BootedImage device;  // the factory settings: UseExt 1, 300 seconds
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    EXPECT_FALSE(IsWindowEnabled(run.panel()));
+    // The template's list, in table order.
+    HWND combo = GetDlgItem(dlg.hwnd(), IDC_SAVER_TIMEOUT);
+    const char16_t* entries[] = {u"15 Sec", u"30 Sec", u"1 Min", u"2 Min", u"5 Min",
+                                 u"10 Min", u"15 Min", u"30 Min", u"Never"};
+    ASSERT_EQ(SendMessage(combo, CB_GETCOUNT, 0, 0), 9);
+    for (int i = 0; i < 9; ++i) {
+        WCHAR buf[32] = {};
+        SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+        EXPECT_EQ(std::u16string(buf), entries[i]) << i;
+    }
+    EXPECT_EQ(dlg.Selection(), 4);
+    EXPECT_EQ(dlg.Field(), u"5 Min");
+    EXPECT_EQ(dlg.Status(), u"ACTimeout:5 Min");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg.hwnd(), IDC_SAVER_STATUS)));
+    RECT arrow;
+    GetWindowRect(GetDlgItem(dlg.hwnd(), IDC_SAVER_INC), &arrow);
+    EXPECT_EQ(arrow.right - arrow.left, 48);
+    EXPECT_EQ(arrow.bottom - arrow.top, 48);
+
+    // There and back again is no change either.
+    dlg.Inc();
+    EXPECT_EQ(dlg.Field(), u"10 Min");
+    EXPECT_EQ(dlg.Status(), u"ACTimeout:10 Min");
+    dlg.Dec();
+    dlg.Ok();
+    EXPECT_EQ(run.Top(), run.panel());
+    Stored s = ReadStored();
+    EXPECT_EQ(s.useExt, 1u);
+    EXPECT_EQ(s.acTimeout, 300u);
+    EXPECT_FALSE(s.oldAcTimeout);
+    EXPECT_TRUE(BacklightEvents(device).empty());
+}
+
+TEST(ScreenSaver, NeverWritesUseExtZeroAndTellsTheDriver) {
+    BootedImage device;
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    for (int i = 0; i < 5; ++i) dlg.Inc();  // 5 Min -> Never, and it stays there
+    EXPECT_EQ(dlg.Selection(), 8);
+    EXPECT_EQ(dlg.Status(), u"ACTimeout:Never");
+    dlg.Ok();
+    Stored s = ReadStored();
+    EXPECT_EQ(s.useExt, 0u);
+    EXPECT_EQ(s.oldAcTimeout, kNever);
+    EXPECT_FALSE(s.acTimeout);
+    auto events = BacklightEvents(device, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NE(events[0].find("\"UseExt\":0,\"ACTimeout\":null,\"OldACTimeout\":4294967295"), std::string::npos)
+        << events[0];
+}
+
+TEST(ScreenSaver, AnEntryChosenFromTheListIsWritten) {
+    BootedImage device;
+    Store(1, 15);
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    EXPECT_EQ(dlg.Status(), u"ACTimeout:15 Sec");
+    dlg.Dec();  // already the first entry
+    EXPECT_EQ(dlg.Selection(), 0);
+    dlg.ChooseRow(2);
+    EXPECT_EQ(dlg.Field(), u"1 Min");
+    EXPECT_EQ(dlg.Status(), u"ACTimeout:1 Min");
+    dlg.Ok();
+    Stored s = ReadStored();
+    EXPECT_EQ(s.useExt, 1u);
+    EXPECT_EQ(s.acTimeout, 60u);
+    EXPECT_FALSE(s.oldAcTimeout);
+    EXPECT_EQ(BacklightEvents(device, 1).size(), 1u);
+}
+
+TEST(ScreenSaver, CancelAfterAChangeWritesTheOpeningValuesAgain) {
+    BootedImage device;
+    Store(0, {}, 120);  // "Never" whatever time-out is kept aside
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    EXPECT_EQ(dlg.Selection(), 8);
+    dlg.Dec();
+    EXPECT_EQ(dlg.Field(), u"30 Min");
+    dlg.Cancel();
+    Stored s = ReadStored();
+    EXPECT_EQ(s.useExt, 0u);
+    EXPECT_EQ(s.oldAcTimeout, kNever);
+    EXPECT_FALSE(s.acTimeout);
+    EXPECT_EQ(BacklightEvents(device, 1).size(), 1u);
+
+    // Cancel without a change writes nothing.
+    SaverDialog again(run);
+    again.Cancel();
+    EXPECT_EQ(BacklightEvents(device).size(), 1u);
+}
+
+TEST(ScreenSaver, AnUnlistedTimeOutSelectsNothingAndStepsDownToNever) {
+    for (DWORD stored : {DWORD{45}, kNever}) {
+        SCOPED_TRACE(stored);
+        BootedImage device;
+        Store(1, stored);
+        PanelRun run;
+        SaverDialog dlg(run);
+        ASSERT_NE(dlg.hwnd(), nullptr);
+        EXPECT_EQ(dlg.Selection(), -1);
+        EXPECT_EQ(dlg.Status(), u"ACTimeout:-----");
+        dlg.Inc();
+        EXPECT_EQ(dlg.Selection(), -1);
+        dlg.Dec();
+        EXPECT_EQ(dlg.Selection(), 8);
+        dlg.Ok();
+        Stored s = ReadStored();
+        EXPECT_EQ(s.useExt, 0u);
+        EXPECT_EQ(s.oldAcTimeout, kNever);
+    }
+}
+
+TEST(ScreenSaver, AFlagOtherThanOneIsRewrittenOnOk) {
+    BootedImage device;
+    Store(2, 600);
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    EXPECT_EQ(dlg.Field(), u"10 Min");
+    dlg.Ok();
+    Stored s = ReadStored();
+    EXPECT_EQ(s.useExt, 1u);
+    EXPECT_EQ(s.acTimeout, 600u);
+    EXPECT_EQ(BacklightEvents(device, 1).size(), 1u);
+}
+
+// Without stored settings the dialog stands on "Never": OK then has nothing
+// to write, and a real choice is written into the key that exists.
+TEST(ScreenSaver, MissingSettingsOpenOnNever) {
+    BootedImage device;
+    Store({}, 300);  // a time-out without its flag counts as never
+    {
+        PanelRun run;
+        SaverDialog dlg(run);
+        ASSERT_NE(dlg.hwnd(), nullptr);
+        EXPECT_EQ(dlg.Selection(), 8);
+        dlg.Ok();
+        EXPECT_TRUE(BacklightEvents(device).empty());
+        SaverDialog again(run);
+        again.Dec();
+        again.Ok();
+        Stored s = ReadStored();
+        EXPECT_EQ(s.useExt, 1u);
+        EXPECT_EQ(s.acTimeout, 1800u);
+    }
+    ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, kBacklightKey), ERROR_SUCCESS);
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    EXPECT_EQ(dlg.Selection(), 8);
+    EXPECT_EQ(dlg.Status(), u"ACTimeout:Never");
+    dlg.Dec();
+    dlg.Ok();  // no key to write into, and none is made; the driver is told all the same
+    HKEY key;
+    EXPECT_NE(RegOpenKeyEx(HKEY_CURRENT_USER, kBacklightKey, 0, 0, &key), ERROR_SUCCESS);
+    auto events = BacklightEvents(device, 2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_NE(events[1].find("\"settings\":\"missing\""), std::string::npos);
+}
+
+TEST(ScreenSaver, WithoutTheDriversEventTheSettingsAreStillWritten) {
+    BootedImage device("backlight_event = absent\n");
+    PanelRun run;
+    SaverDialog dlg(run);
+    ASSERT_NE(dlg.hwnd(), nullptr);
+    dlg.Dec();
+    dlg.Ok();
+    EXPECT_EQ(run.Top(), run.panel());
+    EXPECT_EQ(ReadStored().acTimeout, 120u);
+    EXPECT_TRUE(BacklightEvents(device).empty());
+}
+
+}  // namespace

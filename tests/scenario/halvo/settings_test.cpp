@@ -1,0 +1,166 @@
+// The system information and system services dialogs.
+#include <gtest/gtest.h>
+
+#include "panelrun.h"
+#include "../../../halvo/res/resource.h"
+
+namespace {
+
+using ce::test::BootedImage;
+using ce::test::PanelRun;
+
+std::u16string Text(HWND dlg, int id) {
+    WCHAR buf[1024];
+    GetDlgItemText(dlg, id, buf, 1024);
+    return buf;
+}
+
+std::vector<BYTE> InfoRecord(BYTE major, BYTE minor, WORD build, std::u16string_view user) {
+    std::vector<BYTE> rec(708, 0);
+    for (size_t i = 0; i < user.size(); ++i) {
+        rec[2 * i] = BYTE(user[i] & 0xFF);
+        rec[2 * i + 1] = BYTE(user[i] >> 8);
+    }
+    rec[704] = major;
+    rec[705] = minor;
+    rec[706] = BYTE(build & 0xFF);
+    rec[707] = BYTE(build >> 8);
+    return rec;
+}
+
+void WriteInfo(const BootedImage& device, const std::vector<BYTE>& rec) {
+    ce::test::WriteTextFile(device.dir() / "fs" / "Windows" / "info.civ", std::string(rec.begin(), rec.end()));
+}
+
+TEST(SystemInformation, ShowsTheRecordAndTheMacAddress) {
+    BootedImage device("eeprom.mac = 12-34-56-78-9A-BC\n");
+    WriteInfo(device, InfoRecord(3, 5, 0x0102, u"Line operator"));
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"12-34-56-78-9A-BC");
+    std::u16string info = Text(dlg, IDC_SYSINFO_VERSION);
+    EXPECT_EQ(info.rfind(u"User:Line operator\r\n\r\nVersion: 3.5.258\r\n\r\nImage version: \r\n", 0), 0u) << ce::ToUtf8(info);
+    EXPECT_NE(info.find(u"\r\n\r\nTeplate: "), std::u16string::npos);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(run.Top(), run.panel());
+}
+
+TEST(SystemInformation, ShortFileFullFieldsNoFileAndNoBus) {
+    {
+        BootedImage device("I2C0 = absent\n");
+        // A record cut short: the missing bytes read as zero.
+        auto rec = InfoRecord(1, 2, 3, u"abc");
+        rec.resize(100);
+        WriteInfo(device, rec);
+        PanelRun run;
+        HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"00-00-00-00-00-00");
+        EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:abc\r\n\r\nVersion: 0.0.0"), std::u16string::npos);
+        run.Key(VK_ESCAPE);
+    }
+    {
+        BootedImage device;
+        // A user field that fills its whole space is cut at its end.
+        WriteInfo(device, InfoRecord(1, 0, 0, std::u16string(128, u'x')));
+        PanelRun run;
+        HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:" + std::u16string(128, u'x') + u"\r\n"),
+                  std::u16string::npos);
+        run.Key(VK_ESCAPE);
+    }
+    {
+        BootedImage device;
+        std::filesystem::remove(device.dir() / "fs" / "Windows" / "info.civ");
+        PanelRun run;
+        HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(Text(dlg, IDC_SYSINFO_VERSION), u"");
+        run.Key(VK_ESCAPE);
+    }
+}
+
+std::u16string RegText(const char16_t* path, const char16_t* name) {
+    HKEY key;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return u"<no key>";
+    WCHAR buf[600] = {};
+    DWORD size = sizeof buf - 2;
+    LONG rc = RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? std::u16string(buf) : u"<none>";
+}
+
+DWORD RegDword(const char16_t* path, const char16_t* name) {
+    HKEY key;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return 0xDEADBEEF;
+    DWORD v = 0xDEADBEEF, size = 4;
+    RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
+    RegCloseKey(key);
+    return v;
+}
+
+void SetRegText(const char16_t* path, const char16_t* name, const std::u16string& text) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, 0, &key), ERROR_SUCCESS);
+    RegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                  static_cast<DWORD>((text.size() + 1) * 2));
+    RegCloseKey(key);
+}
+
+const char16_t* kFtp = u"Comm\\FTPD";
+const char16_t* kWeb = u"Comm\\HTTPD\\VROOTS\\/";
+
+TEST(SystemService, OkRewritesAllFourValuesAndNormalisesTheSwitch) {
+    BootedImage device;
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kFtp, 0, 0, &key), ERROR_SUCCESS);
+    DWORD two = 2;
+    RegSetValueEx(key, u"IsEnabled", 0, REG_DWORD, reinterpret_cast<BYTE*>(&two), 4);
+    RegCloseKey(key);
+    std::u16string longText(255, u'd');
+    SetRegText(kFtp, u"UserList", longText);
+
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(Text(dlg, IDC_SERVICE_WEBDIR), u"\\Windows\\www\\wwwpub");
+    EXPECT_EQ(Text(dlg, IDC_SERVICE_USERLIST), longText);
+    EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_SERVICE_FTPON), BM_GETCHECK, 0, 0), BST_CHECKED);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
+    EXPECT_EQ(RegText(kFtp, u"UserList"), longText);  // 255 characters survive whole
+    EXPECT_EQ(RegText(kFtp, u"DefaultDir"), u"\\Temp\\");
+    EXPECT_EQ(RegText(kWeb, u"default"), u"\\Windows\\www\\wwwpub");
+}
+
+TEST(SystemService, TypingIsLimitedAndCancelWritesNothing) {
+    BootedImage device;
+    // A stored text longer than the buffer reads cut at its end.
+    SetRegText(kFtp, u"DefaultDir", std::u16string(300, u'z'));
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(Text(dlg, IDC_SERVICE_FTPDIR), std::u16string(255, u'z'));
+    // The fields take at most 255 characters.
+    EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_SERVICE_WEBDIR), EM_GETLIMITTEXT, 0, 0), 255);
+    run.TapControl(dlg, IDC_SERVICE_FTPON);
+    run.TapControl(dlg, IDCANCEL);
+    EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
+    EXPECT_EQ(RegText(kFtp, u"DefaultDir"), std::u16string(300, u'z'));
+}
+
+TEST(SystemService, MissingKeysAreSkippedNeverCreated) {
+    BootedImage device;
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD"), ERROR_SUCCESS);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(Text(dlg, IDC_SERVICE_WEBDIR), u"");
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(RegText(kWeb, u"default"), u"<no key>");
+    EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
+}
+
+}  // namespace
