@@ -15,5 +15,7 @@ ce_test(NAME e2e_halvo
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/halvo_e2e_test.cpp
   LIBS ce_kernel)
 target_compile_definitions(e2e_halvo PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>"
-  TOUR_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/halvo_tour.script")
-add_dependencies(e2e_halvo halvo)
+  TOUR_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/halvo_tour.script"
+  SETTINGS_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/halvo_settings.script"
+  CEREG_EXE="$<TARGET_FILE:cereg>")
+add_dependencies(e2e_halvo halvo cereg)

@@ -38,6 +38,31 @@ TEST_F(HalvoRun, TourDragsThePanelAndQuits) {
         EXPECT_TRUE(std::filesystem::exists(dir_ / f)) << f;
 }
 
+TEST_F(HalvoRun, EverySettingsDialogChangesTheDevice) {
+    EXPECT_EQ(Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev --headless --script " SETTINGS_SCRIPT
+                    " 2> err.txt"),
+              0)
+        << ReadTextFile(dir_ / "err.txt");
+    auto get = [&](const std::string& key, const std::string& name) {
+        Shell("cd " + dir_.string() + " && " CEREG_EXE " --device dev get '" + key + "' " + name + " > value.txt");
+        std::string v = ReadTextFile(dir_ / "value.txt");
+        while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
+        return v;
+    };
+    EXPECT_EQ(get("HKLM\\Drivers\\BuiltIn\\ExtPartInit", "brightless_value"), "22");
+    EXPECT_EQ(get("HKLM\\Drivers\\BuiltIn\\ExtPartInit", "RotateAngle"), "90");
+    EXPECT_EQ(get("HKCU\\ControlPanel\\Backlight", "ACTimeout"), "600");
+    EXPECT_EQ(get("HKLM\\Comm\\FTPD", "IsEnabled"), "0");
+    std::string log = ReadTextFile(dir_ / "dev" / "log" / "device.log");
+    EXPECT_NE(log.find("\"ioctl\":\"0x40010\",\"in\":\"0100000001000000\""), std::string::npos);  // one step
+    EXPECT_NE(log.find("\"dev\":\"backlight\""), std::string::npos);
+    EXPECT_NE(log.find("\"orientation\":1,\"width\":480,\"height\":800"), std::string::npos);
+    EXPECT_NE(log.find("\"ioctl\":\"0x40004\",\"in\":\"0100000001000000\""), std::string::npos);  // COM1 RS-485
+    EXPECT_NE(ReadTextFile(dir_ / "turned.json").find("\"screen\":{\"width\":480,\"height\":800,\"rotation\":90"),
+              std::string::npos);
+    EXPECT_NE(ReadTextFile(dir_ / "sysinfo.json").find("\"text\":\"00-50-C2-12-34-56\""), std::string::npos);
+}
+
 TEST_F(HalvoRun, DumpShowsThePanelAndItsControls) {
     EXPECT_EQ(Halvo("wait \"Quit\"\ndump panel.json\ntap #1000\nwait-exit\n"), 0);
     std::string dump = ReadTextFile(dir_ / "panel.json");
