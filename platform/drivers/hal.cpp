@@ -78,14 +78,15 @@ void UninstallDrivers() {
 using namespace ce;
 
 BOOL KernelIoControl(DWORD dwIoControlCode, LPVOID, DWORD, LPVOID, DWORD, LPDWORD) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(dwIoControlCode));
+    std::string fields = std::string("\"dev\":\"HAL\",\"ioctl\":\"") + code + "\"";
     if (dwIoControlCode != IOCTL_HAL_REBOOT) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(dwIoControlCode));
-        LogDevice(std::string("\"dev\":\"HAL\",\"ioctl\":\"") + code + "\",\"error\":50");
+        LogDevice(fields + ",\"error\":50");
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    LogDevice("\"dev\":\"HAL\",\"ioctl\":\"0x101003c\",\"request\":\"reboot\"");
+    LogDevice(fields + ",\"request\":\"reboot\"");
     std::function<void()> handler;
     {
         std::lock_guard lock(g_halMutex);

@@ -281,21 +281,31 @@ BOOL Ellipse(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottomRe
     return TRUE;
 }
 
+// The DC and brush of a rectangle call, with the Win32 error of whichever
+// argument is bad. The caller holds the drawing lock.
+template <class DcPtr>
+static bool LookupBrushCall(HDC hDC, HBRUSH hbr, const RECT* lprc, DcPtr& dc, std::shared_ptr<BrushObject>& brush) {
+    dc = LookupDC(hDC);
+    if (!dc) return false;
+    brush = ResolveBrush(hbr);
+    if (!brush) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    if (!lprc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return true;
+}
+
 // Fills left..right-1, top..bottom-1 with the brush (or a system colour
 // given as COLOR_xxx + 1), whatever the DC's mix mode.
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     Guard g(Mutex());
-    auto dc = LookupDC(hDC);
-    if (!dc) return FALSE;
-    auto brush = ResolveBrush(hbr);
-    if (!brush) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!lprc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    decltype(LookupDC(hDC)) dc;
+    std::shared_ptr<BrushObject> brush;
+    if (!LookupBrushCall(hDC, hbr, lprc, dc, brush)) return FALSE;
     if (brush->hollow) return TRUE;
     RECT r{dc->SurfaceX(lprc->left), dc->SurfaceY(lprc->top), dc->SurfaceX(lprc->right), dc->SurfaceY(lprc->bottom)};
     FillSurfaceRect(*dc, r, dc->Pixel(brush->color), R2_COPYPEN);
@@ -305,17 +315,9 @@ int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
 // A one-pixel border along the inside of the rectangle.
 int FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     Guard g(Mutex());
-    auto dc = LookupDC(hDC);
-    if (!dc) return FALSE;
-    auto brush = ResolveBrush(hbr);
-    if (!brush) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!lprc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    decltype(LookupDC(hDC)) dc;
+    std::shared_ptr<BrushObject> brush;
+    if (!LookupBrushCall(hDC, hbr, lprc, dc, brush)) return FALSE;
     const LONG l = dc->SurfaceX(lprc->left), t = dc->SurfaceY(lprc->top);
     const LONG r = dc->SurfaceX(lprc->right), b = dc->SurfaceY(lprc->bottom);
     if (brush->hollow || r <= l || b <= t) return TRUE;

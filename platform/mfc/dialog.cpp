@@ -73,14 +73,12 @@ INT_PTR CDialog::DoModal() {
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
             }
-            CWnd* pTarget = CWnd::FromHandlePermanent(msg.hwnd);
             bool handled = false;
             // The control's object, then the dialog, may take the message.
             for (HWND h = msg.hwnd; h && !handled; h = ::GetParent(h)) {
                 if (CWnd* p = CWnd::FromHandlePermanent(h)) handled = p->PreTranslateMessage(&msg);
                 if (h == hDlg) break;
             }
-            (void)pTarget;
             if (!handled) {
                 ::TranslateMessage(&msg);
                 ::DispatchMessage(&msg);

@@ -342,8 +342,6 @@ HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
             if (child->OnChildNotify(m.message, m.wParam, m.lParam, &r) && r) return reinterpret_cast<HBRUSH>(r);
         }
     }
-    (void)pDC;
-    (void)nCtlColor;
     return reinterpret_cast<HBRUSH>(Default());
 }
 

@@ -61,6 +61,24 @@ struct KeyHandle {
         children.clear();
         values.clear();
     }
+
+    // The ordered sub-key (value) list, read again only when the store has
+    // changed since it was read; false when the key is gone.
+    bool EnsureChildren(Store& store) { return Ensure(store, childrenValid, childrenStamp, children, &Store::LoadChildren); }
+    bool EnsureValues(Store& store) { return Ensure(store, valuesValid, valuesStamp, values, &Store::LoadValues); }
+
+private:
+    template <class Entry>
+    bool Ensure(Store& store, bool& valid, Stamp& stamp, std::vector<Entry>& list,
+                bool (Store::*load)(KeyId, std::vector<Entry>&)) {
+        Stamp now = store.CurrentStamp();
+        if (valid && stamp == now) return true;
+        valid = false;
+        if (!(store.*load)(id, list)) return false;
+        valid = true;
+        stamp = now;
+        return true;
+    }
 };
 
 struct Registry {
@@ -347,13 +365,7 @@ LONG RegEnumKeyEx(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcName, LPDW
     return Call(true, [&](Registry& r) -> DWORD {
         KeyHandle* k = r.Find(hKey);
         if (!k) return ERROR_INVALID_HANDLE;
-        Stamp now = r.store.CurrentStamp();
-        if (!k->childrenValid || k->childrenStamp != now) {
-            k->childrenValid = false;
-            if (!r.store.LoadChildren(k->id, k->children)) return ERROR_KEY_DELETED;
-            k->childrenValid = true;
-            k->childrenStamp = now;
-        }
+        if (!k->EnsureChildren(r.store)) return ERROR_KEY_DELETED;
         if (dwIndex >= k->children.size()) return ERROR_NO_MORE_ITEMS;
         if (DWORD err = PutName(k->children[dwIndex].name, lpName, lpcName)) return err;
         NoClass(lpClass, lpcClass);
@@ -431,13 +443,7 @@ LONG RegEnumValue(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcValue
     return Call(true, [&](Registry& r) -> DWORD {
         KeyHandle* k = r.Find(hKey);
         if (!k) return ERROR_INVALID_HANDLE;
-        Stamp now = r.store.CurrentStamp();
-        if (!k->valuesValid || k->valuesStamp != now) {
-            k->valuesValid = false;
-            if (!r.store.LoadValues(k->id, k->values)) return ERROR_KEY_DELETED;
-            k->valuesValid = true;
-            k->valuesStamp = now;
-        }
+        if (!k->EnsureValues(r.store)) return ERROR_KEY_DELETED;
         if (dwIndex >= k->values.size()) return ERROR_NO_MORE_ITEMS;
         const ValueEntry& v = k->values[dwIndex];
         if (DWORD err = PutName(v.name, lpValueName, lpcValueName)) return err;
