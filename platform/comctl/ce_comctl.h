@@ -16,5 +16,11 @@ void RegisterComboBoxClass();
 void RegisterProgressClass();
 void RegisterEditClass();
 void RegisterScrollBarClass();
+void RegisterTreeViewClass();
+void RegisterListViewClass();
+void RegisterHeaderClass();
+void RegisterMenuClasses();
+void RegisterCommandBarClass();
+void RegisterFileDialogClasses();
 
 }  // namespace ce::comctl

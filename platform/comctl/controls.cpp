@@ -15,6 +15,12 @@ void RegisterControls() {
         RegisterProgressClass();
         RegisterEditClass();
         RegisterScrollBarClass();
+        RegisterTreeViewClass();
+        RegisterListViewClass();
+        RegisterHeaderClass();
+        RegisterMenuClasses();
+        RegisterCommandBarClass();
+        RegisterFileDialogClasses();
     });
 }
 

@@ -88,6 +88,9 @@ bool FindComboEntry(HWND h, std::u16string_view text, POINT& pt) {
 }  // namespace
 
 void RegisterControlInspectors() {
+    RegisterTreeInspectors();
+    RegisterListInspectors();
+    RegisterMenuInspectors();
     RegisterClassInspector(u"Button", {nullptr, ButtonFields});
     RegisterClassInspector(PROGRESS_CLASS, {nullptr, ProgressFields});
     RegisterClassInspector(u"ComboBox", {FindComboEntry, ComboFields});

@@ -25,6 +25,10 @@ void RegisterClassInspector(std::u16string_view className, ClassInspector inspec
 // The inspectors of the standard controls (buttons, progress bars, combo
 // boxes); MakeDesktop registers them.
 void RegisterControlInspectors();
+// Tree views, list views, and menus (menu bars and open drop-down menus).
+void RegisterTreeInspectors();
+void RegisterListInspectors();
+void RegisterMenuInspectors();
 
 std::unique_ptr<host::Desktop> MakeDesktop();
 

@@ -1,0 +1,7 @@
+#include "ce_comctl.h"
+
+namespace ce::comctl {
+
+void RegisterHeaderClass() {}
+
+}  // namespace ce::comctl

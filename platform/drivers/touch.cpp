@@ -1,0 +1,1 @@
+#include "ce_drivers.h"

@@ -1,0 +1,7 @@
+#include "userdesktop.h"
+
+namespace ce::user {
+
+void RegisterMenuInspectors() {}
+
+}  // namespace ce::user

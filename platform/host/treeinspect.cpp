@@ -1,0 +1,7 @@
+#include "userdesktop.h"
+
+namespace ce::user {
+
+void RegisterTreeInspectors() {}
+
+}  // namespace ce::user
