@@ -15,6 +15,13 @@ DECLARE_HANDLE(HMENU);
 DECLARE_HANDLE(HICON);
 typedef HICON HCURSOR;
 
+// The system's standard cursors (LoadCursor with a NULL instance).
+#define IDC_ARROW ((LPCWSTR)(ULONG_PTR)32512)
+// The standard cursor `lpCursorName` for a NULL instance; programs of this
+// device have no cursor resources of their own. A shared handle: never
+// destroyed. NULL (ERROR_RESOURCE_NAME_NOT_FOUND) for anything else.
+HCURSOR LoadCursor(HINSTANCE hInstance, LPCWSTR lpCursorName);
+
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
@@ -825,6 +832,16 @@ typedef struct tagDRAWITEMSTRUCT {
 } DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
 
 // ---- Notifications, window icons, colour-request kinds ----------------------------
+
+typedef struct tagWINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x;
+    int y;
+    int cx;
+    int cy;
+    UINT flags;
+} WINDOWPOS, *LPWINDOWPOS, *PWINDOWPOS;
 
 typedef struct tagNMHDR {
     HWND hwndFrom;
