@@ -50,6 +50,10 @@
 #define IDC_LBL_REGISTRYSAVE 1035
 #define IDC_LBL_QUIT 1036
 
+// Touch-screen settings dialog.
+#define IDC_TOUCH_CALIBRATE 1005
+#define IDC_TOUCH_TEST 1006
+
 // Screen rotation dialog.
 #define IDC_ROTATE_0 1008
 #define IDC_ROTATE_90 1009
@@ -84,3 +88,9 @@
 // System information dialog.
 #define IDC_SYSINFO_VERSION 1011
 #define IDC_SYSINFO_MAC 1041
+
+// Registry save dialog.
+#define IDC_REGISTRY_SAVE 1019
+#define IDC_REGISTRY_PROGRESS 1020
+#define IDC_REGISTRY_BACKUP 1021
+#define IDC_REGISTRY_RESTORE 1022

@@ -5,8 +5,10 @@
 #include "../display/brightness.h"
 #include "../display/lcdtimeout.h"
 #include "../display/screenrotate.h"
+#include "../system/registryset.h"
 #include "../system/systemservice.h"
 #include "../system/serialmode.h"
+#include "../touch/touchscreen.h"
 
 const PANEL_ITEM CHalvoDlg::s_panelItems[PANEL_ITEM_COUNT] = {
     {IDC_TOUCHSCREEN, IDB_TOUCHSCREEN, {60, 36}, IDC_LBL_TOUCHSCREEN, {56, 91}},
@@ -203,6 +205,8 @@ void CHalvoDlg::OnLButtonUp(UINT nFlags, CPoint point)
 // dialogs not built yet leave their buttons without effect.
 void CHalvoDlg::OnBnClickedTouchScreen()
 {
+    CTouchScreen dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedBrightness()
@@ -243,6 +247,8 @@ void CHalvoDlg::OnBnClickedSystemService()
 
 void CHalvoDlg::OnBnClickedRegistrySave()
 {
+    CRegistrySet dlg;
+    dlg.DoModal();
 }
 
 void CHalvoDlg::OnBnClickedQuit()

@@ -10,6 +10,9 @@
 // A label is transparent to the stylus (WM_NCHITTEST answers HTTRANSPARENT:
 // a tap goes to the window below); with SS_NOTIFY it takes taps and tells
 // its parent STN_CLICKED.
+#include <algorithm>
+#include <string>
+
 #include "ce_comctl.h"
 
 namespace {
@@ -98,8 +101,8 @@ void Paint(HWND h, HDC dc, const StaticData& d) {
         return;
     }
 
-    WCHAR text[1024];
-    int n = GetWindowText(h, text, 1024);
+    std::u16string text(static_cast<size_t>(std::max(0, GetWindowTextLength(h))) + 1, u'\0');
+    int n = GetWindowText(h, text.data(), static_cast<int>(text.size()));
     if (n <= 0) return;
     UINT format = DT_EXPANDTABS;
     if (type == SS_CENTER)
@@ -117,7 +120,7 @@ void Paint(HWND h, HDC dc, const StaticData& d) {
         // One line, centred vertically.
         format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
     }
-    DrawText(dc, text, n, &rc, format);
+    DrawText(dc, text.c_str(), n, &rc, format);
     if (oldFont) SelectObject(dc, oldFont);
 }
 

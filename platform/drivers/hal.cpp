@@ -29,6 +29,8 @@ void InstallI2cDriver();
 void InstallBacklightDriver();
 void UninstallBacklightDriver();
 void InstallDisplayDriver();
+void InstallTouchDriver();
+void UninstallTouchDriver();
 
 void SetTouchCalibrateHandler(std::function<BOOL()> handler) {
     std::lock_guard lock(g_halMutex);
@@ -65,11 +67,13 @@ void InstallDrivers() {
     InstallI2cDriver();
     InstallBacklightDriver();
     InstallDisplayDriver();
+    InstallTouchDriver();
 }
 
 void UninstallDrivers() {
     UnregisterAllDevices();
     UninstallBacklightDriver();
+    UninstallTouchDriver();
 }
 
 }  // namespace hw

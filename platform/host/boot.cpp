@@ -27,6 +27,8 @@ coredll.RegSaveKey = present       # absent: the entry is not exported
 coredll.RegReplaceKey = present    # absent: the entry is not exported
 display.rotation = accept # refuse: ChangeDisplaySettingsEx fails
 backlight_event = present # absent: the backlight driver has no "BackLightChangeEvent"
+touch.calibration_timeout = 30   # seconds the calibration screen waits for a tap (0: forever)
+user.register_class = accept      # refuse: RegisterClass of a program's own class fails (out of memory)
 )";
 
 std::string ReadFile(const std::filesystem::path& p) {

@@ -91,6 +91,7 @@ void RegisterControlInspectors() {
     RegisterTreeInspectors();
     RegisterListInspectors();
     RegisterMenuInspectors();
+    RegisterFileDialogInspectors();
     RegisterClassInspector(u"Button", {nullptr, ButtonFields});
     RegisterClassInspector(PROGRESS_CLASS, {nullptr, ProgressFields});
     RegisterClassInspector(u"ComboBox", {FindComboEntry, ComboFields});

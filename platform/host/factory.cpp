@@ -95,7 +95,7 @@ void WriteFactoryRegistry() {
         .Dword(u"Order", 0);
     FactoryKey(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\I2C").Sz(u"Prefix", u"I2C").Sz(u"Dll", u"i2c.dll").Dword(u"Index", 0);
     FactoryKey(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\TOUCH")
-        .Sz(u"CalibrationData", u"2048,2048 410,410 3686,410 3686,3686 410,3686")
+        .Sz(u"CalibrationData", u"1,0,0,0,1,0")  // the identity: see platform/drivers/touch.cpp
         .Sz(u"DriverName", u"touch.dll");
     FactoryKey(HKEY_LOCAL_MACHINE, u"System\\GDI\\Rotation").Dword(u"Angle", 0);
     FactoryKey(HKEY_LOCAL_MACHINE, u"System\\StorageManager\\Profiles\\SDMemory")

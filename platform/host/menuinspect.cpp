@@ -1,7 +1,108 @@
+// What the host's view shows of menus: the items of a command bar's menu bar
+// and of open drop-down menus, as texts a script can tap and as dump fields.
+//
+// Everything goes through the menu API: item rectangles are asked of the
+// window showing them (answered on the program's thread), item texts and
+// states are read under the menus' own lock.
+#include <string>
+
+#include "ce_kernel.h"
+#include "commctrl.h"
 #include "userdesktop.h"
 
 namespace ce::user {
 
-void RegisterMenuInspectors() {}
+namespace {
+
+std::string Bool(bool b) {
+    return b ? "true" : "false";
+}
+
+std::string Rect(const RECT& r) {
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + "]";
+}
+
+// "E&xit" shows "Exit"; "&&" shows "&"; the accelerator text after a tab is
+// not part of what an item shows as its name.
+std::u16string Shown(std::u16string_view s) {
+    s = s.substr(0, s.find(u'\t'));
+    std::u16string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == u'&' && i + 1 < s.size())
+            ++i;
+        else if (s[i] == u'&')
+            continue;
+        out += s[i];
+    }
+    return out;
+}
+
+std::u16string Text(HMENU menu, int i) {
+    WCHAR buf[256] = {};
+    GetMenuString(menu, static_cast<UINT>(i), buf, 256, MF_BYPOSITION);
+    return buf;
+}
+
+HMENU MenuOf(HWND h) {
+    return reinterpret_cast<HMENU>(SendMessage(h, MN_GETHMENU, 0, 0));
+}
+
+bool FindItem(HWND h, std::u16string_view text, POINT& pt) {
+    HMENU menu = MenuOf(h);
+    int n = menu ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < n; ++i) {
+        UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state == static_cast<UINT>(-1) || (state & MF_SEPARATOR)) continue;
+        if (Shown(Text(menu, i)) != text) continue;
+        RECT r;
+        if (!GetMenuItemRect(h, menu, static_cast<UINT>(i), &r)) return false;
+        pt = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return true;
+    }
+    return false;
+}
+
+std::string BarFields(HWND h) {
+    HMENU menu = MenuOf(h);
+    int n = menu ? GetMenuItemCount(menu) : 0;
+    std::string out = "\"menubar\":[";
+    for (int i = 0; i < n; ++i) {
+        RECT r{};
+        GetMenuItemRect(h, menu, static_cast<UINT>(i), &r);
+        if (i) out += ",";
+        out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i))) + ",\"rect\":" + Rect(r) + "}";
+    }
+    return out + "]";
+}
+
+std::string PopupFields(HWND h) {
+    HMENU menu = MenuOf(h);
+    int n = menu ? GetMenuItemCount(menu) : 0;
+    std::string out = "\"items\":[";
+    for (int i = 0; i < n; ++i) {
+        UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state == static_cast<UINT>(-1)) state = 0;
+        RECT r{};
+        GetMenuItemRect(h, menu, static_cast<UINT>(i), &r);
+        UINT id = GetMenuItemID(menu, i);
+        if (i) out += ",";
+        out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i)));
+        out += ",\"id\":" + std::to_string(id == static_cast<UINT>(-1) ? 0 : id);
+        out += ",\"rect\":" + Rect(r);
+        out += ",\"popup\":" + Bool(state & MF_POPUP);
+        out += ",\"separator\":" + Bool(state & MF_SEPARATOR);
+        out += ",\"grayed\":" + Bool(state & (MF_GRAYED | MF_DISABLED));
+        out += ",\"highlighted\":" + Bool(state & MF_HILITE) + "}";
+    }
+    return out + "]";
+}
+
+}  // namespace
+
+void RegisterMenuInspectors() {
+    RegisterClassInspector(u"CommandBar", {FindItem, BarFields});
+    RegisterClassInspector(u"#32768", {FindItem, PopupFields});
+}
 
 }  // namespace ce::user

@@ -29,6 +29,8 @@ void RegisterControlInspectors();
 void RegisterTreeInspectors();
 void RegisterListInspectors();
 void RegisterMenuInspectors();
+// The file dialog's list of folders and files.
+void RegisterFileDialogInspectors();
 
 std::unique_ptr<host::Desktop> MakeDesktop();
 

@@ -4,6 +4,7 @@
 
 #include "afx.h"
 #include "afxgdi.h"
+#include "afxres.h"
 #include "afxtypes.h"
 #include "windows.h"
 #include "wingdi.h"

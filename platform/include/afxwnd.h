@@ -202,6 +202,7 @@ public:
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     CWnd* SetFocus();
     static CWnd* GetFocus();
+    BOOL SetForegroundWindow();
     void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void UpdateWindow();
@@ -409,6 +410,15 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK);
+// The application's name: the string AFX_IDS_APP_TITLE of the program, unless
+// the application object was constructed with one.
+LPCTSTR AfxGetAppName();
+// Registers (once) a window class of the program with these settings and
+// returns its generated name, which stays valid for the program's life; a
+// second call with the same settings returns the same name. NULL when the
+// class cannot be registered (this framework raises no resource exception):
+// a window created with it then fails to be created.
+LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = 0, HBRUSH hbrBackground = 0, HICON hIcon = 0);
 // The program's entry: runs the application object's InitInstance and,
 // when it returns TRUE, its message loop. Returns the exit code.
 int AfxWinMain();

@@ -271,35 +271,73 @@ typedef struct tagTVKEYDOWN {
 #define TVN_ITEMEXPANDED TVN_ITEMEXPANDEDW
 #define TVN_DELETEITEM TVN_DELETEITEMW
 
-#define TreeView_InsertItem(hwnd, lpis) \
-    ((HTREEITEM)SendMessage((hwnd), TVM_INSERTITEM, 0, (LPARAM)(LPTVINSERTSTRUCT)(lpis)))
-#define TreeView_DeleteItem(hwnd, hitem) (BOOL) SendMessage((hwnd), TVM_DELETEITEM, 0, (LPARAM)(HTREEITEM)(hitem))
-#define TreeView_DeleteAllItems(hwnd) (BOOL) SendMessage((hwnd), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT)
-#define TreeView_Expand(hwnd, hitem, code) (BOOL) SendMessage((hwnd), TVM_EXPAND, (WPARAM)(code), (LPARAM)(HTREEITEM)(hitem))
-#define TreeView_GetCount(hwnd) (UINT) SendMessage((hwnd), TVM_GETCOUNT, 0, 0)
-#define TreeView_SetImageList(hwnd, himl, iImage) \
-    (HIMAGELIST) SendMessage((hwnd), TVM_SETIMAGELIST, (WPARAM)(iImage), (LPARAM)(HIMAGELIST)(himl))
-#define TreeView_GetImageList(hwnd, iImage) (HIMAGELIST) SendMessage((hwnd), TVM_GETIMAGELIST, (WPARAM)(iImage), 0)
-#define TreeView_GetNextItem(hwnd, hitem, code) \
-    (HTREEITEM) SendMessage((hwnd), TVM_GETNEXTITEM, (WPARAM)(code), (LPARAM)(HTREEITEM)(hitem))
+// The TreeView_ helpers are inline functions rather than macros, so that a
+// program may ignore their results without a compiler warning.
+inline HTREEITEM TreeView_InsertItem(HWND hwnd, const TVINSERTSTRUCTW* lpis) {
+    return (HTREEITEM)SendMessage(hwnd, TVM_INSERTITEM, 0, (LPARAM)lpis);
+}
+inline BOOL TreeView_DeleteItem(HWND hwnd, HTREEITEM hitem) {
+    return (BOOL)SendMessage(hwnd, TVM_DELETEITEM, 0, (LPARAM)hitem);
+}
+inline BOOL TreeView_DeleteAllItems(HWND hwnd) {
+    return (BOOL)SendMessage(hwnd, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+}
+inline BOOL TreeView_Expand(HWND hwnd, HTREEITEM hitem, UINT code) {
+    return (BOOL)SendMessage(hwnd, TVM_EXPAND, (WPARAM)code, (LPARAM)hitem);
+}
+inline UINT TreeView_GetCount(HWND hwnd) {
+    return (UINT)SendMessage(hwnd, TVM_GETCOUNT, 0, 0);
+}
+inline HIMAGELIST TreeView_SetImageList(HWND hwnd, HIMAGELIST himl, int iImage) {
+    return (HIMAGELIST)SendMessage(hwnd, TVM_SETIMAGELIST, (WPARAM)iImage, (LPARAM)himl);
+}
+inline HIMAGELIST TreeView_GetImageList(HWND hwnd, int iImage) {
+    return (HIMAGELIST)SendMessage(hwnd, TVM_GETIMAGELIST, (WPARAM)iImage, 0);
+}
+inline HTREEITEM TreeView_GetNextItem(HWND hwnd, HTREEITEM hitem, UINT code) {
+    return (HTREEITEM)SendMessage(hwnd, TVM_GETNEXTITEM, (WPARAM)code, (LPARAM)hitem);
+}
 #define TreeView_GetChild(hwnd, hitem) TreeView_GetNextItem(hwnd, hitem, TVGN_CHILD)
 #define TreeView_GetNextSibling(hwnd, hitem) TreeView_GetNextItem(hwnd, hitem, TVGN_NEXT)
 #define TreeView_GetPrevSibling(hwnd, hitem) TreeView_GetNextItem(hwnd, hitem, TVGN_PREVIOUS)
 #define TreeView_GetParent(hwnd, hitem) TreeView_GetNextItem(hwnd, hitem, TVGN_PARENT)
 #define TreeView_GetFirstVisible(hwnd) TreeView_GetNextItem(hwnd, NULL, TVGN_FIRSTVISIBLE)
 #define TreeView_GetNextVisible(hwnd, hitem) TreeView_GetNextItem(hwnd, hitem, TVGN_NEXTVISIBLE)
+#define TreeView_GetPrevVisible(hwnd, hitem) TreeView_GetNextItem(hwnd, hitem, TVGN_PREVIOUSVISIBLE)
+#define TreeView_GetLastVisible(hwnd) TreeView_GetNextItem(hwnd, NULL, TVGN_LASTVISIBLE)
 #define TreeView_GetSelection(hwnd) TreeView_GetNextItem(hwnd, NULL, TVGN_CARET)
 #define TreeView_GetRoot(hwnd) TreeView_GetNextItem(hwnd, NULL, TVGN_ROOT)
-#define TreeView_Select(hwnd, hitem, code) (BOOL) SendMessage((hwnd), TVM_SELECTITEM, (WPARAM)(code), (LPARAM)(HTREEITEM)(hitem))
+inline BOOL TreeView_Select(HWND hwnd, HTREEITEM hitem, UINT code) {
+    return (BOOL)SendMessage(hwnd, TVM_SELECTITEM, (WPARAM)code, (LPARAM)hitem);
+}
 #define TreeView_SelectItem(hwnd, hitem) TreeView_Select(hwnd, hitem, TVGN_CARET)
-#define TreeView_GetItem(hwnd, pitem) (BOOL) SendMessage((hwnd), TVM_GETITEM, 0, (LPARAM)(TV_ITEM*)(pitem))
-#define TreeView_SetItem(hwnd, pitem) (BOOL) SendMessage((hwnd), TVM_SETITEM, 0, (LPARAM)(const TV_ITEM*)(pitem))
-#define TreeView_GetItemRect(hwnd, hitem, prc, code) \
-    (*(HTREEITEM*)(prc) = (hitem), (BOOL)SendMessage((hwnd), TVM_GETITEMRECT, (WPARAM)(code), (LPARAM)(RECT*)(prc)))
-#define TreeView_HitTest(hwnd, lpht) (HTREEITEM) SendMessage((hwnd), TVM_HITTEST, 0, (LPARAM)(LPTV_HITTESTINFO)(lpht))
-#define TreeView_EnsureVisible(hwnd, hitem) (BOOL) SendMessage((hwnd), TVM_ENSUREVISIBLE, 0, (LPARAM)(HTREEITEM)(hitem))
-#define TreeView_GetVisibleCount(hwnd) (UINT) SendMessage((hwnd), TVM_GETVISIBLECOUNT, 0, 0)
-#define TreeView_GetItemState(hwnd, hti, mask) (UINT) SendMessage((hwnd), TVM_GETITEMSTATE, (WPARAM)(hti), (LPARAM)(mask))
+#define TreeView_SelectSetFirstVisible(hwnd, hitem) TreeView_Select(hwnd, hitem, TVGN_FIRSTVISIBLE)
+inline BOOL TreeView_GetItem(HWND hwnd, TVITEMW* pitem) {
+    return (BOOL)SendMessage(hwnd, TVM_GETITEM, 0, (LPARAM)pitem);
+}
+inline BOOL TreeView_SetItem(HWND hwnd, const TVITEMW* pitem) {
+    return (BOOL)SendMessage(hwnd, TVM_SETITEM, 0, (LPARAM)pitem);
+}
+inline BOOL TreeView_GetItemRect(HWND hwnd, HTREEITEM hitem, RECT* prc, BOOL code) {
+    if (!prc) return FALSE;
+    *(HTREEITEM*)prc = hitem;
+    return (BOOL)SendMessage(hwnd, TVM_GETITEMRECT, (WPARAM)code, (LPARAM)prc);
+}
+inline HTREEITEM TreeView_HitTest(HWND hwnd, TVHITTESTINFO* lpht) {
+    return (HTREEITEM)SendMessage(hwnd, TVM_HITTEST, 0, (LPARAM)lpht);
+}
+inline BOOL TreeView_EnsureVisible(HWND hwnd, HTREEITEM hitem) {
+    return (BOOL)SendMessage(hwnd, TVM_ENSUREVISIBLE, 0, (LPARAM)hitem);
+}
+inline UINT TreeView_GetVisibleCount(HWND hwnd) {
+    return (UINT)SendMessage(hwnd, TVM_GETVISIBLECOUNT, 0, 0);
+}
+inline UINT TreeView_GetItemState(HWND hwnd, HTREEITEM hti, UINT mask) {
+    return (UINT)SendMessage(hwnd, TVM_GETITEMSTATE, (WPARAM)hti, (LPARAM)mask);
+}
+inline int TreeView_GetItemHeight(HWND hwnd) {
+    return (int)SendMessage(hwnd, TVM_GETITEMHEIGHT, 0, 0);
+}
 
 // ---- Header and list view -------------------------------------------------------------
 
@@ -381,10 +419,16 @@ typedef struct tagNMHEADERW {
 #define HDN_ITEMCHANGED HDN_ITEMCHANGEDW
 #define HDN_ITEMCLICK HDN_ITEMCLICKW
 
-#define Header_GetItemCount(hwndHD) (int)SendMessage((hwndHD), HDM_GETITEMCOUNT, 0, 0L)
-#define Header_InsertItem(hwndHD, i, phdi) (int)SendMessage((hwndHD), HDM_INSERTITEM, (WPARAM)(int)(i), (LPARAM)(const HD_ITEM*)(phdi))
-#define Header_GetItemRect(hwnd, iItem, lprc) (BOOL) SendMessage((hwnd), HDM_GETITEMRECT, (WPARAM)(iItem), (LPARAM)(lprc))
-#define Header_Layout(hwndHD, playout) (BOOL) SendMessage((hwndHD), HDM_LAYOUT, 0, (LPARAM)(HD_LAYOUT*)(playout))
+// The wrappers are functions so that a call whose result is not used
+// compiles without a warning.
+inline int Header_GetItemCount(HWND hwndHD) { return (int)SendMessage(hwndHD, HDM_GETITEMCOUNT, 0, 0L); }
+inline int Header_InsertItem(HWND hwndHD, int i, const HD_ITEM* phdi) {
+    return (int)SendMessage(hwndHD, HDM_INSERTITEM, (WPARAM)i, (LPARAM)phdi);
+}
+inline BOOL Header_GetItemRect(HWND hwnd, int iItem, RECT* lprc) {
+    return (BOOL)SendMessage(hwnd, HDM_GETITEMRECT, (WPARAM)iItem, (LPARAM)lprc);
+}
+inline BOOL Header_Layout(HWND hwndHD, HD_LAYOUT* playout) { return (BOOL)SendMessage(hwndHD, HDM_LAYOUT, 0, (LPARAM)playout); }
 
 #define WC_LISTVIEWW u"SysListView32"
 #define WC_LISTVIEW WC_LISTVIEWW
@@ -455,6 +499,9 @@ typedef struct tagLVCOLUMNW {
 #define LVCFMT_RIGHT 0x0001
 #define LVCFMT_CENTER 0x0002
 #define LVCFMT_JUSTIFYMASK 0x0003
+
+#define LVSCW_AUTOSIZE (-1)
+#define LVSCW_AUTOSIZE_USEHEADER (-2)
 
 #define LVSIL_NORMAL 0
 #define LVSIL_SMALL 1
@@ -560,28 +607,39 @@ typedef struct tagNMITEMACTIVATE {
 #define LVN_COLUMNCLICK (LVN_FIRST - 8)
 #define LVN_ITEMACTIVATE (LVN_FIRST - 14)
 
-#define ListView_SetImageList(hwnd, himl, iImageList) \
-    (HIMAGELIST) SendMessage((hwnd), LVM_SETIMAGELIST, (WPARAM)(iImageList), (LPARAM)(HIMAGELIST)(himl))
-#define ListView_GetImageList(hwnd, iImageList) (HIMAGELIST) SendMessage((hwnd), LVM_GETIMAGELIST, (WPARAM)(INT)(iImageList), 0L)
-#define ListView_GetItemCount(hwnd) (int)SendMessage((hwnd), LVM_GETITEMCOUNT, 0, 0L)
-#define ListView_GetItem(hwnd, pitem) (BOOL) SendMessage((hwnd), LVM_GETITEM, 0, (LPARAM)(LV_ITEM*)(pitem))
-#define ListView_SetItem(hwnd, pitem) (BOOL) SendMessage((hwnd), LVM_SETITEM, 0, (LPARAM)(const LV_ITEM*)(pitem))
-#define ListView_InsertItem(hwnd, pitem) (int)SendMessage((hwnd), LVM_INSERTITEM, 0, (LPARAM)(const LV_ITEM*)(pitem))
-#define ListView_DeleteItem(hwnd, i) (BOOL) SendMessage((hwnd), LVM_DELETEITEM, (WPARAM)(int)(i), 0L)
-#define ListView_DeleteAllItems(hwnd) (BOOL) SendMessage((hwnd), LVM_DELETEALLITEMS, 0, 0L)
-#define ListView_GetNextItem(hwnd, i, flags) (int)SendMessage((hwnd), LVM_GETNEXTITEM, (WPARAM)(int)(i), MAKELPARAM((flags), 0))
-#define ListView_GetItemRect(hwnd, i, prc, code) \
-    (BOOL) SendMessage((hwnd), LVM_GETITEMRECT, (WPARAM)(int)(i), ((prc) ? (((RECT*)(prc))->left = (code), (LPARAM)(RECT*)(prc)) : (LPARAM)(RECT*)NULL))
-#define ListView_HitTest(hwnd, pinfo) (int)SendMessage((hwnd), LVM_HITTEST, 0, (LPARAM)(LV_HITTESTINFO*)(pinfo))
-#define ListView_EnsureVisible(hwnd, i, fPartialOK) \
-    (BOOL) SendMessage((hwnd), LVM_ENSUREVISIBLE, (WPARAM)(int)(i), MAKELPARAM((fPartialOK), 0))
-#define ListView_InsertColumn(hwnd, iCol, pcol) \
-    (int)SendMessage((hwnd), LVM_INSERTCOLUMN, (WPARAM)(int)(iCol), (LPARAM)(const LV_COLUMN*)(pcol))
-#define ListView_GetColumnWidth(hwnd, iCol) (int)SendMessage((hwnd), LVM_GETCOLUMNWIDTH, (WPARAM)(int)(iCol), 0)
-#define ListView_SetColumnWidth(hwnd, iCol, cx) (BOOL) SendMessage((hwnd), LVM_SETCOLUMNWIDTH, (WPARAM)(int)(iCol), MAKELPARAM((cx), 0))
-#define ListView_GetHeader(hwnd) (HWND) SendMessage((hwnd), LVM_GETHEADER, 0, 0L)
-#define ListView_GetTopIndex(hwnd) (int)SendMessage((hwnd), LVM_GETTOPINDEX, 0, 0)
-#define ListView_GetCountPerPage(hwnd) (int)SendMessage((hwnd), LVM_GETCOUNTPERPAGE, 0, 0)
+inline HIMAGELIST ListView_SetImageList(HWND hwnd, HIMAGELIST himl, int iImageList) {
+    return (HIMAGELIST)SendMessage(hwnd, LVM_SETIMAGELIST, (WPARAM)iImageList, (LPARAM)himl);
+}
+inline HIMAGELIST ListView_GetImageList(HWND hwnd, int iImageList) {
+    return (HIMAGELIST)SendMessage(hwnd, LVM_GETIMAGELIST, (WPARAM)iImageList, 0L);
+}
+inline int ListView_GetItemCount(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETITEMCOUNT, 0, 0L); }
+inline BOOL ListView_GetItem(HWND hwnd, LV_ITEM* pitem) { return (BOOL)SendMessage(hwnd, LVM_GETITEM, 0, (LPARAM)pitem); }
+inline BOOL ListView_SetItem(HWND hwnd, const LV_ITEM* pitem) { return (BOOL)SendMessage(hwnd, LVM_SETITEM, 0, (LPARAM)pitem); }
+inline int ListView_InsertItem(HWND hwnd, const LV_ITEM* pitem) { return (int)SendMessage(hwnd, LVM_INSERTITEM, 0, (LPARAM)pitem); }
+inline BOOL ListView_DeleteItem(HWND hwnd, int i) { return (BOOL)SendMessage(hwnd, LVM_DELETEITEM, (WPARAM)i, 0L); }
+inline BOOL ListView_DeleteAllItems(HWND hwnd) { return (BOOL)SendMessage(hwnd, LVM_DELETEALLITEMS, 0, 0L); }
+inline int ListView_GetNextItem(HWND hwnd, int i, UINT flags) {
+    return (int)SendMessage(hwnd, LVM_GETNEXTITEM, (WPARAM)i, MAKELPARAM(flags, 0));
+}
+inline BOOL ListView_GetItemRect(HWND hwnd, int i, RECT* prc, int code) {
+    if (prc) prc->left = code;
+    return (BOOL)SendMessage(hwnd, LVM_GETITEMRECT, (WPARAM)i, (LPARAM)prc);
+}
+inline int ListView_HitTest(HWND hwnd, LV_HITTESTINFO* pinfo) { return (int)SendMessage(hwnd, LVM_HITTEST, 0, (LPARAM)pinfo); }
+inline BOOL ListView_EnsureVisible(HWND hwnd, int i, BOOL fPartialOK) {
+    return (BOOL)SendMessage(hwnd, LVM_ENSUREVISIBLE, (WPARAM)i, MAKELPARAM(fPartialOK, 0));
+}
+inline int ListView_InsertColumn(HWND hwnd, int iCol, const LV_COLUMN* pcol) {
+    return (int)SendMessage(hwnd, LVM_INSERTCOLUMN, (WPARAM)iCol, (LPARAM)pcol);
+}
+inline int ListView_GetColumnWidth(HWND hwnd, int iCol) { return (int)SendMessage(hwnd, LVM_GETCOLUMNWIDTH, (WPARAM)iCol, 0); }
+inline BOOL ListView_SetColumnWidth(HWND hwnd, int iCol, int cx) {
+    return (BOOL)SendMessage(hwnd, LVM_SETCOLUMNWIDTH, (WPARAM)iCol, MAKELPARAM(cx, 0));
+}
+inline HWND ListView_GetHeader(HWND hwnd) { return (HWND)SendMessage(hwnd, LVM_GETHEADER, 0, 0L); }
+inline int ListView_GetTopIndex(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETTOPINDEX, 0, 0); }
+inline int ListView_GetCountPerPage(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETCOUNTPERPAGE, 0, 0); }
 #define ListView_SetItemState(hwnd, i, data, mask)                   \
     do {                                                             \
         LV_ITEM _lvi_;                                               \
@@ -589,10 +647,12 @@ typedef struct tagNMITEMACTIVATE {
         _lvi_.state = (data);                                        \
         SendMessage((hwnd), LVM_SETITEMSTATE, (WPARAM)(i), (LPARAM)(LV_ITEM*)&_lvi_); \
     } while (0)
-#define ListView_GetItemState(hwnd, i, mask) (UINT) SendMessage((hwnd), LVM_GETITEMSTATE, (WPARAM)(i), (LPARAM)(mask))
-#define ListView_GetSelectedCount(hwnd) (UINT) SendMessage((hwnd), LVM_GETSELECTEDCOUNT, 0, 0L)
-#define ListView_GetSelectionMark(hwnd) (int)SendMessage((hwnd), LVM_GETSELECTIONMARK, 0, 0)
-#define ListView_SetSelectionMark(hwnd, i) (int)SendMessage((hwnd), LVM_SETSELECTIONMARK, 0, (LPARAM)(i))
+inline UINT ListView_GetItemState(HWND hwnd, int i, UINT mask) {
+    return (UINT)SendMessage(hwnd, LVM_GETITEMSTATE, (WPARAM)i, (LPARAM)mask);
+}
+inline UINT ListView_GetSelectedCount(HWND hwnd) { return (UINT)SendMessage(hwnd, LVM_GETSELECTEDCOUNT, 0, 0L); }
+inline int ListView_GetSelectionMark(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETSELECTIONMARK, 0, 0); }
+inline int ListView_SetSelectionMark(HWND hwnd, int i) { return (int)SendMessage(hwnd, LVM_SETSELECTIONMARK, 0, (LPARAM)i); }
 #define ListView_GetItemText(hwndLV, i, iSubItem_, pszText_, cchTextMax_) \
     do {                                                                   \
         LV_ITEM _lvi_;                                                     \

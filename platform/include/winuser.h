@@ -1119,3 +1119,87 @@ int GetScrollPos(HWND hWnd, int nBar);
 BOOL SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
 BOOL GetScrollRange(HWND hWnd, int nBar, int* lpMinPos, int* lpMaxPos);
 BOOL EnableScrollBar(HWND hWnd, UINT wSBflags, UINT wArrows);
+
+// ---- Menus and accelerator tables ---------------------------------------------------
+//
+// A menu from LoadMenu is a tree of items; GetSubMenu gives the handle of a
+// popup item's own menu, valid as long as the menu it came from. Positions
+// count from 0; the uFlags of the query functions take MF_BYPOSITION or
+// MF_BYCOMMAND (the default; searches popups too).
+
+#define MF_BYCOMMAND 0x00000000L
+#define MF_BYPOSITION 0x00000400L
+#define MF_ENABLED 0x00000000L
+#define MF_GRAYED 0x00000001L
+#define MF_DISABLED 0x00000002L
+#define MF_STRING 0x00000000L
+#define MF_CHECKED 0x00000008L
+#define MF_UNCHECKED 0x00000000L
+#define MF_POPUP 0x00000010L
+#define MF_MENUBARBREAK 0x00000020L
+#define MF_MENUBREAK 0x00000040L
+#define MF_HILITE 0x00000080L
+#define MF_SEPARATOR 0x00000800L
+
+#define TPM_LEFTALIGN 0x0000L
+#define TPM_CENTERALIGN 0x0004L
+#define TPM_RIGHTALIGN 0x0008L
+#define TPM_TOPALIGN 0x0000L
+#define TPM_VCENTERALIGN 0x0010L
+#define TPM_BOTTOMALIGN 0x0020L
+#define TPM_NONOTIFY 0x0080L
+#define TPM_RETURNCMD 0x0100L
+
+// The menu a drop-down menu window shows.
+#define MN_GETHMENU 0x01E1
+
+typedef struct tagTPMPARAMS {
+    UINT cbSize;
+    RECT rcExclude;
+} TPMPARAMS, *LPTPMPARAMS;
+
+BOOL DestroyMenu(HMENU hMenu);
+HMENU GetSubMenu(HMENU hMenu, int nPos);
+int GetMenuItemCount(HMENU hMenu);
+UINT GetMenuItemID(HMENU hMenu, int nPos);
+// The MF_ flags of the item (MF_HILITE while highlighted in an open menu);
+// for a popup, the number of its items in the high byte. -1 if none.
+UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);
+int GetMenuString(HMENU hMenu, UINT uIDItem, LPWSTR lpString, int nMaxCount, UINT uFlag);
+// The previous state (MF_ENABLED, MF_GRAYED, MF_DISABLED) or -1.
+UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
+// Screen rectangle of item uItem of hMenu as shown by window hWnd (a menu
+// bar or an open drop-down menu; NULL: any open drop-down menu).
+BOOL GetMenuItemRect(HWND hWnd, HMENU hMenu, UINT uItem, LPRECT lprcItem);
+// Shows hMenu as a drop-down menu at (x, y) and tracks it modally until an
+// item is chosen or the menu is dismissed. Without TPM_RETURNCMD the choice
+// is posted to hWnd as WM_COMMAND and the result is TRUE/FALSE; with it the
+// result is the id chosen, 0 for none.
+BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hWnd, LPTPMPARAMS lptpm);
+inline BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const RECT*) {
+    (void)nReserved;
+    return TrackPopupMenuEx(hMenu, uFlags, x, y, hWnd, nullptr);
+}
+
+// Accelerator entries (fVirt).
+struct HACCEL__;
+typedef struct HACCEL__* HACCEL;
+#define FVIRTKEY 0x01
+#define FNOINVERT 0x02
+#define FSHIFT 0x04
+#define FCONTROL 0x08
+#define FALT 0x10
+
+typedef struct tagACCEL {
+    BYTE fVirt;
+    WORD key;
+    WORD cmd;
+} ACCEL, *LPACCEL;
+
+// Matches a key message against the table: FVIRTKEY entries match
+// WM_KEYDOWN / WM_SYSKEYDOWN of their virtual key with exactly their Shift,
+// Ctrl and Alt held; the others WM_CHAR / WM_SYSCHAR of their character
+// (FALT: typed with Alt, WM_SYSCHAR). A match sends hWnd WM_COMMAND
+// MAKEWPARAM(cmd, 1) and returns nonzero; anything else returns 0.
+int TranslateAccelerator(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
+BOOL DestroyAcceleratorTable(HACCEL hAccel);

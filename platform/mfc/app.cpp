@@ -1,6 +1,8 @@
 // The application object, the button and static control classes.
 #include <afxwin.h>
 
+#include <string>
+
 namespace {
 CWinApp* g_pApp = nullptr;
 }
@@ -45,10 +47,20 @@ CWinApp* AfxGetApp() { return g_pApp; }
 CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
 HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandle(nullptr); }
 
+LPCTSTR AfxGetAppName() {
+    if (g_pApp && g_pApp->m_pszAppName) return g_pApp->m_pszAppName;
+    // Read once: the string table does not change while the program runs.
+    static const std::u16string title = [] {
+        WCHAR buf[256] = {0};
+        int n = ::LoadString(::GetModuleHandle(nullptr), AFX_IDS_APP_TITLE, buf, 256);
+        return std::u16string(buf, n > 0 ? static_cast<size_t>(n) : 0);
+    }();
+    return title.c_str();
+}
+
 int AfxMessageBox(LPCTSTR lpszText, UINT nType) {
     CWnd* pMain = AfxGetMainWnd();
-    LPCTSTR caption = g_pApp && g_pApp->m_pszAppName ? g_pApp->m_pszAppName : u"";
-    return ::MessageBox(pMain ? pMain->m_hWnd : nullptr, lpszText, caption, nType);
+    return ::MessageBox(pMain ? pMain->m_hWnd : nullptr, lpszText, AfxGetAppName(), nType);
 }
 
 int AfxWinMain() {

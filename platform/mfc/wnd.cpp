@@ -4,8 +4,12 @@
 
 #include "ce_user.h"
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -440,6 +444,7 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
 
 CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
 CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
+BOOL CWnd::SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
 void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
@@ -459,6 +464,36 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer) {
 BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 
 int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType) {
-    if (!lpszCaption) lpszCaption = AfxGetApp() ? AfxGetApp()->m_pszAppName : u"";
+    if (!lpszCaption) lpszCaption = AfxGetAppName();
     return ::MessageBox(m_hWnd, lpszText, lpszCaption, nType);
+}
+
+// ---- Window classes of the program ---------------------------------------------------------
+
+LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
+    static std::mutex mutex;
+    static std::set<std::u16string> names;  // stable storage for the names handed out
+    HINSTANCE hInst = AfxGetInstanceHandle();
+    char narrow[96];
+    if (hCursor || hbrBackground || hIcon)
+        std::snprintf(narrow, sizeof narrow, "Afx:%zx:%x:%zx:%zx:%zx", reinterpret_cast<size_t>(hInst), nClassStyle,
+                      reinterpret_cast<size_t>(hCursor), reinterpret_cast<size_t>(hbrBackground),
+                      reinterpret_cast<size_t>(hIcon));
+    else
+        std::snprintf(narrow, sizeof narrow, "Afx:%zx:%x", reinterpret_cast<size_t>(hInst), nClassStyle);
+    std::u16string name(narrow, narrow + std::strlen(narrow));
+
+    std::lock_guard lock(mutex);
+    WNDCLASS wc = {};
+    if (!::GetClassInfo(hInst, name.c_str(), &wc)) {
+        wc.style = nClassStyle;
+        wc.lpfnWndProc = ::DefWindowProc;
+        wc.hInstance = hInst;
+        wc.hIcon = hIcon;
+        wc.hCursor = hCursor;
+        wc.hbrBackground = hbrBackground;
+        wc.lpszClassName = name.c_str();
+        if (!::RegisterClass(&wc)) return NULL;
+    }
+    return names.insert(std::move(name)).first->c_str();
 }

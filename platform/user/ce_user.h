@@ -2,6 +2,7 @@
 // manager and the emulator host. Programs never include this header.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "winuser.h"
@@ -50,6 +51,10 @@ void InjectMouse(Mouse kind, int screenX, int screenY, DWORD time = 0);
 // A key press (down) or release. `ch` is the character the key makes (0 for
 // none); TranslateMessage turns the WM_KEYDOWN into a WM_CHAR with it.
 void InjectKey(UINT vk, bool down, WCHAR ch, DWORD time = 0);
+// The touch driver's correction of the stylus: every point InjectMouse gets
+// passes through it before anything else sees it (an empty function: none).
+// It is called on the injecting thread, outside the window system's lock.
+void SetStylusTransform(std::function<POINT(POINT)> transform);
 
 // ---- Creation hook -------------------------------------------------------------------
 //

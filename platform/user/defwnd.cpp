@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "user_internal.h"
+#include "winres.h"
 
 using namespace ce::user;
 
@@ -157,3 +158,35 @@ int GetSystemMetrics(int index) {
 }
 
 UINT GetDoubleClickTime() { return 500; }
+
+// The arrow is a real icon object (a white arrow with a black edge, hot spot
+// at its tip), made once and shared; the panel never draws a cursor, but a
+// class or a program may hold it and draw it like any icon.
+HCURSOR LoadCursor(HINSTANCE hInstance, LPCWSTR lpCursorName) {
+    if (hInstance || lpCursorName != IDC_ARROW) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    static HCURSOR arrow = [] {
+        constexpr int n = 32;
+        std::vector<BYTE> mask(n * n / 8, 0xFF);  // 1: transparent; rows of 32 bits
+        std::vector<uint32_t> color(n * n, 0);
+        for (int y = 0; y < 17; ++y) {
+            const int width = y < 12 ? y : 12 - (y - 12) * 2;  // the head, then a narrowing tail
+            for (int x = 0; x <= width; ++x) {
+                mask[static_cast<size_t>(y * n + x) / 8] &= static_cast<BYTE>(~(0x80 >> (x % 8)));
+                const bool edge = x == 0 || x == width || y == 11 || y == 16;
+                color[static_cast<size_t>(y * n + x)] = edge ? 0x000000u : 0xFFFFFFu;
+            }
+        }
+        ICONINFO ii{};
+        ii.fIcon = FALSE;
+        ii.hbmMask = CreateBitmap(n, n, 1, 1, mask.data());
+        ii.hbmColor = ce::gdi::CreateBitmapFromPixels(n, n, color.data());
+        HCURSOR h = CreateIconIndirect(&ii);
+        DeleteObject(ii.hbmMask);
+        DeleteObject(ii.hbmColor);
+        return h;
+    }();
+    return arrow;
+}

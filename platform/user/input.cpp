@@ -9,6 +9,7 @@
 // the deepest one. A disabled window found on the way swallows the tap
 // (nothing is posted), which makes a disabled owner of a modal window deaf.
 #include <cstdlib>
+#include <mutex>
 
 #include "user_internal.h"
 
@@ -184,8 +185,28 @@ bool TrackCaptionBoxLocked(Mouse kind, POINT pt, DWORD time) {
 
 }  // namespace
 
+namespace {
+std::mutex g_stylusMutex;
+std::function<POINT(POINT)> g_stylusTransform;
+}  // namespace
+
+void SetStylusTransform(std::function<POINT(POINT)> transform) {
+    std::lock_guard lock(g_stylusMutex);
+    g_stylusTransform = std::move(transform);
+}
+
 void InjectMouse(Mouse kind, int x, int y, DWORD time) {
     if (!time) time = GetTickCount();
+    std::function<POINT(POINT)> transform;
+    {
+        std::lock_guard lock(g_stylusMutex);
+        transform = g_stylusTransform;
+    }
+    if (transform) {
+        POINT corrected = transform(POINT{x, y});
+        x = corrected.x;
+        y = corrected.y;
+    }
     POINT pt{x, y};
     HitResult hit;
     {
@@ -252,15 +273,40 @@ void InjectMouse(Mouse kind, int x, int y, DWORD time) {
     PostInputLocked(hit.hwnd, MSG{hit.hwnd, msg, wp, lp, time, pt}, 0);
 }
 
+namespace {
+// The keyboard's own view of Alt and Ctrl, as the keys arrive (GetKeyState
+// answers per thread, as of the messages it retrieved). Guarded by S().mu.
+bool g_altDown = false;
+bool g_ctrlDown = false;
+bool g_keySinceAlt = false;  // another key went down while Alt was held
+}  // namespace
+
 void InjectKey(UINT vk, bool down, WCHAR ch, DWORD time) {
     if (!time) time = GetTickCount();
     Lock l(S().mu);
+    // Keys typed with Alt held (and Alt itself, and F10) are system keys:
+    // WM_SYSKEYDOWN / WM_SYSKEYUP, with the context bit (29) set while Alt
+    // is down; with Ctrl held too they are ordinary keys, as on Win32. Alt
+    // released after another key comes as WM_KEYUP.
+    const bool isAlt = vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU;
+    const bool isCtrl = vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL;
+    bool sys;
+    if (isAlt) {
+        sys = !g_ctrlDown && (down || !g_keySinceAlt);
+        if (down && !g_altDown) g_keySinceAlt = false;
+        g_altDown = down;
+    } else {
+        if (isCtrl) g_ctrlDown = down;
+        if (down && g_altDown) g_keySinceAlt = true;
+        sys = (g_altDown && !g_ctrlDown) || vk == VK_F10;
+    }
     HWND target = S().focus ? S().focus : S().active;
     Window* w = Find(target);
     if (!w || (w->style & WS_DISABLED)) return;
     LPARAM lp = down ? 1 : static_cast<LPARAM>(0xC0000001u);
-    PostInputLocked(target, MSG{target, static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), vk, lp, time, {}},
-                    down ? ch : 0);
+    if (g_altDown || (isAlt && !down)) lp |= 0x20000000;
+    UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+    PostInputLocked(target, MSG{target, msg, vk, lp, time, {}}, down ? ch : 0);
 }
 
 }  // namespace ce::user

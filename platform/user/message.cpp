@@ -348,9 +348,12 @@ static WCHAR CharOfKey(UINT vk) {
     }
 }
 
+// A key down becomes WM_CHAR, a system key down (typed with Alt) WM_SYSCHAR.
 BOOL TranslateMessage(const MSG* m) {
-    if (!m || (m->message != WM_KEYDOWN && m->message != WM_KEYUP)) return FALSE;
-    if (m->message == WM_KEYUP) return TRUE;
+    if (!m) return FALSE;
+    if (m->message == WM_KEYUP || m->message == WM_SYSKEYUP) return TRUE;
+    if (m->message != WM_KEYDOWN && m->message != WM_SYSKEYDOWN) return FALSE;
+    const UINT charMsg = m->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
     Lock l(S().mu);
     auto me = CurrentQueue();
     const MSG& last = me->last;
@@ -359,7 +362,7 @@ BOOL TranslateMessage(const MSG* m) {
     WCHAR ch = same && me->lastCh ? me->lastCh : CharOfKey(static_cast<UINT>(m->wParam));
     if (!ch) return TRUE;
     // The character comes next, before anything posted later.
-    me->posted.push_front({MSG{m->hwnd, WM_CHAR, ch, m->lParam, m->time, m->pt}, 0});
+    me->posted.push_front({MSG{m->hwnd, charMsg, ch, m->lParam, m->time, m->pt}, 0});
     me->cv.notify_all();
     return TRUE;
 }

@@ -1,6 +1,7 @@
 // MessageBox: a modal dialog made in code from a template with no controls;
-// its procedure lays out the icon, the word-wrapped text and a row of push
-// buttons ("Button" class) when it starts, and paints icon and text itself.
+// its procedure lays out the icon, the word-wrapped text (a "Static" control)
+// and a row of push buttons ("Button" class) when it starts, and paints the
+// icon itself.
 //
 // The box is top-most and centred on the screen; its owner (the top-level
 // window of hWnd) is disabled while it runs. Enter chooses the default
@@ -144,6 +145,12 @@ void LayOut(HWND h, BoxState* s) {
         if (i == def) defButton = b;
         x += buttonW + kButtonGap;
     }
+    // The text is a static control, so that it is a window text like any
+    // other (scripts and dumps find it) and wraps exactly as measured.
+    if (!s->text.empty())
+        CreateWindowEx(0, u"Static", s->text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, s->textRect.left,
+                       s->textRect.top, s->textRect.right - s->textRect.left, s->textRect.bottom - s->textRect.top,
+                       h, reinterpret_cast<HMENU>(static_cast<intptr_t>(0xFFFF)), nullptr, nullptr);
     SendMessage(h, DM_SETDEFID, static_cast<WPARAM>(s->buttons[def].id), 0);
     if (defButton) SendMessage(h, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(defButton), TRUE);
 }
@@ -161,10 +168,6 @@ INT_PTR CALLBACK BoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(h, &ps);
         if (!dc) return TRUE;
         DrawBoxIcon(dc, s->iconRect, s->type & MB_ICONMASK);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        RECT t = s->textRect;
-        DrawText(dc, s->text.c_str(), static_cast<int>(s->text.size()), &t, DT_WORDBREAK | DT_NOPREFIX);
         EndPaint(h, &ps);
         return TRUE;
     }

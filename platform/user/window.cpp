@@ -261,6 +261,12 @@ WORD RegisterClass(const WNDCLASSW* wc) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
+    // device.conf "user.register_class = refuse": the window system has no
+    // room for another class, as on a device that ran out of memory.
+    if (ce::HasImage() && ce::Image().config.Get("user.register_class", "accept") == "refuse") {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     Lock l(S().mu);
     auto c = MakeClass(*wc, false);
     auto key = ce::Fold(c->name);

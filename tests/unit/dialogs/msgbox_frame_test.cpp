@@ -15,6 +15,7 @@ struct BoxSeen {
     bool topmost = false;
     RECT rect{};
     std::vector<int> buttons;
+    std::u16string text;  // the text control's, id 0xFFFF
     int focusId = 0;
 };
 
@@ -27,8 +28,15 @@ protected:
             seen->ownerEnabled = IsWindowEnabled(owner) != FALSE;
             seen->topmost = (GetWindowLong(seen->box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
             GetWindowRect(seen->box, &seen->rect);
-            for (HWND c = GetWindow(seen->box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                seen->buttons.push_back(GetDlgCtrlID(c));
+            for (HWND c = GetWindow(seen->box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                if (GetDlgCtrlID(c) != 0xFFFF) {
+                    seen->buttons.push_back(GetDlgCtrlID(c));
+                    continue;
+                }
+                WCHAR buf[64] = {0};
+                GetWindowText(c, buf, 64);
+                seen->text = buf;
+            }
             seen->focusId = GetDlgCtrlID(GetFocus());
         };
     }
@@ -43,6 +51,7 @@ TEST_F(Boxes, EnterChoosesTheDefaultButton) {
     EXPECT_FALSE(seen.ownerEnabled);
     EXPECT_TRUE(seen.topmost);
     EXPECT_EQ(seen.buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(seen.text, u"Save the changes?");
     EXPECT_EQ(seen.focusId, IDNO);
     EXPECT_LE(std::abs(seen.rect.left + seen.rect.right - GetSystemMetrics(SM_CXSCREEN)), 1);
     EXPECT_LE(std::abs(seen.rect.top + seen.rect.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);

@@ -1,0 +1,44 @@
+// Back up, change, restore: the halvo executable driven by scripts, the
+// registry read back with cereg, the restart seen in the exit status.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "testimage.h"
+
+namespace {
+
+using ce::test::ReadTextFile;
+
+TEST(RegistryRun, BackupChangeRestoreAndRestartBringTheOldValueBack) {
+    auto dir = ce::test::MakeTempDir("halvo-registry-");
+    auto run = [&](const std::string& cmd) {
+        int status = std::system(("cd " + dir.string() + " && " + cmd).c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    auto halvo = [&](const std::string& script) {
+        return run(HALVO_EXE " --device dev --headless --script " + script + " > out.txt 2> err.txt");
+    };
+    const std::string value = CEREG_EXE " --device dev get 'HKLM\\Drivers\\BuiltIn\\ExtPartInit' brightless_value";
+
+    ASSERT_EQ(halvo(BACKUP_SCRIPT), 0) << ReadTextFile(dir / "err.txt");
+    run(value + " > before.txt");
+    EXPECT_NE(ReadTextFile(dir / "files-root.json").find("{\"text\":\"StorageCard\",\"folder\":true}"), std::string::npos);
+    run(CEREG_EXE " --device dev set 'HKLM\\Drivers\\BuiltIn\\ExtPartInit' brightless_value dword 3");
+
+    EXPECT_EQ(halvo(RESTORE_SCRIPT), 3) << ReadTextFile(dir / "err.txt");
+    EXPECT_NE(ReadTextFile(dir / "out.txt").find("device restart"), std::string::npos);
+    EXPECT_NE(ReadTextFile(dir / "files-card.json").find("\"rows\":[{\"text\":\"before.bak\",\"folder\":false}],\"sel\":0"),
+              std::string::npos);
+
+    // The next start of the device has the registry of the backup again.
+    run("printf 'wait \"Quit\"\\n' > start.script");
+    EXPECT_EQ(halvo("start.script"), 0) << ReadTextFile(dir / "err.txt");
+    run(value + " > after.txt");
+    EXPECT_FALSE(ReadTextFile(dir / "before.txt").empty());
+    EXPECT_EQ(ReadTextFile(dir / "after.txt"), ReadTextFile(dir / "before.txt"));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// What the list view draws (texts kept inside their columns, the selection,
+// the small images), its scroll bar worked by touch, and the host's view of
+// a list (dump and tapping a cell by its text).
+#include <memory>
+#include <string>
+
+#include "lvtest.h"
+#include "screenshot.h"
+#include "userdesktop.h"
+
+using namespace lvtest;
+
+namespace {
+
+constexpr COLORREF kImageColors[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 220)};
+
+// Three 16 x 16 images: red, green, blue squares.
+HIMAGELIST MakeImages() {
+    HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR, 3, 0);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 48, 16);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    for (int k = 0; k < 3; ++k) {
+        RECT r{k * 16, 0, k * 16 + 16, 16};
+        HBRUSH b = CreateSolidBrush(kImageColors[k]);
+        FillRect(mem, &r, b);
+        DeleteObject(b);
+    }
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    ImageList_Add(il, bmp, nullptr);
+    DeleteObject(bmp);
+    return il;
+}
+
+POINT Screen(HWND h, LONG x, LONG y) {
+    POINT p{x, y};
+    ClientToScreen(h, &p);
+    return p;
+}
+RECT ItemRect(HWND l, int i, int code) {
+    RECT r{code, 0, 0, 0};
+    SendMessage(l, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+COLORREF At(HWND h, LONG x, LONG y) {
+    POINT p = Screen(h, x, y);
+    return ce::gdi::Screen::Pixel(p.x, p.y);
+}
+
+TEST_F(ListTest, TextsStayInTheirColumnsAndTheSelectionIsLit) {
+    HWND l = Make();
+    HIMAGELIST il = MakeImages();
+    EXPECT_EQ(SendMessage(l, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(il)), 0);
+    Add(l, 0, u"Default", u"C:\\Windows\\A path much too long for its column", 0);
+    Add(l, 1, u"MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM", nullptr, 1);  // nothing in column 1
+    Add(l, 2, u"Selected", u"0x00000001 (1)", 2);
+    Add(l, 3, u"No image", u"kept room", I_IMAGENONE);
+    ListView_SetItemState(l, 2, LVIS_SELECTED, LVIS_SELECTED);
+    UpdateWindow(l);
+    UpdateWindow(reinterpret_cast<HWND>(SendMessage(l, LVM_GETHEADER, 0, 0)));
+    std::string error;
+    EXPECT_TRUE(ce::host::WriteScreenPng(testing::TempDir() + "listview.png", error)) << error;
+
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    // Row 1's long text ends at its column: all of column 1 stays empty.
+    RECT row1 = ItemRect(l, 1, LVIR_BOUNDS);
+    int dark = 0;
+    for (LONG x = 120; x < 280; ++x)
+        for (LONG y = row1.top; y < row1.bottom; ++y) EXPECT_EQ(At(l, x, y), window) << x << "," << y;
+    for (LONG x = 60; x < 120; ++x)
+        for (LONG y = row1.top; y < row1.bottom; ++y) dark += At(l, x, y) != window;
+    EXPECT_GT(dark, 20);  // the text (and its "...") reaches the column's end
+
+    // Row 0's long data text is cut before the list's right edge.
+    RECT row0 = ItemRect(l, 0, LVIR_BOUNDS);
+    for (LONG y = row0.top; y < row0.bottom; ++y) EXPECT_EQ(At(l, 278, y), window);
+
+    // The selected row's label is lit (the list has no focus: LVS_SHOWSELALWAYS).
+    EXPECT_NE(GetFocus(), l);
+    RECT label = ItemRect(l, 2, LVIR_LABEL);
+    EXPECT_EQ(At(l, label.left + 1, (label.top + label.bottom) / 2), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(At(l, label.left + 1, (ItemRect(l, 0, LVIR_LABEL).top + ItemRect(l, 0, LVIR_LABEL).bottom) / 2), window);
+
+    // Each row shows its image; none for I_IMAGENONE, whose label keeps its place.
+    for (int i = 0; i < 3; ++i) {
+        RECT icon = ItemRect(l, i, LVIR_ICON);
+        EXPECT_EQ(At(l, icon.left + 8, (icon.top + icon.bottom) / 2), kImageColors[i]) << i;
+    }
+    RECT none = ItemRect(l, 3, LVIR_ICON);
+    EXPECT_EQ(At(l, none.left + 8, (none.top + none.bottom) / 2), window);
+    EXPECT_EQ(ItemRect(l, 3, LVIR_LABEL).left, label.left);
+    DestroyWindow(l);  // and with it the image list
+}
+
+TEST_F(ListTest, TheScrollBarAppearsWhenNeededAndWorksByTouch) {
+    HWND l = Make();
+    auto header = reinterpret_cast<HWND>(SendMessage(l, LVM_GETHEADER, 0, 0));
+    RECT client, hr;
+    GetClientRect(l, &client);
+    Add(l, 0, u"only");
+    UpdateWindow(l);
+    GetWindowRect(header, &hr);
+    EXPECT_EQ(hr.right - hr.left, client.right);  // no bar yet
+
+    for (int i = 1; i < 40; ++i) Add(l, i, u"row", u"data");
+    UpdateWindow(l);
+    GetWindowRect(header, &hr);
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    EXPECT_EQ(hr.right - hr.left, client.right - bar);
+    int per = static_cast<int>(SendMessage(l, LVM_GETCOUNTPERPAGE, 0, 0));
+    ASSERT_GT(per, 3);
+    ASSERT_LT(per, 40);
+
+    LONG x = client.right - bar / 2;
+    Tap(Screen(l, x, client.bottom - bar / 2));  // the down arrow
+    EXPECT_EQ(Top(l), 1);
+    Tap(Screen(l, x, client.bottom - bar - 3));  // the track under the thumb
+    EXPECT_EQ(Top(l), 1 + per);
+    // Dragging the thumb from the top to the bottom shows the last rows.
+    EXPECT_TRUE(ListView_EnsureVisible(l, 0, FALSE));
+    EXPECT_EQ(Top(l), 0);
+    UpdateWindow(l);
+    POINT thumb = Screen(l, x, bar + 3);
+    POINT end = Screen(l, x, client.bottom + 30);
+    ce::user::InjectMouse(ce::user::Mouse::Down, thumb.x, thumb.y);
+    Pump();  // the list takes the stylus capture
+    ce::user::InjectMouse(ce::user::Mouse::Move, end.x, end.y);
+    Pump();
+    ce::user::InjectMouse(ce::user::Mouse::Up, end.x, end.y);
+    Pump();
+    EXPECT_EQ(Top(l), 40 - per);
+    EXPECT_EQ(ListView_GetSelectedCount(l), 0u);  // scrolling selects nothing
+    Tap(RowPoint(l, 38));
+    std::string error;
+    EXPECT_TRUE(ce::host::WriteScreenPng(testing::TempDir() + "listview_scrolled.png", error)) << error;
+
+    // Programs scroll and bring rows into view too.
+    EXPECT_TRUE(ListView_EnsureVisible(l, 0, FALSE));
+    EXPECT_EQ(Top(l), 0);
+    EXPECT_TRUE(ListView_EnsureVisible(l, 20, FALSE));
+    EXPECT_EQ(Top(l), 21 - per);
+    EXPECT_TRUE(ListView_EnsureVisible(l, 0, FALSE));
+    EXPECT_TRUE(SendMessage(l, LVM_SCROLL, 0, 1));  // any part of a row is a whole row
+    EXPECT_EQ(Top(l), 1);
+    ListView_DeleteAllItems(l);
+    EXPECT_EQ(Top(l), 0);
+}
+
+TEST_F(ListTest, TheHostSeesCellsAndTapsThemByText) {
+    ce::user::RegisterControlInspectors();
+    auto desktop = ce::user::MakeDesktop();
+    HWND l = Make(LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 100, 50, 300, 120);
+    for (int i = 0; i < 12; ++i) Add(l, i, i == 1 ? u"Data \"q\"" : u"Name", i == 1 ? u"Target" : u"x", i % 3);
+    Pump();
+    std::string dump = desktop->DumpWindowsJson();
+    EXPECT_NE(dump.find(R"("columns":[{"text":"Name","width":120},{"text":"Data","width":160}])"), std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find(R"({"cells":["Data \"q\"","Target"],"image":1,"selected":false,"rect":[)"),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find(R"("image":2,"selected":false,"rect":null})"), std::string::npos) << dump;  // row 11
+    EXPECT_NE(dump.find(R"("selection_mark":-1)"), std::string::npos);
+
+    auto p = desktop->FindText("Target");
+    ASSERT_TRUE(p);
+    Tap({p->x, p->y});
+    EXPECT_TRUE(Selected(l, 1));
+    EXPECT_NE(desktop->DumpWindowsJson().find(R"("selected":true)"), std::string::npos);
+    EXPECT_NE(desktop->DumpWindowsJson().find(R"("selection_mark":1)"), std::string::npos);
+    auto title = desktop->FindText("Data");
+    ASSERT_TRUE(title);
+    Notes().clear();
+    Tap({title->x, title->y});
+    EXPECT_EQ(NotesOf(LVN_COLUMNCLICK).size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+// Helpers of the list-view tests: a parent window that records the
+// notifications it hears (and may act on them), lists made to order, taps.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ce_comctl.h"
+#include "ce_gdi.h"
+#include "ce_user.h"
+#include "commctrl.h"
+
+namespace lvtest {
+
+struct Note {
+    UINT code;
+    int item;
+    int sub;
+    UINT newState, oldState;
+    LPARAM lParam;
+};
+inline std::vector<Note>& Notes() {
+    static std::vector<Note> notes;
+    return notes;
+}
+// Called for every WM_NOTIFY after it is recorded; its result is answered.
+inline std::function<LRESULT(const NMHDR*)>& OnNotify() {
+    static std::function<LRESULT(const NMHDR*)> f;
+    return f;
+}
+inline std::vector<Note> NotesOf(UINT code) {
+    std::vector<Note> out;
+    for (auto& n : Notes())
+        if (n.code == code) out.push_back(n);
+    return out;
+}
+
+inline LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_NOTIFY) {
+        auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+        // Every list notification carries NMLISTVIEW (NMITEMACTIVATE starts with it).
+        if (WCHAR cls[32] = {}; GetClassName(hdr->hwndFrom, cls, 32) && std::u16string_view(cls) == WC_LISTVIEWW) {
+            auto* nm = reinterpret_cast<const NMLISTVIEW*>(lp);
+            Notes().push_back({nm->hdr.code, nm->iItem, nm->iSubItem, nm->uNewState, nm->uOldState, nm->lParam});
+        }
+        return OnNotify() ? OnNotify()(hdr) : 0;
+    }
+    return DefWindowProc(h, m, wp, lp);
+}
+
+inline void Pump() {
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+}
+inline void Tap(POINT p) {
+    ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
+    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
+    Pump();
+}
+inline void Key(UINT vk) {
+    ce::user::InjectKey(vk, true, 0);
+    ce::user::InjectKey(vk, false, 0);
+    Pump();
+}
+
+class ListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static bool once = [] {
+            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
+            ce::comctl::RegisterControls();
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = ParentProc;
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+            wc.lpszClassName = u"LvParent";
+            RegisterClass(&wc);
+            return true;
+        }();
+        (void)once;
+        parent_ = CreateWindowEx(0, u"LvParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr, nullptr,
+                                 nullptr);
+        Pump();
+        Notes().clear();
+        OnNotify() = nullptr;
+    }
+    void TearDown() override {
+        OnNotify() = nullptr;
+        if (IsWindow(parent_)) DestroyWindow(parent_);
+        ReleaseCapture();
+        Pump();
+        Notes().clear();
+    }
+    // A report list at (x, y) with columns "Name" and "Data".
+    HWND Make(DWORD style = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, int x = 100, int y = 50, int w = 300,
+              int h = 200, std::vector<int> widths = {120, 160}) {
+        HWND l = CreateWindowEx(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | style, x, y, w, h,
+                                parent_, reinterpret_cast<HMENU>(static_cast<intptr_t>(102)), nullptr, nullptr);
+        const char16_t* titles[] = {u"Name", u"Data", u"Third"};
+        for (size_t c = 0; c < widths.size(); ++c) {
+            LVCOLUMNW col{};
+            col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            col.pszText = const_cast<LPWSTR>(titles[c % 3]);
+            col.cx = widths[c];
+            col.iSubItem = static_cast<int>(c);
+            SendMessage(l, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
+        }
+        return l;
+    }
+    // Inserts a row at `at` with text, column-1 text and an image; returns its index.
+    static int Add(HWND l, int at, const char16_t* text, const char16_t* data = nullptr, int image = 0,
+                   LPARAM tag = 0) {
+        LVITEMW it{};
+        it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        it.iItem = at;
+        it.pszText = const_cast<LPWSTR>(text);
+        it.iImage = image;
+        it.lParam = tag;
+        auto i = static_cast<int>(SendMessage(l, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it)));
+        if (data && i >= 0) {
+            LVITEMW sub{};
+            sub.iSubItem = 1;
+            sub.pszText = const_cast<LPWSTR>(data);
+            SendMessage(l, LVM_SETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&sub));
+        }
+        return i;
+    }
+    static int Rows(HWND l) { return static_cast<int>(SendMessage(l, LVM_GETITEMCOUNT, 0, 0)); }
+    static int Mark(HWND l) { return static_cast<int>(SendMessage(l, LVM_GETSELECTIONMARK, 0, 0)); }
+    static int Top(HWND l) { return static_cast<int>(SendMessage(l, LVM_GETTOPINDEX, 0, 0)); }
+    static std::u16string Text(HWND l, int i, int sub = 0) {
+        WCHAR buf[64] = {};
+        ListView_GetItemText(l, i, sub, buf, 64);
+        return buf;
+    }
+    static bool Selected(HWND l, int i) {
+        return SendMessage(l, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) != 0;
+    }
+    // The screen centre of row i's label (client rect of LVIR_LABEL).
+    static POINT RowPoint(HWND l, int i) {
+        RECT r{LVIR_LABEL, 0, 0, 0};
+        SendMessage(l, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(l, &p);
+        return p;
+    }
+    HWND parent_ = nullptr;
+};
+
+}  // namespace lvtest

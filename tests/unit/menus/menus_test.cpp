@@ -1,0 +1,359 @@
+// The command bar and its drop-down menus worked by touch and keys: the
+// command comes after the menus have closed, cascades, items that cannot be
+// chosen, dismissal, the close box, idleness inside the menu loop and the
+// host's view of menus.
+#include <atomic>
+#include <thread>
+
+#include "menutest.h"
+#include "screenshot.h"
+#include "userdesktop.h"
+
+using namespace menutest;
+
+namespace {
+
+TEST_F(MenuTest, BarSpansTheTopOfItsParentWithItsItemsLeftAndCloseBoxRight) {
+    RECT r;
+    GetWindowRect(bar_, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 800);
+    EXPECT_EQ(CommandBar_Height(bar_), 26);
+    EXPECT_EQ(r.bottom - r.top, 26);
+    EXPECT_EQ(GetDlgCtrlID(bar_), 1);
+    EXPECT_EQ(GetMenuItemCount(menu_), 3);
+    POINT file = BarItem(0), edit = BarItem(1), help = BarItem(2);
+    EXPECT_LT(file.x, edit.x);
+    EXPECT_LT(edit.x, help.x);
+    EXPECT_LT(help.x, 200);
+    RECT third;
+    EXPECT_FALSE(GetMenuItemRect(bar_, menu_, 3, &third));
+
+    EXPECT_TRUE(CommandBar_IsVisible(bar_));
+    EXPECT_TRUE(CommandBar_Show(bar_, FALSE));
+    EXPECT_FALSE(CommandBar_IsVisible(bar_));
+    CommandBar_Show(bar_, TRUE);
+
+    // Bad handles and missing menus fail plainly.
+    EXPECT_EQ(CommandBar_Height(nullptr), 0);
+    EXPECT_EQ(CommandBar_Height(main_), 0);
+    EXPECT_FALSE(CommandBar_InsertMenubar(main_, GetModuleHandle(nullptr), IDR_BAR, 0));
+    EXPECT_FALSE(CommandBar_InsertMenubar(bar_, GetModuleHandle(nullptr), 999, 0));
+    EXPECT_EQ(CommandBar_GetMenu(bar_, 0), menu_);  // the failed insert kept the menu
+    EXPECT_FALSE(CommandBar_Create(nullptr, nullptr, 2));
+
+    // The bar goes with its parent.
+    DestroyWindow(main_);
+    EXPECT_FALSE(IsWindow(bar_));
+}
+
+TEST_F(MenuTest, ChoosingAnItemPostsItsCommandAfterTheMenusClosed) {
+    HMENU file = GetSubMenu(menu_, 0);
+    ASSERT_TRUE(file);
+    Tap(BarItem(0));
+    WhenIdle({[&] {
+        // Open and waiting: the owner was told before the menu showed.
+        auto init = Only(WM_INITMENUPOPUP);
+        ASSERT_EQ(init.size(), 1u);
+        EXPECT_EQ(reinterpret_cast<HMENU>(init[0].wp), file);
+        EXPECT_EQ(LOWORD(init[0].lp), 0);
+        EXPECT_EQ(init[0].extra, 0u);
+        ASSERT_EQ(OpenMenus().size(), 1u);
+        RECT r;
+        GetWindowRect(OpenMenus()[0], &r);
+        EXPECT_EQ(r.top, 26);  // under the bar
+        EXPECT_EQ(GetCapture(), bar_);
+        EXPECT_TRUE(Commands().empty());
+        Tap(Item(file, 3));  // "Exit"
+    }});
+    Pump();
+    auto cmds = Commands();
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(cmds[0].wp, MAKEWPARAM(IDM_EXIT, 0));
+    EXPECT_EQ(cmds[0].lp, 0);
+    EXPECT_EQ(cmds[0].extra, 0u);  // no menu was open any more
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(GetMenuState(file, 3, MF_BYPOSITION) & MF_HILITE, 0u);
+}
+
+TEST_F(MenuTest, PopupItemsOpenTheirCascadeBesideThem) {
+    HMENU edit = GetSubMenu(menu_, 1);
+    HMENU sub = GetSubMenu(edit, 0);
+    ASSERT_TRUE(sub);
+    EXPECT_EQ(GetMenuItemID(edit, 0), static_cast<UINT>(-1));  // a popup has no id
+    EXPECT_EQ(GetMenuState(edit, 0, MF_BYPOSITION) & (MF_POPUP | 0xFF00), MF_POPUP | (3u << 8));
+    Tap(BarItem(1));
+    WhenIdle({[&] { Tap(Item(edit, 0)); },
+              [&] {
+                  auto menus = OpenMenus();
+                  ASSERT_EQ(menus.size(), 2u);
+                  RECT outer, inner;
+                  GetWindowRect(menus[1], &outer);
+                  GetWindowRect(menus[0], &inner);
+                  EXPECT_EQ(inner.left, outer.right);
+                  auto init = Only(WM_INITMENUPOPUP);
+                  ASSERT_EQ(init.size(), 2u);
+                  EXPECT_EQ(reinterpret_cast<HMENU>(init[1].wp), sub);
+                  EXPECT_NE(GetMenuState(edit, 0, MF_BYPOSITION) & MF_HILITE, 0u);
+                  Tap(Item(sub, 2));  // "String Value"
+              }});
+    Pump();
+    auto cmds = Commands();
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(LOWORD(cmds[0].wp), IDM_STRING);
+    EXPECT_TRUE(OpenMenus().empty());
+}
+
+TEST_F(MenuTest, DraggingFromTheBarOpensCascadesAndReleaseChooses) {
+    HMENU edit = GetSubMenu(menu_, 1);
+    HMENU sub = GetSubMenu(edit, 0);
+    POINT p = BarItem(1);
+    ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
+    WhenIdle({[&] {
+                  POINT n = Item(edit, 0);
+                  ce::user::InjectMouse(ce::user::Mouse::Move, n.x, n.y);
+              },
+              [&] {
+                  ASSERT_EQ(OpenMenus().size(), 2u);  // opened by moving onto it
+                  POINT k = Item(sub, 0);
+                  ce::user::InjectMouse(ce::user::Mouse::Move, k.x, k.y);
+                  ce::user::InjectMouse(ce::user::Mouse::Up, k.x, k.y);
+              }});
+    Pump();
+    auto cmds = Commands();
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(LOWORD(cmds[0].wp), IDM_KEY);
+}
+
+TEST_F(MenuTest, SeparatorsAndGrayedItemsAreNotChosenAndEscapeCloses) {
+    HMENU file = GetSubMenu(menu_, 0);
+    EXPECT_NE(GetMenuState(file, 1, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_NE(GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+    Tap(BarItem(0));
+    WhenIdle({[&] { Tap(Item(file, 2)); },  // the separator
+              [&] { Tap(Item(file, 1)); },  // "Locked"
+              [&] {
+                  EXPECT_EQ(OpenMenus().size(), 1u);
+                  EXPECT_TRUE(Commands().empty());
+                  Key(VK_ESCAPE);
+              }});
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // Enabled again, the same item is chosen.
+    EXPECT_EQ(EnableMenuItem(menu_, IDM_LOCKED, MF_BYCOMMAND | MF_ENABLED), static_cast<UINT>(MF_GRAYED));
+    Tap(BarItem(0));
+    WhenIdle({[&] { Tap(Item(file, 1)); }});
+    Pump();
+    ASSERT_EQ(Commands().size(), 1u);
+    EXPECT_EQ(LOWORD(Commands()[0].wp), IDM_LOCKED);
+    EnableMenuItem(menu_, IDM_LOCKED, MF_BYCOMMAND | MF_GRAYED);
+}
+
+TEST_F(MenuTest, TapOutsideClosesWithoutCommandAndReachesNothingBeneath) {
+    Tap(BarItem(0));
+    WhenIdle({[&] { Tap({400, 300}); }});
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty());  // the main window heard no tap
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // The open menu's own bar item closes it too; the next tap is ordinary.
+    Tap(BarItem(2));
+    WhenIdle({[&] { Tap(BarItem(2)); }});
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    Tap({400, 300});
+    Pump();
+    EXPECT_EQ(Only(WM_LBUTTONDOWN).size(), 1u);
+}
+
+TEST_F(MenuTest, TapOnAnotherBarItemSwitchesMenus) {
+    HMENU help = GetSubMenu(menu_, 2);
+    Tap(BarItem(0));
+    WhenIdle({[&] { Tap(BarItem(2)); },
+              [&] {
+                  ASSERT_EQ(OpenMenus().size(), 1u);
+                  EXPECT_EQ(reinterpret_cast<HMENU>(SendMessage(OpenMenus()[0], MN_GETHMENU, 0, 0)), help);
+                  Tap(Item(help, 0));
+              }});
+    Pump();
+    ASSERT_EQ(Commands().size(), 1u);
+    EXPECT_EQ(LOWORD(Commands()[0].wp), IDM_ABOUT);
+}
+
+TEST_F(MenuTest, KeysMoveOpenCloseAndChoose) {
+    HMENU edit = GetSubMenu(menu_, 1);
+    Tap(BarItem(1));
+    WhenIdle({[&] {
+                  Key(VK_DOWN);   // "New", the first
+                  Key(VK_RIGHT);  // its cascade, on "Key"
+                  Key(VK_DOWN);   // over the separator to "String Value"
+              },
+              [&] {
+                  ASSERT_EQ(OpenMenus().size(), 2u);
+                  HMENU sub = GetSubMenu(edit, 0);
+                  EXPECT_NE(GetMenuState(sub, 2, MF_BYPOSITION) & MF_HILITE, 0u);
+                  Key(VK_ESCAPE);  // closes the cascade only
+              },
+              [&] {
+                  EXPECT_EQ(OpenMenus().size(), 1u);
+                  Key(VK_UP);  // wraps to "Delete" over the separator
+                  Key(VK_RETURN);
+              }});
+    Pump();
+    ASSERT_EQ(Commands().size(), 1u);
+    EXPECT_EQ(LOWORD(Commands()[0].wp), IDM_DELETE);
+
+    // A mnemonic chooses; LEFT on the first level moves along the bar.
+    Tap(BarItem(1));
+    WhenIdle({[&] { Key(VK_LEFT); },
+              [&] {
+                  ASSERT_EQ(OpenMenus().size(), 1u);
+                  EXPECT_EQ(reinterpret_cast<HMENU>(SendMessage(OpenMenus()[0], MN_GETHMENU, 0, 0)),
+                            GetSubMenu(menu_, 0));
+                  ce::user::InjectKey('X', true, u'x');
+                  ce::user::InjectKey('X', false, 0);
+              }});
+    Pump();
+    ASSERT_EQ(Commands().size(), 2u);
+    EXPECT_EQ(LOWORD(Commands()[1].wp), IDM_EXIT);
+}
+
+TEST_F(MenuTest, CloseBoxSendsCloseOnlyWhenReleasedOnIt) {
+    RECT r;
+    GetWindowRect(bar_, &r);
+    POINT box{r.right - 2 - 11, 13};
+    ce::user::InjectMouse(ce::user::Mouse::Down, box.x, box.y);
+    ce::user::InjectMouse(ce::user::Mouse::Move, 400, 300);
+    ce::user::InjectMouse(ce::user::Mouse::Up, 400, 300);
+    Pump();
+    EXPECT_TRUE(Only(WM_CLOSE).empty());
+    Tap(box);
+    Pump();
+    EXPECT_EQ(Only(WM_CLOSE).size(), 1u);
+    EXPECT_TRUE(IsWindow(main_));  // the parent decides (this one stays)
+}
+
+TEST_F(MenuTest, OkAndHelpBoxesSitLeftOfTheCloseBox) {
+    ASSERT_TRUE(CommandBar_AddAdornments(bar_, CMDBAR_OK | CMDBAR_HELP, 0));
+    Pump();
+    RECT r;
+    GetWindowRect(bar_, &r);
+    Tap({r.right - 2 - 22 - 2 - 14, 13});           // OK
+    Tap({r.right - 2 - 22 - 2 - 28 - 2 - 11, 13});  // ?
+    Pump();
+    ASSERT_EQ(Commands().size(), 1u);
+    EXPECT_EQ(LOWORD(Commands()[0].wp), IDOK);
+    EXPECT_EQ(Only(WM_HELP).size(), 1u);
+    EXPECT_TRUE(Only(WM_CLOSE).empty());
+}
+
+TEST_F(MenuTest, HostSeesIdleAndMenuItemsWhileTheMenuLoopWaits) {
+    auto desktop = ce::user::MakeDesktop();
+    Tap(BarItem(0));
+    std::atomic<bool> sawIdle{false};
+    std::optional<ce::host::ScreenPoint> exitPt, editPt;
+    std::string dump;
+    std::thread host;
+    WhenIdle({[&] {
+        host = std::thread([&] {
+            sawIdle = desktop->WaitIdle(std::chrono::seconds(10));
+            if (sawIdle) {
+                exitPt = desktop->FindText("Exit");
+                editPt = desktop->FindText("Edit");
+                dump = desktop->DumpWindowsJson();
+            }
+            ce::user::InjectKey(VK_ESCAPE, true, 0);
+            ce::user::InjectKey(VK_ESCAPE, false, 0);
+        });
+    }});
+    Pump();
+    host.join();
+    EXPECT_TRUE(sawIdle);
+    ASSERT_TRUE(exitPt);
+    ASSERT_TRUE(editPt);
+    POINT edit = BarItem(1);
+    EXPECT_EQ(editPt->x, edit.x);
+    EXPECT_EQ(editPt->y, edit.y);
+    EXPECT_GT(exitPt->y, 26);
+    EXPECT_NE(dump.find(R"("menubar":[{"text":"&File","rect":[)"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(R"({"text":"E&xit","id":40002,"rect":[)"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(R"("popup":false,"separator":true,"grayed":false,"highlighted":false)"), std::string::npos);
+    EXPECT_NE(dump.find(R"("id":40004,)"), std::string::npos);
+    EXPECT_NE(dump.find(R"("grayed":true)"), std::string::npos);
+    EXPECT_TRUE(OpenMenus().empty());
+    // Closed, the items are not there to tap.
+    EXPECT_FALSE(desktop->FindText("Exit"));
+}
+
+// The drop-down and its cascade as drawn: written for a look, and the
+// highlight of the open popup item and the menu face checked on the pixels.
+TEST_F(MenuTest, ScreenshotsOfTheOpenMenuAndItsCascade) {
+    HMENU edit = GetSubMenu(menu_, 1);
+    HMENU sub = GetSubMenu(edit, 0);
+    const std::string open = testing::TempDir() + "menus_open.png";
+    const std::string cascade = testing::TempDir() + "menus_cascade.png";
+    std::string err;
+    POINT newItem{}, keyItem{};
+    Tap(BarItem(1));
+    WhenIdle({[&] {
+                  EXPECT_TRUE(ce::host::WriteScreenPng(open, err)) << err;
+                  Tap(Item(edit, 0));
+              },
+              [&] {
+                  EXPECT_TRUE(ce::host::WriteScreenPng(cascade, err)) << err;
+                  RECT r;
+                  GetMenuItemRect(nullptr, edit, 0, &r);
+                  newItem = {r.left + 3, (r.top + r.bottom) / 2};
+                  GetMenuItemRect(nullptr, sub, 0, &r);
+                  keyItem = {r.right - 3, (r.top + r.bottom) / 2};
+                  Key(VK_ESCAPE);
+                  Key(VK_ESCAPE);
+              }});
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    ASSERT_TRUE(ce::host::ReadPng(cascade, px, w, h, err)) << err;
+    auto rgb = [](COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
+    auto at = [&](POINT p) { return px[static_cast<size_t>(p.y * w + p.x)] & 0xFFFFFF; };
+    EXPECT_EQ(at(newItem), rgb(GetSysColor(COLOR_HIGHLIGHT)));
+    EXPECT_EQ(at(keyItem), rgb(GetSysColor(COLOR_MENU)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuTest, TrackPopupMenuReturnsTheChoiceOrNothing) {
+    HMENU file = GetSubMenu(menu_, 0);
+    WhenIdle({[&] {
+        ASSERT_EQ(OpenMenus().size(), 1u);
+        RECT r;
+        GetWindowRect(OpenMenus()[0], &r);
+        EXPECT_EQ(r.left, 300);
+        EXPECT_EQ(r.top, 200);
+        Tap(Item(file, 0));
+    }});
+    EXPECT_EQ(TrackPopupMenuEx(file, TPM_RETURNCMD, 300, 200, main_, nullptr), IDM_OPEN);
+    WhenIdle({[&] { Tap({700, 400}); }});
+    EXPECT_EQ(TrackPopupMenuEx(file, TPM_RETURNCMD, 300, 200, main_, nullptr), 0);
+    // A window closing the menu (as the host does to end a program) closes
+    // the menu's window too.
+    WhenIdle({[&] { PostMessage(OpenMenus()[0], WM_CLOSE, 0, 0); }});
+    EXPECT_EQ(TrackPopupMenuEx(file, 0, 300, 200, main_, nullptr), FALSE);
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_EQ(Only(WM_CLOSE).size(), 1u);
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_FALSE(TrackPopupMenuEx(file, 0, 0, 0, nullptr, nullptr));
+    EXPECT_FALSE(TrackPopupMenuEx(nullptr, 0, 0, 0, main_, nullptr));
+}
+
+}  // namespace

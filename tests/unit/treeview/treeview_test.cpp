@@ -1,0 +1,510 @@
+// The tree view: notifications and their contents, a parent that changes the
+// tree from inside them, selection moves on deletion and collapse, touch,
+// keys, scrolling, the drawn picture and the host's view.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ce_comctl.h"
+#include "ce_gdi.h"
+#include "ce_user.h"
+#include "commctrl.h"
+#include "screenshot.h"
+#include "userdesktop.h"
+
+namespace {
+
+struct Note {
+    UINT code;
+    UINT action;
+    HTREEITEM oldItem, newItem;
+    LPARAM oldParam, newParam;
+};
+std::vector<Note> g_notes;
+// Runs inside every notification; its result is the notification's.
+std::function<LRESULT(const NMTREEVIEWW&)> g_hook;
+
+LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_NOTIFY) {
+        auto* nm = reinterpret_cast<NMTREEVIEWW*>(lp);
+        Note n{nm->hdr.code, 0, nullptr, nullptr, 0, 0};
+        if (nm->hdr.code != NM_CLICK && nm->hdr.code != NM_DBLCLK && nm->hdr.code != NM_SETFOCUS &&
+            nm->hdr.code != NM_KILLFOCUS && nm->hdr.code != TVN_KEYDOWN)
+            n = {nm->hdr.code,      nm->action,         nm->itemOld.hItem,
+                 nm->itemNew.hItem, nm->itemOld.lParam, nm->itemNew.lParam};
+        g_notes.push_back(n);
+        return g_hook ? g_hook(*nm) : 0;
+    }
+    return DefWindowProc(h, m, wp, lp);
+}
+
+void Pump() {
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+}
+
+DWORD g_time = 100000;
+void TapAt(POINT p, DWORD gap = 10000) {
+    g_time += gap;
+    ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y, g_time);
+    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y, g_time + 1);
+    Pump();
+}
+
+class Tree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static bool once = [] {
+            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
+            ce::comctl::RegisterControls();
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = HostProc;
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+            wc.lpszClassName = u"TreeHost";
+            RegisterClass(&wc);
+            return true;
+        }();
+        (void)once;
+        host_ = CreateWindowEx(0, u"TreeHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr, nullptr,
+                               nullptr);
+        tree_ = CreateWindowEx(0, WC_TREEVIEW, u"Tree View", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | 0x27, 10,
+                               10, 260, 200, host_, reinterpret_cast<HMENU>(101), nullptr, nullptr);
+        Pump();
+        g_notes.clear();
+        g_hook = nullptr;
+    }
+    void TearDown() override {
+        g_hook = nullptr;
+        DestroyWindow(host_);
+        Pump();
+        g_notes.clear();
+    }
+    HTREEITEM Add(HTREEITEM parent, const char16_t* text, int children = 0, LPARAM param = 0,
+                  HTREEITEM after = TVI_LAST) {
+        TVINSERTSTRUCTW is{};
+        is.hParent = parent;
+        is.hInsertAfter = after;
+        is.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        is.item.pszText = const_cast<LPWSTR>(text);
+        is.item.cChildren = children;
+        is.item.lParam = param;
+        is.item.iImage = 1;
+        is.item.iSelectedImage = 2;
+        return TreeView_InsertItem(tree_, &is);
+    }
+    UINT State(HTREEITEM i) { return TreeView_GetItemState(tree_, i, 0xFFFF); }
+    std::u16string Text(HTREEITEM i, int cch = 64) {
+        WCHAR buf[64] = {};
+        TVITEMW tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = i;
+        tv.pszText = buf;
+        tv.cchTextMax = cch;
+        return TreeView_GetItem(tree_, &tv) ? std::u16string(buf) : u"<none>";
+    }
+    std::vector<UINT> Codes() {
+        std::vector<UINT> out;
+        for (auto& n : g_notes) out.push_back(n.code);
+        return out;
+    }
+    // Screen point of an item's label centre, and of its +/- box.
+    POINT LabelPoint(HTREEITEM i) {
+        RECT r{};
+        EXPECT_TRUE(TreeView_GetItemRect(tree_, i, &r, TRUE));
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(tree_, &p);
+        return p;
+    }
+    POINT ButtonPoint(HTREEITEM i) {
+        RECT r{};
+        EXPECT_TRUE(TreeView_GetItemRect(tree_, i, &r, TRUE));
+        int cx = 0, cy = 0;
+        if (HIMAGELIST l = TreeView_GetImageList(tree_, TVSIL_NORMAL)) ImageList_GetIconSize(l, &cx, &cy);
+        POINT p{r.left - (cx ? cx + 3 : 0) - 10, (r.top + r.bottom) / 2};
+        ClientToScreen(tree_, &p);
+        return p;
+    }
+    HWND host_ = nullptr;
+    HWND tree_ = nullptr;
+};
+
+// ---- Expansion ------------------------------------------------------------------------------
+
+TEST_F(Tree, ExpandingALazyItemLetsTheParentFillItAndKeepsTheActionExact) {
+    HTREEITEM top = Add(TVI_ROOT, u"My Device", 1);
+    HTREEITEM key = Add(top, u"HKEY_LOCAL_MACHINE", 1, 0x80000002);
+    g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
+        if (nm.hdr.code == TVN_ITEMEXPANDING && nm.action == TVE_EXPAND && nm.itemNew.hItem == key) {
+            Add(key, u"Drivers", 1);
+            Add(key, u"Comm", 0);
+        }
+        return 0;
+    };
+    EXPECT_TRUE(TreeView_Expand(tree_, top, TVE_EXPAND | TVE_EXPANDPARTIAL));
+    ASSERT_EQ(g_notes.size(), 2u);
+    EXPECT_EQ(g_notes[0].code, TVN_ITEMEXPANDING);
+    EXPECT_EQ(g_notes[0].action, 0x4002u);  // not mistaken for a plain expansion
+    EXPECT_EQ(g_notes[1].code, TVN_ITEMEXPANDED);
+    EXPECT_EQ(g_notes[1].action, 0x4002u);
+    EXPECT_EQ(g_notes[0].newItem, top);
+    EXPECT_TRUE(State(top) & TVIS_EXPANDED);
+
+    g_notes.clear();
+    EXPECT_TRUE(TreeView_Expand(tree_, key, TVE_EXPAND));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING, TVN_ITEMEXPANDED}));
+    EXPECT_EQ(g_notes[0].action, static_cast<UINT>(TVE_EXPAND));
+    EXPECT_EQ(g_notes[0].newParam, 0x80000002);
+    HTREEITEM first = TreeView_GetChild(tree_, key);
+    EXPECT_EQ(Text(first), u"Drivers");
+    EXPECT_EQ(Text(TreeView_GetNextSibling(tree_, first)), u"Comm");
+    EXPECT_EQ(TreeView_GetNextVisible(tree_, key), first);
+    EXPECT_EQ(TreeView_GetCount(tree_), 4u);
+
+    // Nothing to expand: no notification, FALSE.
+    g_notes.clear();
+    HTREEITEM comm = TreeView_GetNextSibling(tree_, first);
+    EXPECT_FALSE(TreeView_Expand(tree_, comm, TVE_EXPAND));
+    EXPECT_TRUE(g_notes.empty());
+}
+
+TEST_F(Tree, ANonZeroReplyVetoesTheExpansion) {
+    HTREEITEM a = Add(TVI_ROOT, u"a", 1);
+    g_hook = [](const NMTREEVIEWW& nm) -> LRESULT { return nm.hdr.code == TVN_ITEMEXPANDING; };
+    EXPECT_FALSE(TreeView_Expand(tree_, a, TVE_EXPAND));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING}));
+    EXPECT_FALSE(State(a) & TVIS_EXPANDED);
+
+    // A lazy item the parent finds empty (and clears) stays collapsed.
+    g_notes.clear();
+    g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
+        if (nm.hdr.code == TVN_ITEMEXPANDING) {
+            TVITEMW tv{};
+            tv.mask = TVIF_CHILDREN;
+            tv.hItem = nm.itemNew.hItem;
+            tv.cChildren = 0;
+            TreeView_SetItem(tree_, &tv);
+        }
+        return 0;
+    };
+    EXPECT_FALSE(TreeView_Expand(tree_, a, TVE_EXPAND));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING}));
+    EXPECT_FALSE(State(a) & TVIS_EXPANDED);
+}
+
+TEST_F(Tree, APartlyExpandedItemIsOpenAndATapOnItsBoxClosesIt) {
+    HTREEITEM top = Add(TVI_ROOT, u"My Device", 1);
+    Add(top, u"HKEY_USERS", 1);
+    TreeView_Expand(tree_, top, TVE_EXPAND | TVE_EXPANDPARTIAL);
+    EXPECT_EQ(State(top) & (TVIS_EXPANDED | TVIS_EXPANDPARTIAL), static_cast<UINT>(TVIS_EXPANDED | TVIS_EXPANDPARTIAL));
+    g_notes.clear();
+    TapAt(ButtonPoint(top));
+    EXPECT_FALSE(State(top) & TVIS_EXPANDED);
+    auto expanding =
+        std::find_if(g_notes.begin(), g_notes.end(), [](const Note& n) { return n.code == TVN_ITEMEXPANDING; });
+    ASSERT_NE(expanding, g_notes.end());
+    EXPECT_EQ(expanding->action, static_cast<UINT>(TVE_COLLAPSE));
+    TapAt(ButtonPoint(top));
+    EXPECT_EQ(State(top) & (TVIS_EXPANDED | TVIS_EXPANDPARTIAL), static_cast<UINT>(TVIS_EXPANDED));
+}
+
+TEST_F(Tree, CollapseDeletingTheChildrenInsideTheNotificationIsSafe) {
+    HTREEITEM a = Add(TVI_ROOT, u"a", 1, 7);
+    HTREEITEM b = Add(TVI_ROOT, u"b");
+    HTREEITEM kids[3] = {Add(a, u"x", 1), Add(a, u"y"), Add(a, u"z")};
+    Add(kids[0], u"deep");
+    TreeView_Expand(tree_, a, TVE_EXPAND);
+    TreeView_Expand(tree_, kids[0], TVE_EXPAND);
+    TreeView_SelectItem(tree_, TreeView_GetChild(tree_, kids[0]));  // the caret deep inside
+    g_notes.clear();
+    // The editor's way: on a collapse, delete every child (next fetched first).
+    g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
+        if (nm.hdr.code == TVN_ITEMEXPANDED && nm.action == TVE_COLLAPSE) {
+            HTREEITEM c = TreeView_GetChild(tree_, nm.itemNew.hItem);
+            while (c) {
+                HTREEITEM next = TreeView_GetNextSibling(tree_, c);
+                TreeView_DeleteItem(tree_, c);
+                c = next;
+            }
+        }
+        return 0;
+    };
+    TapAt(ButtonPoint(a));                       // the user collapses a
+    EXPECT_EQ(TreeView_GetSelection(tree_), a);  // the caret came up to a first
+    EXPECT_EQ(TreeView_GetChild(tree_, a), nullptr);
+    EXPECT_EQ(TreeView_GetCount(tree_), 2u);
+    EXPECT_EQ(TreeView_GetNextVisible(tree_, a), b);
+    // Order: expanding, the caret moving to a, expanded, then the four deletions.
+    std::vector<UINT> want{TVN_ITEMEXPANDING, TVN_SELCHANGING, TVN_SELCHANGED, TVN_ITEMEXPANDED,
+                           TVN_DELETEITEM,    TVN_DELETEITEM,  TVN_DELETEITEM, TVN_DELETEITEM};
+    auto got = Codes();
+    got.erase(std::remove_if(got.begin(), got.end(), [](UINT c) { return c == NM_CLICK || c == NM_SETFOCUS; }),
+              got.end());
+    EXPECT_EQ(got, want);
+    // a keeps its button (cChildren 1): expanding again asks the parent again.
+    TVITEMW tv{};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = a;
+    ASSERT_TRUE(TreeView_GetItem(tree_, &tv));
+    EXPECT_EQ(tv.cChildren, 1);
+    g_notes.clear();
+    g_hook = nullptr;
+    TapAt(ButtonPoint(a));
+    EXPECT_EQ(g_notes.front().code, TVN_ITEMEXPANDING);
+    EXPECT_EQ(g_notes.front().action, static_cast<UINT>(TVE_EXPAND));
+}
+
+// ---- Selection and deletion -------------------------------------------------------------------
+
+TEST_F(Tree, SelectionNotifiesCanBeVetoedAndOpensCollapsedParents) {
+    HTREEITEM a = Add(TVI_ROOT, u"a", 0, 1);
+    HTREEITEM b = Add(TVI_ROOT, u"b", 0, 2);
+    HTREEITEM c = Add(b, u"c", 0, 3);
+    EXPECT_TRUE(TreeView_SelectItem(tree_, a));
+    g_notes.clear();
+    EXPECT_TRUE(TreeView_SelectItem(tree_, c));  // inside collapsed b
+    EXPECT_TRUE(State(b) & TVIS_EXPANDED);
+    EXPECT_TRUE(State(c) & TVIS_SELECTED);
+    EXPECT_FALSE(State(a) & TVIS_SELECTED);
+    ASSERT_EQ(g_notes.back().code, TVN_SELCHANGED);
+    EXPECT_EQ(g_notes.back().action, static_cast<UINT>(TVC_UNKNOWN));
+    EXPECT_EQ(g_notes.back().oldItem, a);
+    EXPECT_EQ(g_notes.back().oldParam, 1);
+    EXPECT_EQ(g_notes.back().newItem, c);
+    EXPECT_EQ(g_notes.back().newParam, 3);
+
+    g_hook = [](const NMTREEVIEWW& nm) -> LRESULT { return nm.hdr.code == TVN_SELCHANGING; };
+    EXPECT_FALSE(TreeView_SelectItem(tree_, a));
+    EXPECT_EQ(TreeView_GetSelection(tree_), c);
+}
+
+TEST_F(Tree, DeletingTheCaretMovesItToTheNextSiblingElseTheParent) {
+    HTREEITEM p = Add(TVI_ROOT, u"p");
+    HTREEITEM x = Add(p, u"x", 0, 10);
+    HTREEITEM y = Add(p, u"y", 0, 11);
+    TreeView_SelectItem(tree_, x);
+    g_notes.clear();
+    EXPECT_TRUE(TreeView_DeleteItem(tree_, x));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_DELETEITEM, TVN_SELCHANGING, TVN_SELCHANGED}));
+    EXPECT_EQ(g_notes[0].oldItem, x);
+    EXPECT_EQ(g_notes[0].oldParam, 10);
+    EXPECT_EQ(g_notes[2].newItem, y);
+    EXPECT_EQ(TreeView_GetSelection(tree_), y);
+    EXPECT_TRUE(TreeView_DeleteItem(tree_, y));
+    EXPECT_EQ(TreeView_GetSelection(tree_), p);
+    // A deleted handle is refused everywhere.
+    EXPECT_FALSE(TreeView_DeleteItem(tree_, y));
+    EXPECT_EQ(Text(y), u"<none>");
+    EXPECT_FALSE(TreeView_SelectItem(tree_, y));
+    EXPECT_EQ(TreeView_GetNextSibling(tree_, y), nullptr);
+    // Deleting everything from inside TVN_DELETEITEM does no harm.
+    Add(p, u"q");
+    g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
+        if (nm.hdr.code == TVN_DELETEITEM) TreeView_DeleteAllItems(tree_);
+        return 0;
+    };
+    EXPECT_TRUE(TreeView_DeleteItem(tree_, TreeView_GetChild(tree_, p)));
+    EXPECT_EQ(TreeView_GetCount(tree_), 0u);
+    EXPECT_EQ(TreeView_GetSelection(tree_), nullptr);
+}
+
+TEST_F(Tree, GetItemCutsTheTextAndInsertPlacesItems) {
+    HTREEITEM a = Add(TVI_ROOT, u"HKEY_CURRENT_USER");
+    EXPECT_EQ(Text(a, 5), u"HKEY");
+    EXPECT_EQ(Text(a, 1), u"");
+    HTREEITEM first = Add(TVI_ROOT, u"first", 0, 0, TVI_FIRST);
+    HTREEITEM mid = Add(TVI_ROOT, u"mid", 0, 0, first);
+    EXPECT_EQ(TreeView_GetRoot(tree_), first);
+    EXPECT_EQ(TreeView_GetNextSibling(tree_, first), mid);
+    EXPECT_EQ(TreeView_GetNextSibling(tree_, mid), a);
+    EXPECT_EQ(TreeView_GetPrevSibling(tree_, a), mid);
+    EXPECT_EQ(TreeView_GetParent(tree_, a), nullptr);
+    // An insert-after item of another parent is refused.
+    EXPECT_EQ(Add(a, u"bad", 0, 0, mid), nullptr);
+    TVINSERTSTRUCTW sorted{};
+    sorted.hParent = TVI_ROOT;
+    sorted.hInsertAfter = TVI_SORT;
+    sorted.item.mask = TVIF_TEXT;
+    sorted.item.pszText = const_cast<LPWSTR>(u"Gamma");
+    TreeView_InsertItem(tree_, &sorted);  // goes between "first" and "HKEY..." only when sorted
+    TVITEMW tv{};
+    tv.mask = TVIF_STATE | TVIF_TEXT;
+    tv.hItem = a;
+    tv.stateMask = TVIS_BOLD;
+    tv.state = TVIS_BOLD;
+    tv.pszText = const_cast<LPWSTR>(u"renamed");
+    EXPECT_TRUE(TreeView_SetItem(tree_, &tv));
+    EXPECT_EQ(Text(a), u"renamed");
+    EXPECT_TRUE(State(a) & TVIS_BOLD);
+}
+
+// ---- Touch, keys and scrolling ----------------------------------------------------------------------
+
+TEST_F(Tree, TapsSelectToggleAndDoubleTapsToggle) {
+    HTREEITEM a = Add(TVI_ROOT, u"alpha", 1);
+    Add(a, u"child");
+    HTREEITEM b = Add(TVI_ROOT, u"beta");
+    TapAt(LabelPoint(b));
+    EXPECT_EQ(GetFocus(), tree_);
+    EXPECT_EQ(TreeView_GetSelection(tree_), b);
+    ASSERT_FALSE(g_notes.empty());
+    EXPECT_EQ(g_notes.back().code, TVN_SELCHANGED);
+    EXPECT_EQ(g_notes.back().action, static_cast<UINT>(TVC_BYMOUSE));
+
+    TapAt(ButtonPoint(a));
+    EXPECT_TRUE(State(a) & TVIS_EXPANDED);
+    EXPECT_EQ(TreeView_GetSelection(tree_), b);  // the button does not select
+    TapAt(ButtonPoint(a));
+    EXPECT_FALSE(State(a) & TVIS_EXPANDED);
+
+    POINT p = LabelPoint(a);
+    TapAt(p);
+    TapAt(p, 50);  // the second tap of a double tap
+    EXPECT_TRUE(State(a) & TVIS_EXPANDED);
+    EXPECT_EQ(TreeView_GetSelection(tree_), a);
+
+    // Keys: down to the child, left to the parent, left collapses, end, home.
+    ce::user::InjectKey(VK_DOWN, true, 0);
+    ce::user::InjectKey(VK_DOWN, false, 0);
+    Pump();
+    EXPECT_EQ(Text(TreeView_GetSelection(tree_)), u"child");
+    EXPECT_EQ(g_notes.back().action, static_cast<UINT>(TVC_BYKEYBOARD));
+    for (UINT vk : {VK_LEFT, VK_LEFT}) {
+        ce::user::InjectKey(vk, true, 0);
+        ce::user::InjectKey(vk, false, 0);
+    }
+    Pump();
+    EXPECT_EQ(TreeView_GetSelection(tree_), a);
+    EXPECT_FALSE(State(a) & TVIS_EXPANDED);
+    ce::user::InjectKey(VK_END, true, 0);
+    Pump();
+    EXPECT_EQ(TreeView_GetSelection(tree_), b);
+}
+
+TEST_F(Tree, ScrollBarAppearsWhenItemsDoNotFitAndTouchScrollsIt) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    Add(TVI_ROOT, u"only");
+    EXPECT_FALSE(GetScrollInfo(tree_, SB_VERT, &si));
+    for (int i = 1; i < 40; ++i)
+        Add(TVI_ROOT, (u"item " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26))).c_str());
+    HTREEITEM last = Add(TVI_ROOT, u"the last");
+    Pump();
+    ASSERT_TRUE(GetScrollInfo(tree_, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, 40);
+    const int page = static_cast<int>(TreeView_GetVisibleCount(tree_));
+    EXPECT_EQ(si.nPage, static_cast<UINT>(page));
+    RECT r{};
+    EXPECT_TRUE(TreeView_GetItemRect(tree_, last, &r, TRUE));
+    RECT client;
+    GetClientRect(tree_, &client);
+    EXPECT_GE(r.top, client.bottom);  // not shown yet
+
+    auto desktop = ce::user::MakeDesktop();
+    EXPECT_FALSE(desktop->FindText("the last"));
+    // Taps on the track below the thumb page down until the end shows.
+    RECT wr;
+    GetWindowRect(tree_, &wr);
+    POINT track{wr.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2 - 1, wr.bottom - 1 - 24};
+    for (int i = 0; i < 5; ++i) TapAt(track);
+    ASSERT_TRUE(GetScrollInfo(tree_, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, 41 - page);
+    auto p = desktop->FindText("the last");
+    ASSERT_TRUE(p);
+    TapAt({p->x, p->y});
+    EXPECT_EQ(TreeView_GetSelection(tree_), last);
+    // Home scrolls back to the top to show the caret.
+    ce::user::InjectKey(VK_HOME, true, 0);
+    Pump();
+    ASSERT_TRUE(GetScrollInfo(tree_, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, 0);
+}
+
+// ---- Picture and host view ------------------------------------------------------------------------
+
+HIMAGELIST Images() {
+    // Seven 16 x 16 images: a solid colour each, with a 2-pixel white frame.
+    std::vector<uint32_t> px(112 * 16);
+    const uint32_t colours[7] = {0x404040, 0xE0C020, 0xF0D040, 0x802020, 0x802060, 0x2040A0, 0x2020C0};
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 112; ++x) {
+            const int lx = x % 16;
+            const bool frame = lx < 2 || lx > 13 || y < 2 || y > 13;
+            px[static_cast<size_t>(y) * 112 + x] = frame ? 0xFFFFFF : colours[x / 16];
+        }
+    HBITMAP b = ce::gdi::CreateBitmapFromPixels(112, 16, px.data());
+    HIMAGELIST l = ImageList_Create(16, 16, ILC_MASK, 7, 0);
+    ImageList_Add(l, b, nullptr);
+    DeleteObject(b);
+    return l;
+}
+
+TEST_F(Tree, DrawsLinesButtonsImagesAndTheSelectionAndTheHostSeesIt) {
+    HIMAGELIST l = Images();
+    TreeView_SetImageList(tree_, l, TVSIL_NORMAL);
+    HTREEITEM top = Add(TVI_ROOT, u"My Device", 1);
+    HTREEITEM roots[4];
+    const char16_t* names[4] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE", u"HKEY_USERS"};
+    for (int i = 0; i < 4; ++i) roots[i] = Add(top, names[i], 1);
+    Add(roots[2], u"Drivers", 1);
+    Add(roots[2], u"Comm", 0);
+    TreeView_Expand(tree_, top, TVE_EXPAND);
+    TreeView_Expand(tree_, roots[2], TVE_EXPAND);
+    TreeView_SelectItem(tree_, roots[2]);
+    SetFocus(host_);  // TVS_SHOWSELALWAYS: highlighted without the focus too
+    UpdateWindow(tree_);
+    Pump();
+    if (const char* dir = std::getenv("TREEVIEW_PNG")) {
+        std::string err;
+        ce::host::WriteScreenPng(std::string(dir) + "/tree.png", err);
+    }
+
+    RECT label{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree_, roots[2], &label, TRUE));
+    POINT in{label.right - 2, label.top + 2};
+    ClientToScreen(tree_, &in);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(in.x, in.y), GetSysColor(COLOR_HIGHLIGHT));
+    // The selected item shows its selected image (index 2); others image 1.
+    POINT icon{label.left - 3 - 8, (label.top + label.bottom) / 2};
+    ClientToScreen(tree_, &icon);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(icon.x, icon.y), RGB(0xF0, 0xD0, 0x40));
+    RECT other{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree_, roots[0], &other, TRUE));
+    POINT otherIcon{other.left - 3 - 8, (other.top + other.bottom) / 2};
+    ClientToScreen(tree_, &otherIcon);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(otherIcon.x, otherIcon.y), RGB(0xE0, 0xC0, 0x20));
+    // The button of an expanded item is a boxed minus: dark centre row, light
+    // above and below the centre; a collapsed one has the vertical stroke.
+    POINT minus = ButtonPoint(roots[2]);
+    POINT plus = ButtonPoint(roots[0]);
+    const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT), paper = GetSysColor(COLOR_WINDOW);
+    auto at = [](POINT p, int dx, int dy) { return ce::gdi::Screen::Pixel(p.x + dx, p.y + dy); };
+    // Find the box centre near the estimated point: the ink pixel row.
+    int found = 0;
+    for (int dx = -4; dx <= 4 && !found; ++dx)
+        if (at(minus, dx, 0) == ink && at(minus, dx, -2) == paper && at(plus, dx, -2) == ink) found = 1;
+    EXPECT_TRUE(found) << "no +/- box near the buttons";
+
+    auto desktop = ce::user::MakeDesktop();
+    std::string dump = desktop->DumpWindowsJson();
+    EXPECT_NE(dump.find(R"("text":"HKEY_LOCAL_MACHINE","rect":[)"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(R"("selected":true,"expanded":true,"children_flag":1,"image":1,"children":[{"text":"Drivers")"),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find(R"("text":"HKEY_USERS","rect":[)"), std::string::npos);
+    auto p = desktop->FindText("HKEY_USERS");
+    ASSERT_TRUE(p);
+    TapAt({p->x, p->y});
+    EXPECT_EQ(TreeView_GetSelection(tree_), roots[3]);
+    DestroyWindow(tree_);
+    ImageList_Destroy(l);
+}
+
+}  // namespace
