@@ -83,6 +83,25 @@ std::vector<uint8_t> encodeBmp(const Image& img) {
     return o;
 }
 
+namespace {
+
+const uint8_t kPalette16[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                   {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                   {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                   {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+
+uint8_t nearest16(const uint8_t* rgb) {
+    int best = 0, bestDist = 1 << 30;
+    for (int i = 0; i < 16; ++i) {
+        const int dr = rgb[0] - kPalette16[i][0], dg = rgb[1] - kPalette16[i][1], db = rgb[2] - kPalette16[i][2];
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDist) best = i, bestDist = d;
+    }
+    return static_cast<uint8_t>(best);
+}
+
+}  // namespace
+
 std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images) {
     std::vector<std::vector<uint8_t>> bodies;
     for (const IconImage& im : images) {
@@ -92,12 +111,8 @@ std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images) {
         const uint32_t colours = im.bits == 4 ? 16 : 0;
         infoHeader(b, n, n * 2, im.bits, (xorRow + andRow) * static_cast<uint32_t>(n), colours);
         if (im.bits == 4) {
-            // The usual 16-colour palette; the pictures use black (0) only.
-            static const uint8_t pal[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                               {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                               {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                                               {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-            for (const auto& c : pal) b.insert(b.end(), {c[2], c[1], c[0], 0});
+            // The usual 16-colour palette; each pixel takes its nearest entry.
+            for (const auto& c : kPalette16) b.insert(b.end(), {c[2], c[1], c[0], 0});
         }
         auto pixel = [&](int x, int y) { return &im.rgba[(static_cast<size_t>(y) * n + x) * 4]; };
         for (int y = n - 1; y >= 0; --y) {
@@ -106,8 +121,11 @@ std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images) {
                 const uint8_t* p = pixel(x, y);
                 if (im.bits == 32) {
                     b.insert(b.end(), {p[2], p[1], p[0], p[3]});
-                } else if (x % 2 == 0) {
-                    b.push_back(0);  // black, or black under a transparent mask bit
+                } else {
+                    // Black under a transparent mask bit.
+                    const uint8_t index = p[3] < 128 ? 0 : nearest16(p);
+                    if (x % 2 == 0) b.push_back(static_cast<uint8_t>(index << 4));
+                    else b.back() = static_cast<uint8_t>(b.back() | index);
                 }
             }
             b.resize(rowStart + xorRow, 0);

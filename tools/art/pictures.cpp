@@ -510,7 +510,8 @@ bool writeAll(const std::string& dir, std::string& failed) {
     if (!put("title.bmp", encodeBmp(drawTitle())) || !put("background.bmp", encodeBmp(background))) return false;
     for (const StripDef& d : strips())
         if (!put(d.file, encodeBmp(drawStrip(d, background).image))) return false;
-    return put("panel.ico", encodeIco(drawPanelIcon())) && put("crosshair.ico", encodeIco(drawCrosshairIcon()));
+    return put("panel.ico", encodeIco(drawPanelIcon())) && put("crosshair.ico", encodeIco(drawCrosshairIcon())) &&
+           put("arbor.ico", encodeIco(drawArborIcon())) && put("arbor_images.bmp", encodeBmp(drawArborImages()));
 }
 
 }  // namespace art

@@ -39,6 +39,11 @@ Image drawBackground();
 Strip drawStrip(const StripDef& def, const Image& background);
 std::vector<IconImage> drawPanelIcon();      // 32 x 32 and 16 x 16
 std::vector<IconImage> drawCrosshairIcon();  // 32 x 32
+// The registry editor's icon (32 x 32 and 16 x 16, 16 colours) and its
+// strip of seven 16 x 16 images (device, folder, open folder, string,
+// multi-string, binary, DWORD).
+std::vector<IconImage> drawArborIcon();
+Image drawArborImages();
 
 // The panel as it appears on screen: title, background and keyed buttons.
 Image composePanel(const Image& title, const Image& background, const std::vector<Strip>& drawn);

@@ -1,0 +1,82 @@
+// The registry editor: a key tree on the left, the selected key's values on
+// the right, and commands to add and delete keys and values.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "res/resource.h"
+
+// Texts of names and paths, and of value data.
+#define MAX_KEY_PATH 260
+#define MAX_VALUE_TEXT 1024
+#define MAX_VALUE_DATA 1024
+
+// Pictures of bitmap IDB_IMAGES, by index.
+#define IMG_DEVICE 0
+#define IMG_KEY 1
+#define IMG_KEY_OPEN 2
+#define IMG_STRING 3
+#define IMG_MULTISTRING 4
+#define IMG_BINARY 5
+#define IMG_DWORD 6
+#define IMG_COUNT 7
+
+// ---- Program-wide state -------------------------------------------------------
+
+extern HINSTANCE g_hInst;
+extern HWND g_hWndMain;
+extern HWND g_hWndCB;
+extern int g_cyCommandBar;
+extern HWND g_hTree;
+extern HWND g_hList;
+extern WCHAR g_szNewKeyName[MAX_KEY_PATH];
+extern WCHAR g_szValueName[MAX_KEY_PATH];
+extern WCHAR g_szValueData[MAX_VALUE_TEXT];
+
+// ---- Main window (arbor.cpp) ----------------------------------------------------
+
+BOOL CreateMainWindow(HINSTANCE hInstance, int nCmdShow);
+WORD RegisterMainClass(HINSTANCE hInstance, LPCWSTR szWindowClass);
+LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT OnCommand(HWND hWnd, WORD wId);
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+void CenterDialog(HWND hDlg);
+// Runs dialog template `id` modally, owned by the main window.
+INT_PTR RunDialog(int id, DLGPROC proc);
+// An image list of the seven pictures, or NULL.
+HIMAGELIST CreateImages(HINSTANCE hInstance);
+
+// ---- Key tree (keytree.cpp) ------------------------------------------------------
+
+BOOL CreateKeyTree(HWND hWndParent, HINSTANCE hInstance);
+HTREEITEM AddKeyItem(HTREEITEM hParent, LPCWSTR szText, DWORD dwTag, BOOL bHasChildren);
+DWORD CountSubkeys(HKEY hRoot, LPCWSTR szPath, LPCWSTR szName);
+BOOL ExpandKeyItem(HTREEITEM hItem, HKEY hRoot, LPCWSTR szPath);
+// FALSE when the item's path does not fit MAX_KEY_PATH - 1 characters.
+BOOL BuildKeyPath(HTREEITEM hItem, HKEY* phRoot, LPWSTR szPath);
+LRESULT OnTreeNotify(LPNMTREEVIEW pnmtv);
+// TRUE for "My Device" and the four root items: keys that are never deleted.
+BOOL IsFixedItem(HTREEITEM hItem);
+// Appends "\" and szName to szPath if the result fits MAX_KEY_PATH.
+BOOL AppendKeyName(LPWSTR szPath, LPCWSTR szName);
+
+// ---- Value list (valuelist.cpp) --------------------------------------------------
+
+BOOL CreateValueList(HWND hWndParent, HINSTANCE hInstance);
+void AddValueRow(int iRow, int iImage, LPCWSTR szName, LPCWSTR szText);
+BOOL FillValueList(HKEY hRoot, LPCWSTR szPath);
+// Writes the display text (at most MAX_VALUE_TEXT - 1 characters) and
+// returns the picture index (-1 for none).
+int FormatValueData(DWORD dwType, const BYTE* pData, DWORD cbData, LPWSTR szText);
+
+// ---- Edit commands (editcmds.cpp) ------------------------------------------------
+
+INT_PTR CALLBACK NewKeyDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK NewValueDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+void AddNewKey(HTREEITEM hItem);
+void AddStringValue(HTREEITEM hItem);
+void AddDwordValue(HTREEITEM hItem);
+void AddBinaryValue(HTREEITEM hItem);
+void DeleteSelectedKey(HTREEITEM hItem);
+void DeleteSelectedValue(HTREEITEM hItem);

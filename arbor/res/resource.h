@@ -1,0 +1,31 @@
+// Resource ids of the registry editor.
+#pragma once
+
+#define IDS_APP_TITLE 1
+#define IDS_WNDCLASS 3
+
+#define IDI_ARBOR 101
+#define IDR_MENU 102
+#define IDD_ABOUTBOX 103
+#define IDB_IMAGES 108
+#define IDD_NEWKEY 109
+#define IDD_NEWVALUE 110
+#define IDR_ACCELERATORS 3
+
+// Controls of the main window.
+#define IDC_TREE 101
+#define IDC_LIST 102
+
+// Controls of the New KEY and New String dialogs.
+#define IDC_KEYNAME 1001
+#define IDC_VALUENAME 1002
+#define IDC_VALUEDATA 1003
+
+// Menu commands.
+#define IDM_FILE_EXIT 40002
+#define IDM_HELP_ABOUT 40003
+#define IDM_NEW_KEY 40005
+#define IDM_NEW_STRING 40006
+#define IDM_NEW_BINARY 40008
+#define IDM_NEW_DWORD 40009
+#define IDM_DELETE 40010

@@ -1,0 +1,242 @@
+// The edit commands on keys, deletion with its questions, the accelerators,
+// the About box and the placing of dialogs.
+#include <gtest/gtest.h>
+
+#include "arbor.h"
+#include "editorrun.h"
+
+namespace {
+
+using namespace ce::test;
+
+std::string Caption(HWND h) {
+    WCHAR text[64] = {0};
+    GetWindowText(h, text, 64);
+    return Narrow(text);
+}
+
+TEST(NewKey, UnderAnExpandedKeyShowsAsLastChildWithoutButton) {
+    BootedImage device;
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\First");
+    EditorRun run;
+    HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
+    run.TapButton(arbor);
+    run.Select(arbor);
+    run.Command(IDM_NEW_KEY);
+    EXPECT_EQ(Caption(run.Top()), "New KEY");
+    run.Screenshot("arbor-newkey.png");
+    run.FillAndOk(u"Second");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Second"));
+    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"First", "Second"}));
+    EXPECT_FALSE(run.HasButton(run.Find(arbor, "Second")));
+
+    // Under a collapsed key without sub-keys: only the button appears, the
+    // next expansion reads the key.
+    HTREEITEM first = run.Find(arbor, "First");
+    EXPECT_FALSE(run.HasButton(first));
+    run.Select(first);
+    run.Command(IDM_NEW_KEY);
+    run.FillAndOk(u"Inner");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\First\\Inner"));
+    EXPECT_TRUE(run.HasButton(first));
+    EXPECT_EQ(run.Child(first), nullptr);
+    run.TapButton(first);
+    EXPECT_EQ(run.Children(first), (std::vector<std::string>{"Inner"}));
+}
+
+TEST(NewKey, RefusesEmptyNamesAndBackslashesKeepingTheDialogOpen) {
+    BootedImage device;
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor");
+    EditorRun run;
+    HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
+    run.Select(arbor);
+    run.Command(IDM_NEW_KEY);
+    HWND dlg = run.Top();
+    for (const char16_t* name : {u"", u"a\\b"}) {
+        run.FillAndOk(name);
+        HWND box = run.Top();
+        ASSERT_NE(box, dlg);
+        EXPECT_EQ(Caption(box), "ERROR");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+        run.Key(VK_RETURN);
+        EXPECT_EQ(run.Top(), dlg);
+    }
+    run.TapControl(dlg, IDCANCEL);
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\a"));
+    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"Arbor");
+    DWORD subkeys = 9;
+    RegQueryInfoKey(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                    nullptr);
+    RegCloseKey(k);
+    EXPECT_EQ(subkeys, 0u);
+}
+
+TEST(NewKey, AKeyTheRegistryRefusesAddsNoItem) {
+    BootedImage device;
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor");
+    EditorRun run;
+    HTREEITEM hklm = run.Find(run.Root(), "HKEY_LOCAL_MACHINE");
+    run.TapButton(hklm);
+    run.Select(hklm);
+    const size_t before = run.Children(hklm).size();
+    run.Command(IDM_NEW_KEY);
+    // Key names are at most 255 characters: the registry refuses this one.
+    run.FillAndOk(std::u16string(256, u'k'));
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_EQ(run.Children(hklm).size(), before);
+    EXPECT_EQ(run.Find(hklm, std::string(256, 'k')), nullptr);
+}
+
+TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
+    BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Gone", u"v1", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Gone", u"v2", REG_DWORD, {2, 0, 0, 0});
+    EditorRun run;
+    HTREEITEM gone = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Gone"});
+    run.Select(gone);
+
+    // The key question; Cancel changes nothing.
+    run.Command(IDM_DELETE);
+    EXPECT_EQ(Caption(run.Top()), "Confirm");
+    run.Screenshot("arbor-delete-key.png");
+    run.TapText("Cancel");
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"));
+
+    // A picked row: the value question; Cancel, then OK.
+    run.TapRow(1);
+    EXPECT_EQ(ListView_GetSelectionMark(run.list()), 1);
+    run.Command(IDM_DELETE);
+    EXPECT_EQ(Caption(run.Top()), "Confirm");
+    run.Screenshot("arbor-delete-value.png");
+    run.TapText("Cancel");
+    EXPECT_EQ(run.Rows(), 2);
+    run.Command(IDM_DELETE);
+    run.TapText("OK");
+    EXPECT_EQ(run.Rows(), 1);
+    EXPECT_EQ(run.Cell(0, 0), "v1");
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Gone", u"v2").first, 0xFFFFFFFFu);
+
+    // A new tree selection clears the mark: the key question again; OK.
+    HTREEITEM arbor = run.Find(run.Find(run.Root(), "HKEY_LOCAL_MACHINE"), "Arbor");
+    run.Select(arbor);
+    run.Select(gone);
+    run.Command(IDM_DELETE);
+    EXPECT_EQ(Caption(run.Top()), "Confirm");
+    run.TapText("OK");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"));
+    EXPECT_EQ(run.Find(arbor, "Gone"), nullptr);
+}
+
+TEST(Delete, NeverTouchesMyDeviceOrARoot) {
+    BootedImage device;
+    EditorRun run;
+    for (HTREEITEM item = run.Root(); item; item = item == run.Root() ? run.Child(item) : run.Next(item)) {
+        run.Select(item);
+        run.Command(IDM_DELETE);
+        EXPECT_EQ(run.Top(), run.main()) << run.Text(item);  // no question
+    }
+    EXPECT_EQ(run.Children(run.Root()).size(), 4u);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn"));
+}
+
+TEST(Delete, RemovesTheItemOrRowOnlyWhenTheKeyOrValueIsGone) {
+    BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Elsewhere", u"v", REG_DWORD, {1, 0, 0, 0});
+    EditorRun run;
+    HTREEITEM key = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Elsewhere"});
+    run.Select(key);
+    run.TapRow(0);
+    // Another program deletes the value first: deleting fails, but the
+    // value no longer exists, so its row goes.
+    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Elsewhere");
+    EXPECT_EQ(RegDeleteValue(k, u"v"), ERROR_SUCCESS);
+    RegCloseKey(k);
+    run.Command(IDM_DELETE);
+    run.TapText("OK");
+    EXPECT_EQ(run.Rows(), 0);
+    // Likewise the key.
+    EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Arbor\\Elsewhere"), ERROR_SUCCESS);
+    run.Command(IDM_DELETE);
+    run.TapText("OK");
+    EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "Elsewhere"), nullptr);
+}
+
+// Taps the OK button in a window's caption (found by hit-testing the caption).
+void TapCaptionOk(EditorRun& run, HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    const int y = r.top + 1 + 10;
+    for (int x = r.right - 1; x > r.left; --x) {
+        LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+        if (hit != HTCLOSE && hit != HTCAPTION && hit != HTBORDER && hit != HTNOWHERE && hit != HTCLIENT) {
+            run.Tap(x - 4, y);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no OK button in the caption";
+}
+
+TEST(About, OpensWithAltSlashAndClosesByCaptionOkOrEscape) {
+    BootedImage device;
+    EditorRun run;
+    // Twice each way: the accelerators keep working while the tree holds
+    // the focus.
+    run.Select(run.Root());
+    for (int i = 0; i < 2; ++i) {
+        run.AltKey(0xBF, u'/');
+        HWND about = run.Top();
+        ASSERT_NE(about, run.main());
+        EXPECT_EQ(Caption(about), "About Arbor");
+        EXPECT_TRUE(GetWindowLong(about, GWL_EXSTYLE) & WS_EX_CAPTIONOKBTN);
+        EXPECT_TRUE(run.Shows("Arbor Version 1.0"));
+        if (i == 0) {
+            run.Screenshot("arbor-about.png");
+            TapCaptionOk(run, about);
+        } else {
+            run.Key(VK_ESCAPE);
+        }
+        EXPECT_EQ(run.Top(), run.main());
+    }
+}
+
+TEST(About, AltF4EndsTheProgram) {
+    BootedImage device;
+    EditorRun run;
+    run.Select(run.Root());
+    run.AltKey(VK_F4);
+    ASSERT_TRUE(run.Ended(5000));
+    EXPECT_EQ(run.ExitCode(), 0);
+}
+
+TEST(About, FileExitEndsTheProgram) {
+    BootedImage device;
+    EditorRun run;
+    run.Command(IDM_FILE_EXIT);
+    ASSERT_TRUE(run.Ended(5000));
+    EXPECT_EQ(run.ExitCode(), 0);
+}
+
+TEST(CenterDialogs, CentresInTheParentsClientSizeAndClampsAtZero) {
+    BootedImage device;
+    {
+        EditorRun run;
+        run.Command(IDM_HELP_ABOUT);
+        RECT d{}, c{};
+        GetWindowRect(run.Top(), &d);
+        GetClientRect(run.main(), &c);
+        EXPECT_EQ(d.left, (c.right - (d.right - d.left)) / 2);
+        EXPECT_EQ(d.top, (c.bottom - (d.bottom - d.top)) / 2);
+    }
+    // On a screen smaller than the dialog it stands at 0.
+    EditorRun small(200, 120);
+    small.Command(IDM_HELP_ABOUT);
+    RECT d{};
+    GetWindowRect(small.Top(), &d);
+    ASSERT_GT(d.right - d.left, 200);
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.top, 0);
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// Runs the real registry editor headless on a booted device image and works
+// it by touch and keys; reads its tree and list through their messages.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "bootedimage.h"
+#include "ce_comctl.h"
+#include "ce_gdi.h"
+#include "ce_user.h"
+#include "screenshot.h"
+#include "userdesktop.h"
+#include "windows.h"
+#include "commctrl.h"
+#include "../../../arbor/res/resource.h"
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
+
+namespace ce::test {
+
+inline std::string Narrow(const std::u16string& s) {
+    std::string out;
+    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+class EditorRun {
+public:
+    explicit EditorRun(int width = 800, int height = 480) {
+        ce::gdi::ScreenMode mode;
+        mode.width = width;
+        mode.height = height;
+        ce::gdi::Screen::SetMode(mode);
+        ce::comctl::RegisterControls();
+        desktop_ = ce::user::MakeDesktop();
+        ended_ = std::async(std::launch::async, [] {
+            static WCHAR empty[1] = {0};
+            return WinMain(GetModuleHandle(nullptr), nullptr, empty, SW_SHOW);
+        });
+        for (int i = 0; i < 2000 && !main_; ++i) {
+            main_ = FindMain();
+            if (!main_) ended_.wait_for(std::chrono::milliseconds(5));
+        }
+        Idle();
+    }
+    ~EditorRun() {
+        if (Ended()) return;
+        // Close what is open above the editor, then the editor.
+        for (int i = 0; i < 5 && Top() && Top() != main_; ++i) {
+            PostMessage(Top(), WM_COMMAND, IDCANCEL, 0);
+            desktop_->WaitIdle(std::chrono::seconds(5));
+        }
+        if (IsWindow(main_)) PostMessage(main_, WM_CLOSE, 0, 0);
+        ended_.wait_for(std::chrono::seconds(10));
+    }
+    EditorRun(const EditorRun&) = delete;
+    EditorRun& operator=(const EditorRun&) = delete;
+
+    HWND main() const { return main_; }
+    HWND tree() const { return GetDlgItem(main_, IDC_TREE); }
+    HWND list() const { return GetDlgItem(main_, IDC_LIST); }
+    // The topmost visible window: an open dialog or message box, or the editor.
+    HWND Top() const {
+        for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (IsWindowVisible(h)) return h;
+        return nullptr;
+    }
+    bool Shows(const std::string& text) { return desktop_->FindText(text).has_value(); }
+
+    // ---- input
+    void Idle() { ASSERT_TRUE(desktop_->WaitIdle(std::chrono::seconds(10))); }
+    void Tap(int x, int y) {
+        Pointer(ce::host::PointerKind::Down, x, y);
+        Pointer(ce::host::PointerKind::Up, x, y);
+    }
+    void TapControl(HWND parent, int id) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(parent, id), &r);
+        Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    // Taps the first thing showing `text`.
+    void TapText(const std::string& text) {
+        auto p = desktop_->FindText(text);
+        ASSERT_TRUE(p.has_value()) << "not shown: " << text;
+        Tap(p->x, p->y);
+    }
+    void Key(unsigned vk, char16_t ch = 0) {
+        desktop_->InjectKey(vk, true, 0, ch);
+        desktop_->InjectKey(vk, false, 0, 0);
+        Idle();
+    }
+    void AltKey(unsigned vk, char16_t ch = 0) {
+        desktop_->InjectKey(VK_MENU, true, 0, 0);
+        desktop_->InjectKey(vk, true, 0, ch);
+        desktop_->InjectKey(vk, false, 0, 0);
+        desktop_->InjectKey(VK_MENU, false, 0, 0);
+        Idle();
+    }
+    // A menu command as the command bar sends it.
+    void Command(int id) {
+        PostMessage(main_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        Idle();
+    }
+
+    // ---- the tree
+    HTREEITEM Root() const { return TreeView_GetRoot(tree()); }
+    HTREEITEM Child(HTREEITEM item) const { return TreeView_GetChild(tree(), item); }
+    HTREEITEM Next(HTREEITEM item) const { return TreeView_GetNextSibling(tree(), item); }
+    HTREEITEM Selected() const { return TreeView_GetSelection(tree()); }
+    std::string Text(HTREEITEM item) const {
+        WCHAR buf[300] = {0};
+        TVITEM tvi{};
+        tvi.mask = TVIF_HANDLE | TVIF_TEXT;
+        tvi.hItem = item;
+        tvi.pszText = buf;
+        tvi.cchTextMax = 300;
+        SendMessage(tree(), TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&tvi));
+        return Narrow(buf);
+    }
+    TVITEM Item(HTREEITEM item) const {
+        TVITEM tvi{};
+        tvi.mask = TVIF_HANDLE | TVIF_CHILDREN | TVIF_STATE | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tvi.hItem = item;
+        tvi.stateMask = 0xFF;
+        SendMessage(tree(), TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&tvi));
+        return tvi;
+    }
+    bool HasButton(HTREEITEM item) const { return Item(item).cChildren != 0; }
+    bool Expanded(HTREEITEM item) const { return (Item(item).state & TVIS_EXPANDED) != 0; }
+    std::vector<std::string> Children(HTREEITEM item) const {
+        std::vector<std::string> out;
+        for (HTREEITEM c = Child(item); c; c = Next(c)) out.push_back(Text(c));
+        return out;
+    }
+    HTREEITEM Find(HTREEITEM parent, const std::string& text) const {
+        for (HTREEITEM c = Child(parent); c; c = Next(c))
+            if (Text(c) == text) return c;
+        return nullptr;
+    }
+    // Item rectangle in screen coordinates (the whole row when !textOnly).
+    RECT ItemRect(HTREEITEM item, bool textOnly = true) const {
+        // The item goes in where the rectangle comes out.
+        RECT r{};
+        std::memcpy(&r, &item, sizeof item);
+        SendMessage(tree(), TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&r));
+        POINT tl{r.left, r.top}, br{r.right, r.bottom};
+        ClientToScreen(tree(), &tl);
+        ClientToScreen(tree(), &br);
+        return {tl.x, tl.y, br.x, br.y};
+    }
+    // Selects an item by tapping its text.
+    void Select(HTREEITEM item) {
+        SendMessage(tree(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+        Idle();
+        // Near the start of the text: a long text runs past the tree's edge.
+        RECT r = ItemRect(item);
+        Tap(std::min((r.left + r.right) / 2, r.left + 8), (r.top + r.bottom) / 2);
+    }
+    // Taps the item's expand button (found by hit-testing its row).
+    void TapButton(HTREEITEM item) {
+        SendMessage(tree(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+        Idle();
+        RECT text = ItemRect(item);
+        POINT org{0, 0};
+        ClientToScreen(tree(), &org);
+        const int y = (text.top + text.bottom) / 2 - org.y;
+        for (int x = 0; x < text.left - org.x; ++x) {
+            TVHITTESTINFO ht{};
+            ht.pt = {x, y};
+            if (TreeView_HitTest(tree(), &ht) == item && (ht.flags & TVHT_ONITEMBUTTON)) {
+                Tap(org.x + x, org.y + y);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no expand button on " << Text(item);
+    }
+    // Follows a path of item texts from "My Device", expanding on the way.
+    HTREEITEM Open(const std::vector<std::string>& path) {
+        HTREEITEM item = Root();
+        for (const std::string& name : path) {
+            if (!Expanded(item)) TapButton(item);
+            HTREEITEM next = Find(item, name);
+            EXPECT_TRUE(next) << "no item " << name << " under " << Text(item);
+            if (!next) return nullptr;
+            item = next;
+        }
+        return item;
+    }
+
+    // ---- the list
+    int Rows() const { return ListView_GetItemCount(list()); }
+    std::string Cell(int row, int column) const {
+        WCHAR buf[1100] = {0};
+        LVITEM lvi{};
+        lvi.iSubItem = column;
+        lvi.pszText = buf;
+        lvi.cchTextMax = 1100;
+        SendMessage(list(), LVM_GETITEMTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&lvi));
+        return Narrow(buf);
+    }
+    int Image(int row) const {
+        LVITEM lvi{};
+        lvi.mask = LVIF_IMAGE;
+        lvi.iItem = row;
+        SendMessage(list(), LVM_GETITEM, 0, reinterpret_cast<LPARAM>(&lvi));
+        return lvi.iImage;
+    }
+    // Row of the value `name`, or -1.
+    int RowOf(const std::string& name) const {
+        for (int i = 0; i < Rows(); ++i)
+            if (Cell(i, 0) == name) return i;
+        return -1;
+    }
+    void TapRow(int row) {
+        RECT r{};
+        r.left = LVIR_LABEL;
+        SendMessage(list(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(list(), &p);
+        Tap(p.x, p.y);
+    }
+
+    // ---- dialogs: fills the value dialog (or the key dialog) and taps OK.
+    void FillAndOk(const std::u16string& name, const std::u16string& data = u"") {
+        HWND dlg = Top();
+        ASSERT_NE(dlg, main_);
+        if (GetDlgItem(dlg, IDC_KEYNAME)) {
+            SetDlgItemText(dlg, IDC_KEYNAME, name.c_str());
+        } else {
+            SetDlgItemText(dlg, IDC_VALUENAME, name.c_str());
+            SetDlgItemText(dlg, IDC_VALUEDATA, data.c_str());
+        }
+        TapControl(dlg, IDOK);
+    }
+
+    bool Ended(int waitMs = 0) {
+        if (!ended_.valid()) return true;
+        return ended_.wait_for(std::chrono::milliseconds(waitMs)) == std::future_status::ready;
+    }
+    int ExitCode() { return ended_.get(); }
+    std::string Dump() { return desktop_->DumpWindowsJson(); }
+    void Screenshot(const std::string& file) {
+        std::string error;
+        ASSERT_TRUE(ce::host::WriteScreenPng(file, error)) << error;
+    }
+
+private:
+    void Pointer(ce::host::PointerKind kind, int x, int y) {
+        desktop_->InjectPointer(kind, x, y, 0);
+        Idle();
+    }
+    static HWND FindMain() {
+        for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+            WCHAR cls[32] = {0};
+            GetClassName(h, cls, 32);
+            if (std::u16string(cls) == u"ARBOR" && IsWindowVisible(h)) return h;
+        }
+        return nullptr;
+    }
+
+    std::unique_ptr<ce::host::Desktop> desktop_;
+    std::future<int> ended_;
+    HWND main_ = nullptr;
+};
+
+// Registry access for the tests, as another program of the device would.
+inline HKEY CreateKey(HKEY root, const std::u16string& path) {
+    HKEY k = nullptr;
+    DWORD disp = 0;
+    EXPECT_EQ(RegCreateKeyEx(root, path.c_str(), 0, nullptr, 0, 0, nullptr, &k, &disp), ERROR_SUCCESS);
+    return k;
+}
+inline void SetValue(HKEY root, const std::u16string& path, const std::u16string& name, DWORD type,
+                     const std::vector<BYTE>& data) {
+    HKEY k = CreateKey(root, path);
+    EXPECT_EQ(RegSetValueEx(k, name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
+    RegCloseKey(k);
+}
+inline bool KeyExists(HKEY root, const std::u16string& path) {
+    HKEY k = nullptr;
+    if (RegOpenKeyEx(root, path.c_str(), 0, 0, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+// The value's type and data; type 0xFFFFFFFF when it does not exist.
+inline std::pair<DWORD, std::vector<BYTE>> GetValue(HKEY root, const std::u16string& path, const std::u16string& name) {
+    HKEY k = nullptr;
+    if (RegOpenKeyEx(root, path.c_str(), 0, 0, &k) != ERROR_SUCCESS) return {0xFFFFFFFF, {}};
+    DWORD type = 0, size = 0;
+    std::vector<BYTE> data;
+    if (RegQueryValueEx(k, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        RegCloseKey(k);
+        return {0xFFFFFFFF, {}};
+    }
+    data.resize(size);
+    RegQueryValueEx(k, name.c_str(), nullptr, &type, data.data(), &size);
+    RegCloseKey(k);
+    return {type, data};
+}
+inline std::vector<BYTE> Utf16Bytes(const std::u16string& s) {
+    std::vector<BYTE> b;
+    for (char16_t c : s) b.insert(b.end(), {static_cast<BYTE>(c), static_cast<BYTE>(c >> 8)});
+    return b;
+}
+
+}  // namespace ce::test

@@ -1,0 +1,224 @@
+// The value list: display rules, long data, and the New String, DWORD and
+// Binary commands with the parsing of their data.
+#include <gtest/gtest.h>
+
+#include "arbor.h"
+#include "editorrun.h"
+
+namespace {
+
+using namespace ce::test;
+
+const std::u16string kKey = u"Arbor\\Values";
+
+std::string Hex(const std::vector<BYTE>& bytes) {
+    std::string s;
+    char buf[4];
+    for (BYTE b : bytes) {
+        std::snprintf(buf, sizeof buf, "%02X ", b);
+        s += buf;
+    }
+    return s;
+}
+
+// Opens HKLM\Arbor\Values in the tree and selects it.
+HTREEITEM SelectValuesKey(EditorRun& run) {
+    HTREEITEM item = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Values"});
+    if (item) run.Select(item);
+    return item;
+}
+
+TEST(ValueList, ShowsEveryTypeByItsRule) {
+    BootedImage device;
+    std::vector<BYTE> big(400);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<BYTE>(i);
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"sz", REG_SZ, Utf16Bytes(std::u16string(u"hello") + u'\0'));
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"expand", REG_EXPAND_SZ, Utf16Bytes(std::u16string(u"%PATH%\\x") + u'\0'));
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"max", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF});
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"ten", REG_DWORD, {10, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"bin", REG_BINARY, {0x01, 0xAB});
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"big", REG_BINARY, big);
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"multi", REG_MULTI_SZ, Utf16Bytes(std::u16string(u"one\0two\0\0", 9)));
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"q", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"empty", REG_BINARY, {});
+    EditorRun run;
+    ASSERT_TRUE(SelectValuesKey(run));
+    ASSERT_EQ(run.Rows(), 9);
+    struct Row {
+        const char* name;
+        int image;
+        std::string text;
+    } rows[] = {
+        {"sz", IMG_STRING, "hello"},
+        {"expand", IMG_STRING, "%PATH%\\x"},
+        {"max", IMG_DWORD, "4294967295"},
+        {"ten", IMG_DWORD, "10"},
+        {"bin", IMG_BINARY, "01 AB "},
+        {"big", IMG_BINARY, Hex(std::vector<BYTE>(big.begin(), big.begin() + 341))},
+        {"multi", IMG_MULTISTRING, "one"},
+        {"q", -1, "Unknown type: b "},
+        {"empty", IMG_BINARY, ""},
+    };
+    // Rows come in the registry's enumeration order.
+    for (const Row& row : rows) {
+        const int i = run.RowOf(row.name);
+        ASSERT_GE(i, 0) << row.name;
+        EXPECT_EQ(run.Cell(i, 1), row.text) << row.name;
+        EXPECT_EQ(run.Image(i), row.image) << row.name;
+    }
+    EXPECT_EQ(run.Cell(run.RowOf("big"), 1).size(), 1023u);
+    run.Screenshot("arbor-values.png");
+
+    // "My Device" empties the list.
+    run.Select(run.Root());
+    EXPECT_EQ(run.Rows(), 0);
+}
+
+TEST(ValueList, LongDataDoesNotEndTheListAndStringsStopAtTheirSize) {
+    BootedImage device;
+    std::vector<BYTE> huge(3000, 0x5A);
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"before", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"huge", REG_BINARY, huge);
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"longsz", REG_SZ, Utf16Bytes(std::u16string(1500, u'w') + u'\0'));
+    // Unterminated: three characters and nothing after them.
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"raw", REG_SZ, Utf16Bytes(u"abc"));
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"after", REG_DWORD, {2, 0, 0, 0});
+    EditorRun run;
+    ASSERT_TRUE(SelectValuesKey(run));
+    ASSERT_EQ(run.Rows(), 5);
+    EXPECT_EQ(run.Cell(run.RowOf("huge"), 1), Hex(std::vector<BYTE>(341, 0x5A)));
+    EXPECT_EQ(run.Cell(run.RowOf("longsz"), 1), std::string(1023, 'w'));
+    EXPECT_EQ(run.Cell(run.RowOf("raw"), 1), "abc");
+    EXPECT_EQ(run.Cell(run.RowOf("before"), 1), "1");
+    EXPECT_EQ(run.Cell(run.RowOf("after"), 1), "2");
+}
+
+TEST(ValueFormat, ReadsNoFurtherThanTheData) {
+    WCHAR text[MAX_VALUE_TEXT];
+    const BYTE unterminated[] = {'h', 0, 'i', 0, 'X', 0};
+    EXPECT_EQ(FormatValueData(REG_SZ, unterminated, 4, text), IMG_STRING);
+    EXPECT_EQ(std::u16string(text), u"hi");
+    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, unterminated, 3, text), IMG_MULTISTRING);  // odd size
+    EXPECT_EQ(std::u16string(text), u"h");
+    const BYTE shortDword[] = {0x34, 0x12};
+    EXPECT_EQ(FormatValueData(REG_DWORD, shortDword, 2, text), IMG_DWORD);
+    EXPECT_EQ(std::u16string(text), u"4660");
+    EXPECT_EQ(FormatValueData(REG_DWORD_BIG_ENDIAN, shortDword, 2, text), -1);
+    EXPECT_EQ(std::u16string(text), u"Unknown type: 5 ");
+    EXPECT_EQ(FormatValueData(REG_NONE, nullptr, 0, text), -1);
+    EXPECT_EQ(std::u16string(text), u"Unknown type: 0 ");
+}
+
+// Runs one New ... Value command on the selected key.
+void NewValue(EditorRun& run, int command, const std::u16string& name, const std::u16string& data) {
+    run.Command(command);
+    ASSERT_NE(run.Top(), run.main());
+    run.FillAndOk(name, data);
+    ASSERT_EQ(run.Top(), run.main());
+}
+
+TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
+    BootedImage device;
+    CreateKey(HKEY_LOCAL_MACHINE, kKey);
+    EditorRun run;
+    ASSERT_TRUE(SelectValuesKey(run));
+
+    NewValue(run, IDM_NEW_STRING, u"s", u"text here");
+    NewValue(run, IDM_NEW_STRING, u"blank", u"");
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"s"),
+              (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, Utf16Bytes(std::u16string(u"text here") + u'\0')}));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"blank"),
+              (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, {0, 0}}));
+
+    struct Dword {
+        const char16_t* text;
+        DWORD stored;
+    } dwords[] = {
+        {u"12abc", 12}, {u"abc", 0}, {u"-1", 0xFFFFFFFF}, {u"  42", 42},
+        // Outside the signed 32-bit range the conversion saturates.
+        {u"99999999999", 0x7FFFFFFF}, {u"-99999999999", 0x80000000},
+    };
+    for (const Dword& d : dwords) {
+        NewValue(run, IDM_NEW_DWORD, std::u16string(u"d") + d.text, d.text);
+        auto [type, data] = GetValue(HKEY_LOCAL_MACHINE, kKey, std::u16string(u"d") + d.text);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+        ASSERT_EQ(data.size(), 4u);
+        EXPECT_EQ(static_cast<DWORD>(data[0] | data[1] << 8 | data[2] << 16 | static_cast<DWORD>(data[3]) << 24),
+                  d.stored)
+            << ce::test::Narrow(d.text);
+    }
+
+    struct Binary {
+        const char16_t* text;
+        std::vector<BYTE> stored;
+    } binaries[] = {
+        {u"0a 1B ff", {0x0A, 0x1B, 0xFF}}, {u"00 01", {0x00, 0x01}}, {u"ABC", {0xAB, 0x0C}},
+        {u"0A1G", {0x0A, 0x01}},           {u"", {}},
+    };
+    for (const Binary& b : binaries) {
+        NewValue(run, IDM_NEW_BINARY, std::u16string(u"b") + b.text, b.text);
+        EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, std::u16string(u"b") + b.text),
+                  (std::pair<DWORD, std::vector<BYTE>>{REG_BINARY, b.stored}))
+            << ce::test::Narrow(b.text);
+    }
+
+    // The rows added: strings as typed, DWORDs as typed, binaries formatted.
+    EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "text here");
+    EXPECT_EQ(run.Image(run.RowOf("s")), IMG_STRING);
+    EXPECT_EQ(run.Cell(run.RowOf("blank"), 1), "");
+    EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "-1");
+    EXPECT_EQ(run.Image(run.RowOf("d-1")), IMG_DWORD);
+    EXPECT_EQ(run.Cell(run.RowOf("b0a 1B ff"), 1), "0A 1B FF ");
+    EXPECT_EQ(run.Image(run.RowOf("b0a 1B ff")), IMG_BINARY);
+    EXPECT_EQ(run.Rows(), 13);
+    run.Screenshot("arbor-new-values.png");
+
+    // A name that exists already: the value is replaced, a second row shows
+    // until the list is refilled.
+    NewValue(run, IDM_NEW_STRING, u"s", u"again");
+    EXPECT_EQ(run.Rows(), 14);
+    EXPECT_EQ(run.Cell(13, 0), "s");
+
+    // After a refill the DWORD shows as stored, and "s" once.
+    run.Select(run.Root());
+    ASSERT_TRUE(SelectValuesKey(run));
+    EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "4294967295");
+    EXPECT_EQ(run.Rows(), 13);
+    EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "again");
+}
+
+TEST(NewValues, AnEmptyNameIsRefusedAndTheDialogKeepsItsInput) {
+    BootedImage device;
+    CreateKey(HKEY_LOCAL_MACHINE, kKey);
+    EditorRun run;
+    ASSERT_TRUE(SelectValuesKey(run));
+    run.Command(IDM_NEW_STRING);
+    HWND dlg = run.Top();
+    run.FillAndOk(u"", u"kept");
+    HWND box = run.Top();
+    ASSERT_NE(box, dlg);
+    WCHAR caption[16] = {0};
+    GetWindowText(box, caption, 16);
+    EXPECT_EQ(std::u16string(caption), u"ERROR");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    run.Key(VK_RETURN);
+    EXPECT_EQ(run.Top(), dlg);
+    WCHAR data[16] = {0};
+    GetDlgItemText(dlg, IDC_VALUEDATA, data, 16);
+    EXPECT_EQ(std::u16string(data), u"kept");
+    // Cancel: nothing stored, no row.
+    run.TapControl(dlg, IDCANCEL);
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_EQ(run.Rows(), 0);
+}
+
+TEST(NewValues, MyDeviceSelectedOpensNoDialog) {
+    BootedImage device;
+    EditorRun run;
+    for (int command : {IDM_NEW_KEY, IDM_NEW_STRING, IDM_NEW_BINARY, IDM_NEW_DWORD, IDM_DELETE}) {
+        run.Command(command);
+        EXPECT_EQ(run.Top(), run.main()) << command;
+    }
+}
+
+}  // namespace
