@@ -138,8 +138,15 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCCREATE: {
         SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new StaticData));
         // An icon's resource id as the name ({ 0xFFFF, id }) is not text.
+        // An icon label loads its icon from the creating module by that id,
+        // or by the name in its text (how dialog templates name icons).
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] == 0xFFFF) return TRUE;
+        const bool ordinal = cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] == 0xFFFF;
+        if (cs && (cs->style & SS_TYPEMASK) == SS_ICON && cs->lpszName) {
+            LPCWSTR name = ordinal ? MAKEINTRESOURCE(cs->lpszName[1]) : cs->lpszName;
+            if (IS_INTRESOURCE(name) || name[0]) DataOf(h)->icon = LoadIcon(cs->hInstance, name);
+        }
+        if (ordinal) return TRUE;
         return DefWindowProc(h, msg, wp, lp);
     }
     case WM_NCDESTROY:

@@ -32,6 +32,7 @@
 //    TVN_SELCHANGING/TVN_SELCHANGED (action TVC_UNKNOWN, no old item).
 //  - Collapsing an item whose subtree holds the caret selects the item.
 #include <algorithm>
+#include <cstring>
 
 #include "ce_comctl.h"
 #include "treeview_impl.h"
@@ -418,7 +419,9 @@ Item* NextItem(Tree& t, UINT code, Item* i, bool given) {
 
 BOOL GetItemRect(Tree& t, BOOL textOnly, RECT* r) {
     if (!r) return FALSE;
-    Item* i = Lookup(t, *reinterpret_cast<HTREEITEM*>(r));
+    HTREEITEM h = nullptr;
+    std::memcpy(&h, r, sizeof h);
+    Item* i = Lookup(t, h);
     if (!i) return FALSE;
     const int row = RowOf(t, i);
     if (row < 0) return FALSE;

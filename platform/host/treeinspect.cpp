@@ -3,6 +3,7 @@
 // expanded items only; a collapsed item lists none).
 //
 // The host's thread asks the control by message, never by reading its state.
+#include <cstring>
 #include <string>
 
 #include "ce_kernel.h"
@@ -42,7 +43,7 @@ ItemInfo Read(HWND h, HTREEITEM item) {
 // The item's label in screen coordinates, when it lies inside the control's
 // client area.
 bool LabelOnScreen(HWND h, HTREEITEM item, RECT& r) {
-    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    std::memcpy(&r, &item, sizeof item);
     if (!SendMessage(h, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) return false;
     RECT client{};
     GetClientRect(h, &client);
@@ -63,7 +64,7 @@ bool FindItem(HWND h, std::u16string_view text, POINT& pt) {
     for (LRESULT n = 0; item && n <= visible; ++n) {
         if (Read(h, item).text == text) {
             RECT r{};
-            *reinterpret_cast<HTREEITEM*>(&r) = item;
+            std::memcpy(&r, &item, sizeof item);
             if (SendMessage(h, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) {
                 // Only the part of the label inside the control can be tapped.
                 RECT shown{};

@@ -320,7 +320,8 @@ inline BOOL TreeView_SetItem(HWND hwnd, const TVITEMW* pitem) {
 }
 inline BOOL TreeView_GetItemRect(HWND hwnd, HTREEITEM hitem, RECT* prc, BOOL code) {
     if (!prc) return FALSE;
-    *(HTREEITEM*)prc = hitem;
+    // The item goes in, in the rectangle's first bytes; the rectangle comes out.
+    __builtin_memcpy(prc, &hitem, sizeof hitem);
     return (BOOL)SendMessage(hwnd, TVM_GETITEMRECT, (WPARAM)code, (LPARAM)prc);
 }
 inline HTREEITEM TreeView_HitTest(HWND hwnd, TVHITTESTINFO* lpht) {

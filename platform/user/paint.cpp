@@ -100,7 +100,10 @@ void InvalidateLocked(Window* w, const RECT* rc, bool erase, Kids kids) {
     w->erasePending = w->erasePending || erase;
     NotifyQueue(w->queue.get());
     bool down = kids == Kids::All || (kids == Kids::Default && !(w->style & WS_CLIPCHILDREN));
-    if (!down) return;
+    if (down) InvalidateChildrenLocked(w, r, erase, kids);
+}
+
+void InvalidateChildrenLocked(Window* w, const RECT& r, bool erase, Kids kids) {
     for (auto* ch : w->children) {
         if (!(ch->style & WS_VISIBLE)) continue;
         RECT cr = ClientRectLocal(ch);
@@ -407,6 +410,10 @@ HDC BeginPaint(HWND h, LPPAINTSTRUCT ps) {
         erase = w->erasePending;
         w->update = RECT{};
         w->erasePending = false;
+        // An update area is one rectangle, so it can be larger than what was
+        // invalidated; a window that does not clip its children paints over
+        // them there, so they paint again after it.
+        if (!(w->style & WS_CLIPCHILDREN)) InvalidateChildrenLocked(w, update, erase, Kids::Default);
         if (w->framePending) DrawFrameLocked(w);
         dc = MakeDcLocked(h, false, true, update);
     }

@@ -166,6 +166,8 @@ std::vector<RECT> VisibleRegion(const Window* w, bool whole);
 // without WS_CLIPCHILDREN (its drawing covers them), or all, or none.
 enum class Kids { Default, All, None };
 void InvalidateLocked(Window* w, const RECT* clientRect, bool erase, Kids kids);
+// Invalidates the children of `w` in `clientRect` (of `w`), and theirs as `kids` says.
+void InvalidateChildrenLocked(Window* w, const RECT& clientRect, bool erase, Kids kids);
 // Invalidates (with erase) what lies under `screenRect` of every visible
 // window other than `except` and its descendants; repaints the desktop there.
 void ExposeLocked(const RECT& screenRect, const Window* except);

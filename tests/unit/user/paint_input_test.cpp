@@ -49,6 +49,26 @@ TEST_F(Painting, UpdateWindowPaintsParentBeforeChildAndSkipsHiddenWindows) {
     EXPECT_EQ(Log::Get().Filter({WM_PAINT}), (Pairs{{hidden, WM_PAINT}}));
 }
 
+// Two small invalid corners make one update rectangle around them; the
+// parent erases all of it, so a child inside it must paint again after it.
+TEST_F(Painting, ChildInsideAGrownUpdateAreaPaintsAfterItsParent) {
+    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    HWND c = Child(top, u"Rec", 1, 40, 40, 20, 20);
+    Pump();
+    Log::Get().Take();
+    RECT a{0, 0, 10, 10}, b{90, 90, 100, 100};
+    RedrawWindow(top, &a, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+    RedrawWindow(top, &b, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+    Pump();
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT}), (Pairs{{top, WM_PAINT}, {c, WM_PAINT}}));
+    // A parent that clips its children leaves them alone.
+    SetWindowLong(top, GWL_STYLE, GetWindowLong(top, GWL_STYLE) | WS_CLIPCHILDREN);
+    RedrawWindow(top, &a, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+    RedrawWindow(top, &b, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+    Pump();
+    EXPECT_EQ(Log::Get().Filter({WM_PAINT}), (Pairs{{top, WM_PAINT}}));
+}
+
 TEST_F(Painting, DefaultEraseUsesClassBrushAndDcIsClippedBySiblingsAbove) {
     HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60);
     HWND over = Top(u"Rec", WS_POPUP | WS_VISIBLE, 30, 0, 30, 60);
