@@ -15,6 +15,13 @@ std::string Caption(HWND h) {
     return Narrow(text);
 }
 
+// The text of a message box: its static control 0xFFFF.
+std::string Message(HWND box) {
+    WCHAR text[128] = {0};
+    GetDlgItemText(box, 0xFFFF, text, 128);
+    return Narrow(text);
+}
+
 TEST(NewKey, UnderAnExpandedKeyShowsAsLastChildWithoutButton) {
     BootedImage device;
     CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\First");
@@ -57,6 +64,7 @@ TEST(NewKey, RefusesEmptyNamesAndBackslashesKeepingTheDialogOpen) {
         HWND box = run.Top();
         ASSERT_NE(box, dlg);
         EXPECT_EQ(Caption(box), "ERROR");
+        EXPECT_EQ(Message(box), *name ? "Key name can not contain \\" : "Key name can not be empty");
         EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
         run.Key(VK_RETURN);
         EXPECT_EQ(run.Top(), dlg);
@@ -99,6 +107,7 @@ TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
     // The key question; Cancel changes nothing.
     run.Command(IDM_DELETE);
     EXPECT_EQ(Caption(run.Top()), "Confirm");
+    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this KEY?");
     run.Screenshot("arbor-delete-key.png");
     run.TapText("Cancel");
     EXPECT_EQ(run.Top(), run.main());
@@ -109,6 +118,7 @@ TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
     EXPECT_EQ(ListView_GetSelectionMark(run.list()), 1);
     run.Command(IDM_DELETE);
     EXPECT_EQ(Caption(run.Top()), "Confirm");
+    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this registry value?");
     run.Screenshot("arbor-delete-value.png");
     run.TapText("Cancel");
     EXPECT_EQ(run.Rows(), 2);

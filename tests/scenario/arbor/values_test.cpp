@@ -200,6 +200,9 @@ TEST(NewValues, AnEmptyNameIsRefusedAndTheDialogKeepsItsInput) {
     WCHAR caption[16] = {0};
     GetWindowText(box, caption, 16);
     EXPECT_EQ(std::u16string(caption), u"ERROR");
+    WCHAR message[32] = {0};
+    GetDlgItemText(box, 0xFFFF, message, 32);
+    EXPECT_EQ(std::u16string(message), u"Name can not be NULL");
     EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
     run.Key(VK_RETURN);
     EXPECT_EQ(run.Top(), dlg);
