@@ -97,9 +97,17 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
     if (script) {
         runnerThread = std::thread([&] {
             ScriptResult result = RunScript(*script, device);
-            if (!state.Ended()) device.RequestQuit();  // done or failed: the program ends now
-            scriptResult = result;
             quitAsked = std::chrono::steady_clock::now();
+            // Done or failed: the program ends now, closed as its user would
+            // close it, one top-level window after the other (a message box,
+            // the dialog under it, the main window), each once the program
+            // has handled the previous close.
+            while (!state.Ended() && std::chrono::steady_clock::now() - quitAsked < kQuitGrace) {
+                device.RequestQuit();
+                device.WaitIdle(Millis{1000});
+                if (!state.Ended()) device.WaitExit(Millis{50});
+            }
+            scriptResult = result;
             scriptDone = true;
             signal.Notify();
         });

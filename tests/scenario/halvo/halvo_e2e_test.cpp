@@ -63,6 +63,16 @@ TEST_F(HalvoRun, EverySettingsDialogChangesTheDevice) {
     EXPECT_NE(ReadTextFile(dir_ / "sysinfo.json").find("\"text\":\"00-50-C2-12-34-56\""), std::string::npos);
 }
 
+// A script that ends with a dialog open: the host closes the windows as
+// their user would, so the brightness dialog cancels and puts the level back.
+TEST_F(HalvoRun, EndingAScriptCancelsAnOpenDialog) {
+    EXPECT_EQ(Halvo("wait \"Quit\"\ntap #1012\nwait \"OK\"\ntap #1026\n"), 0) << ReadTextFile(dir_ / "err.txt");
+    std::string log = ReadTextFile(dir_ / "dev" / "log" / "device.log");
+    EXPECT_NE(log.find("\"level\":22}"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"level\":21}"), std::string::npos) << log;
+    EXPECT_NE(ReadTextFile(dir_ / "dev" / "hw" / "state").find("epi1.brightness = 21"), std::string::npos);
+}
+
 TEST_F(HalvoRun, DumpShowsThePanelAndItsControls) {
     EXPECT_EQ(Halvo("wait \"Quit\"\ndump panel.json\ntap #1000\nwait-exit\n"), 0);
     std::string dump = ReadTextFile(dir_ / "panel.json");
