@@ -161,15 +161,19 @@ void AddBinaryValue(HTREEITEM hItem) {
     WCHAR* pDst;
     DWORD cbData = 0;
     UINT uByte;
+    size_t cchText;
 
     if (!OpenItemKey(hItem, &hRoot, &hKey)) return;
 
     for (pSrc = pDst = g_szValueData; *pSrc; pSrc++)
         if (*pSrc != TEXT(' ')) *pDst++ = *pSrc;
     *pDst = 0;
+    cchText = wcslen(g_szValueData);
 
-    // Two characters a byte; a lone final digit is a byte of its own.
-    while (cbData < sizeof(data) && g_szValueData[2 * cbData] &&
+    // Two characters a byte; a lone final digit is a byte of its own. The
+    // reading stops at the end of the text: what the removal of the blanks
+    // left behind the terminator is not part of it.
+    while (cbData < sizeof(data) && 2 * cbData < cchText &&
            swscanf(g_szValueData + 2 * cbData, TEXT("%02X"), &uByte) == 1)
         data[cbData++] = (BYTE)uByte;
 

@@ -154,6 +154,9 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     } binaries[] = {
         {u"0a 1B ff", {0x0A, 0x1B, 0xFF}}, {u"00 01", {0x00, 0x01}}, {u"ABC", {0xAB, 0x0C}},
         {u"0A1G", {0x0A, 0x01}},           {u"", {}},
+        // Blanks removed leave an odd count: the lone last digit is the last
+        // byte, nothing after the text's end is read.
+        {u"00 01 fF 7", {0x00, 0x01, 0xFF, 0x07}},
     };
     for (const Binary& b : binaries) {
         NewValue(run, IDM_NEW_BINARY, std::u16string(u"b") + b.text, b.text);
@@ -170,20 +173,21 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     EXPECT_EQ(run.Image(run.RowOf("d-1")), IMG_DWORD);
     EXPECT_EQ(run.Cell(run.RowOf("b0a 1B ff"), 1), "0A 1B FF ");
     EXPECT_EQ(run.Image(run.RowOf("b0a 1B ff")), IMG_BINARY);
-    EXPECT_EQ(run.Rows(), 13);
+    EXPECT_EQ(run.Cell(run.RowOf("b00 01 fF 7"), 1), "00 01 FF 07 ");
+    EXPECT_EQ(run.Rows(), 14);
     run.Screenshot("arbor-new-values.png");
 
     // A name that exists already: the value is replaced, a second row shows
     // until the list is refilled.
     NewValue(run, IDM_NEW_STRING, u"s", u"again");
-    EXPECT_EQ(run.Rows(), 14);
-    EXPECT_EQ(run.Cell(13, 0), "s");
+    EXPECT_EQ(run.Rows(), 15);
+    EXPECT_EQ(run.Cell(14, 0), "s");
 
     // After a refill the DWORD shows as stored, and "s" once.
     run.Select(run.Root());
     ASSERT_TRUE(SelectValuesKey(run));
     EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "4294967295");
-    EXPECT_EQ(run.Rows(), 13);
+    EXPECT_EQ(run.Rows(), 14);
     EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "again");
 }
 
