@@ -104,6 +104,11 @@ std::optional<host::ScreenPoint> FindIn(const Snapshot& s, std::u16string_view w
         POINT pt;
         if (inspect.findText(s.hwnd, wanted, pt)) return host::ScreenPoint{pt.x, pt.y};
     }
+    // The OK button a dialog may have in its caption.
+    if (wanted == u"OK" && (s.exStyle & WS_EX_CAPTIONOKBTN) && !(s.style & WS_CHILD)) {
+        RECT ok = CaptionOkRect(s.hwnd);
+        if (!IsRectEmpty(&ok)) return Centre(ok);
+    }
     // Edit fields show what is typed, not a label: they are not matched.
     if (!EqualsNoCase(s.className, u"Edit") && ShowsText(s.text, wanted)) return Centre(s.rect);
     return std::nullopt;

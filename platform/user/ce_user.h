@@ -40,6 +40,9 @@ FrameInsets FrameOf(DWORD style, DWORD exStyle);
 // the caption text (`hdc` is a whole-window DC clipped to the frame).
 using CaptionTextPainter = void (*)(HDC hdc, const RECT& captionRect, std::u16string_view text, bool active);
 void SetCaptionTextPainter(CaptionTextPainter painter);
+// The caption's OK button of a window with WS_EX_CAPTIONOKBTN, in screen
+// coordinates; empty when the window has none.
+RECT CaptionOkRect(HWND h);
 
 // ---- Input -------------------------------------------------------------------------
 //

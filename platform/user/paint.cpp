@@ -195,6 +195,17 @@ RECT CaptionBoxRect(const Window* w, CaptionBox box) {
     return RECT{close.left - 2 - kCaptionHeight - 6, top, close.left - 2, bottom};
 }
 
+RECT CaptionOkRect(HWND h) {
+    Lock l(S().mu);
+    Window* w = Find(h);
+    if (!w) return RECT{};
+    RECT r = CaptionBoxRect(w, CaptionBox::Ok);
+    if (IsRectEmpty(&r)) return RECT{};
+    RECT screen = ScreenRect(w);
+    OffsetRect(&r, screen.left, screen.top);
+    return r;
+}
+
 namespace {
 
 // The bold font of caption text and caption buttons, made on first use.
