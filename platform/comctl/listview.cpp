@@ -172,7 +172,9 @@ LRESULT SetItem(HWND h, ListData* d, const LVITEMW* it) {
 
 LRESULT GetNext(const ListData& d, int start, UINT flags) {
     UINT want = (flags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (flags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
-    for (int i = std::max(start + 1, 0); i < Count(d); ++i)
+    // -1 starts at the first row; a start at or past the last row finds none.
+    if (start >= Count(d)) return -1;
+    for (int i = std::max(start, -1) + 1; i < Count(d); ++i)
         if ((d.rows[static_cast<size_t>(i)].state & want) == want) return i;
     return -1;
 }
