@@ -15,10 +15,6 @@ namespace ce::user {
 
 namespace {
 
-std::string Bool(bool b) {
-    return b ? "true" : "false";
-}
-
 std::string ButtonFields(HWND h) {
     UINT type = static_cast<UINT>(GetWindowLong(h, GWL_STYLE) & BS_TYPEMASK);
     switch (type) {
@@ -28,7 +24,7 @@ std::string ButtonFields(HWND h) {
         case BS_AUTO3STATE:
         case BS_RADIOBUTTON:
         case BS_AUTORADIOBUTTON:
-            return "\"checked\":" + Bool(SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
+            return "\"checked\":" + JsonBool(SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
         default:
             return {};
     }

@@ -55,7 +55,7 @@ std::string RowFields(HWND h) {
     for (LRESULT i = 0; i < count; ++i) {
         if (i) out += ",";
         bool folder = SendMessage(h, kLbGetItemData, static_cast<WPARAM>(i), 0) == 1;
-        out += "{\"text\":" + JsonString(ToUtf8(Row(h, i))) + ",\"folder\":" + (folder ? "true" : "false") + "}";
+        out += "{\"text\":" + JsonString(ToUtf8(Row(h, i))) + ",\"folder\":" + JsonBool(folder) + "}";
     }
     return out + "],\"sel\":" + std::to_string(SendMessage(h, kLbGetCurSel, 0, 0)) +
            ",\"top\":" + std::to_string(SendMessage(h, kLbGetTopIndex, 0, 0));

@@ -109,12 +109,11 @@ std::string ListFields(HWND list) {
         it.iItem = i;
         SendMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
         bool selected = SendMessage(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) != 0;
-        out += "],\"image\":" + std::to_string(it.iImage) + ",\"selected\":" + (selected ? "true" : "false");
+        out += "],\"image\":" + std::to_string(it.iImage) + ",\"selected\":" + JsonBool(selected);
         RECT r{};
         if (RowRect(list, i, r)) {
             POINT a = ToScreen(list, r.left, r.top), b = ToScreen(list, r.right, r.bottom);
-            out += ",\"rect\":[" + std::to_string(a.x) + "," + std::to_string(a.y) + "," + std::to_string(b.x) + "," +
-                   std::to_string(b.y) + "]}";
+            out += ",\"rect\":" + JsonRect(RECT{a.x, a.y, b.x, b.y}) + "}";
         } else {
             out += ",\"rect\":null}";
         }

@@ -14,15 +14,6 @@ namespace ce::user {
 
 namespace {
 
-std::string Bool(bool b) {
-    return b ? "true" : "false";
-}
-
-std::string Rect(const RECT& r) {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "]";
-}
-
 // "E&xit" shows "Exit"; "&&" shows "&"; the accelerator text after a tab is
 // not part of what an item shows as its name.
 std::u16string Shown(std::u16string_view s) {
@@ -71,7 +62,7 @@ std::string BarFields(HWND h) {
         RECT r{};
         GetMenuItemRect(h, menu, static_cast<UINT>(i), &r);
         if (i) out += ",";
-        out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i))) + ",\"rect\":" + Rect(r) + "}";
+        out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i))) + ",\"rect\":" + JsonRect(r) + "}";
     }
     return out + "]";
 }
@@ -89,11 +80,11 @@ std::string PopupFields(HWND h) {
         if (i) out += ",";
         out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i)));
         out += ",\"id\":" + std::to_string(id == static_cast<UINT>(-1) ? 0 : id);
-        out += ",\"rect\":" + Rect(r);
-        out += ",\"popup\":" + Bool(state & MF_POPUP);
-        out += ",\"separator\":" + Bool(state & MF_SEPARATOR);
-        out += ",\"grayed\":" + Bool(state & (MF_GRAYED | MF_DISABLED));
-        out += ",\"highlighted\":" + Bool(state & MF_HILITE) + "}";
+        out += ",\"rect\":" + JsonRect(r);
+        out += ",\"popup\":" + JsonBool(state & MF_POPUP);
+        out += ",\"separator\":" + JsonBool(state & MF_SEPARATOR);
+        out += ",\"grayed\":" + JsonBool(state & (MF_GRAYED | MF_DISABLED));
+        out += ",\"highlighted\":" + JsonBool(state & MF_HILITE) + "}";
     }
     return out + "]";
 }

@@ -90,8 +90,7 @@ std::string Items(HWND h, HTREEITEM first, int depth) {
         RECT r{};
         std::string rect = "null";
         if (LabelOnScreen(h, item, r))
-            rect = "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-                   std::to_string(r.bottom) + "]";
+            rect = JsonRect(r);
         const bool expanded = (info.state & TVIS_EXPANDED) != 0;
         std::string children = "[]";
         if (expanded && depth < 64) {
@@ -102,8 +101,8 @@ std::string Items(HWND h, HTREEITEM first, int depth) {
         if (comma) out += ",";
         comma = true;
         out += "{\"text\":" + JsonString(ToUtf8(info.text)) + ",\"rect\":" + rect +
-               ",\"selected\":" + ((info.state & TVIS_SELECTED) ? "true" : "false") +
-               ",\"expanded\":" + (expanded ? "true" : "false") + ",\"children_flag\":" + (info.children ? "1" : "0") +
+               ",\"selected\":" + JsonBool(info.state & TVIS_SELECTED) + ",\"expanded\":" + JsonBool(expanded) +
+               ",\"children_flag\":" + (info.children ? "1" : "0") +
                ",\"image\":" + std::to_string(info.image) + ",\"children\":" + children + "}";
     }
     return out + "]";

@@ -122,19 +122,14 @@ std::optional<host::ScreenPoint> FindId(const Snapshot& s, LONG_PTR id) {
     return std::nullopt;
 }
 
-std::string Rect(const RECT& r) {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "]";
-}
-
 void Dump(const Snapshot& s, HWND focus, std::string& out) {
     out += "{\"class\":" + JsonString(ToUtf8(s.className));
     out += ",\"id\":" + std::to_string((s.style & WS_CHILD) ? s.id : 0);
     out += ",\"text\":" + JsonString(ToUtf8(s.text));
-    out += ",\"rect\":" + Rect(s.rect);
-    out += std::string(",\"visible\":") + (s.visible ? "true" : "false");
-    out += std::string(",\"enabled\":") + (s.enabled ? "true" : "false");
-    out += std::string(",\"focused\":") + (s.hwnd == focus ? "true" : "false");
+    out += ",\"rect\":" + JsonRect(s.rect);
+    out += ",\"visible\":" + JsonBool(s.visible);
+    out += ",\"enabled\":" + JsonBool(s.enabled);
+    out += ",\"focused\":" + JsonBool(s.hwnd == focus);
     out += ",\"style\":" + std::to_string(s.style);
     out += ",\"exstyle\":" + std::to_string(s.exStyle);
     if (ClassInspector inspect = InspectorFor(s.className); inspect.dumpFields) {
@@ -221,6 +216,15 @@ public:
 void RegisterClassInspector(std::u16string_view className, ClassInspector inspector) {
     std::lock_guard lock(ExtMutex());
     Inspectors()[Fold(className)] = std::move(inspector);
+}
+
+std::string JsonBool(bool b) {
+    return b ? "true" : "false";
+}
+
+std::string JsonRect(const RECT& r) {
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + "]";
 }
 
 std::unique_ptr<host::Desktop> MakeDesktop() {

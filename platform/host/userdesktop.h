@@ -32,6 +32,10 @@ void RegisterMenuInspectors();
 // The file dialog's list of folders and files.
 void RegisterFileDialogInspectors();
 
+// Pieces of dump fields: true or false, and a rectangle as [left,top,right,bottom].
+std::string JsonBool(bool b);
+std::string JsonRect(const RECT& r);
+
 std::unique_ptr<host::Desktop> MakeDesktop();
 
 }  // namespace ce::user
