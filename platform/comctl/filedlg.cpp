@@ -218,7 +218,7 @@ void EnterFolder(HWND dlg, DialogState& st, const std::u16string& folder);
 // Lists the current folder: its folders, then the files the filter lets through.
 void Refill(HWND dlg, DialogState& st) {
     HWND list = GetDlgItem(dlg, kIdList);
-    SendMessage(list, ce::comctl::kLbResetContent, 0, 0);
+    SendMessage(list, LB_RESETCONTENT, 0, 0);
     SetDlgItemText(dlg, kIdFolder, st.folder.c_str());
     EnableWindow(GetDlgItem(dlg, kIdUp), st.folder != u"\\");
     std::u16string pattern = st.filter < static_cast<int>(st.filters.size())
@@ -242,10 +242,10 @@ void Refill(HWND dlg, DialogState& st) {
         FindClose(find);
     }
     for (auto& f : folders) {
-        auto i = SendMessage(list, ce::comctl::kLbAddString, 0, reinterpret_cast<LPARAM>(f.c_str()));
-        SendMessage(list, ce::comctl::kLbSetItemData, static_cast<WPARAM>(i), 1);
+        auto i = SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.c_str()));
+        SendMessage(list, LB_SETITEMDATA, static_cast<WPARAM>(i), 1);
     }
-    for (auto& f : files) SendMessage(list, ce::comctl::kLbAddString, 0, reinterpret_cast<LPARAM>(f.c_str()));
+    for (auto& f : files) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.c_str()));
 }
 
 void EnterFolder(HWND dlg, DialogState& st, const std::u16string& folder) {
@@ -254,10 +254,10 @@ void EnterFolder(HWND dlg, DialogState& st, const std::u16string& folder) {
 }
 
 std::u16string ListText(HWND list, int index) {
-    auto n = SendMessage(list, ce::comctl::kLbGetTextLen, static_cast<WPARAM>(index), 0);
+    auto n = SendMessage(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (n < 0) return {};
     std::u16string s(static_cast<size_t>(n) + 1, u'\0');
-    SendMessage(list, ce::comctl::kLbGetText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+    SendMessage(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
     s.resize(static_cast<size_t>(n));
     return s;
 }
@@ -309,8 +309,8 @@ void OnOk(HWND dlg, DialogState& st) {
     HWND list = GetDlgItem(dlg, kIdList);
     if (name.empty()) {
         // OK with a folder selected opens it.
-        auto sel = SendMessage(list, ce::comctl::kLbGetCurSel, 0, 0);
-        if (sel >= 0 && SendMessage(list, ce::comctl::kLbGetItemData, static_cast<WPARAM>(sel), 0) == 1)
+        auto sel = SendMessage(list, LB_GETCURSEL, 0, 0);
+        if (sel >= 0 && SendMessage(list, LB_GETITEMDATA, static_cast<WPARAM>(sel), 0) == 1)
             EnterFolder(dlg, st, Join(st.folder, ListText(list, static_cast<int>(sel))));
         return;
     }
@@ -358,13 +358,13 @@ void OnOk(HWND dlg, DialogState& st) {
 
 void OnList(HWND dlg, DialogState& st, WORD code) {
     HWND list = GetDlgItem(dlg, kIdList);
-    auto sel = SendMessage(list, ce::comctl::kLbGetCurSel, 0, 0);
+    auto sel = SendMessage(list, LB_GETCURSEL, 0, 0);
     if (sel < 0) return;
     std::u16string text = ListText(list, static_cast<int>(sel));
-    bool folder = SendMessage(list, ce::comctl::kLbGetItemData, static_cast<WPARAM>(sel), 0) == 1;
-    if (code == ce::comctl::kLbnSelChange && !folder) {
+    bool folder = SendMessage(list, LB_GETITEMDATA, static_cast<WPARAM>(sel), 0) == 1;
+    if (code == LBN_SELCHANGE && !folder) {
         SetDlgItemText(dlg, kIdName, text.c_str());
-    } else if (code == ce::comctl::kLbnDblClk) {
+    } else if (code == LBN_DBLCLK) {
         if (folder) {
             EnterFolder(dlg, st, Join(st.folder, text));
         } else {

@@ -124,7 +124,7 @@ void Select(HWND h, ListData& d, int index, bool notify) {
     d.sel = index;
     EnsureVisible(h, d, index);
     InvalidateRect(h, nullptr, TRUE);
-    if (notify) Notify(h, ce::comctl::kLbnSelChange);
+    if (notify) Notify(h, LBN_SELCHANGE);
 }
 
 RECT ItemRect(HWND h, const ListData& d, int index) {
@@ -220,7 +220,7 @@ LRESULT OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     int index = IndexAt(h, d, p);
     if (index < 0) return 0;
     Select(h, d, index, true);
-    if (dbl && index == d.sel && IsWindow(h)) Notify(h, ce::comctl::kLbnDblClk);
+    if (dbl && index == d.sel && IsWindow(h)) Notify(h, LBN_DBLCLK);
     return 0;
 }
 
@@ -301,54 +301,54 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_KEYDOWN: OnKey(h, *d, static_cast<UINT>(wp)); return 0;
         case WM_VSCROLL: ApplyScroll(h, *d, {LOWORD(wp), static_cast<short>(HIWORD(wp))}); return 0;
-        case ce::comctl::kLbAddString: {
+        case LB_ADDSTRING: {
             auto* s = reinterpret_cast<LPCWSTR>(lp);
             d->rows.push_back({s ? std::u16string(s) : std::u16string(), 0});
             UpdateBar(h, *d);
             InvalidateRect(h, nullptr, TRUE);
             return Count(*d) - 1;
         }
-        case ce::comctl::kLbResetContent:
+        case LB_RESETCONTENT:
             d->rows.clear();
             d->sel = -1;
             d->top = 0;
             UpdateBar(h, *d);
             InvalidateRect(h, nullptr, TRUE);
             return 0;
-        case ce::comctl::kLbSetCurSel:
-            if (index != -1 && !valid) return ce::comctl::kLbErr;
+        case LB_SETCURSEL:
+            if (index != -1 && !valid) return LB_ERR;
             Select(h, *d, index, false);
             return index;
-        case ce::comctl::kLbGetCurSel: return d->sel;
-        case ce::comctl::kLbGetCount: return Count(*d);
-        case ce::comctl::kLbGetTopIndex: return d->top;
-        case ce::comctl::kLbSetTopIndex:
-            if (!valid) return ce::comctl::kLbErr;
+        case LB_GETCURSEL: return d->sel;
+        case LB_GETCOUNT: return Count(*d);
+        case LB_GETTOPINDEX: return d->top;
+        case LB_SETTOPINDEX:
+            if (!valid) return LB_ERR;
             ScrollTo(h, *d, index);
             return 0;
-        case ce::comctl::kLbGetTextLen:
-            return valid ? static_cast<LRESULT>(d->rows[static_cast<size_t>(index)].text.size()) : ce::comctl::kLbErr;
-        case ce::comctl::kLbGetText: {
+        case LB_GETTEXTLEN:
+            return valid ? static_cast<LRESULT>(d->rows[static_cast<size_t>(index)].text.size()) : LB_ERR;
+        case LB_GETTEXT: {
             auto* buf = reinterpret_cast<LPWSTR>(lp);
-            if (!valid || !buf) return ce::comctl::kLbErr;
+            if (!valid || !buf) return LB_ERR;
             const auto& t = d->rows[static_cast<size_t>(index)].text;
             std::copy(t.begin(), t.end(), buf);
             buf[t.size()] = 0;
             return static_cast<LRESULT>(t.size());
         }
-        case ce::comctl::kLbGetItemData: return valid ? d->rows[static_cast<size_t>(index)].data : ce::comctl::kLbErr;
-        case ce::comctl::kLbSetItemData:
-            if (!valid) return ce::comctl::kLbErr;
+        case LB_GETITEMDATA: return valid ? d->rows[static_cast<size_t>(index)].data : LB_ERR;
+        case LB_SETITEMDATA:
+            if (!valid) return LB_ERR;
             d->rows[static_cast<size_t>(index)].data = lp;
             InvalidateRect(h, nullptr, TRUE);
             return TRUE;
-        case ce::comctl::kLbGetItemRect: {
+        case LB_GETITEMRECT: {
             auto* r = reinterpret_cast<RECT*>(lp);
-            if (!valid || !r) return ce::comctl::kLbErr;
+            if (!valid || !r) return LB_ERR;
             *r = ItemRect(h, *d, index);
             return TRUE;
         }
-        case ce::comctl::kLbGetItemHeight: return RowHeight(h, *d);
+        case LB_GETITEMHEIGHT: return RowHeight(h, *d);
         default: return DefWindowProc(h, msg, wp, lp);
     }
 }

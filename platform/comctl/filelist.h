@@ -13,23 +13,11 @@ namespace ce::comctl {
 
 inline constexpr char16_t kFileListClass[] = u"FileDlgList";
 
-// List-box messages (Win32 numbers) the file list answers.
-inline constexpr UINT kLbAddString = 0x0180;     // lParam: text; returns the index
-inline constexpr UINT kLbResetContent = 0x0184;
-inline constexpr UINT kLbSetCurSel = 0x0186;     // wParam: index or -1
-inline constexpr UINT kLbGetCurSel = 0x0188;
-inline constexpr UINT kLbGetText = 0x0189;       // wParam: index, lParam: buffer
-inline constexpr UINT kLbGetTextLen = 0x018A;
-inline constexpr UINT kLbGetCount = 0x018B;
-inline constexpr UINT kLbGetTopIndex = 0x018E;
-inline constexpr UINT kLbGetItemRect = 0x0198;   // wParam: index, lParam: RECT (client)
-inline constexpr UINT kLbGetItemData = 0x0199;
-inline constexpr UINT kLbSetItemData = 0x019A;   // item data 1 marks a folder
-inline constexpr UINT kLbSetTopIndex = 0x0197;
-inline constexpr UINT kLbGetItemHeight = 0x01A1;
-inline constexpr WORD kLbnSelChange = 1;
-inline constexpr WORD kLbnDblClk = 2;
-inline constexpr LRESULT kLbErr = -1;
+// The list answers LB_ADDSTRING (returns the index), LB_RESETCONTENT, LB_SETCURSEL
+// (-1: none), LB_GETCURSEL, LB_GETTEXT, LB_GETTEXTLEN, LB_GETCOUNT,
+// LB_GETTOPINDEX, LB_SETTOPINDEX, LB_GETITEMRECT (client coordinates),
+// LB_GETITEMDATA, LB_SETITEMDATA (item data 1 marks a folder) and
+// LB_GETITEMHEIGHT.
 
 void RegisterFileListClass();
 

@@ -13,19 +13,11 @@ namespace ce::user {
 
 namespace {
 
-constexpr UINT kLbGetCurSel = 0x0188;
-constexpr UINT kLbGetText = 0x0189;
-constexpr UINT kLbGetTextLen = 0x018A;
-constexpr UINT kLbGetCount = 0x018B;
-constexpr UINT kLbGetTopIndex = 0x018E;
-constexpr UINT kLbGetItemRect = 0x0198;
-constexpr UINT kLbGetItemData = 0x0199;
-
 std::u16string Row(HWND h, LRESULT i) {
-    auto n = SendMessage(h, kLbGetTextLen, static_cast<WPARAM>(i), 0);
+    auto n = SendMessage(h, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
     if (n < 0) return {};
     std::u16string s(static_cast<size_t>(n) + 1, u'\0');
-    auto got = SendMessage(h, kLbGetText, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+    auto got = SendMessage(h, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
     s.resize(got < 0 ? 0 : std::min(static_cast<size_t>(got), static_cast<size_t>(n)));
     return s;
 }
@@ -34,10 +26,10 @@ std::u16string Row(HWND h, LRESULT i) {
 bool FindRow(HWND h, std::u16string_view text, POINT& pt) {
     RECT client{};
     GetClientRect(h, &client);
-    auto count = SendMessage(h, kLbGetCount, 0, 0);
-    for (auto i = SendMessage(h, kLbGetTopIndex, 0, 0); i >= 0 && i < count; ++i) {
+    auto count = SendMessage(h, LB_GETCOUNT, 0, 0);
+    for (auto i = SendMessage(h, LB_GETTOPINDEX, 0, 0); i >= 0 && i < count; ++i) {
         RECT r{};
-        if (SendMessage(h, kLbGetItemRect, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) != TRUE) break;
+        if (SendMessage(h, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) != TRUE) break;
         if (r.top >= client.bottom) break;
         if (Row(h, i) != text) continue;
         // Only the part of the row inside the list can be tapped.
@@ -51,14 +43,14 @@ bool FindRow(HWND h, std::u16string_view text, POINT& pt) {
 
 std::string RowFields(HWND h) {
     std::string out = "\"rows\":[";
-    auto count = SendMessage(h, kLbGetCount, 0, 0);
+    auto count = SendMessage(h, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         if (i) out += ",";
-        bool folder = SendMessage(h, kLbGetItemData, static_cast<WPARAM>(i), 0) == 1;
+        bool folder = SendMessage(h, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 1;
         out += "{\"text\":" + JsonString(ToUtf8(Row(h, i))) + ",\"folder\":" + JsonBool(folder) + "}";
     }
-    return out + "],\"sel\":" + std::to_string(SendMessage(h, kLbGetCurSel, 0, 0)) +
-           ",\"top\":" + std::to_string(SendMessage(h, kLbGetTopIndex, 0, 0));
+    return out + "],\"sel\":" + std::to_string(SendMessage(h, LB_GETCURSEL, 0, 0)) +
+           ",\"top\":" + std::to_string(SendMessage(h, LB_GETTOPINDEX, 0, 0));
 }
 
 }  // namespace

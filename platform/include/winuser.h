@@ -917,6 +917,28 @@ typedef struct tagNMHDR {
 #define CBN_SELENDOK 9
 #define CBN_SELENDCANCEL 10
 
+// ---- List-box messages ----------------------------------------------------------
+// The numbers of the list-box protocol; the file dialog's list answers the
+// ones it needs.
+
+#define LB_ERR (-1)
+#define LB_ADDSTRING 0x0180
+#define LB_RESETCONTENT 0x0184
+#define LB_SETCURSEL 0x0186
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_GETTOPINDEX 0x018E
+#define LB_SETTOPINDEX 0x0197
+#define LB_GETITEMRECT 0x0198
+#define LB_GETITEMDATA 0x0199
+#define LB_SETITEMDATA 0x019A
+#define LB_GETITEMHEIGHT 0x01A1
+
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+
 // ---- Display settings ---------------------------------------------------------------
 //
 // The device's display has one mode; ChangeDisplaySettingsEx turns it

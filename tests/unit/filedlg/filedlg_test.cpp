@@ -26,7 +26,7 @@ std::u16string Text(HWND dlg, int id) {
 Names Rows(HWND dlg) {
     Names rows;
     WCHAR buf[MAX_PATH];
-    for (WPARAM i = 0; SendDlgItemMessage(dlg, kList, ce::comctl::kLbGetText, i, reinterpret_cast<LPARAM>(buf)) >= 0; ++i)
+    for (WPARAM i = 0; SendDlgItemMessage(dlg, kList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf)) >= 0; ++i)
         rows.emplace_back(buf);
     return rows;
 }
@@ -37,7 +37,7 @@ void TapRow(HWND dlg, const std::u16string& text, bool twice = false) {
     auto at = std::find(rows.begin(), rows.end(), text);
     ASSERT_NE(at, rows.end());
     RECT r{};
-    SendDlgItemMessage(dlg, kList, ce::comctl::kLbGetItemRect, at - rows.begin(), reinterpret_cast<LPARAM>(&r));
+    SendDlgItemMessage(dlg, kList, LB_GETITEMRECT, at - rows.begin(), reinterpret_cast<LPARAM>(&r));
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ClientToScreen(GetDlgItem(dlg, kList), &p);
     Tap(p);
@@ -226,7 +226,7 @@ TEST_F(FileDialog, ALongFolderScrollsByTouchAndAVanishedFolderShowsTheRoot) {
                   Tap({r.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2, r.bottom - 5 - GetSystemMetrics(SM_CYVSCROLL)});
               },
               [&] {
-                  top = SendDlgItemMessage(Dlg(), kList, ce::comctl::kLbGetTopIndex, 0, 0);
+                  top = SendDlgItemMessage(Dlg(), kList, LB_GETTOPINDEX, 0, 0);
                   TypeAndOk(u"sub")();
               },
               [&] {
