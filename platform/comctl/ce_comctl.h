@@ -9,6 +9,10 @@ namespace ce::comctl {
 // class with the window system. Calling it again does nothing.
 void RegisterControls();
 
+// Height of a line of text in `font` (null: the window's DC default), as the
+// window's DC measures it; `fallback` when it cannot be measured.
+int FontHeight(HWND h, HFONT font, int fallback);
+
 // Each control file registers its class.
 void RegisterButtonClass();
 void RegisterStaticClass();

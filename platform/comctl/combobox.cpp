@@ -115,15 +115,7 @@ int Find(const ComboData& d, WPARAM start, LPCWSTR text, bool exact) {
 // ---- Geometry -------------------------------------------------------------------------------
 
 int TextHeight(HWND h, const ComboData& d) {
-    int height = 16;
-    if (HDC dc = GetDC(h)) {
-        HGDIOBJ old = d.font ? SelectObject(dc, d.font) : nullptr;
-        TEXTMETRICW tm{};
-        if (GetTextMetrics(dc, &tm) && tm.tmHeight > 0) height = tm.tmHeight;
-        if (old) SelectObject(dc, old);
-        ReleaseDC(h, dc);
-    }
-    return height;
+    return ce::comctl::FontHeight(h, d.font, 16);
 }
 
 int FieldHeight(HWND h, const ComboData& d) {

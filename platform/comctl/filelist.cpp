@@ -39,16 +39,7 @@ ListData* DataOf(HWND h) { return reinterpret_cast<ListData*>(GetWindowLong(h, k
 int Count(const ListData& d) { return static_cast<int>(d.rows.size()); }
 
 int RowHeight(HWND h, const ListData& d) {
-    HDC dc = GetDC(h);
-    int height = kIconSize;
-    if (dc) {
-        HGDIOBJ old = d.font ? SelectObject(dc, d.font) : nullptr;
-        TEXTMETRICW tm{};
-        if (GetTextMetrics(dc, &tm)) height = std::max<int>(height, tm.tmHeight);
-        if (old) SelectObject(dc, old);
-        ReleaseDC(h, dc);
-    }
-    return height + 4;
+    return std::max(kIconSize, ce::comctl::FontHeight(h, d.font, kIconSize)) + 4;
 }
 
 int VisibleRows(HWND h, const ListData& d) {

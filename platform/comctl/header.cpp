@@ -52,15 +52,7 @@ bool Valid(const HeaderData& d, WPARAM i) {
 
 int Height(HWND h, const HeaderData& d) {
     if (GetWindowLong(h, GWL_STYLE) & HDS_HIDDEN) return 0;
-    int text = 13;
-    if (HDC dc = GetDC(h)) {
-        HGDIOBJ old = d.font ? SelectObject(dc, d.font) : nullptr;
-        TEXTMETRICW tm{};
-        if (GetTextMetrics(dc, &tm) && tm.tmHeight > 0) text = tm.tmHeight;
-        if (old) SelectObject(dc, old);
-        ReleaseDC(h, dc);
-    }
-    return text + 6;
+    return ce::comctl::FontHeight(h, d.font, 13) + 6;
 }
 
 RECT ItemRect(HWND h, const HeaderData& d, size_t i) {

@@ -58,14 +58,7 @@ size_t MainColumn(const ListData& d) {
 }
 
 void Measure(HWND h, ListData& d) {
-    int text = 13;
-    if (HDC dc = GetDC(h)) {
-        HGDIOBJ old = d.font ? SelectObject(dc, d.font) : nullptr;
-        TEXTMETRICW tm{};
-        if (GetTextMetrics(dc, &tm) && tm.tmHeight > 0) text = tm.tmHeight;
-        if (old) SelectObject(dc, old);
-        ReleaseDC(h, dc);
-    }
+    const int text = ce::comctl::FontHeight(h, d.font, 13);
     int iconCy = 0;
     IconWidth(d, &iconCy);
     d.rowHeight = std::max(text, iconCy) + 2;
