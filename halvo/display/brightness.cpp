@@ -3,9 +3,9 @@
 // Two threads meet here: the UI thread (the dialog, the arrow buttons' press
 // and release handlers, OK and Cancel) and the auto-repeat worker, which lives
 // from the end of OnInitDialog until OK or Cancel stops it. They share only
-// the three events, m_nDirection (interlocked) and m_nLevel, which the worker
-// alone changes while it runs; the UI thread reads the level only after the
-// worker has ended.
+// the three events, m_nDirection and m_nPressPending (interlocked) and
+// m_nLevel, which the worker alone changes while it runs; the UI thread reads
+// the level only after the worker has ended.
 //
 // The worker never waits for the UI thread. It posts each new level to the
 // dialog (WM_BRIGHTNESS_SHOWLEVEL) instead of setting the bar and the number
@@ -39,7 +39,8 @@ static BOOL IsSignalled(HANDLE hEvent)
 
 CBrightness::CBrightness(CWnd* pParent)
     : CDialog(CBrightness::IDD, pParent), m_nLevel(DEFAULT_BRIGHTNESS_LEVEL), m_nOrigLevel(DEFAULT_BRIGHTNESS_LEVEL),
-      m_hRepeatThread(NULL), m_hWakeEvent(NULL), m_hQuitEvent(NULL), m_hHeldEvent(NULL), m_nDirection(DIRECTION_UP)
+      m_hRepeatThread(NULL), m_hWakeEvent(NULL), m_hQuitEvent(NULL), m_hHeldEvent(NULL), m_nDirection(DIRECTION_UP),
+      m_nPressPending(0)
 {
 }
 
@@ -136,6 +137,7 @@ void CBrightness::Press(LONG nDirection)
     if (m_hHeldEvent == NULL || IsSignalled(m_hHeldEvent))
         return;
     InterlockedExchange(&m_nDirection, nDirection);
+    InterlockedExchange(&m_nPressPending, 1);
     SetEvent(m_hHeldEvent);
     SetEvent(m_hWakeEvent);
 }
@@ -158,9 +160,12 @@ void CBrightness::OnArrowReleased(void* pOwner)
 }
 
 // Every wake-up but the stop's is a press, and every press makes one step at
-// once, even a tap released before the worker woke. While the button stays
-// down, the repeat starts after about 80 ms and runs until the release. A new
-// press (its wake-up) seen during the hold-off or the repeat starts afresh.
+// once, even a tap released before the worker woke, and even one followed
+// at once by OK or Cancel, whose stop wakes the worker too: the press left
+// m_nPressPending set, so the worker makes that step before it ends. While
+// the button stays down, the repeat starts after about 80 ms and runs until
+// the release. A new press (its wake-up) seen during the hold-off or the
+// repeat starts afresh.
 DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam)
 {
     CBrightness* pThis = (CBrightness*)pParam;
@@ -168,8 +173,12 @@ DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam)
         WaitForSingleObject(pThis->m_hWakeEvent, INFINITE);
         BOOL bWoken = TRUE;
         while (bWoken) {
-            if (IsSignalled(pThis->m_hQuitEvent))
+            BOOL bPressed = InterlockedExchange(&pThis->m_nPressPending, 0) != 0;
+            if (IsSignalled(pThis->m_hQuitEvent)) {
+                if (bPressed)
+                    pThis->Step();
                 return 0;
+            }
             bWoken = FALSE;
             pThis->Step();
 
@@ -195,6 +204,7 @@ void CBrightness::StartRepeatThread()
     m_hQuitEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
     m_hHeldEvent = CreateEvent(NULL, TRUE, FALSE, NULL);
     InterlockedExchange(&m_nDirection, DIRECTION_UP);
+    InterlockedExchange(&m_nPressPending, 0);
     m_hRepeatThread = CreateThread(NULL, 0, RepeatThreadProc, this, 0, NULL);
 }
 

@@ -54,4 +54,7 @@ private:
     // 1 = darker, 0 = brighter. Written by a press on the UI thread while the
     // worker may be stepping, so both sides go through the interlocked calls.
     LONG volatile m_nDirection;
+    // 1 from a press until the worker takes it (interlocked): a press that
+    // the stop overtakes still makes its step.
+    LONG volatile m_nPressPending;
 };

@@ -261,4 +261,34 @@ TEST(Brightness, OkOrCancelWhileAButtonIsHeldEndsTheDialogPromptly) {
     }
 }
 
+// A tap followed at once by OK or Cancel: the stop may reach the worker
+// before the tap's wake-up did. The tap still makes its one step, so OK
+// stores it and Cancel sends it back.
+TEST(Brightness, ATapJustBeforeOkOrCancelIsNotLost) {
+    BootedImage device;
+    StoreLevel(10);
+    PanelRun run;
+    for (int round = 0; round < 20; ++round) {
+        HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+        ASSERT_NE(dlg, nullptr);
+        POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
+        run.TapNoWait(inc.x, inc.y);
+        run.Key(VK_RETURN);
+        ASSERT_FALSE(IsWindow(dlg));
+        ASSERT_EQ(StoredLevel(), 11u + round) << "round " << round;
+    }
+    size_t before = device.LogLinesWith(kStep).size();
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    POINT dec = Centre(dlg, IDC_BRIGHTNESS_DEC);
+    run.TapNoWait(dec.x, dec.y);
+    run.Key(VK_ESCAPE);
+    ASSERT_FALSE(IsWindow(dlg));
+    auto steps = device.LogLinesWith(kStep);
+    ASSERT_EQ(steps.size(), before + 2);  // the step, then its compensation
+    EXPECT_NE(steps[before].find(kDarkerOne), std::string::npos);
+    EXPECT_NE(steps[before + 1].find(kBrighterOne), std::string::npos);
+    EXPECT_EQ(StoredLevel(), 30u);
+}
+
 }  // namespace

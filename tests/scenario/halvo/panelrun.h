@@ -83,6 +83,12 @@ public:
         Press(x, y);
         Release(x, y);
     }
+    // Queued without waiting: whatever comes next reaches the program before
+    // it has handled this tap.
+    void TapNoWait(int x, int y) {
+        desktop_->InjectPointer(ce::host::PointerKind::Down, x, y, 0);
+        desktop_->InjectPointer(ce::host::PointerKind::Up, x, y, 0);
+    }
     void Key(unsigned vk) {
         desktop_->InjectKey(vk, true, 0, 0);
         desktop_->InjectKey(vk, false, 0, 0);
