@@ -101,9 +101,9 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
             // Done or failed: the program ends now, closed as its user would
             // close it, one top-level window after the other (a message box,
             // the dialog under it, the main window), each once the program
-            // has handled the previous close. The first close waits for the
-            // program to handle the script's last input: a posted close
-            // would otherwise overtake a tap still in the queue.
+            // has handled the previous close. The first close waits, as every
+            // step does, until the program has handled the script's last
+            // step and is idle.
             device.WaitIdle(Millis{1000});
             while (!state.Ended() && std::chrono::steady_clock::now() - quitAsked < kQuitGrace) {
                 device.RequestQuit();
