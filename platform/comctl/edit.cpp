@@ -30,6 +30,7 @@
 
 namespace {
 
+using ce::comctl::ClientBarRect;
 using ce::comctl::ScrollBarModel;
 using ce::comctl::ScrollRequest;
 
@@ -114,18 +115,11 @@ private:
 
 // ---- Geometry -----------------------------------------------------------------------------
 
-RECT BarRect(HWND h) {
-    RECT rc;
-    GetClientRect(h, &rc);
-    rc.left = std::max<LONG>(rc.left, rc.right - GetSystemMetrics(SM_CXVSCROLL));
-    return rc;
-}
-
 // The client area without the scroll bar.
 RECT TextArea(HWND h) {
     RECT rc;
     GetClientRect(h, &rc);
-    if (HasBar(h)) rc.right = BarRect(h).left;
+    if (HasBar(h)) rc.right = ClientBarRect(h).left;
     return rc;
 }
 
@@ -552,7 +546,7 @@ void Paint(HWND h, HDC dc, EditData& d) {
     DWORD style = StyleOf(h);
     bool enabled = IsWindowEnabled(h) != FALSE;
     if (HasBar(h)) {
-        RECT bar = BarRect(h);
+        RECT bar = ClientBarRect(h);
         d.vbar.Draw(dc, bar, enabled);
         ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
     }
@@ -678,7 +672,7 @@ LRESULT OnWindowScrollInfo(HWND h, EditData& d, WPARAM wp, LPARAM lp) {
 
 void OnPress(HWND h, EditData& d, POINT p, bool word) {
     if (HasBar(h)) {
-        RECT bar = BarRect(h);
+        RECT bar = ClientBarRect(h);
         if (PtInRect(&bar, p)) {
             auto reqs = d.vbar.Press(bar, p);
             if (d.vbar.Tracking()) SetCapture(h);
@@ -799,7 +793,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MOUSEMOVE: {
             POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
             if (d->vbar.Tracking()) {
-                auto reqs = d->vbar.Move(BarRect(h), p);
+                auto reqs = d->vbar.Move(ClientBarRect(h), p);
                 for (auto& r : reqs) ApplyScroll(h, *d, r.code, r.pos);
                 if (!reqs.empty()) InvalidateRect(h, nullptr, TRUE);
             } else if (d->dragging) {
@@ -815,7 +809,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONUP: {
             POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
             std::vector<ScrollRequest> reqs;
-            if (d->vbar.Tracking()) reqs = d->vbar.Release(BarRect(h), p);
+            if (d->vbar.Tracking()) reqs = d->vbar.Release(ClientBarRect(h), p);
             d->dragging = false;
             if (GetCapture() == h) ReleaseCapture();
             for (auto& r : reqs) ApplyScroll(h, *d, r.code, r.pos);

@@ -15,6 +15,7 @@
 
 namespace {
 
+using ce::comctl::ClientBarRect;
 using ce::comctl::ScrollBarModel;
 using ce::comctl::ScrollRequest;
 
@@ -49,13 +50,6 @@ int VisibleRows(HWND h, const ListData& d) {
 }
 
 bool HasBar(HWND h, const ListData& d) { return Count(d) > VisibleRows(h, d); }
-
-RECT BarRect(HWND h) {
-    RECT rc;
-    GetClientRect(h, &rc);
-    rc.left = std::max<LONG>(rc.left, rc.right - GetSystemMetrics(SM_CXVSCROLL));
-    return rc;
-}
 
 void UpdateBar(HWND h, ListData& d) {
     SCROLLINFO si{};
@@ -123,7 +117,7 @@ RECT ItemRect(HWND h, const ListData& d, int index) {
     GetClientRect(h, &rc);
     int height = RowHeight(h, d);
     RECT r{rc.left, rc.top + (index - d.top) * height, rc.right, rc.top + (index - d.top + 1) * height};
-    if (HasBar(h, d)) r.right = BarRect(h).left;
+    if (HasBar(h, d)) r.right = ClientBarRect(h).left;
     return r;
 }
 
@@ -163,7 +157,7 @@ void Paint(HWND h, HDC dc, ListData& d) {
     GetClientRect(h, &rc);
     const bool enabled = IsWindowEnabled(h) != FALSE;
     if (HasBar(h, d)) {
-        RECT bar = BarRect(h);
+        RECT bar = ClientBarRect(h);
         d.vbar.Draw(dc, bar, enabled);
         rc.right = bar.left;
     }
@@ -198,7 +192,7 @@ void Paint(HWND h, HDC dc, ListData& d) {
 LRESULT OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     if (GetFocus() != h) SetFocus(h);
     if (HasBar(h, d)) {
-        RECT bar = BarRect(h);
+        RECT bar = ClientBarRect(h);
         if (PtInRect(&bar, p)) {
             UpdateBar(h, d);
             auto reqs = d.vbar.Press(bar, p);
@@ -271,14 +265,14 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return OnPress(h, *d, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, msg == WM_LBUTTONDBLCLK);
         case WM_MOUSEMOVE:
             if (d->vbar.Tracking()) {
-                for (auto& r : d->vbar.Move(BarRect(h), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}))
+                for (auto& r : d->vbar.Move(ClientBarRect(h), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}))
                     ApplyScroll(h, *d, r);
                 InvalidateRect(h, nullptr, TRUE);
             }
             return 0;
         case WM_LBUTTONUP: {
             std::vector<ScrollRequest> reqs;
-            if (d->vbar.Tracking()) reqs = d->vbar.Release(BarRect(h), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            if (d->vbar.Tracking()) reqs = d->vbar.Release(ClientBarRect(h), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
             if (GetCapture() == h) ReleaseCapture();
             for (auto& r : reqs) ApplyScroll(h, *d, r);
             InvalidateRect(h, nullptr, TRUE);

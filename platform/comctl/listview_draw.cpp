@@ -86,13 +86,6 @@ void Changed(HWND h, ListData& d) {
     InvalidateRect(h, nullptr, FALSE);
 }
 
-RECT BarRect(HWND h) {
-    RECT rc;
-    GetClientRect(h, &rc);
-    rc.left = std::max<LONG>(rc.left, rc.right - GetSystemMetrics(SM_CXVSCROLL));
-    return rc;
-}
-
 void Layout(HWND h, ListData& d) {
     if (!d.measured) {
         Measure(h, d);
@@ -126,7 +119,7 @@ RECT RowsArea(HWND h, ListData& d) {
     RECT rc;
     GetClientRect(h, &rc);
     rc.top = std::min<LONG>(rc.bottom, d.headerHeight);
-    if (d.barShown) rc.right = BarRect(h).left;
+    if (d.barShown) rc.right = ClientBarRect(h).left;
     return rc;
 }
 
@@ -226,7 +219,7 @@ int TextWidth(HWND h, const ListData& d, const std::u16string& s) {
 void Paint(HWND h, HDC dc, ListData& d) {
     bool enabled = IsWindowEnabled(h) != FALSE;
     if (d.barShown) {
-        RECT bar = BarRect(h);
+        RECT bar = ClientBarRect(h);
         d.vbar.Draw(dc, bar, enabled);
         ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
     }
@@ -306,7 +299,7 @@ void ApplyScroll(HWND h, ListData& d, int code, int pos) {
 void OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     Layout(h, d);
     if (d.barShown) {
-        RECT bar = BarRect(h);
+        RECT bar = ClientBarRect(h);
         if (PtInRect(&bar, p)) {
             auto reqs = d.vbar.Press(bar, p);
             if (d.vbar.Tracking()) SetCapture(h);
@@ -333,14 +326,14 @@ void OnPress(HWND h, ListData& d, POINT p, bool dbl) {
 
 void OnMove(HWND h, ListData& d, POINT p) {
     if (!d.vbar.Tracking()) return;
-    auto reqs = d.vbar.Move(BarRect(h), p);
+    auto reqs = d.vbar.Move(ClientBarRect(h), p);
     for (auto& r : reqs) ApplyScroll(h, d, r.code, r.pos);
     if (!reqs.empty()) InvalidateRect(h, nullptr, FALSE);
 }
 
 void OnRelease(HWND h, ListData& d, POINT p) {
     if (d.vbar.Tracking()) {
-        auto reqs = d.vbar.Release(BarRect(h), p);
+        auto reqs = d.vbar.Release(ClientBarRect(h), p);
         if (GetCapture() == h) ReleaseCapture();
         for (auto& r : reqs) ApplyScroll(h, d, r.code, r.pos);
         InvalidateRect(h, nullptr, FALSE);

@@ -69,7 +69,6 @@ inline bool ValidRow(const ListData& d, int i) {
 void Layout(HWND h, ListData& d);
 // Forgets the layout and repaints later (cheap: nothing is measured now).
 void Changed(HWND h, ListData& d);
-RECT BarRect(HWND h);
 // The client area under the header, left of the bar.
 RECT RowsArea(HWND h, ListData& d);
 int PerPage(HWND h, ListData& d);

@@ -213,6 +213,13 @@ void ScrollBarModel::Cancel() {
     trackPos_ = pos_;
 }
 
+RECT ClientBarRect(HWND h) {
+    RECT rc;
+    GetClientRect(h, &rc);
+    rc.left = std::max<LONG>(rc.left, rc.right - GetSystemMetrics(SM_CXVSCROLL));
+    return rc;
+}
+
 }  // namespace ce::comctl
 
 // ---- The "ScrollBar" control --------------------------------------------------------------

@@ -85,4 +85,9 @@ private:
     int grab_ = 0;  // stylus offset into the thumb while dragging
 };
 
+// The vertical bar a control draws inside its own client area: along the
+// right edge, as wide as the system's bars (or the whole client area when
+// that is narrower).
+RECT ClientBarRect(HWND h);
+
 }  // namespace ce::comctl

@@ -150,11 +150,10 @@ bool BarShown(Tree& t) {
 }
 
 RECT BarRect(Tree& t) {
+    if (BarShown(t)) return ClientBarRect(t.hwnd);
     RECT rc;
     GetClientRect(t.hwnd, &rc);
-    if (!BarShown(t)) return RECT{rc.right, rc.top, rc.right, rc.bottom};
-    rc.left = std::max<LONG>(rc.left, rc.right - GetSystemMetrics(SM_CXVSCROLL));
-    return rc;
+    return RECT{rc.right, rc.top, rc.right, rc.bottom};
 }
 
 RECT ListArea(Tree& t) {
