@@ -2,21 +2,12 @@
 // it by touch and keys; reads its tree and list through their messages.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
-#include <future>
 #include <string>
 #include <vector>
 
-#include "bootedimage.h"
-#include "ce_comctl.h"
-#include "ce_gdi.h"
-#include "ce_user.h"
-#include "screenshot.h"
-#include "userdesktop.h"
-#include "windows.h"
+#include "../programrun.h"
 #include "commctrl.h"
 #include "../../../arbor/res/resource.h"
 
@@ -30,25 +21,15 @@ inline std::string Narrow(const std::u16string& s) {
     return out;
 }
 
-class EditorRun {
+class EditorRun : public ProgramRun {
 public:
-    explicit EditorRun(int width = 800, int height = 480) {
-        ce::gdi::ScreenMode mode;
-        mode.width = width;
-        mode.height = height;
-        ce::gdi::Screen::SetMode(mode);
-        ce::comctl::RegisterControls();
-        desktop_ = ce::user::MakeDesktop();
-        ended_ = std::async(std::launch::async, [] {
-            static WCHAR empty[1] = {0};
-            return WinMain(GetModuleHandle(nullptr), nullptr, empty, SW_SHOW);
-        });
-        for (int i = 0; i < 2000 && !main_; ++i) {
-            main_ = FindMain();
-            if (!main_) ended_.wait_for(std::chrono::milliseconds(5));
-        }
-        Idle();
-    }
+    explicit EditorRun(int width = 800, int height = 480)
+        : ProgramRun(
+              [] {
+                  static WCHAR empty[1] = {0};
+                  return WinMain(GetModuleHandle(nullptr), nullptr, empty, SW_SHOW);
+              },
+              FindMain, width, height) {}
     ~EditorRun() {
         if (Ended()) return;
         // Close what is open above the editor, then the editor.
@@ -56,44 +37,20 @@ public:
             PostMessage(Top(), WM_COMMAND, IDCANCEL, 0);
             desktop_->WaitIdle(std::chrono::seconds(5));
         }
-        if (IsWindow(main_)) PostMessage(main_, WM_CLOSE, 0, 0);
-        ended_.wait_for(std::chrono::seconds(10));
+        CloseMain();
     }
-    EditorRun(const EditorRun&) = delete;
-    EditorRun& operator=(const EditorRun&) = delete;
 
     HWND main() const { return main_; }
     HWND tree() const { return GetDlgItem(main_, IDC_TREE); }
     HWND list() const { return GetDlgItem(main_, IDC_LIST); }
-    // The topmost visible window: an open dialog or message box, or the editor.
-    HWND Top() const {
-        for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-            if (IsWindowVisible(h)) return h;
-        return nullptr;
-    }
     bool Shows(const std::string& text) { return desktop_->FindText(text).has_value(); }
 
     // ---- input
-    void Idle() { ASSERT_TRUE(desktop_->WaitIdle(std::chrono::seconds(10))); }
-    void Tap(int x, int y) {
-        Pointer(ce::host::PointerKind::Down, x, y);
-        Pointer(ce::host::PointerKind::Up, x, y);
-    }
-    void TapControl(HWND parent, int id) {
-        RECT r{};
-        GetWindowRect(GetDlgItem(parent, id), &r);
-        Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
     // Taps the first thing showing `text`.
     void TapText(const std::string& text) {
         auto p = desktop_->FindText(text);
         ASSERT_TRUE(p.has_value()) << "not shown: " << text;
         Tap(p->x, p->y);
-    }
-    void Key(unsigned vk, char16_t ch = 0) {
-        desktop_->InjectKey(vk, true, 0, ch);
-        desktop_->InjectKey(vk, false, 0, 0);
-        Idle();
     }
     void AltKey(unsigned vk, char16_t ch = 0) {
         desktop_->InjectKey(VK_MENU, true, 0, 0);
@@ -239,22 +196,7 @@ public:
         TapControl(dlg, IDOK);
     }
 
-    bool Ended(int waitMs = 0) {
-        if (!ended_.valid()) return true;
-        return ended_.wait_for(std::chrono::milliseconds(waitMs)) == std::future_status::ready;
-    }
-    int ExitCode() { return ended_.get(); }
-    std::string Dump() { return desktop_->DumpWindowsJson(); }
-    void Screenshot(const std::string& file) {
-        std::string error;
-        ASSERT_TRUE(ce::host::WriteScreenPng(file, error)) << error;
-    }
-
 private:
-    void Pointer(ce::host::PointerKind kind, int x, int y) {
-        desktop_->InjectPointer(kind, x, y, 0);
-        Idle();
-    }
     static HWND FindMain() {
         for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
             WCHAR cls[32] = {0};
@@ -263,10 +205,6 @@ private:
         }
         return nullptr;
     }
-
-    std::unique_ptr<ce::host::Desktop> desktop_;
-    std::future<int> ended_;
-    HWND main_ = nullptr;
 };
 
 // Registry access for the tests, as another program of the device would.

@@ -2,10 +2,7 @@
 // are read back from the panel driver's log, its level from the registry.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include "../../../halvo/res/resource.h"
 #include "commctrl.h"
@@ -15,7 +12,6 @@ namespace {
 
 using ce::test::BootedImage;
 using ce::test::PanelRun;
-using namespace std::chrono_literals;
 
 const char16_t* const kKey = u"Drivers\\BuiltIn\\ExtPartInit";
 const char16_t* const kLevel = u"brightless_value";
@@ -56,20 +52,9 @@ int BarPos(HWND dlg) {
     return (int)SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_BAR), PBM_GETPOS, 0, 0);
 }
 
-// The worker steps on its own thread and posts the new level: wait for it.
-bool WaitFor(PanelRun& run, const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        run.Idle();
-        if (done()) return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return done();
-}
-
 // Waits for a step count and the shown level to settle, then checks both.
 void ExpectShown(PanelRun& run, HWND dlg, const std::string& level) {
-    EXPECT_TRUE(WaitFor(run, [&] { return LevelText(dlg) == level; })) << LevelText(dlg);
+    EXPECT_TRUE(run.WaitFor([&] { return LevelText(dlg) == level; })) << LevelText(dlg);
     EXPECT_EQ(BarPos(dlg), std::stoi(level));
 }
 
@@ -115,7 +100,7 @@ TEST(Brightness, AtTheBoundsTheLevelStaysButEveryStepIsSent) {
     HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
     ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
-    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() == 1; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() == 1; }));
     EXPECT_NE(device.LogLinesWith(kStep)[0].find(kDarkerOne), std::string::npos);
     EXPECT_EQ(LevelText(dlg), "0");
     EXPECT_EQ(BarPos(dlg), 0);
@@ -133,7 +118,7 @@ TEST(Brightness, HoldingStepsOnceThenRepeatsAfterTheHoldOffUntilRelease) {
     POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
     run.Press(inc.x, inc.y);
     // Past the hold-off the repeat runs on beyond the top level.
-    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() > 40; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() > 40; }));
     run.Release(inc.x, inc.y);
     size_t atRelease = device.LogLinesWith(kStep).size();
     ExpectShown(run, dlg, "31");
@@ -154,10 +139,10 @@ TEST(Brightness, APressOfTheOtherButtonWhileOneIsHeldKeepsTheDirection) {
     ASSERT_NE(dlg, nullptr);
     POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
     run.Press(inc.x, inc.y);
-    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() >= 1; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() >= 1; }));
     // The release of the increase button not yet seen, the decrease button is pressed.
     SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() > 5; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() > 5; }));
     SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     run.Release(inc.x, inc.y);
     run.TapControl(dlg, IDOK);
@@ -173,7 +158,7 @@ TEST(Brightness, CancelSendsTheWholeDifferenceBackInOneRequestAndKeepsTheStore) 
     ASSERT_NE(dlg, nullptr);
     for (int i = 0; i < 4; ++i) {
         run.TapControl(dlg, IDC_BRIGHTNESS_INC);
-        ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() == size_t(i + 1); }));
+        ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() == size_t(i + 1); }));
     }
     ExpectShown(run, dlg, "25");
     run.TapControl(dlg, IDCANCEL);
@@ -188,7 +173,7 @@ TEST(Brightness, CancelSendsTheWholeDifferenceBackInOneRequestAndKeepsTheStore) 
     ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
-    ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() == 7; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() == 7; }));
     run.Key(VK_ESCAPE);
     EXPECT_EQ(run.Top(), run.panel());
     steps = device.LogLinesWith(kStep);
@@ -249,7 +234,7 @@ TEST(Brightness, OkOrCancelWhileAButtonIsHeldEndsTheDialogPromptly) {
         size_t before = device.LogLinesWith(kStep).size();
         POINT dec = Centre(dlg, IDC_BRIGHTNESS_DEC);
         run.Press(dec.x, dec.y);
-        ASSERT_TRUE(WaitFor(run, [&] { return device.LogLinesWith(kStep).size() > before + 10; }));
+        ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() > before + 10; }));
         run.Key(vk);
         EXPECT_FALSE(IsWindow(dlg));
         EXPECT_EQ(run.Top(), run.panel());

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include "../../../halvo/res/resource.h"
 #include "panelrun.h"
@@ -19,16 +17,6 @@ using namespace std::chrono_literals;
 // The calibration crosses on an 800 x 480 screen, in the order shown.
 const POINT kTargets[5] = {{400, 240}, {100, 60}, {699, 60}, {699, 419}, {100, 419}};
 const COLORREF kBlack = RGB(0, 0, 0);
-
-bool WaitFor(PanelRun& run, const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        run.Idle();
-        if (done()) return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return done();
-}
 
 std::u16string ClassOf(HWND h) {
     char16_t buf[64] = {};
@@ -190,8 +178,8 @@ TEST(TouchCalibrate, WithoutTapsTheScreenTimesOutAndKeepsTheOldCalibration) {
     HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
     ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-    ASSERT_TRUE(WaitFor(run, [&] { return !device.LogLinesWith("\"calibrate\":\"timeout\"").empty(); }));
-    EXPECT_TRUE(WaitFor(run, [&] { return run.Top() == dlg; }));
+    ASSERT_TRUE(run.WaitFor([&] { return !device.LogLinesWith("\"calibrate\":\"timeout\"").empty(); }, 5000ms));
+    EXPECT_TRUE(run.WaitFor([&] { return run.Top() == dlg; }, 5000ms));
     EXPECT_EQ(StoredCalibration(), u"1,0,0,0,1,0");
     CloseDialog(run, dlg);
 }
