@@ -3,5 +3,6 @@
 if(benchmark_FOUND)
   add_executable(bench_listview ${CMAKE_CURRENT_LIST_DIR}/listview_bench.cpp)
   target_link_libraries(bench_listview PRIVATE ce_comctl benchmark::benchmark)
+  target_include_directories(bench_listview PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   ce_warnings(bench_listview)
 endif()

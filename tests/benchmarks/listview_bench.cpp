@@ -6,9 +6,8 @@
 
 #include <string>
 
-#include "ce_comctl.h"
-#include "ce_gdi.h"
 #include "commctrl.h"
+#include "windowtest.h"
 
 namespace {
 
@@ -27,18 +26,9 @@ struct Setup {
     HWND parent = nullptr;
     HWND list = nullptr;
     Setup() {
-        static bool once = [] {
-            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
-            ce::comctl::RegisterControls();
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = ParentProc;
-            wc.lpszClassName = u"BenchParent";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
-        parent = CreateWindowEx(0, u"BenchParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr,
-                                nullptr, nullptr);
+        ce::test::InitWindowSystem();
+        ce::test::RegisterHostClass(u"BenchParent", ParentProc, ce::test::kNoBackground);
+        parent = ce::test::CreateHost(u"BenchParent");
         list = CreateWindowEx(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LVS_REPORT |
                                                         LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                               266, 27, 533, 450, parent, nullptr, nullptr, nullptr);

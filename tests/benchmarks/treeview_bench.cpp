@@ -8,21 +8,16 @@
 
 #include <string>
 
-#include "ce_comctl.h"
 #include "ce_gdi.h"
 #include "commctrl.h"
+#include "windowtest.h"
 
 namespace {
 
 constexpr int kChildren = 10000;
 
 HWND MakeTree() {
-    static bool once = [] {
-        ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
-        ce::comctl::RegisterControls();
-        return true;
-    }();
-    (void)once;
+    ce::test::InitWindowSystem();
     return CreateWindowEx(0, WC_TREEVIEW, u"Tree View",
                           WS_POPUP | WS_VISIBLE | WS_BORDER | WS_VSCROLL | TVS_HASBUTTONS | TVS_HASLINES |
                               TVS_LINESATROOT | TVS_SHOWSELALWAYS,

@@ -42,17 +42,8 @@ class Edit : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        static bool once = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = EditHostProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = u"EditHost";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
-        host_ = Keep(CreateWindowEx(0, u"EditHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr,
-                                    nullptr, nullptr));
+        ce::test::RegisterHostClass(u"EditHost", EditHostProc, COLOR_WINDOW);
+        host_ = Keep(ce::test::CreateHost(u"EditHost"));
         Heards().clear();
     }
     HWND Make(DWORD style, int x, int y, int w, int h, LPCWSTR text = u"") {

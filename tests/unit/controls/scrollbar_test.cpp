@@ -60,17 +60,8 @@ class ScrollBar : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        static bool once = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = BarHostProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = u"BarHost";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
-        host_ = Keep(CreateWindowEx(0, u"BarHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr,
-                                    nullptr, nullptr));
+        ce::test::RegisterHostClass(u"BarHost", BarHostProc, COLOR_WINDOW);
+        host_ = Keep(ce::test::CreateHost(u"BarHost"));
         Requests().clear();
     }
     // A vertical bar at (100, 50), 200 high, range 0..100 with a page of 10.

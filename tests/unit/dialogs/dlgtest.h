@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "ce_comctl.h"
-#include "ce_gdi.h"
 #include "ce_user.h"
+#include "windowtest.h"
 
 namespace dlgtest {
 
@@ -132,39 +129,11 @@ inline LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProc(h, m, wp, lp);
 }
 
-// Steps run one at a time whenever this thread's message loop has nothing
-// else to do (a thread timer of period 0), so they can drive modal loops.
-inline std::deque<std::function<void()>>& Steps() {
-    static std::deque<std::function<void()>> steps;
-    return steps;
-}
-inline void CALLBACK StepTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    if (Steps().empty()) {
-        KillTimer(nullptr, id);
-        return;
-    }
-    auto f = std::move(Steps().front());
-    Steps().pop_front();
-    f();
-}
-inline void WhenIdle(std::initializer_list<std::function<void()>> steps) {
-    for (auto& s : steps) Steps().push_back(s);
-    SetTimer(nullptr, 0, 0, StepTimer);
-}
+// Pump (with IsDialogMessage for a dialog), input queued without a pump,
+// and steps run when idle.
+using ce::test::Center, ce::test::Key, ce::test::Pump, ce::test::Steps, ce::test::StepTimer,
+    ce::test::Tap, ce::test::WhenIdle;
 
-inline void Key(UINT vk) {
-    ce::user::InjectKey(vk, true, 0);
-    ce::user::InjectKey(vk, false, 0);
-}
-inline POINT Center(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-inline void Tap(POINT p) {
-    ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
-    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
-}
 // The middle of a caption button of a captioned window (screen).
 inline POINT CloseBox(HWND h) {
     RECT r;
@@ -176,30 +145,11 @@ inline POINT OkBox(HWND h) {
     return {p.x - ce::user::kCaptionHeight - 2 - 2, p.y};
 }
 
-// Handles everything pending; messages of `dlg` go through IsDialogMessage.
-inline void Pump(HWND dlg = nullptr) {
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (dlg && IsDialogMessage(dlg, &m)) continue;
-        TranslateMessage(&m);
-        DispatchMessage(&m);
-    }
-}
-
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static bool once = [] {
-            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
-            ce::comctl::RegisterControls();
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = HostProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = u"DlgHost";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
+        ce::test::InitWindowSystem();
+        ce::test::RegisterHostClass(u"DlgHost", HostProc, COLOR_WINDOW);
         Pump();
         Log().clear();
         StaticBrush() = nullptr;

@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ce_comctl.h"
-#include "ce_gdi.h"
-#include "ce_user.h"
 #include "commctrl.h"
+#include "windowtest.h"
 
 namespace lvtest {
 
@@ -51,40 +49,23 @@ inline LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProc(h, m, wp, lp);
 }
 
-inline void Pump() {
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessage(&m);
-    }
-}
+using ce::test::Pump;
+// A tap and a key press, each handled before they return.
 inline void Tap(POINT p) {
-    ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
-    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
+    ce::test::Tap(p);
     Pump();
 }
 inline void Key(UINT vk) {
-    ce::user::InjectKey(vk, true, 0);
-    ce::user::InjectKey(vk, false, 0);
+    ce::test::Key(vk);
     Pump();
 }
 
 class ListTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static bool once = [] {
-            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
-            ce::comctl::RegisterControls();
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = ParentProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            wc.lpszClassName = u"LvParent";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
-        parent_ = CreateWindowEx(0, u"LvParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr, nullptr,
-                                 nullptr);
+        ce::test::InitWindowSystem();
+        ce::test::RegisterHostClass(u"LvParent", ParentProc, COLOR_BTNFACE);
+        parent_ = ce::test::CreateHost(u"LvParent");
         Pump();
         Notes().clear();
         OnNotify() = nullptr;

@@ -43,17 +43,8 @@ class MenuTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        static bool once = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = MainProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = u"MenuMain";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
-        main_ = Keep(CreateWindowEx(0, u"MenuMain", u"Main", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr,
-                                    nullptr, nullptr));
+        ce::test::RegisterHostClass(u"MenuMain", MainProc, COLOR_WINDOW);
+        main_ = Keep(ce::test::CreateHost(u"MenuMain", u"Main"));
         SetActiveWindow(main_);
         SetFocus(main_);
         bar_ = CommandBar_Create(GetModuleHandle(nullptr), main_, 1);

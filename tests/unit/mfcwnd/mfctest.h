@@ -6,14 +6,11 @@
 #include <afxwin.h>
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "ce_comctl.h"
-#include "ce_gdi.h"
 #include "ce_user.h"
+#include "windowtest.h"
 
 namespace mfctest {
 
@@ -21,19 +18,9 @@ inline std::u16string Str(const CString& s) {
     return static_cast<LPCTSTR>(s);
 }
 
-inline void Pump() {
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessage(&m);
-    }
-}
+// Pump, Center and Key (queued, no pump) and steps run when idle.
+using ce::test::Center, ce::test::Key, ce::test::Pump, ce::test::Steps, ce::test::StepTimer, ce::test::WhenIdle;
 
-inline POINT Center(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
 inline void Press(HWND h) {
     POINT p = Center(h);
     ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
@@ -42,30 +29,6 @@ inline void Release(HWND h) {
     POINT p = Center(h);
     ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
 }
-inline void Key(UINT vk) {
-    ce::user::InjectKey(vk, true, 0);
-    ce::user::InjectKey(vk, false, 0);
-}
-
-// Steps run one at a time from a thread timer of period 0, so they can
-// work a modal loop from inside it.
-inline std::deque<std::function<void()>>& Steps() {
-    static std::deque<std::function<void()>> steps;
-    return steps;
-}
-inline void CALLBACK StepTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    if (Steps().empty()) {
-        KillTimer(nullptr, id);
-        return;
-    }
-    auto f = std::move(Steps().front());
-    Steps().pop_front();
-    f();
-}
-inline void WhenIdle(std::initializer_list<std::function<void()>> steps) {
-    for (auto& s : steps) Steps().push_back(s);
-    SetTimer(nullptr, 0, 0, StepTimer);
-}
 
 // A window class whose own procedure is the default one.
 inline constexpr LPCTSTR kPlainClass = u"MfcPlain";
@@ -73,17 +36,8 @@ inline constexpr LPCTSTR kPlainClass = u"MfcPlain";
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static bool once = [] {
-            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
-            ce::comctl::RegisterControls();
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = DefWindowProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = kPlainClass;
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
+        ce::test::InitWindowSystem();
+        ce::test::RegisterHostClass(kPlainClass, DefWindowProc, COLOR_WINDOW);
         Pump();
     }
     void TearDown() override {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "ce_comctl.h"
 #include "ce_gdi.h"
 #include "ce_user.h"
 #include "commctrl.h"
 #include "screenshot.h"
 #include "userdesktop.h"
+#include "windowtest.h"
 
 namespace {
 
@@ -42,13 +42,7 @@ LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProc(h, m, wp, lp);
 }
 
-void Pump() {
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessage(&m);
-    }
-}
+using ce::test::Pump;
 
 DWORD g_time = 100000;
 void TapAt(POINT p, DWORD gap = 10000) {
@@ -61,19 +55,9 @@ void TapAt(POINT p, DWORD gap = 10000) {
 class Tree : public ::testing::Test {
 protected:
     void SetUp() override {
-        static bool once = [] {
-            ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
-            ce::comctl::RegisterControls();
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = HostProc;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = u"TreeHost";
-            RegisterClass(&wc);
-            return true;
-        }();
-        (void)once;
-        host_ = CreateWindowEx(0, u"TreeHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr, nullptr,
-                               nullptr);
+        ce::test::InitWindowSystem();
+        ce::test::RegisterHostClass(u"TreeHost", HostProc, COLOR_WINDOW);
+        host_ = ce::test::CreateHost(u"TreeHost");
         tree_ = CreateWindowEx(0, WC_TREEVIEW, u"Tree View", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | 0x27, 10,
                                10, 260, 200, host_, reinterpret_cast<HMENU>(101), nullptr, nullptr);
         Pump();
