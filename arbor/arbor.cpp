@@ -75,39 +75,39 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     PAINTSTRUCT ps;
 
     switch (message) {
-    case WM_CREATE:
-        // The tree selects its first item before the list exists: the list
-        // must then not be there, even from an earlier window of this run.
-        g_hList = NULL;
-        g_hWndCB = CommandBar_Create(g_hInst, hWnd, 1);
-        CommandBar_InsertMenubar(g_hWndCB, g_hInst, IDR_MENU, 0);
-        CommandBar_AddAdornments(g_hWndCB, 0, 0);
-        g_cyCommandBar = CommandBar_Height(g_hWndCB);
-        // A view that cannot be made is simply missing.
-        CreateKeyTree(hWnd, g_hInst);
-        CreateValueList(hWnd, g_hInst);
-        return 0;
+        case WM_CREATE:
+            // The tree selects its first item before the list exists: the list
+            // must then not be there, even from an earlier window of this run.
+            g_hList = NULL;
+            g_hWndCB = CommandBar_Create(g_hInst, hWnd, 1);
+            CommandBar_InsertMenubar(g_hWndCB, g_hInst, IDR_MENU, 0);
+            CommandBar_AddAdornments(g_hWndCB, 0, 0);
+            g_cyCommandBar = CommandBar_Height(g_hWndCB);
+            // A view that cannot be made is simply missing.
+            CreateKeyTree(hWnd, g_hInst);
+            CreateValueList(hWnd, g_hInst);
+            return 0;
 
-    case WM_PAINT:
-        BeginPaint(hWnd, &ps);
-        EndPaint(hWnd, &ps);
-        return 0;
+        case WM_PAINT:
+            BeginPaint(hWnd, &ps);
+            EndPaint(hWnd, &ps);
+            return 0;
 
-    case WM_NOTIFY:
-        if (wParam == IDC_TREE) OnTreeNotify((LPNMTREEVIEW)lParam);
-        return 0;
+        case WM_NOTIFY:
+            if (wParam == IDC_TREE) OnTreeNotify((LPNMTREEVIEW)lParam);
+            return 0;
 
-    case WM_COMMAND:
-        OnCommand(hWnd, LOWORD(wParam));
-        return 0;
+        case WM_COMMAND:
+            OnCommand(hWnd, LOWORD(wParam));
+            return 0;
 
-    case WM_DESTROY:
-        // The list view frees its own image list; the tree view leaves its
-        // to the program.
-        ImageList_Destroy(TreeView_SetImageList(g_hTree, NULL, TVSIL_NORMAL));
-        CommandBar_Destroy(g_hWndCB);
-        PostQuitMessage(0);
-        return 0;
+        case WM_DESTROY:
+            // The list view frees its own image list; the tree view leaves its
+            // to the program.
+            ImageList_Destroy(TreeView_SetImageList(g_hTree, NULL, TVSIL_NORMAL));
+            CommandBar_Destroy(g_hWndCB);
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProc(hWnd, message, wParam, lParam);
 }
@@ -137,65 +137,65 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
     int iMark;
 
     switch (wId) {
-    case IDM_FILE_EXIT:
-        DestroyWindow(hWnd);
-        break;
+        case IDM_FILE_EXIT:
+            DestroyWindow(hWnd);
+            break;
 
-    case IDM_HELP_ABOUT:
-        RunDialog(IDD_ABOUTBOX, AboutDlgProc);
-        break;
+        case IDM_HELP_ABOUT:
+            RunDialog(IDD_ABOUTBOX, AboutDlgProc);
+            break;
 
-    case IDM_NEW_KEY:
-    case IDM_NEW_STRING:
-    case IDM_NEW_BINARY:
-    case IDM_NEW_DWORD:
-        hItem = TreeView_GetSelection(g_hTree);
-        hTop = TreeView_GetRoot(g_hTree);
-        if (!hItem || hItem == hTop || !CanNameItem(hItem)) break;
-        if (wId == IDM_NEW_KEY) {
-            if (RunDialog(IDD_NEWKEY, NewKeyDlgProc) == IDOK) AddNewKey(hItem);
-        } else if (RunDialog(IDD_NEWVALUE, NewValueDlgProc) == IDOK) {
-            if (wId == IDM_NEW_STRING)
-                AddStringValue(hItem);
-            else if (wId == IDM_NEW_BINARY)
-                AddBinaryValue(hItem);
-            else
-                AddDwordValue(hItem);
-        }
-        break;
+        case IDM_NEW_KEY:
+        case IDM_NEW_STRING:
+        case IDM_NEW_BINARY:
+        case IDM_NEW_DWORD:
+            hItem = TreeView_GetSelection(g_hTree);
+            hTop = TreeView_GetRoot(g_hTree);
+            if (!hItem || hItem == hTop || !CanNameItem(hItem)) break;
+            if (wId == IDM_NEW_KEY) {
+                if (RunDialog(IDD_NEWKEY, NewKeyDlgProc) == IDOK) AddNewKey(hItem);
+            } else if (RunDialog(IDD_NEWVALUE, NewValueDlgProc) == IDOK) {
+                if (wId == IDM_NEW_STRING)
+                    AddStringValue(hItem);
+                else if (wId == IDM_NEW_BINARY)
+                    AddBinaryValue(hItem);
+                else
+                    AddDwordValue(hItem);
+            }
+            break;
 
-    case IDM_DELETE:
-        hItem = TreeView_GetSelection(g_hTree);
-        iMark = ListView_GetSelectionMark(g_hList);
-        if (hItem && !CanNameItem(hItem)) break;
-        if (hItem && iMark == -1) {
-            // "My Device" and the four roots are never deleted: no question,
-            // no change.
-            if (IsFixedItem(hItem)) break;
-            if (MessageBox(hWnd, TEXT("Are you sure you want to DELETE this KEY?"), TEXT("Confirm"),
-                           MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
-                DeleteSelectedKey(hItem);
-        } else if (hItem && iMark != -1) {
-            if (MessageBox(hWnd, TEXT("Are you sure you want to DELETE this registry value?"), TEXT("Confirm"),
-                           MB_OKCANCEL) == IDOK)
-                DeleteSelectedValue(hItem);
-        }
-        break;
+        case IDM_DELETE:
+            hItem = TreeView_GetSelection(g_hTree);
+            iMark = ListView_GetSelectionMark(g_hList);
+            if (hItem && !CanNameItem(hItem)) break;
+            if (hItem && iMark == -1) {
+                // "My Device" and the four roots are never deleted: no question,
+                // no change.
+                if (IsFixedItem(hItem)) break;
+                if (MessageBox(hWnd, TEXT("Are you sure you want to DELETE this KEY?"), TEXT("Confirm"),
+                               MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+                    DeleteSelectedKey(hItem);
+            } else if (hItem && iMark != -1) {
+                if (MessageBox(hWnd, TEXT("Are you sure you want to DELETE this registry value?"), TEXT("Confirm"),
+                               MB_OKCANCEL) == IDOK)
+                    DeleteSelectedValue(hItem);
+            }
+            break;
     }
     return 0;
 }
 
 INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        CenterDialog(hDlg);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(hDlg, LOWORD(wParam));
+        case WM_INITDIALOG:
+            CenterDialog(hDlg);
             return TRUE;
-        }
-        break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                EndDialog(hDlg, LOWORD(wParam));
+                return TRUE;
+            }
+            break;
     }
     return FALSE;
 }

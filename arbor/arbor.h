@@ -2,8 +2,8 @@
 // the right, and commands to add and delete keys and values.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include "res/resource.h"
 

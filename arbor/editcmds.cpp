@@ -11,64 +11,64 @@ INT_PTR CALLBACK NewKeyDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lP
     HKEY hRoot = NULL;
 
     switch (message) {
-    case WM_INITDIALOG:
-        CenterDialog(hDlg);
-        return TRUE;
+        case WM_INITDIALOG:
+            CenterDialog(hDlg);
+            return TRUE;
 
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            GetDlgItemText(hDlg, IDC_KEYNAME, g_szNewKeyName, MAX_KEY_PATH);
-            // A key needs a name, and a "\" would make the name a path of
-            // several keys: both are refused and the dialog stays open.
-            if (!g_szNewKeyName[0]) {
-                MessageBox(hDlg, TEXT("Key name can not be empty"), TEXT("ERROR"), MB_OK);
-                return FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                GetDlgItemText(hDlg, IDC_KEYNAME, g_szNewKeyName, MAX_KEY_PATH);
+                // A key needs a name, and a "\" would make the name a path of
+                // several keys: both are refused and the dialog stays open.
+                if (!g_szNewKeyName[0]) {
+                    MessageBox(hDlg, TEXT("Key name can not be empty"), TEXT("ERROR"), MB_OK);
+                    return FALSE;
+                }
+                if (wcschr(g_szNewKeyName, TEXT('\\'))) {
+                    MessageBox(hDlg, TEXT("Key name can not contain \\"), TEXT("ERROR"), MB_OK);
+                    return FALSE;
+                }
+                // The new key's path must fit the path buffers.
+                szPath[0] = 0;
+                if (!BuildKeyPath(TreeView_GetSelection(g_hTree), &hRoot, szPath) ||
+                    !AppendKeyName(szPath, g_szNewKeyName)) {
+                    MessageBox(hDlg, TEXT("Key name is too long"), TEXT("ERROR"), MB_OK);
+                    return FALSE;
+                }
+                EndDialog(hDlg, IDOK);
+                return TRUE;
             }
-            if (wcschr(g_szNewKeyName, TEXT('\\'))) {
-                MessageBox(hDlg, TEXT("Key name can not contain \\"), TEXT("ERROR"), MB_OK);
-                return FALSE;
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(hDlg, IDCANCEL);
+                return TRUE;
             }
-            // The new key's path must fit the path buffers.
-            szPath[0] = 0;
-            if (!BuildKeyPath(TreeView_GetSelection(g_hTree), &hRoot, szPath) ||
-                !AppendKeyName(szPath, g_szNewKeyName)) {
-                MessageBox(hDlg, TEXT("Key name is too long"), TEXT("ERROR"), MB_OK);
-                return FALSE;
-            }
-            EndDialog(hDlg, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(hDlg, IDCANCEL);
-            return TRUE;
-        }
-        break;
+            break;
     }
     return FALSE;
 }
 
 INT_PTR CALLBACK NewValueDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        CenterDialog(hDlg);
-        return TRUE;
+        case WM_INITDIALOG:
+            CenterDialog(hDlg);
+            return TRUE;
 
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            GetDlgItemText(hDlg, IDC_VALUENAME, g_szValueName, MAX_KEY_PATH);
-            GetDlgItemText(hDlg, IDC_VALUEDATA, g_szValueData, MAX_VALUE_TEXT);
-            if (g_szValueName[0]) {
-                EndDialog(hDlg, IDOK);
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                GetDlgItemText(hDlg, IDC_VALUENAME, g_szValueName, MAX_KEY_PATH);
+                GetDlgItemText(hDlg, IDC_VALUEDATA, g_szValueData, MAX_VALUE_TEXT);
+                if (g_szValueName[0]) {
+                    EndDialog(hDlg, IDOK);
+                    return TRUE;
+                }
+                MessageBox(hDlg, TEXT("Name can not be NULL"), TEXT("ERROR"), MB_OK);
+                return FALSE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(hDlg, IDCANCEL);
                 return TRUE;
             }
-            MessageBox(hDlg, TEXT("Name can not be NULL"), TEXT("ERROR"), MB_OK);
-            return FALSE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(hDlg, IDCANCEL);
-            return TRUE;
-        }
-        break;
+            break;
     }
     return FALSE;
 }

@@ -81,8 +81,7 @@ DWORD CountSubkeys(HKEY hRoot, LPCWSTR szPath, LPCWSTR szName) {
     wcscpy(szKey, szPath);
     if (!AppendKeyName(szKey, szName)) return 0;
     if (RegOpenKeyEx(hRoot, szKey, 0, 0, &hKey) != ERROR_SUCCESS) return 0;
-    if (RegQueryInfoKey(hKey, NULL, NULL, NULL, &cSubKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
-        ERROR_SUCCESS)
+    if (RegQueryInfoKey(hKey, NULL, NULL, NULL, &cSubKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
         cSubKeys = 0;
     RegCloseKey(hKey);
     return cSubKeys;
@@ -151,31 +150,31 @@ LRESULT OnTreeNotify(LPNMTREEVIEW pnmtv) {
     HTREEITEM hItem, hChild, hNext;
 
     switch (pnmtv->hdr.code) {
-    case TVN_SELCHANGED:
-        szPath[0] = 0;
-        if (BuildKeyPath(pnmtv->itemNew.hItem, &hRoot, szPath))
-            FillValueList(hRoot, szPath);
-        else if (g_hList)
-            // A key too deep to name: its values cannot be read, and the
-            // rows of the key shown before must not stand for it.
-            ListView_DeleteAllItems(g_hList);
-        break;
+        case TVN_SELCHANGED:
+            szPath[0] = 0;
+            if (BuildKeyPath(pnmtv->itemNew.hItem, &hRoot, szPath))
+                FillValueList(hRoot, szPath);
+            else if (g_hList)
+                // A key too deep to name: its values cannot be read, and the
+                // rows of the key shown before must not stand for it.
+                ListView_DeleteAllItems(g_hList);
+            break;
 
-    case TVN_ITEMEXPANDING:
-        hItem = pnmtv->itemNew.hItem;
-        if (pnmtv->action != TVE_EXPAND || hItem == TreeView_GetRoot(g_hTree)) break;
-        szPath[0] = 0;
-        if (BuildKeyPath(hItem, &hRoot, szPath)) ExpandKeyItem(hItem, hRoot, szPath);
-        break;
+        case TVN_ITEMEXPANDING:
+            hItem = pnmtv->itemNew.hItem;
+            if (pnmtv->action != TVE_EXPAND || hItem == TreeView_GetRoot(g_hTree)) break;
+            szPath[0] = 0;
+            if (BuildKeyPath(hItem, &hRoot, szPath)) ExpandKeyItem(hItem, hRoot, szPath);
+            break;
 
-    case TVN_ITEMEXPANDED:
-        hItem = pnmtv->itemNew.hItem;
-        if (pnmtv->action != TVE_COLLAPSE || hItem == TreeView_GetRoot(g_hTree)) break;
-        for (hChild = TreeView_GetChild(g_hTree, hItem); hChild; hChild = hNext) {
-            hNext = TreeView_GetNextSibling(g_hTree, hChild);
-            TreeView_DeleteItem(g_hTree, hChild);
-        }
-        break;
+        case TVN_ITEMEXPANDED:
+            hItem = pnmtv->itemNew.hItem;
+            if (pnmtv->action != TVE_COLLAPSE || hItem == TreeView_GetRoot(g_hTree)) break;
+            for (hChild = TreeView_GetChild(g_hTree, hItem); hChild; hChild = hNext) {
+                hNext = TreeView_GetNextSibling(g_hTree, hChild);
+                TreeView_DeleteItem(g_hTree, hChild);
+            }
+            break;
     }
     return 0;
 }

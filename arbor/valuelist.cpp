@@ -1,9 +1,9 @@
 // The value list: one row per value of the selected key, with its name, a
 // picture for its type and its data as text.
-#include "arbor.h"
-
 #include <stdlib.h>
 #include <string.h>
+
+#include "arbor.h"
 
 HWND g_hList = NULL;
 
@@ -13,11 +13,11 @@ BOOL CreateValueList(HWND hWndParent, HINSTANCE hInstance) {
     LVCOLUMN lvc;
 
     GetClientRect(hWndParent, &rc);
-    g_hList = CreateWindowEx(0, WC_LISTVIEW, TEXT(""),
-                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LVS_REPORT | LVS_SINGLESEL |
-                                 LVS_SHOWSELALWAYS,
-                             rc.right / 3, g_cyCommandBar + 1, (2 * rc.right) / 3, rc.bottom - g_cyCommandBar - 1,
-                             hWndParent, (HMENU)IDC_LIST, hInstance, NULL);
+    g_hList =
+        CreateWindowEx(0, WC_LISTVIEW, TEXT(""),
+                       WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                       rc.right / 3, g_cyCommandBar + 1, (2 * rc.right) / 3, rc.bottom - g_cyCommandBar - 1, hWndParent,
+                       (HMENU)IDC_LIST, hInstance, NULL);
     if (!g_hList) return FALSE;
 
     hImages = CreateImages(hInstance);
@@ -71,37 +71,37 @@ int FormatValueData(DWORD dwType, const BYTE* pData, DWORD cbData, LPWSTR szText
 
     szText[0] = 0;
     switch (dwType) {
-    case REG_SZ:
-    case REG_EXPAND_SZ:
-        CopyString(pData, cbData, szText);
-        return IMG_STRING;
+        case REG_SZ:
+        case REG_EXPAND_SZ:
+            CopyString(pData, cbData, szText);
+            return IMG_STRING;
 
-    case REG_MULTI_SZ:
-        // The first string of the list only.
-        CopyString(pData, cbData, szText);
-        return IMG_MULTISTRING;
+        case REG_MULTI_SZ:
+            // The first string of the list only.
+            CopyString(pData, cbData, szText);
+            return IMG_MULTISTRING;
 
-    case REG_BINARY:
-        // Three characters a byte; the text stops once it has passed 1018
-        // characters, so at most 341 bytes show in 1023 characters.
-        len = 0;
-        for (i = 0; i < cbData; i++) {
-            start = len;
-            len += swprintf(szText + len, TEXT("%02X "), pData[i]);
-            if (start > 1018) break;
-        }
-        return IMG_BINARY;
+        case REG_BINARY:
+            // Three characters a byte; the text stops once it has passed 1018
+            // characters, so at most 341 bytes show in 1023 characters.
+            len = 0;
+            for (i = 0; i < cbData; i++) {
+                start = len;
+                len += swprintf(szText + len, TEXT("%02X "), pData[i]);
+                if (start > 1018) break;
+            }
+            return IMG_BINARY;
 
-    case REG_DWORD:
-        // A shorter value is read as far as it goes.
-        dw = 0;
-        for (i = 0; i < 4 && i < cbData; i++) dw |= (DWORD)pData[i] << (8 * i);
-        swprintf(szText, TEXT("%u"), dw);
-        return IMG_DWORD;
+        case REG_DWORD:
+            // A shorter value is read as far as it goes.
+            dw = 0;
+            for (i = 0; i < 4 && i < cbData; i++) dw |= (DWORD)pData[i] << (8 * i);
+            swprintf(szText, TEXT("%u"), dw);
+            return IMG_DWORD;
 
-    default:
-        swprintf(szText, TEXT("Unknown type: %x "), dwType);
-        return -1;
+        default:
+            swprintf(szText, TEXT("Unknown type: %x "), dwType);
+            return -1;
     }
 }
 

@@ -22,8 +22,7 @@
 
 // A text field of the record, cut at the end of its space when it has no
 // terminator inside it.
-static CString FieldText(const BYTE* pRecord, int nOffset, int nSize)
-{
+static CString FieldText(const BYTE* pRecord, int nOffset, int nSize) {
     WCHAR szText[INFO_USER_SIZE / sizeof(WCHAR) + 1];
     int nChars = nSize / (int)sizeof(WCHAR);
     for (int i = 0; i < nChars; i++)
@@ -32,11 +31,9 @@ static CString FieldText(const BYTE* pRecord, int nOffset, int nSize)
     return CString(szText);
 }
 
-int ReadSystemInfo(CString& strInfo)
-{
+int ReadSystemInfo(CString& strInfo) {
     CFile file;
-    if (!file.Open(SYSTEM_INFO_FILE, CFile::modeRead))
-        return 0;
+    if (!file.Open(SYSTEM_INFO_FILE, CFile::modeRead)) return 0;
     // A record shorter than its size reads as if the missing bytes were zero.
     BYTE record[SYSTEM_INFO_SIZE];
     memset(record, 0, sizeof(record));
@@ -51,36 +48,32 @@ int ReadSystemInfo(CString& strInfo)
     CString strNetCf = FieldText(record, INFO_NETCF_OFFSET, INFO_NETCF_SIZE);
     CString strIe = FieldText(record, INFO_IE_OFFSET, INFO_IE_SIZE);
     CString strTemplate = FieldText(record, INFO_TEMPLATE_OFFSET, INFO_TEMPLATE_SIZE);
-    strInfo.Format(_T("User:%s\r\n\r\nVersion: %d.%d.%d\r\n\r\nImage version: %s\r\n\r\n")
-                   _T(".Net Compact Framework version: %s\r\n\r\nInternet Explorer version: %s\r\n\r\nTeplate: %s"),
-                   (LPCTSTR)strUser, nMajor, nMinor, nBuild, (LPCTSTR)strImage, (LPCTSTR)strNetCf, (LPCTSTR)strIe,
-                   (LPCTSTR)strTemplate);
+    strInfo.Format(
+        _T("User:%s\r\n\r\nVersion: %d.%d.%d\r\n\r\nImage version: %s\r\n\r\n")
+        _T(".Net Compact Framework version: %s\r\n\r\nInternet Explorer version: %s\r\n\r\nTeplate: %s"),
+        (LPCTSTR)strUser, nMajor, nMinor, nBuild, (LPCTSTR)strImage, (LPCTSTR)strNetCf, (LPCTSTR)strIe,
+        (LPCTSTR)strTemplate);
     return 1;
 }
 
 BEGIN_MESSAGE_MAP(CSystemVersion, CDialog)
 END_MESSAGE_MAP()
 
-CSystemVersion::CSystemVersion(CWnd* pParent) : CDialog(CSystemVersion::IDD, pParent)
-{
-}
+CSystemVersion::CSystemVersion(CWnd* pParent) : CDialog(CSystemVersion::IDD, pParent) {}
 
-void CSystemVersion::DoDataExchange(CDataExchange* pDX)
-{
+void CSystemVersion::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_SYSINFO_VERSION, m_strVersion);
     DDX_Text(pDX, IDC_SYSINFO_MAC, m_strMac);
 }
 
-BOOL CSystemVersion::OnInitDialog()
-{
+BOOL CSystemVersion::OnInitDialog() {
     CDialog::OnInitDialog();
 
     BYTE mac[6];
     ReadMacAddress(mac);
     m_strMac.Format(_T("%02X"), mac[0]);
-    for (int i = 1; i < 6; i++)
-        m_strMac.AppendFormat(_T("-%02X"), mac[i]);
+    for (int i = 1; i < 6; i++) m_strMac.AppendFormat(_T("-%02X"), mac[i]);
 
     ReadSystemInfo(m_strVersion);
     UpdateData(FALSE);

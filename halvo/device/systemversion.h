@@ -11,8 +11,7 @@
 // opened (the output is untouched otherwise).
 int ReadSystemInfo(CString& strInfo);
 
-class CSystemVersion : public CDialog
-{
+class CSystemVersion : public CDialog {
 public:
     CSystemVersion(CWnd* pParent = NULL);
 

@@ -27,40 +27,40 @@
 #define DIRECTION_DOWN 1
 
 BEGIN_MESSAGE_MAP(CBrightness, CDialog)
-    ON_BN_CLICKED(IDOK, &CBrightness::OnBnClickedOk)
-    ON_BN_CLICKED(IDCANCEL, &CBrightness::OnBnClickedCancel)
-    ON_MESSAGE(WM_BRIGHTNESS_SHOWLEVEL, &CBrightness::OnShowLevel)
+ON_BN_CLICKED(IDOK, &CBrightness::OnBnClickedOk)
+ON_BN_CLICKED(IDCANCEL, &CBrightness::OnBnClickedCancel)
+ON_MESSAGE(WM_BRIGHTNESS_SHOWLEVEL, &CBrightness::OnShowLevel)
 END_MESSAGE_MAP()
 
-static BOOL IsSignalled(HANDLE hEvent)
-{
+static BOOL IsSignalled(HANDLE hEvent) {
     return WaitForSingleObject(hEvent, 0) == WAIT_OBJECT_0;
 }
 
 CBrightness::CBrightness(CWnd* pParent)
-    : CDialog(CBrightness::IDD, pParent), m_nLevel(DEFAULT_BRIGHTNESS_LEVEL), m_nOrigLevel(DEFAULT_BRIGHTNESS_LEVEL),
-      m_hRepeatThread(NULL), m_hWakeEvent(NULL), m_hQuitEvent(NULL), m_hHeldEvent(NULL), m_nDirection(DIRECTION_UP),
-      m_nPressPending(0)
-{
-}
+    : CDialog(CBrightness::IDD, pParent),
+      m_nLevel(DEFAULT_BRIGHTNESS_LEVEL),
+      m_nOrigLevel(DEFAULT_BRIGHTNESS_LEVEL),
+      m_hRepeatThread(NULL),
+      m_hWakeEvent(NULL),
+      m_hQuitEvent(NULL),
+      m_hHeldEvent(NULL),
+      m_nDirection(DIRECTION_UP),
+      m_nPressPending(0) {}
 
-CBrightness::~CBrightness()
-{
+CBrightness::~CBrightness() {
     // OK and Cancel stop the worker; should the dialog end any other way, it
     // is stopped here, before the object it works on goes away.
     StopRepeatThread();
 }
 
-void CBrightness::DoDataExchange(CDataExchange* pDX)
-{
+void CBrightness::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_BRIGHTNESS_BAR, m_progress);
     DDX_Control(pDX, IDC_BRIGHTNESS_DEC, m_btnDec);
     DDX_Control(pDX, IDC_BRIGHTNESS_INC, m_btnInc);
 }
 
-BOOL CBrightness::OnInitDialog()
-{
+BOOL CBrightness::OnInitDialog() {
     CDialog::OnInitDialog();
 
     m_btnInc.SetBitmap(IDB_BRIGHTER);
@@ -90,40 +90,33 @@ BOOL CBrightness::OnInitDialog()
     return TRUE;
 }
 
-void CBrightness::ShowLevel(DWORD nLevel)
-{
+void CBrightness::ShowLevel(DWORD nLevel) {
     CString strLevel;
     strLevel.Format(_T("%d"), (int)nLevel);
     m_progress.SetPos((int)nLevel);
     SetDlgItemText(IDC_BRIGHTNESS_LEVEL, strLevel);
 }
 
-LRESULT CBrightness::OnShowLevel(WPARAM wParam, LPARAM lParam)
-{
+LRESULT CBrightness::OnShowLevel(WPARAM wParam, LPARAM lParam) {
     (void)lParam;
     ShowLevel((DWORD)wParam);
     return 0;
 }
 
 // Worker thread: one step, the driver request sent also at a bound.
-void CBrightness::StepDown()
-{
-    if (m_nLevel != 0)
-        m_nLevel--;
+void CBrightness::StepDown() {
+    if (m_nLevel != 0) m_nLevel--;
     StepBrightness(BRIGHTNESS_DARKER, 1);
     PostMessage(WM_BRIGHTNESS_SHOWLEVEL, (WPARAM)m_nLevel, 0);
 }
 
-void CBrightness::StepUp()
-{
-    if (m_nLevel < MAX_BRIGHTNESS_LEVEL)
-        m_nLevel++;
+void CBrightness::StepUp() {
+    if (m_nLevel < MAX_BRIGHTNESS_LEVEL) m_nLevel++;
     StepBrightness(BRIGHTNESS_BRIGHTER, 1);
     PostMessage(WM_BRIGHTNESS_SHOWLEVEL, (WPARAM)m_nLevel, 0);
 }
 
-void CBrightness::Step()
-{
+void CBrightness::Step() {
     if (InterlockedCompareExchange(&m_nDirection, 0, 0) != DIRECTION_UP)
         StepDown();
     else
@@ -132,31 +125,25 @@ void CBrightness::Step()
 
 // A press while the other button is still held is ignored: the repeat keeps
 // its direction.
-void CBrightness::Press(LONG nDirection)
-{
-    if (m_hHeldEvent == NULL || IsSignalled(m_hHeldEvent))
-        return;
+void CBrightness::Press(LONG nDirection) {
+    if (m_hHeldEvent == NULL || IsSignalled(m_hHeldEvent)) return;
     InterlockedExchange(&m_nDirection, nDirection);
     InterlockedExchange(&m_nPressPending, 1);
     SetEvent(m_hHeldEvent);
     SetEvent(m_hWakeEvent);
 }
 
-void CBrightness::OnDecPressed(void* pOwner)
-{
+void CBrightness::OnDecPressed(void* pOwner) {
     ((CBrightness*)pOwner)->Press(DIRECTION_DOWN);
 }
 
-void CBrightness::OnIncPressed(void* pOwner)
-{
+void CBrightness::OnIncPressed(void* pOwner) {
     ((CBrightness*)pOwner)->Press(DIRECTION_UP);
 }
 
-void CBrightness::OnArrowReleased(void* pOwner)
-{
+void CBrightness::OnArrowReleased(void* pOwner) {
     CBrightness* pThis = (CBrightness*)pOwner;
-    if (pThis->m_hHeldEvent != NULL)
-        ResetEvent(pThis->m_hHeldEvent);
+    if (pThis->m_hHeldEvent != NULL) ResetEvent(pThis->m_hHeldEvent);
 }
 
 // Every wake-up but the stop's is a press, and every press makes one step at
@@ -166,8 +153,7 @@ void CBrightness::OnArrowReleased(void* pOwner)
 // the button stays down, the repeat starts after about 80 ms and runs until
 // the release. A new press (its wake-up) seen during the hold-off or the
 // repeat starts afresh.
-DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam)
-{
+DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam) {
     CBrightness* pThis = (CBrightness*)pParam;
     for (;;) {
         WaitForSingleObject(pThis->m_hWakeEvent, INFINITE);
@@ -175,16 +161,14 @@ DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam)
         while (bWoken) {
             BOOL bPressed = InterlockedExchange(&pThis->m_nPressPending, 0) != 0;
             if (IsSignalled(pThis->m_hQuitEvent)) {
-                if (bPressed)
-                    pThis->Step();
+                if (bPressed) pThis->Step();
                 return 0;
             }
             bWoken = FALSE;
             pThis->Step();
 
             for (int nChecks = 0; !bWoken && IsSignalled(pThis->m_hHeldEvent);) {
-                if (++nChecks >= REPEAT_HOLDOFF_CHECKS)
-                    break;
+                if (++nChecks >= REPEAT_HOLDOFF_CHECKS) break;
                 Sleep(1);
                 bWoken = IsSignalled(pThis->m_hWakeEvent);
             }
@@ -198,8 +182,7 @@ DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam)
     }
 }
 
-void CBrightness::StartRepeatThread()
-{
+void CBrightness::StartRepeatThread() {
     m_hWakeEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
     m_hQuitEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
     m_hHeldEvent = CreateEvent(NULL, TRUE, FALSE, NULL);
@@ -208,10 +191,8 @@ void CBrightness::StartRepeatThread()
     m_hRepeatThread = CreateThread(NULL, 0, RepeatThreadProc, this, 0, NULL);
 }
 
-void CBrightness::StopRepeatThread()
-{
-    if (m_hRepeatThread == NULL)
-        return;
+void CBrightness::StopRepeatThread() {
+    if (m_hRepeatThread == NULL) return;
     ResetEvent(m_hHeldEvent);
     SetEvent(m_hQuitEvent);
     SetEvent(m_hWakeEvent);
@@ -230,20 +211,17 @@ void CBrightness::StopRepeatThread()
     m_hWakeEvent = NULL;
 }
 
-void CBrightness::OnBnClickedOk()
-{
+void CBrightness::OnBnClickedOk() {
     StopRepeatThread();
     // The driver already has the level; only the store is brought up to date.
-    if (m_nLevel != m_nOrigLevel)
-        WriteBrightnessLevel(m_nLevel);
+    if (m_nLevel != m_nOrigLevel) WriteBrightnessLevel(m_nLevel);
     OnOK();
 }
 
 // Takes the driver back to the opening level with one request for the whole
 // difference; steps sent at a bound without changing the level are not
 // counted. The store is left alone.
-void CBrightness::OnBnClickedCancel()
-{
+void CBrightness::OnBnClickedCancel() {
     StopRepeatThread();
     if (m_nLevel > m_nOrigLevel)
         StepBrightness(BRIGHTNESS_DARKER, m_nLevel - m_nOrigLevel);

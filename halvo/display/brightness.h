@@ -2,17 +2,15 @@
 // arrow button is tapped or held, and records the level on OK.
 #pragma once
 
-#include "../shell/stdafx.h"
-
 #include <afxcmn.h>
 
 #include "../shell/picbutton.h"
+#include "../shell/stdafx.h"
 
 // Posted by the auto-repeat worker to show a new level (wParam).
 #define WM_BRIGHTNESS_SHOWLEVEL (WM_APP + 1)
 
-class CBrightness : public CDialog
-{
+class CBrightness : public CDialog {
 public:
     CBrightness(CWnd* pParent = NULL);
     virtual ~CBrightness();

@@ -12,11 +12,11 @@
 static const DWORD s_timeoutTable[] = {15, 30, 60, 120, 300, 600, 900, 1800, TIMEOUT_NEVER};
 
 BEGIN_MESSAGE_MAP(CLcdTimeout, CDialog)
-    ON_BN_CLICKED(IDOK, &CLcdTimeout::OnBnClickedOk)
-    ON_BN_CLICKED(IDCANCEL, &CLcdTimeout::OnBnClickedCancel)
-    ON_BN_CLICKED(IDC_SAVER_DEC, &CLcdTimeout::OnBnClickedDec)
-    ON_BN_CLICKED(IDC_SAVER_INC, &CLcdTimeout::OnBnClickedInc)
-    ON_CBN_SELCHANGE(IDC_SAVER_TIMEOUT, &CLcdTimeout::OnCbnSelchangeTimeout)
+ON_BN_CLICKED(IDOK, &CLcdTimeout::OnBnClickedOk)
+ON_BN_CLICKED(IDCANCEL, &CLcdTimeout::OnBnClickedCancel)
+ON_BN_CLICKED(IDC_SAVER_DEC, &CLcdTimeout::OnBnClickedDec)
+ON_BN_CLICKED(IDC_SAVER_INC, &CLcdTimeout::OnBnClickedInc)
+ON_CBN_SELCHANGE(IDC_SAVER_TIMEOUT, &CLcdTimeout::OnCbnSelchangeTimeout)
 END_MESSAGE_MAP()
 
 // Until the stored settings are read the dialog stands on "Never", so that a
@@ -28,16 +28,11 @@ CLcdTimeout::CLcdTimeout(CWnd* pParent)
       m_nUseExt(0),
       m_nOrigUseExt(0),
       m_nIndex(INDEX_NEVER),
-      m_nSel(0)
-{
-}
+      m_nSel(0) {}
 
-CLcdTimeout::~CLcdTimeout()
-{
-}
+CLcdTimeout::~CLcdTimeout() {}
 
-void CLcdTimeout::DoDataExchange(CDataExchange* pDX)
-{
+void CLcdTimeout::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_SAVER_STATUS, m_strStatus);
     DDX_CBIndex(pDX, IDC_SAVER_TIMEOUT, m_nSel);
@@ -45,8 +40,7 @@ void CLcdTimeout::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_SAVER_INC, m_btnInc);
 }
 
-BOOL CLcdTimeout::OnInitDialog()
-{
+BOOL CLcdTimeout::OnInitDialog() {
     CDialog::OnInitDialog();
 
     m_btnDec.SetBitmap(IDB_LEFT);
@@ -81,8 +75,7 @@ BOOL CLcdTimeout::OnInitDialog()
     return TRUE;
 }
 
-void CLcdTimeout::UpdateTimeoutDisplay()
-{
+void CLcdTimeout::UpdateTimeoutDisplay() {
     if (m_nIndex >= INDEX_UNLISTED) {
         // An unlisted time-out keeps the flag it had.
         m_strStatus = _T("ACTimeout:-----");
@@ -106,35 +99,26 @@ void CLcdTimeout::UpdateTimeoutDisplay()
     UpdateData(FALSE);
 }
 
-void CLcdTimeout::OnDecPressed(void* pOwner)
-{
+void CLcdTimeout::OnDecPressed(void* pOwner) {
     CLcdTimeout* pDlg = static_cast<CLcdTimeout*>(pOwner);
-    if (pDlg->m_nIndex > 0)
-        pDlg->m_nIndex--;
+    if (pDlg->m_nIndex > 0) pDlg->m_nIndex--;
     pDlg->UpdateTimeoutDisplay();
 }
 
-void CLcdTimeout::OnIncPressed(void* pOwner)
-{
+void CLcdTimeout::OnIncPressed(void* pOwner) {
     CLcdTimeout* pDlg = static_cast<CLcdTimeout*>(pOwner);
-    if (pDlg->m_nIndex < INDEX_NEVER)
-        pDlg->m_nIndex++;
+    if (pDlg->m_nIndex < INDEX_NEVER) pDlg->m_nIndex++;
     pDlg->UpdateTimeoutDisplay();
 }
 
 // The arrow buttons act on the press; their clicks have nothing to do.
-void CLcdTimeout::OnBnClickedDec()
-{
-}
+void CLcdTimeout::OnBnClickedDec() {}
 
-void CLcdTimeout::OnBnClickedInc()
-{
-}
+void CLcdTimeout::OnBnClickedInc() {}
 
 // Only a change of the list's selection counts; text typed into the field
 // changes nothing.
-void CLcdTimeout::OnCbnSelchangeTimeout()
-{
+void CLcdTimeout::OnCbnSelchangeTimeout() {
     UpdateData(TRUE);
     if (m_nSel < 0 || m_nSel >= INDEX_UNLISTED)
         m_nIndex = INDEX_UNLISTED;
@@ -143,8 +127,7 @@ void CLcdTimeout::OnCbnSelchangeTimeout()
     UpdateTimeoutDisplay();
 }
 
-void CLcdTimeout::SaveAndNotify()
-{
+void CLcdTimeout::SaveAndNotify() {
     WriteBacklightTimeout(m_nTimeout, m_nUseExt);
 
     // The backlight driver picks the new settings up when its event is set;
@@ -156,16 +139,13 @@ void CLcdTimeout::SaveAndNotify()
     }
 }
 
-void CLcdTimeout::OnBnClickedOk()
-{
-    if (m_nTimeout != m_nOrigTimeout || m_nUseExt != m_nOrigUseExt)
-        SaveAndNotify();
+void CLcdTimeout::OnBnClickedOk() {
+    if (m_nTimeout != m_nOrigTimeout || m_nUseExt != m_nOrigUseExt) SaveAndNotify();
     OnOK();
 }
 
 // A changed choice is taken back by writing the opening values again.
-void CLcdTimeout::OnBnClickedCancel()
-{
+void CLcdTimeout::OnBnClickedCancel() {
     if (m_nTimeout != m_nOrigTimeout || m_nUseExt != m_nOrigUseExt) {
         m_nTimeout = m_nOrigTimeout;
         m_nUseExt = m_nOrigUseExt;

@@ -5,8 +5,7 @@
 #include "../shell/picbutton.h"
 #include "../shell/stdafx.h"
 
-class CLcdTimeout : public CDialog
-{
+class CLcdTimeout : public CDialog {
 public:
     CLcdTimeout(CWnd* pParent = NULL);
     virtual ~CLcdTimeout();
@@ -32,13 +31,13 @@ private:
     void UpdateTimeoutDisplay();
     void SaveAndNotify();
 
-    DWORD m_nTimeout;       // seconds; 0xFFFFFFFF for "Never" and an unlisted time-out
+    DWORD m_nTimeout;  // seconds; 0xFFFFFFFF for "Never" and an unlisted time-out
     DWORD m_nOrigTimeout;
-    DWORD m_nUseExt;        // 1: the time-out is in force, 0: never
-    DWORD m_nOrigUseExt;    // as read at opening
+    DWORD m_nUseExt;      // 1: the time-out is in force, 0: never
+    DWORD m_nOrigUseExt;  // as read at opening
     CString m_strStatus;
     CPicButton m_btnDec;
     CPicButton m_btnInc;
-    int m_nIndex;           // entry of the table; 9 stands for an unlisted time-out
-    int m_nSel;             // selection of the list, -1 for none
+    int m_nIndex;  // entry of the table; 9 stands for an unlisted time-out
+    int m_nSel;    // selection of the list, -1 for none
 };

@@ -4,8 +4,7 @@
 
 #include "../shell/stdafx.h"
 
-class CScreenRotate : public CDialog
-{
+class CScreenRotate : public CDialog {
 public:
     CScreenRotate(CWnd* pParent = NULL);
     virtual ~CScreenRotate();

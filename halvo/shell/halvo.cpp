@@ -7,15 +7,12 @@
 BEGIN_MESSAGE_MAP(CHalvoApp, CWinApp)
 END_MESSAGE_MAP()
 
-CHalvoApp::CHalvoApp()
-{
-}
+CHalvoApp::CHalvoApp() {}
 
 // The one application object.
 CHalvoApp theApp;
 
-BOOL CHalvoApp::InitInstance()
-{
+BOOL CHalvoApp::InitInstance() {
     CHalvoDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

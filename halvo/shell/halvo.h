@@ -3,8 +3,7 @@
 
 #include "stdafx.h"
 
-class CHalvoApp : public CWinApp
-{
+class CHalvoApp : public CWinApp {
 public:
     CHalvoApp();
 

@@ -6,8 +6,8 @@
 #include "../display/lcdtimeout.h"
 #include "../display/screenrotate.h"
 #include "../system/registryset.h"
-#include "../system/systemservice.h"
 #include "../system/serialmode.h"
+#include "../system/systemservice.h"
 #include "../touch/touchscreen.h"
 
 const PANEL_ITEM CHalvoDlg::s_panelItems[PANEL_ITEM_COUNT] = {
@@ -29,42 +29,36 @@ static POINT s_ptLast;
 static RECT s_rcAtDown;
 
 BEGIN_MESSAGE_MAP(CHalvoDlg, CDialog)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
-    ON_WM_CTLCOLOR()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_MOUSEMOVE()
-    ON_WM_LBUTTONUP()
-    ON_BN_CLICKED(IDC_TOUCHSCREEN, &CHalvoDlg::OnBnClickedTouchScreen)
-    ON_BN_CLICKED(IDC_BRIGHTNESS, &CHalvoDlg::OnBnClickedBrightness)
-    ON_BN_CLICKED(IDC_SERIALPORT, &CHalvoDlg::OnBnClickedSerialPort)
-    ON_BN_CLICKED(IDC_SYSTEMINFO, &CHalvoDlg::OnBnClickedSystemInformation)
-    ON_BN_CLICKED(IDC_SCREENSAVER, &CHalvoDlg::OnBnClickedScreenSaver)
-    ON_BN_CLICKED(IDC_SCREENROTATE, &CHalvoDlg::OnBnClickedScreenRotate)
-    ON_BN_CLICKED(IDC_SYSTEMSERVICE, &CHalvoDlg::OnBnClickedSystemService)
-    ON_BN_CLICKED(IDC_REGISTRYSAVE, &CHalvoDlg::OnBnClickedRegistrySave)
-    ON_BN_CLICKED(IDC_QUIT, &CHalvoDlg::OnBnClickedQuit)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_CTLCOLOR()
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONUP()
+ON_BN_CLICKED(IDC_TOUCHSCREEN, &CHalvoDlg::OnBnClickedTouchScreen)
+ON_BN_CLICKED(IDC_BRIGHTNESS, &CHalvoDlg::OnBnClickedBrightness)
+ON_BN_CLICKED(IDC_SERIALPORT, &CHalvoDlg::OnBnClickedSerialPort)
+ON_BN_CLICKED(IDC_SYSTEMINFO, &CHalvoDlg::OnBnClickedSystemInformation)
+ON_BN_CLICKED(IDC_SCREENSAVER, &CHalvoDlg::OnBnClickedScreenSaver)
+ON_BN_CLICKED(IDC_SCREENROTATE, &CHalvoDlg::OnBnClickedScreenRotate)
+ON_BN_CLICKED(IDC_SYSTEMSERVICE, &CHalvoDlg::OnBnClickedSystemService)
+ON_BN_CLICKED(IDC_REGISTRYSAVE, &CHalvoDlg::OnBnClickedRegistrySave)
+ON_BN_CLICKED(IDC_QUIT, &CHalvoDlg::OnBnClickedQuit)
 END_MESSAGE_MAP()
 
-CHalvoDlg::CHalvoDlg(CWnd* pParent)
-    : CDialog(CHalvoDlg::IDD, pParent), m_hOldTitle(NULL), m_hOldBackground(NULL)
-{
+CHalvoDlg::CHalvoDlg(CWnd* pParent) : CDialog(CHalvoDlg::IDD, pParent), m_hOldTitle(NULL), m_hOldBackground(NULL) {
     m_hIcon = AfxGetApp()->LoadIcon(IDI_PANEL);
 }
 
-void CHalvoDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CHalvoDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    for (int i = 0; i < PANEL_ITEM_COUNT; i++)
-        DDX_Control(pDX, s_panelItems[i].nButtonID, m_btnItem[i]);
-    for (int i = 0; i < PANEL_ITEM_COUNT; i++)
-        DDX_Control(pDX, s_panelItems[i].nLabelID, m_lblItem[i]);
+    for (int i = 0; i < PANEL_ITEM_COUNT; i++) DDX_Control(pDX, s_panelItems[i].nButtonID, m_btnItem[i]);
+    for (int i = 0; i < PANEL_ITEM_COUNT; i++) DDX_Control(pDX, s_panelItems[i].nLabelID, m_lblItem[i]);
 }
 
-BOOL CHalvoDlg::OnInitDialog()
-{
+BOOL CHalvoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     SetIcon(m_hIcon, TRUE);
@@ -97,8 +91,7 @@ BOOL CHalvoDlg::OnInitDialog()
     return TRUE;
 }
 
-void CHalvoDlg::CenterPanel()
-{
+void CHalvoDlg::CenterPanel() {
     CClientDC dc(this);
     int cxScreen = dc.GetDeviceCaps(HORZRES);
     int cyScreen = dc.GetDeviceCaps(VERTRES);
@@ -111,27 +104,21 @@ void CHalvoDlg::CenterPanel()
     MoveWindow(left, top, PANEL_WIDTH, PANEL_HEIGHT, TRUE);
 }
 
-int CHalvoDlg::OnCreate(LPCREATESTRUCT lpCreateStruct)
-{
+int CHalvoDlg::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     return CDialog::OnCreate(lpCreateStruct);
 }
 
-void CHalvoDlg::OnDestroy()
-{
+void CHalvoDlg::OnDestroy() {
     CDialog::OnDestroy();
-    if (m_dcTitle.GetSafeHdc() != NULL)
-        ::SelectObject(m_dcTitle.GetSafeHdc(), m_hOldTitle);
-    if (m_dcBackground.GetSafeHdc() != NULL)
-        ::SelectObject(m_dcBackground.GetSafeHdc(), m_hOldBackground);
+    if (m_dcTitle.GetSafeHdc() != NULL) ::SelectObject(m_dcTitle.GetSafeHdc(), m_hOldTitle);
+    if (m_dcBackground.GetSafeHdc() != NULL) ::SelectObject(m_dcBackground.GetSafeHdc(), m_hOldBackground);
 }
 
-void CHalvoDlg::OnPaint()
-{
+void CHalvoDlg::OnPaint() {
     CDialog::OnPaint();
 }
 
-BOOL CHalvoDlg::OnEraseBkgnd(CDC* pDC)
-{
+BOOL CHalvoDlg::OnEraseBkgnd(CDC* pDC) {
     BITMAP bmTitle;
     BITMAP bmBackground;
     m_bmpTitle.GetBitmap(&bmTitle);
@@ -154,22 +141,19 @@ BOOL CHalvoDlg::OnEraseBkgnd(CDC* pDC)
     return TRUE;
 }
 
-HBRUSH CHalvoDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
+HBRUSH CHalvoDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
     pDC->SetBkMode(TRANSPARENT);
     return (HBRUSH)::GetStockObject(NULL_BRUSH);
 }
 
-void CHalvoDlg::MovePanelTo(CPoint pt)
-{
+void CHalvoDlg::MovePanelTo(CPoint pt) {
     s_ptLast = pt;
     MoveWindow(s_rcAtDown.left + pt.x - s_ptDown.x, s_rcAtDown.top + pt.y - s_ptDown.y,
                s_rcAtDown.right - s_rcAtDown.left, s_rcAtDown.bottom - s_rcAtDown.top, TRUE);
 }
 
-void CHalvoDlg::OnLButtonDown(UINT nFlags, CPoint point)
-{
+void CHalvoDlg::OnLButtonDown(UINT nFlags, CPoint point) {
     CPoint pt = point;
     ClientToScreen(&pt);
     s_ptDown = pt;
@@ -179,19 +163,16 @@ void CHalvoDlg::OnLButtonDown(UINT nFlags, CPoint point)
     CDialog::OnLButtonDown(nFlags, point);
 }
 
-void CHalvoDlg::OnMouseMove(UINT nFlags, CPoint point)
-{
+void CHalvoDlg::OnMouseMove(UINT nFlags, CPoint point) {
     if (s_bDragging) {
         CPoint pt = point;
         ClientToScreen(&pt);
-        if (pt.x != s_ptLast.x || pt.y != s_ptLast.y)
-            MovePanelTo(pt);
+        if (pt.x != s_ptLast.x || pt.y != s_ptLast.y) MovePanelTo(pt);
     }
     CDialog::OnMouseMove(nFlags, point);
 }
 
-void CHalvoDlg::OnLButtonUp(UINT nFlags, CPoint point)
-{
+void CHalvoDlg::OnLButtonUp(UINT nFlags, CPoint point) {
     if (s_bDragging) {
         CPoint pt = point;
         ClientToScreen(&pt);
@@ -203,55 +184,46 @@ void CHalvoDlg::OnLButtonUp(UINT nFlags, CPoint point)
 
 // Each setting button runs its dialog modally on this handler's stack; the
 // dialogs not built yet leave their buttons without effect.
-void CHalvoDlg::OnBnClickedTouchScreen()
-{
+void CHalvoDlg::OnBnClickedTouchScreen() {
     CTouchScreen dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedBrightness()
-{
+void CHalvoDlg::OnBnClickedBrightness() {
     CBrightness dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedSerialPort()
-{
+void CHalvoDlg::OnBnClickedSerialPort() {
     CSerialMode dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedSystemInformation()
-{
+void CHalvoDlg::OnBnClickedSystemInformation() {
     CSystemVersion dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedScreenSaver()
-{
+void CHalvoDlg::OnBnClickedScreenSaver() {
     CLcdTimeout dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedScreenRotate()
-{
+void CHalvoDlg::OnBnClickedScreenRotate() {
     CScreenRotate dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedSystemService()
-{
+void CHalvoDlg::OnBnClickedSystemService() {
     CSystemService dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedRegistrySave()
-{
+void CHalvoDlg::OnBnClickedRegistrySave() {
     CRegistrySet dlg;
     dlg.DoModal();
 }
 
-void CHalvoDlg::OnBnClickedQuit()
-{
+void CHalvoDlg::OnBnClickedQuit() {
     OnCancel();
 }

@@ -13,8 +13,7 @@
 
 // One item of the panel: its button, picture and label and where they go
 // (pixels in the panel's client area).
-struct PANEL_ITEM
-{
+struct PANEL_ITEM {
     UINT nButtonID;
     UINT nBitmapID;
     POINT ptButton;
@@ -22,8 +21,7 @@ struct PANEL_ITEM
     POINT ptLabel;
 };
 
-class CHalvoDlg : public CDialog
-{
+class CHalvoDlg : public CDialog {
 public:
     CHalvoDlg(CWnd* pParent = NULL);
 

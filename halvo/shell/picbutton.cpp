@@ -2,13 +2,13 @@
 #include "picbutton.h"
 
 BEGIN_MESSAGE_MAP(CPicButton, CButton)
-    ON_WM_CREATE()
-    ON_WM_ERASEBKGND()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONUP()
-    ON_WM_LBUTTONDBLCLK()
-    ON_WM_MOVE()
-    ON_WM_CTLCOLOR()
+ON_WM_CREATE()
+ON_WM_ERASEBKGND()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_MOVE()
+ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CPicButton::CPicButton()
@@ -19,56 +19,46 @@ CPicButton::CPicButton()
       m_pfnPress(NULL),
       m_pPressOwner(NULL),
       m_pfnRelease(NULL),
-      m_pReleaseOwner(NULL)
-{
-}
+      m_pReleaseOwner(NULL) {}
 
-CPicButton::~CPicButton()
-{
+CPicButton::~CPicButton() {
     // The members go in reverse order of declaration: the background's
     // context and bitmap first, then the picture's.
 }
 
-void CPicButton::SetBitmap(UINT nBitmapID)
-{
+void CPicButton::SetBitmap(UINT nBitmapID) {
     m_bTransparent = 0;
     m_nBitmapID = nBitmapID;
     LoadBitmaps();
 }
 
-void CPicButton::SetBitmap(UINT nBitmapID, UINT nBackgroundID)
-{
+void CPicButton::SetBitmap(UINT nBitmapID, UINT nBackgroundID) {
     m_bTransparent = 1;
     m_nBitmapID = nBitmapID;
     m_nBackgroundID = nBackgroundID;
     LoadBitmaps();
 }
 
-void CPicButton::SetPressHandler(void* pOwner, PICBUTTON_HANDLER pfnHandler)
-{
+void CPicButton::SetPressHandler(void* pOwner, PICBUTTON_HANDLER pfnHandler) {
     m_pPressOwner = pOwner;
     m_pfnPress = pfnHandler;
 }
 
-void CPicButton::SetReleaseHandler(void* pOwner, PICBUTTON_HANDLER pfnHandler)
-{
+void CPicButton::SetReleaseHandler(void* pOwner, PICBUTTON_HANDLER pfnHandler) {
     m_pReleaseOwner = pOwner;
     m_pfnRelease = pfnHandler;
 }
 
-void CPicButton::PreSubclassWindow()
-{
+void CPicButton::PreSubclassWindow() {
     CButton::PreSubclassWindow();
     ModifyStyle(0, BS_OWNERDRAW);
 }
 
-BOOL CPicButton::PreCreateWindow(CREATESTRUCT& cs)
-{
+BOOL CPicButton::PreCreateWindow(CREATESTRUCT& cs) {
     return CButton::PreCreateWindow(cs);
 }
 
-void CPicButton::LoadBitmaps()
-{
+void CPicButton::LoadBitmaps() {
     CClientDC dc(this);
     if (m_nBitmapID != 0) {
         m_bmpPicture.LoadBitmap(m_nBitmapID);
@@ -83,18 +73,14 @@ void CPicButton::LoadBitmaps()
     }
 }
 
-void CPicButton::UpdatePlaceInParent()
-{
+void CPicButton::UpdatePlaceInParent() {
     GetWindowRect(&m_rcInParent);
     CWnd* pParent = GetParent();
-    if (pParent != NULL)
-        pParent->ScreenToClient(&m_rcInParent);
+    if (pParent != NULL) pParent->ScreenToClient(&m_rcInParent);
 }
 
-void CPicButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
-{
-    if (m_bmpPicture.GetSafeHandle() == NULL)
-        return;
+void CPicButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+    if (m_bmpPicture.GetSafeHandle() == NULL) return;
     CDC* pDC = CDC::FromHandle(lpDrawItemStruct->hDC);
     BITMAP bm;
     m_bmpPicture.GetBitmap(&bm);
@@ -109,8 +95,7 @@ void CPicButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     DrawPicture(pDC, 0, 0, w, h, sx, 0, 0);
 }
 
-void CPicButton::DrawPicture(CDC* pDC, int x, int y, int w, int h, int sx, int sy, COLORREF crKey)
-{
+void CPicButton::DrawPicture(CDC* pDC, int x, int y, int w, int h, int sx, int sy, COLORREF crKey) {
     if (!m_bTransparent) {
         pDC->BitBlt(x, y, w, h, &m_dcPicture, sx, sy, SRCCOPY);
         return;
@@ -149,48 +134,38 @@ void CPicButton::DrawPicture(CDC* pDC, int x, int y, int w, int h, int sx, int s
     dcComposite.SelectObject(pOldComposite);
 }
 
-int CPicButton::OnCreate(LPCREATESTRUCT lpCreateStruct)
-{
+int CPicButton::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     return CButton::OnCreate(lpCreateStruct);
 }
 
-BOOL CPicButton::OnEraseBkgnd(CDC* pDC)
-{
+BOOL CPicButton::OnEraseBkgnd(CDC* pDC) {
     // DrawItem covers the whole button.
     return TRUE;
 }
 
-void CPicButton::OnLButtonDown(UINT nFlags, CPoint point)
-{
-    if (m_pfnPress != NULL)
-        m_pfnPress(m_pPressOwner);
+void CPicButton::OnLButtonDown(UINT nFlags, CPoint point) {
+    if (m_pfnPress != NULL) m_pfnPress(m_pPressOwner);
     CButton::OnLButtonDown(nFlags, point);
 }
 
 // A second quick tap on the button arrives as a double tap: it is a press
 // like any other, so its handler runs too (a stepping dialog would lose the
 // step otherwise).
-void CPicButton::OnLButtonDblClk(UINT nFlags, CPoint point)
-{
-    if (m_pfnPress != NULL)
-        m_pfnPress(m_pPressOwner);
+void CPicButton::OnLButtonDblClk(UINT nFlags, CPoint point) {
+    if (m_pfnPress != NULL) m_pfnPress(m_pPressOwner);
     CButton::OnLButtonDblClk(nFlags, point);
 }
 
-void CPicButton::OnLButtonUp(UINT nFlags, CPoint point)
-{
-    if (m_pfnRelease != NULL)
-        m_pfnRelease(m_pReleaseOwner);
+void CPicButton::OnLButtonUp(UINT nFlags, CPoint point) {
+    if (m_pfnRelease != NULL) m_pfnRelease(m_pReleaseOwner);
     CButton::OnLButtonUp(nFlags, point);
 }
 
-void CPicButton::OnMove(int x, int y)
-{
+void CPicButton::OnMove(int x, int y) {
     CButton::OnMove(x, y);
     UpdatePlaceInParent();
 }
 
-HBRUSH CPicButton::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
+HBRUSH CPicButton::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     return CButton::OnCtlColor(pDC, pWnd, nCtlColor);
 }

@@ -7,8 +7,7 @@
 
 typedef void (*PICBUTTON_HANDLER)(void* pOwner);
 
-class CPicButton : public CButton
-{
+class CPicButton : public CButton {
 public:
     CPicButton();
     virtual ~CPicButton();

@@ -2,45 +2,35 @@
 #include "tspstatic.h"
 
 BEGIN_MESSAGE_MAP(CTSPStatic, CStatic)
-    ON_WM_ERASEBKGND()
-    ON_WM_CTLCOLOR_REFLECT()
+ON_WM_ERASEBKGND()
+ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
-CTSPStatic::CTSPStatic() : m_nBackgroundID(0)
-{
-}
+CTSPStatic::CTSPStatic() : m_nBackgroundID(0) {}
 
-void CTSPStatic::SetBackground(UINT nBackgroundID)
-{
+void CTSPStatic::SetBackground(UINT nBackgroundID) {
     m_nBackgroundID = nBackgroundID;
 }
 
-BOOL CTSPStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
-{
+BOOL CTSPStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
     return CStatic::Create(lpszText, dwStyle | SS_CENTER, rect, pParentWnd, nID);
 }
 
-void CTSPStatic::PreSubclassWindow()
-{
+void CTSPStatic::PreSubclassWindow() {
     CStatic::PreSubclassWindow();
 }
 
-BOOL CTSPStatic::PreCreateWindow(CREATESTRUCT& cs)
-{
+BOOL CTSPStatic::PreCreateWindow(CREATESTRUCT& cs) {
     return CStatic::PreCreateWindow(cs);
 }
 
-void CTSPStatic::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
-{
-}
+void CTSPStatic::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {}
 
-BOOL CTSPStatic::OnEraseBkgnd(CDC* pDC)
-{
+BOOL CTSPStatic::OnEraseBkgnd(CDC* pDC) {
     CRect rc;
     GetWindowRect(&rc);
     CWnd* pParent = GetParent();
-    if (pParent != NULL)
-        pParent->ScreenToClient(&rc);
+    if (pParent != NULL) pParent->ScreenToClient(&rc);
 
     // The background is loaded for each erase and freed again.
     CBitmap bmp;
@@ -54,8 +44,7 @@ BOOL CTSPStatic::OnEraseBkgnd(CDC* pDC)
     return TRUE;
 }
 
-HBRUSH CTSPStatic::CtlColor(CDC* pDC, UINT nCtlColor)
-{
+HBRUSH CTSPStatic::CtlColor(CDC* pDC, UINT nCtlColor) {
     // No brush: the parent's colours apply.
     return NULL;
 }

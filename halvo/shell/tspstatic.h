@@ -4,8 +4,7 @@
 
 #include "stdafx.h"
 
-class CTSPStatic : public CStatic
-{
+class CTSPStatic : public CStatic {
 public:
     CTSPStatic();
 

@@ -10,53 +10,44 @@ typedef LONG (*PFN_REGSAVEKEY)(HKEY, LPCTSTR, LPSECURITY_ATTRIBUTES);
 typedef LONG (*PFN_REGREPLACEKEY)(HKEY, LPCTSTR, LPCTSTR, LPCTSTR);
 
 BEGIN_MESSAGE_MAP(CRegistrySet, CDialog)
-    ON_BN_CLICKED(IDC_REGISTRY_SAVE, &CRegistrySet::OnBnClickedSaveRegistry)
-    ON_BN_CLICKED(IDC_REGISTRY_BACKUP, &CRegistrySet::OnBnClickedBackupRegistry)
-    ON_BN_CLICKED(IDC_REGISTRY_RESTORE, &CRegistrySet::OnBnClickedRestoreRegistry)
+ON_BN_CLICKED(IDC_REGISTRY_SAVE, &CRegistrySet::OnBnClickedSaveRegistry)
+ON_BN_CLICKED(IDC_REGISTRY_BACKUP, &CRegistrySet::OnBnClickedBackupRegistry)
+ON_BN_CLICKED(IDC_REGISTRY_RESTORE, &CRegistrySet::OnBnClickedRestoreRegistry)
 END_MESSAGE_MAP()
 
-CRegistrySet::CRegistrySet(CWnd* pParent) : CDialog(CRegistrySet::IDD, pParent)
-{
-}
+CRegistrySet::CRegistrySet(CWnd* pParent) : CDialog(CRegistrySet::IDD, pParent) {}
 
-void CRegistrySet::DoDataExchange(CDataExchange* pDX)
-{
+void CRegistrySet::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_REGISTRY_PROGRESS, m_progress);
 }
 
-BOOL CRegistrySet::OnInitDialog()
-{
+BOOL CRegistrySet::OnInitDialog() {
     CDialog::OnInitDialog();
     m_progress.SetRange(0, 100);
     m_progress.SetPos(0);
     return TRUE;
 }
 
-LONG CRegistrySet::CallRegSaveKey(HKEY hKey, LPCTSTR lpFile, LPSECURITY_ATTRIBUTES lpSecurityAttributes)
-{
+LONG CRegistrySet::CallRegSaveKey(HKEY hKey, LPCTSTR lpFile, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
     HMODULE hCore = LoadLibrary(_T("coredll.dll"));
-    if (hCore == NULL)
-        return -1;
+    if (hCore == NULL) return -1;
     PFN_REGSAVEKEY pfnSave = (PFN_REGSAVEKEY)GetProcAddress(hCore, _T("RegSaveKey"));
     LONG lResult = pfnSave != NULL ? pfnSave(hKey, lpFile, lpSecurityAttributes) : -1;
     FreeLibrary(hCore);
     return lResult;
 }
 
-LONG CRegistrySet::CallRegReplaceKey(HKEY hKey, LPCTSTR lpSubKey, LPCTSTR lpNewFile, LPCTSTR lpOldFile)
-{
+LONG CRegistrySet::CallRegReplaceKey(HKEY hKey, LPCTSTR lpSubKey, LPCTSTR lpNewFile, LPCTSTR lpOldFile) {
     HMODULE hCore = LoadLibrary(_T("coredll.dll"));
-    if (hCore == NULL)
-        return -1;
+    if (hCore == NULL) return -1;
     PFN_REGREPLACEKEY pfnReplace = (PFN_REGREPLACEKEY)GetProcAddress(hCore, _T("RegReplaceKey"));
     LONG lResult = pfnReplace != NULL ? pfnReplace(hKey, lpSubKey, lpNewFile, lpOldFile) : -1;
     FreeLibrary(hCore);
     return lResult;
 }
 
-void CRegistrySet::OnBnClickedSaveRegistry()
-{
+void CRegistrySet::OnBnClickedSaveRegistry() {
     CWnd* pSave = GetDlgItem(IDC_REGISTRY_SAVE);
     pSave->EnableWindow(FALSE);
 
@@ -64,8 +55,7 @@ void CRegistrySet::OnBnClickedSaveRegistry()
     RegFlushKey(HKEY_CURRENT_USER);
 
     // The bar follows the flush, which is complete by now.
-    for (int i = 0; i < 100; i++)
-        m_progress.SetPos(i);
+    for (int i = 0; i < 100; i++) m_progress.SetPos(i);
 
     MessageBox(_T("Registry save successful!"));
     pSave->EnableWindow(TRUE);
@@ -74,31 +64,25 @@ void CRegistrySet::OnBnClickedSaveRegistry()
 
 // The save-style file dialog both operations use; TRUE with the chosen full
 // path when the user left it with OK.
-BOOL CRegistrySet::ChooseFile(CString& strPath)
-{
+BOOL CRegistrySet::ChooseFile(CString& strPath) {
     CFileDialog dlg(FALSE, NULL, NULL, OFN_HIDEREADONLY, REG_FILE_FILTER);
-    if (dlg.DoModal() != IDOK)
-        return FALSE;
+    if (dlg.DoModal() != IDOK) return FALSE;
     strPath = dlg.GetPathName();
     return TRUE;
 }
 
-void CRegistrySet::OnBnClickedBackupRegistry()
-{
+void CRegistrySet::OnBnClickedBackupRegistry() {
     CString strPath;
-    if (!ChooseFile(strPath))
-        return;
+    if (!ChooseFile(strPath)) return;
     if (CallRegSaveKey(HKEY_LOCAL_MACHINE, strPath, NULL) == 0)
         MessageBox(_T("Registry backup successful!"));
     else
         MessageBox(_T("Registry backup failed!"));
 }
 
-void CRegistrySet::OnBnClickedRestoreRegistry()
-{
+void CRegistrySet::OnBnClickedRestoreRegistry() {
     CString strPath;
-    if (!ChooseFile(strPath))
-        return;
+    if (!ChooseFile(strPath)) return;
 
     if (!CopyFile(strPath, REG_WORK_COPY, FALSE)) {
         MessageBox(_T("Registry replace failed!\nCopyFile"));

@@ -6,8 +6,7 @@
 
 #include "../shell/stdafx.h"
 
-class CRegistrySet : public CDialog
-{
+class CRegistrySet : public CDialog {
 public:
     CRegistrySet(CWnd* pParent = NULL);
 

@@ -3,8 +3,7 @@
 
 #include "../shell/stdafx.h"
 
-class CSerialMode : public CDialog
-{
+class CSerialMode : public CDialog {
 public:
     CSerialMode(CWnd* pParent = NULL);
 

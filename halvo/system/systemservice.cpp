@@ -13,16 +13,13 @@
 #define SERVICE_TEXT_CHARS 256
 
 BEGIN_MESSAGE_MAP(CSystemService, CDialog)
-    ON_BN_CLICKED(IDOK, &CSystemService::OnBnClickedOk)
-    ON_BN_CLICKED(IDCANCEL, &CSystemService::OnBnClickedCancel)
+ON_BN_CLICKED(IDOK, &CSystemService::OnBnClickedOk)
+ON_BN_CLICKED(IDCANCEL, &CSystemService::OnBnClickedCancel)
 END_MESSAGE_MAP()
 
-CSystemService::CSystemService(CWnd* pParent) : CDialog(CSystemService::IDD, pParent), m_nFtpOn(0)
-{
-}
+CSystemService::CSystemService(CWnd* pParent) : CDialog(CSystemService::IDD, pParent), m_nFtpOn(0) {}
 
-void CSystemService::DoDataExchange(CDataExchange* pDX)
-{
+void CSystemService::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_SERVICE_WEBDIR, m_strWebDir);
     DDX_Text(pDX, IDC_SERVICE_FTPDIR, m_strFtpDir);
@@ -30,34 +27,29 @@ void CSystemService::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_SERVICE_FTPON, m_nFtpOn);
 }
 
-static void ReadText(HKEY hKey, LPCTSTR pszName, CString& str)
-{
+static void ReadText(HKEY hKey, LPCTSTR pszName, CString& str) {
     TCHAR szBuffer[SERVICE_TEXT_CHARS];
     szBuffer[0] = 0;
     GetRegString(hKey, pszName, szBuffer, sizeof(szBuffer));
     str = szBuffer;
 }
 
-static void WriteText(HKEY hKey, LPCTSTR pszName, const CString& str)
-{
+static void WriteText(HKEY hKey, LPCTSTR pszName, const CString& str) {
     // The whole 512-byte buffer is written: the text, its terminator and
     // zeros after it.
     TCHAR szBuffer[SERVICE_TEXT_CHARS];
     memset(szBuffer, 0, sizeof(szBuffer));
     int nLength = str.GetLength();
-    if (nLength > SERVICE_TEXT_CHARS - 1)
-        nLength = SERVICE_TEXT_CHARS - 1;
+    if (nLength > SERVICE_TEXT_CHARS - 1) nLength = SERVICE_TEXT_CHARS - 1;
     memcpy(szBuffer, (LPCTSTR)str, nLength * sizeof(TCHAR));
     SetRegString(hKey, pszName, szBuffer, sizeof(szBuffer));
 }
 
-BOOL CSystemService::OnInitDialog()
-{
+BOOL CSystemService::OnInitDialog() {
     CDialog::OnInitDialog();
 
     static const int s_nEdits[] = {IDC_SERVICE_WEBDIR, IDC_SERVICE_FTPDIR, IDC_SERVICE_USERLIST};
-    for (int i = 0; i < 3; i++)
-        SendDlgItemMessage(m_hWnd, s_nEdits[i], EM_LIMITTEXT, SERVICE_TEXT_CHARS - 1, 0);
+    for (int i = 0; i < 3; i++) SendDlgItemMessage(m_hWnd, s_nEdits[i], EM_LIMITTEXT, SERVICE_TEXT_CHARS - 1, 0);
 
     HKEY hKey;
     if (OpenRegKey(HKEY_LOCAL_MACHINE, WEB_ROOT_KEY, &hKey)) {
@@ -76,8 +68,7 @@ BOOL CSystemService::OnInitDialog()
     return TRUE;
 }
 
-void CSystemService::OnBnClickedOk()
-{
+void CSystemService::OnBnClickedOk() {
     UpdateData(TRUE);
 
     HKEY hKey;
@@ -94,7 +85,6 @@ void CSystemService::OnBnClickedOk()
     OnOK();
 }
 
-void CSystemService::OnBnClickedCancel()
-{
+void CSystemService::OnBnClickedCancel() {
     OnCancel();
 }

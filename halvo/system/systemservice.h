@@ -4,8 +4,7 @@
 
 #include "../shell/stdafx.h"
 
-class CSystemService : public CDialog
-{
+class CSystemService : public CDialog {
 public:
     CSystemService(CWnd* pParent = NULL);
 

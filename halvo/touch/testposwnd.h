@@ -4,8 +4,7 @@
 
 #include "../shell/stdafx.h"
 
-class CTestPosWnd : public CWnd
-{
+class CTestPosWnd : public CWnd {
 public:
     CTestPosWnd();
     virtual ~CTestPosWnd();

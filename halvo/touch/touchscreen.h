@@ -5,8 +5,7 @@
 #include "../shell/stdafx.h"
 #include "testposwnd.h"
 
-class CTouchScreen : public CDialog
-{
+class CTouchScreen : public CDialog {
 public:
     CTouchScreen(CWnd* pParent = NULL);
     virtual ~CTouchScreen();

@@ -28,14 +28,20 @@ struct ButtonData {
 
 constexpr int kDataSlot = 0;
 
-ButtonData* DataOf(HWND h) { return reinterpret_cast<ButtonData*>(GetWindowLong(h, kDataSlot)); }
+ButtonData* DataOf(HWND h) {
+    return reinterpret_cast<ButtonData*>(GetWindowLong(h, kDataSlot));
+}
 
-UINT TypeOf(HWND h) { return static_cast<UINT>(GetWindowLong(h, GWL_STYLE) & BS_TYPEMASK); }
+UINT TypeOf(HWND h) {
+    return static_cast<UINT>(GetWindowLong(h, GWL_STYLE) & BS_TYPEMASK);
+}
 
 bool IsCheck(UINT type) {
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE;
 }
-bool IsRadio(UINT type) { return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON; }
+bool IsRadio(UINT type) {
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
 
 void Notify(HWND h, WORD code) {
     HWND parent = GetParent(h);
@@ -102,8 +108,8 @@ void DrawCheckOrRadio(HWND h, HDC dc, const ButtonData& d, UINT type) {
     RECT rc;
     GetClientRect(h, &rc);
     HWND parent = GetParent(h);
-    auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC,
-                                                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h)))
+    auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                               reinterpret_cast<LPARAM>(h)))
                         : nullptr;
     if (!Hollow(brush)) FillRect(dc, &rc, brush);
     const int box = 13;
@@ -153,8 +159,8 @@ void DrawGroup(HWND h, HDC dc) {
     RECT rc;
     GetClientRect(h, &rc);
     HWND parent = GetParent(h);
-    auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC,
-                                                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h)))
+    auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                               reinterpret_cast<LPARAM>(h)))
                         : nullptr;
     TEXTMETRICW tm{};
     GetTextMetrics(dc, &tm);
@@ -238,149 +244,156 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     ButtonData* d = DataOf(h);
     if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-    case WM_NCCREATE:
-        SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ButtonData));
-        return DefWindowProc(h, msg, wp, lp);
-    case WM_NCDESTROY:
-        SetWindowLong(h, kDataSlot, 0);
-        delete d;
-        return 0;
-    case WM_CREATE:
-        // A group box lies above the controls it frames: it must not hide
-        // them.
-        if (TypeOf(h) == BS_GROUPBOX)
-            SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
-        return 0;
-    case WM_NCHITTEST:
-        // A group box is only a frame: taps go to what lies below.
-        if (TypeOf(h) == BS_GROUPBOX) return HTTRANSPARENT;
-        return DefWindowProc(h, msg, wp, lp);
-    case WM_GETDLGCODE: {
-        UINT type = TypeOf(h);
-        if (type == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-        if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        if (IsRadio(type)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
-        if (type == BS_GROUPBOX) return DLGC_STATIC;
-        return DLGC_BUTTON;
-    }
-    case WM_SETFONT:
-        d->font = reinterpret_cast<HFONT>(wp);
-        if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(d->font);
-    case WM_SETTEXT: {
-        LRESULT r = DefWindowProc(h, msg, wp, lp);
-        InvalidateRect(h, nullptr, TRUE);
-        return r;
-    }
-    case WM_ENABLE: InvalidateRect(h, nullptr, TRUE); return 0;
-    case WM_ERASEBKGND: return 1;  // WM_PAINT covers everything
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        if (dc) Paint(h, dc, *d, ODA_DRAWENTIRE);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_SETFOCUS:
-        d->focus = true;
-        Redraw(h, *d, ODA_FOCUS);
-        if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_SETFOCUS);
-        return 0;
-    case WM_KILLFOCUS:
-        d->focus = false;
-        d->spaceDown = false;
-        if (d->tracking) {
-            d->tracking = false;
-            ReleaseCapture();
+        case WM_NCCREATE:
+            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ButtonData));
+            return DefWindowProc(h, msg, wp, lp);
+        case WM_NCDESTROY:
+            SetWindowLong(h, kDataSlot, 0);
+            delete d;
+            return 0;
+        case WM_CREATE:
+            // A group box lies above the controls it frames: it must not hide
+            // them.
+            if (TypeOf(h) == BS_GROUPBOX)
+                SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+            return 0;
+        case WM_NCHITTEST:
+            // A group box is only a frame: taps go to what lies below.
+            if (TypeOf(h) == BS_GROUPBOX) return HTTRANSPARENT;
+            return DefWindowProc(h, msg, wp, lp);
+        case WM_GETDLGCODE: {
+            UINT type = TypeOf(h);
+            if (type == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+            if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+            if (IsRadio(type)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
+            if (type == BS_GROUPBOX) return DLGC_STATIC;
+            return DLGC_BUTTON;
         }
-        d->pushed = false;
-        Redraw(h, *d, ODA_FOCUS);
-        if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_KILLFOCUS);
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        if (TypeOf(h) == BS_GROUPBOX) return 0;
-        if (GetFocus() != h) SetFocus(h);
-        d = DataOf(h);
-        if (!d) return 0;
-        d->tracking = true;
-        SetCapture(h);
-        SetPushed(h, *d, true);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (d->tracking) {
+        case WM_SETFONT:
+            d->font = reinterpret_cast<HFONT>(wp);
+            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(d->font);
+        case WM_SETTEXT: {
+            LRESULT r = DefWindowProc(h, msg, wp, lp);
+            InvalidateRect(h, nullptr, TRUE);
+            return r;
+        }
+        case WM_ENABLE:
+            InvalidateRect(h, nullptr, TRUE);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT covers everything
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            if (dc) Paint(h, dc, *d, ODA_DRAWENTIRE);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_SETFOCUS:
+            d->focus = true;
+            Redraw(h, *d, ODA_FOCUS);
+            if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_SETFOCUS);
+            return 0;
+        case WM_KILLFOCUS:
+            d->focus = false;
+            d->spaceDown = false;
+            if (d->tracking) {
+                d->tracking = false;
+                ReleaseCapture();
+            }
+            d->pushed = false;
+            Redraw(h, *d, ODA_FOCUS);
+            if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_KILLFOCUS);
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (TypeOf(h) == BS_GROUPBOX) return 0;
+            if (GetFocus() != h) SetFocus(h);
+            d = DataOf(h);
+            if (!d) return 0;
+            d->tracking = true;
+            SetCapture(h);
+            SetPushed(h, *d, true);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (d->tracking) {
+                RECT rc;
+                GetClientRect(h, &rc);
+                SetPushed(h, *d, PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE);
+            }
+            return 0;
+        case WM_LBUTTONUP: {
+            if (!d->tracking) return 0;
+            d->tracking = false;
             RECT rc;
             GetClientRect(h, &rc);
-            SetPushed(h, *d, PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE);
-        }
-        return 0;
-    case WM_LBUTTONUP: {
-        if (!d->tracking) return 0;
-        d->tracking = false;
-        RECT rc;
-        GetClientRect(h, &rc);
-        bool inside = PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE;
-        ReleaseCapture();
-        SetPushed(h, *d, false);
-        if (inside) Click(h, *d);
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        // The capture was taken away while pushing: no click.
-        if (d->tracking) {
-            d->tracking = false;
+            bool inside = PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE;
+            ReleaseCapture();
             SetPushed(h, *d, false);
+            if (inside) Click(h, *d);
+            return 0;
         }
-        return 0;
-    case WM_KEYDOWN:
-        if (wp == VK_SPACE && TypeOf(h) != BS_GROUPBOX) {
-            if (!d->spaceDown) {
-                d->spaceDown = true;
-                SetPushed(h, *d, true);
+        case WM_CAPTURECHANGED:
+            // The capture was taken away while pushing: no click.
+            if (d->tracking) {
+                d->tracking = false;
+                SetPushed(h, *d, false);
+            }
+            return 0;
+        case WM_KEYDOWN:
+            if (wp == VK_SPACE && TypeOf(h) != BS_GROUPBOX) {
+                if (!d->spaceDown) {
+                    d->spaceDown = true;
+                    SetPushed(h, *d, true);
+                }
+                return 0;
+            }
+            return DefWindowProc(h, msg, wp, lp);
+        case WM_KEYUP:
+            if (wp == VK_SPACE && d->spaceDown) {
+                d->spaceDown = false;
+                SetPushed(h, *d, false);
+                Click(h, *d);
+                return 0;
+            }
+            return DefWindowProc(h, msg, wp, lp);
+        case BM_GETCHECK: {
+            UINT type = TypeOf(h);
+            return IsCheck(type) || IsRadio(type) ? d->check : BST_UNCHECKED;
+        }
+        case BM_SETCHECK: {
+            UINT type = TypeOf(h);
+            if (!IsCheck(type) && !IsRadio(type)) return 0;
+            UINT check = static_cast<UINT>(wp) & 3;
+            if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE) check = BST_CHECKED;
+            if (check > BST_INDETERMINATE) check = BST_CHECKED;
+            if (check != d->check) {
+                d->check = check;
+                InvalidateRect(h, nullptr, TRUE);
             }
             return 0;
         }
-        return DefWindowProc(h, msg, wp, lp);
-    case WM_KEYUP:
-        if (wp == VK_SPACE && d->spaceDown) {
-            d->spaceDown = false;
-            SetPushed(h, *d, false);
-            Click(h, *d);
+        case BM_GETSTATE:
+            return (IsCheck(TypeOf(h)) || IsRadio(TypeOf(h)) ? d->check : 0) | (d->pushed ? BST_PUSHED : 0) |
+                   (d->focus ? BST_FOCUS : 0);
+        case BM_SETSTATE:
+            SetPushed(h, *d, wp != 0);
+            return 0;
+        case BM_SETSTYLE: {
+            // The button's type changes; its other styles stay.
+            DWORD style = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
+            SetWindowLong(h, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wp & BS_TYPEMASK)));
+            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
             return 0;
         }
-        return DefWindowProc(h, msg, wp, lp);
-    case BM_GETCHECK: {
-        UINT type = TypeOf(h);
-        return IsCheck(type) || IsRadio(type) ? d->check : BST_UNCHECKED;
-    }
-    case BM_SETCHECK: {
-        UINT type = TypeOf(h);
-        if (!IsCheck(type) && !IsRadio(type)) return 0;
-        UINT check = static_cast<UINT>(wp) & 3;
-        if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE) check = BST_CHECKED;
-        if (check > BST_INDETERMINATE) check = BST_CHECKED;
-        if (check != d->check) {
-            d->check = check;
-            InvalidateRect(h, nullptr, TRUE);
-        }
-        return 0;
-    }
-    case BM_GETSTATE:
-        return (IsCheck(TypeOf(h)) || IsRadio(TypeOf(h)) ? d->check : 0) | (d->pushed ? BST_PUSHED : 0) |
-               (d->focus ? BST_FOCUS : 0);
-    case BM_SETSTATE: SetPushed(h, *d, wp != 0); return 0;
-    case BM_SETSTYLE: {
-        // The button's type changes; its other styles stay.
-        DWORD style = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-        SetWindowLong(h, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wp & BS_TYPEMASK)));
-        if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-        return 0;
-    }
-    case BM_CLICK:
-        if (IsWindowEnabled(h) && TypeOf(h) != BS_GROUPBOX) Click(h, *d);
-        return 0;
-    default: return DefWindowProc(h, msg, wp, lp);
+        case BM_CLICK:
+            if (IsWindowEnabled(h) && TypeOf(h) != BS_GROUPBOX) Click(h, *d);
+            return 0;
+        default:
+            return DefWindowProc(h, msg, wp, lp);
     }
 }
 

@@ -202,7 +202,9 @@ std::vector<WORD> BuildTemplate(const std::u16string& caption) {
 
 // ---- Working the dialog ---------------------------------------------------------------
 
-DialogState* StateOf(HWND dlg) { return reinterpret_cast<DialogState*>(GetWindowLong(dlg, DWL_USER)); }
+DialogState* StateOf(HWND dlg) {
+    return reinterpret_cast<DialogState*>(GetWindowLong(dlg, DWL_USER));
+}
 
 std::u16string ItemText(HWND dlg, int id) {
     HWND c = GetDlgItem(dlg, id);
@@ -394,12 +396,18 @@ INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     DialogState* st = StateOf(dlg);
     if (!st || msg != WM_COMMAND) return FALSE;
     switch (LOWORD(wp)) {
-        case IDOK: OnOk(dlg, *st); return TRUE;
-        case IDCANCEL: EndDialog(dlg, IDCANCEL); return TRUE;
+        case IDOK:
+            OnOk(dlg, *st);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dlg, IDCANCEL);
+            return TRUE;
         case kIdUp:
             if (HIWORD(wp) == BN_CLICKED) EnterFolder(dlg, *st, ParentOf(st->folder));
             return TRUE;
-        case kIdList: OnList(dlg, *st, HIWORD(wp)); return TRUE;
+        case kIdList:
+            OnList(dlg, *st, HIWORD(wp));
+            return TRUE;
         case kIdType:
             if (HIWORD(wp) == CBN_SELCHANGE) {
                 auto sel = SendMessage(GetDlgItem(dlg, kIdType), CB_GETCURSEL, 0, 0);
@@ -407,7 +415,8 @@ INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 Refill(dlg, *st);
             }
             return TRUE;
-        default: return FALSE;
+        default:
+            return FALSE;
     }
 }
 
@@ -456,8 +465,8 @@ BOOL RunFileDialog(LPOPENFILENAME ofn, bool save) {
     StartingPlace(*ofn, st);
 
     std::vector<WORD> tmpl = BuildTemplate(st.caption);
-    INT_PTR r = DialogBoxIndirectParam(ofn->hInstance, reinterpret_cast<LPCDLGTEMPLATE>(tmpl.data()),
-                                       ofn->hwndOwner, FileDialogProc, reinterpret_cast<LPARAM>(&st));
+    INT_PTR r = DialogBoxIndirectParam(ofn->hInstance, reinterpret_cast<LPCDLGTEMPLATE>(tmpl.data()), ofn->hwndOwner,
+                                       FileDialogProc, reinterpret_cast<LPARAM>(&st));
     if (r == IDOK) return TRUE;
     if (r == -1)
         t_lastError = CDERR_DIALOGFAILURE;
@@ -470,10 +479,18 @@ BOOL RunFileDialog(LPOPENFILENAME ofn, bool save) {
 
 namespace ce::comctl {
 
-void RegisterFileDialogClasses() { RegisterFileListClass(); }
+void RegisterFileDialogClasses() {
+    RegisterFileListClass();
+}
 
 }  // namespace ce::comctl
 
-BOOL GetOpenFileName(LPOPENFILENAME lpofn) { return RunFileDialog(lpofn, false); }
-BOOL GetSaveFileName(LPOPENFILENAME lpofn) { return RunFileDialog(lpofn, true); }
-DWORD CommDlgExtendedError() { return t_lastError; }
+BOOL GetOpenFileName(LPOPENFILENAME lpofn) {
+    return RunFileDialog(lpofn, false);
+}
+BOOL GetSaveFileName(LPOPENFILENAME lpofn) {
+    return RunFileDialog(lpofn, true);
+}
+DWORD CommDlgExtendedError() {
+    return t_lastError;
+}

@@ -35,9 +35,13 @@ struct ListData {
 constexpr int kDataSlot = 0;
 constexpr int kIconSize = 16;
 
-ListData* DataOf(HWND h) { return reinterpret_cast<ListData*>(GetWindowLong(h, kDataSlot)); }
+ListData* DataOf(HWND h) {
+    return reinterpret_cast<ListData*>(GetWindowLong(h, kDataSlot));
+}
 
-int Count(const ListData& d) { return static_cast<int>(d.rows.size()); }
+int Count(const ListData& d) {
+    return static_cast<int>(d.rows.size());
+}
 
 int RowHeight(HWND h, const ListData& d) {
     return std::max(kIconSize, ce::comctl::FontHeight(h, d.font, kIconSize)) + 4;
@@ -49,7 +53,9 @@ int VisibleRows(HWND h, const ListData& d) {
     return std::max(1, static_cast<int>(rc.bottom - rc.top) / RowHeight(h, d));
 }
 
-bool HasBar(HWND h, const ListData& d) { return Count(d) > VisibleRows(h, d); }
+bool HasBar(HWND h, const ListData& d) {
+    return Count(d) > VisibleRows(h, d);
+}
 
 void UpdateBar(HWND h, ListData& d) {
     SCROLLINFO si{};
@@ -75,15 +81,30 @@ void ScrollTo(HWND h, ListData& d, int top) {
 void ApplyScroll(HWND h, ListData& d, const ScrollRequest& r) {
     int page = VisibleRows(h, d);
     switch (r.code) {
-        case SB_LINEUP: ScrollTo(h, d, d.top - 1); break;
-        case SB_LINEDOWN: ScrollTo(h, d, d.top + 1); break;
-        case SB_PAGEUP: ScrollTo(h, d, d.top - page); break;
-        case SB_PAGEDOWN: ScrollTo(h, d, d.top + page); break;
+        case SB_LINEUP:
+            ScrollTo(h, d, d.top - 1);
+            break;
+        case SB_LINEDOWN:
+            ScrollTo(h, d, d.top + 1);
+            break;
+        case SB_PAGEUP:
+            ScrollTo(h, d, d.top - page);
+            break;
+        case SB_PAGEDOWN:
+            ScrollTo(h, d, d.top + page);
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: ScrollTo(h, d, r.pos); break;
-        case SB_TOP: ScrollTo(h, d, 0); break;
-        case SB_BOTTOM: ScrollTo(h, d, Count(d)); break;
-        default: break;
+        case SB_THUMBPOSITION:
+            ScrollTo(h, d, r.pos);
+            break;
+        case SB_TOP:
+            ScrollTo(h, d, 0);
+            break;
+        case SB_BOTTOM:
+            ScrollTo(h, d, Count(d));
+            break;
+        default:
+            break;
     }
 }
 
@@ -177,7 +198,7 @@ void Paint(HWND h, HDC dc, ListData& d) {
         }
         int height = r.bottom - r.top;
         DrawIcon(dc, r.left + 2, r.top + (height - kIconSize) / 2, d.rows[static_cast<size_t>(i)].data == 1);
-        SetTextColor(dc, GetSysColor(!enabled            ? COLOR_GRAYTEXT
+        SetTextColor(dc, GetSysColor(!enabled              ? COLOR_GRAYTEXT
                                      : selected && focused ? COLOR_HIGHLIGHTTEXT
                                                            : COLOR_WINDOWTEXT));
         RECT tr = r;
@@ -214,13 +235,26 @@ void OnKey(HWND h, ListData& d, UINT vk) {
     int page = VisibleRows(h, d);
     int sel = d.sel;
     switch (vk) {
-        case VK_UP: sel = sel < 0 ? 0 : sel - 1; break;
-        case VK_DOWN: sel = sel + 1; break;
-        case VK_PRIOR: sel = std::max(0, sel - page); break;
-        case VK_NEXT: sel = sel + page; break;
-        case VK_HOME: sel = 0; break;
-        case VK_END: sel = Count(d) - 1; break;
-        default: return;
+        case VK_UP:
+            sel = sel < 0 ? 0 : sel - 1;
+            break;
+        case VK_DOWN:
+            sel = sel + 1;
+            break;
+        case VK_PRIOR:
+            sel = std::max(0, sel - page);
+            break;
+        case VK_NEXT:
+            sel = sel + page;
+            break;
+        case VK_HOME:
+            sel = 0;
+            break;
+        case VK_END:
+            sel = Count(d) - 1;
+            break;
+        default:
+            return;
     }
     Select(h, d, std::clamp(sel, 0, Count(d) - 1), true);
 }
@@ -242,14 +276,17 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             ScrollTo(h, *d, d->top);
             InvalidateRect(h, nullptr, TRUE);
             return 0;
-        case WM_GETDLGCODE: return DLGC_WANTARROWS;
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS;
         case WM_SETFONT:
             d->font = reinterpret_cast<HFONT>(wp);
             UpdateBar(h, *d);
             if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
             return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(d->font);
-        case WM_ERASEBKGND: return 1;  // WM_PAINT covers everything
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(d->font);
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT covers everything
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(h, &ps);
@@ -259,7 +296,9 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_ENABLE:
         case WM_SETFOCUS:
-        case WM_KILLFOCUS: InvalidateRect(h, nullptr, TRUE); return 0;
+        case WM_KILLFOCUS:
+            InvalidateRect(h, nullptr, TRUE);
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             return OnPress(h, *d, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, msg == WM_LBUTTONDBLCLK);
@@ -284,8 +323,12 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
                 InvalidateRect(h, nullptr, TRUE);
             }
             return 0;
-        case WM_KEYDOWN: OnKey(h, *d, static_cast<UINT>(wp)); return 0;
-        case WM_VSCROLL: ApplyScroll(h, *d, {LOWORD(wp), static_cast<short>(HIWORD(wp))}); return 0;
+        case WM_KEYDOWN:
+            OnKey(h, *d, static_cast<UINT>(wp));
+            return 0;
+        case WM_VSCROLL:
+            ApplyScroll(h, *d, {LOWORD(wp), static_cast<short>(HIWORD(wp))});
+            return 0;
         case LB_ADDSTRING: {
             auto* s = reinterpret_cast<LPCWSTR>(lp);
             d->rows.push_back({s ? std::u16string(s) : std::u16string(), 0});
@@ -304,9 +347,12 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             if (index != -1 && !valid) return LB_ERR;
             Select(h, *d, index, false);
             return index;
-        case LB_GETCURSEL: return d->sel;
-        case LB_GETCOUNT: return Count(*d);
-        case LB_GETTOPINDEX: return d->top;
+        case LB_GETCURSEL:
+            return d->sel;
+        case LB_GETCOUNT:
+            return Count(*d);
+        case LB_GETTOPINDEX:
+            return d->top;
         case LB_SETTOPINDEX:
             if (!valid) return LB_ERR;
             ScrollTo(h, *d, index);
@@ -321,7 +367,8 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             buf[t.size()] = 0;
             return static_cast<LRESULT>(t.size());
         }
-        case LB_GETITEMDATA: return valid ? d->rows[static_cast<size_t>(index)].data : LB_ERR;
+        case LB_GETITEMDATA:
+            return valid ? d->rows[static_cast<size_t>(index)].data : LB_ERR;
         case LB_SETITEMDATA:
             if (!valid) return LB_ERR;
             d->rows[static_cast<size_t>(index)].data = lp;
@@ -333,8 +380,10 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             *r = ItemRect(h, *d, index);
             return TRUE;
         }
-        case LB_GETITEMHEIGHT: return RowHeight(h, *d);
-        default: return DefWindowProc(h, msg, wp, lp);
+        case LB_GETITEMHEIGHT:
+            return RowHeight(h, *d);
+        default:
+            return DefWindowProc(h, msg, wp, lp);
     }
 }
 

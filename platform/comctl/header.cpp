@@ -22,7 +22,7 @@
 namespace {
 
 constexpr int kDataSlot = 0;
-constexpr int kTextPad = 4;     // between a button's edge and its text
+constexpr int kTextPad = 4;      // between a button's edge and its text
 constexpr int kDividerGrab = 3;  // either side of a divider
 
 struct HdItem {
@@ -36,10 +36,10 @@ struct HdItem {
 struct HeaderData {
     std::vector<HdItem> items;
     HFONT font = nullptr;
-    int pressed = -1;    // the item held down by the stylus
+    int pressed = -1;     // the item held down by the stylus
     bool inside = false;  // the stylus is still over it
-    int dragging = -1;   // the item whose divider is being dragged
-    int dragLeft = 0;    // its left edge
+    int dragging = -1;    // the item whose divider is being dragged
+    int dragLeft = 0;     // its left edge
 };
 
 HeaderData* DataOf(HWND h) {
@@ -298,7 +298,8 @@ LRESULT CALLBACK HeaderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             if (!layout || !layout->prc || !layout->pwpos) return FALSE;
             int height = Height(h, *d);
             RECT& r = *layout->prc;
-            *layout->pwpos = WINDOWPOS{h, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE};
+            *layout->pwpos =
+                WINDOWPOS{h, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE};
             r.top += height;
             return TRUE;
         }

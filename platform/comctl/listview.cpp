@@ -456,8 +456,10 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
         // Looks and geometry.
         case LVM_SETIMAGELIST: {
-            HIMAGELIST* slot = wp == LVSIL_SMALL ? &d->small : wp == LVSIL_NORMAL ? &d->normal
-                               : wp == LVSIL_STATE ? &d->stateImages : nullptr;
+            HIMAGELIST* slot = wp == LVSIL_SMALL    ? &d->small
+                               : wp == LVSIL_NORMAL ? &d->normal
+                               : wp == LVSIL_STATE  ? &d->stateImages
+                                                    : nullptr;
             if (!slot) return 0;
             HIMAGELIST old = *slot;
             *slot = reinterpret_cast<HIMAGELIST>(lp);
@@ -466,8 +468,10 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<LRESULT>(old);
         }
         case LVM_GETIMAGELIST:
-            return reinterpret_cast<LRESULT>(wp == LVSIL_SMALL ? d->small : wp == LVSIL_NORMAL ? d->normal
-                                             : wp == LVSIL_STATE ? d->stateImages : nullptr);
+            return reinterpret_cast<LRESULT>(wp == LVSIL_SMALL    ? d->small
+                                             : wp == LVSIL_NORMAL ? d->normal
+                                             : wp == LVSIL_STATE  ? d->stateImages
+                                                                  : nullptr);
         case LVM_SETBKCOLOR:
             d->bk = static_cast<COLORREF>(lp);
             InvalidateRect(h, nullptr, FALSE);

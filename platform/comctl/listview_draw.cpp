@@ -100,8 +100,13 @@ void Layout(HWND h, ListData& d) {
     int barWidth = GetSystemMetrics(SM_CXVSCROLL);
     d.barShown = !(StyleOf(h) & LVS_NOSCROLL) && Count(d) > perPage && rc.right > barWidth;
     d.top = std::clamp(d.top, 0, std::max(0, Count(d) - std::max(1, perPage)));
-    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, Count(d) - 1),
-                  static_cast<UINT>(std::max(1, perPage)), d.top, 0};
+    SCROLLINFO si{sizeof si,
+                  SIF_RANGE | SIF_PAGE | SIF_POS,
+                  0,
+                  std::max(0, Count(d) - 1),
+                  static_cast<UINT>(std::max(1, perPage)),
+                  d.top,
+                  0};
     d.vbar.SetInfo(si);
     if (d.header) {
         int width = rc.right - (d.barShown ? barWidth : 0);
@@ -184,8 +189,11 @@ int HitTest(HWND h, ListData& d, LVHITTESTINFO& info) {
     info.iSubItem = 0;
     POINT p = info.pt;
     if (!PtInRect(&a, p)) {
-        info.flags = p.y < a.top ? LVHT_ABOVE : p.y >= a.bottom ? LVHT_BELOW : p.x < a.left ? LVHT_TOLEFT
-                   : p.x >= a.right ? LVHT_TORIGHT : LVHT_NOWHERE;
+        info.flags = p.y < a.top       ? LVHT_ABOVE
+                     : p.y >= a.bottom ? LVHT_BELOW
+                     : p.x < a.left    ? LVHT_TOLEFT
+                     : p.x >= a.right  ? LVHT_TORIGHT
+                                       : LVHT_NOWHERE;
         if (info.flags == LVHT_ABOVE && p.y >= 0) info.flags = LVHT_NOWHERE;  // on the header
         return -1;
     }
@@ -253,7 +261,9 @@ void Paint(HWND h, HDC dc, ListData& d) {
                 SetTextColor(dc, normalText);
                 if (t.right > t.left && !text.empty())
                     DrawText(dc, text.c_str(), static_cast<int>(text.size()), &t,
-                             flags | (just == LVCFMT_RIGHT ? DT_RIGHT : just == LVCFMT_CENTER ? DT_CENTER : DT_LEFT));
+                             flags | (just == LVCFMT_RIGHT    ? DT_RIGHT
+                                      : just == LVCFMT_CENTER ? DT_CENTER
+                                                              : DT_LEFT));
                 continue;
             }
             // The item's own column: image, then the label.
@@ -284,15 +294,30 @@ void Paint(HWND h, HDC dc, ListData& d) {
 void ApplyScroll(HWND h, ListData& d, int code, int pos) {
     int page = std::max(1, PerPage(h, d));
     switch (code) {
-        case SB_LINEUP: ScrollTo(h, d, d.top - 1); break;
-        case SB_LINEDOWN: ScrollTo(h, d, d.top + 1); break;
-        case SB_PAGEUP: ScrollTo(h, d, d.top - page); break;
-        case SB_PAGEDOWN: ScrollTo(h, d, d.top + page); break;
+        case SB_LINEUP:
+            ScrollTo(h, d, d.top - 1);
+            break;
+        case SB_LINEDOWN:
+            ScrollTo(h, d, d.top + 1);
+            break;
+        case SB_PAGEUP:
+            ScrollTo(h, d, d.top - page);
+            break;
+        case SB_PAGEDOWN:
+            ScrollTo(h, d, d.top + page);
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: ScrollTo(h, d, pos); break;
-        case SB_TOP: ScrollTo(h, d, 0); break;
-        case SB_BOTTOM: ScrollTo(h, d, Count(d)); break;
-        default: break;
+        case SB_THUMBPOSITION:
+            ScrollTo(h, d, pos);
+            break;
+        case SB_TOP:
+            ScrollTo(h, d, 0);
+            break;
+        case SB_BOTTOM:
+            ScrollTo(h, d, Count(d));
+            break;
+        default:
+            break;
     }
 }
 
@@ -355,16 +380,29 @@ void OnKey(HWND h, ListData& d, UINT vk) {
     int page = std::max(1, PerPage(h, d));
     int next;
     switch (vk) {
-        case VK_UP: next = cur < 0 ? 0 : cur - 1; break;
-        case VK_DOWN: next = cur + 1; break;
-        case VK_HOME: next = 0; break;
-        case VK_END: next = Count(d) - 1; break;
-        case VK_PRIOR: next = cur < 0 ? 0 : cur - page; break;
-        case VK_NEXT: next = cur < 0 ? 0 : cur + page; break;
+        case VK_UP:
+            next = cur < 0 ? 0 : cur - 1;
+            break;
+        case VK_DOWN:
+            next = cur + 1;
+            break;
+        case VK_HOME:
+            next = 0;
+            break;
+        case VK_END:
+            next = Count(d) - 1;
+            break;
+        case VK_PRIOR:
+            next = cur < 0 ? 0 : cur - page;
+            break;
+        case VK_NEXT:
+            next = cur < 0 ? 0 : cur + page;
+            break;
         case VK_RETURN:
             if (cur >= 0) Notify(h, LVN_ITEMACTIVATE, cur);
             return;
-        default: return;
+        default:
+            return;
     }
     ListData* live = &d;
     SelectOnly(h, live, std::clamp(next, 0, Count(d) - 1));

@@ -24,7 +24,9 @@ struct StaticData {
 
 constexpr int kDataSlot = 0;
 
-StaticData* DataOf(HWND h) { return reinterpret_cast<StaticData*>(GetWindowLong(h, kDataSlot)); }
+StaticData* DataOf(HWND h) {
+    return reinterpret_cast<StaticData*>(GetWindowLong(h, kDataSlot));
+}
 
 bool Hollow(HBRUSH b) {
     if (!b || b == GetStockObject(NULL_BRUSH)) return true;
@@ -55,13 +57,26 @@ void Paint(HWND h, HDC dc, const StaticData& d) {
     int color = -1;
     bool frame = false;
     switch (type) {
-    case SS_BLACKRECT: color = COLOR_WINDOWFRAME; break;
-    case SS_GRAYRECT: color = COLOR_BTNSHADOW; break;
-    case SS_WHITERECT: color = COLOR_WINDOW; break;
-    case SS_BLACKFRAME: color = COLOR_WINDOWFRAME, frame = true; break;
-    case SS_GRAYFRAME: color = COLOR_BTNSHADOW, frame = true; break;
-    case SS_WHITEFRAME: color = COLOR_WINDOW, frame = true; break;
-    default: break;
+        case SS_BLACKRECT:
+            color = COLOR_WINDOWFRAME;
+            break;
+        case SS_GRAYRECT:
+            color = COLOR_BTNSHADOW;
+            break;
+        case SS_WHITERECT:
+            color = COLOR_WINDOW;
+            break;
+        case SS_BLACKFRAME:
+            color = COLOR_WINDOWFRAME, frame = true;
+            break;
+        case SS_GRAYFRAME:
+            color = COLOR_BTNSHADOW, frame = true;
+            break;
+        case SS_WHITEFRAME:
+            color = COLOR_WINDOW, frame = true;
+            break;
+        default:
+            break;
     }
     if (color >= 0) {
         if (frame)
@@ -71,8 +86,8 @@ void Paint(HWND h, HDC dc, const StaticData& d) {
         return;
     }
 
-    auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC,
-                                                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h)))
+    auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                               reinterpret_cast<LPARAM>(h)))
                         : nullptr;
     if (!parent) {
         SetTextColor(dc, GetSysColor(COLOR_STATICTEXT));
@@ -135,60 +150,70 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     StaticData* d = DataOf(h);
     if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-    case WM_NCCREATE: {
-        SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new StaticData));
-        // An icon's resource id as the name ({ 0xFFFF, id }) is not text.
-        // An icon label loads its icon from the creating module by that id,
-        // or by the name in its text (how dialog templates name icons).
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        const bool ordinal = cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] == 0xFFFF;
-        if (cs && (cs->style & SS_TYPEMASK) == SS_ICON && cs->lpszName) {
-            LPCWSTR name = ordinal ? MAKEINTRESOURCE(cs->lpszName[1]) : cs->lpszName;
-            if (IS_INTRESOURCE(name) || name[0]) DataOf(h)->icon = LoadIcon(cs->hInstance, name);
+        case WM_NCCREATE: {
+            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new StaticData));
+            // An icon's resource id as the name ({ 0xFFFF, id }) is not text.
+            // An icon label loads its icon from the creating module by that id,
+            // or by the name in its text (how dialog templates name icons).
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+            const bool ordinal = cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] == 0xFFFF;
+            if (cs && (cs->style & SS_TYPEMASK) == SS_ICON && cs->lpszName) {
+                LPCWSTR name = ordinal ? MAKEINTRESOURCE(cs->lpszName[1]) : cs->lpszName;
+                if (IS_INTRESOURCE(name) || name[0]) DataOf(h)->icon = LoadIcon(cs->hInstance, name);
+            }
+            if (ordinal) return TRUE;
+            return DefWindowProc(h, msg, wp, lp);
         }
-        if (ordinal) return TRUE;
-        return DefWindowProc(h, msg, wp, lp);
-    }
-    case WM_NCDESTROY:
-        SetWindowLong(h, kDataSlot, 0);
-        delete d;
-        return 0;
-    case WM_NCHITTEST:
-        if (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) return DefWindowProc(h, msg, wp, lp);
-        return HTTRANSPARENT;
-    case WM_LBUTTONDOWN:
-        if (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) {
-            if (HWND parent = GetParent(h))
-                SendMessage(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), STN_CLICKED), reinterpret_cast<LPARAM>(h));
+        case WM_NCDESTROY:
+            SetWindowLong(h, kDataSlot, 0);
+            delete d;
+            return 0;
+        case WM_NCHITTEST:
+            if (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) return DefWindowProc(h, msg, wp, lp);
+            return HTTRANSPARENT;
+        case WM_LBUTTONDOWN:
+            if (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) {
+                if (HWND parent = GetParent(h))
+                    SendMessage(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), STN_CLICKED),
+                                reinterpret_cast<LPARAM>(h));
+            }
+            return 0;
+        case WM_GETDLGCODE:
+            return DLGC_STATIC;
+        case WM_SETFONT:
+            d->font = reinterpret_cast<HFONT>(wp);
+            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(d->font);
+        case WM_SETTEXT: {
+            LRESULT r = DefWindowProc(h, msg, wp, lp);
+            InvalidateRect(h, nullptr, TRUE);
+            return r;
         }
-        return 0;
-    case WM_GETDLGCODE: return DLGC_STATIC;
-    case WM_SETFONT:
-        d->font = reinterpret_cast<HFONT>(wp);
-        if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(d->font);
-    case WM_SETTEXT: {
-        LRESULT r = DefWindowProc(h, msg, wp, lp);
-        InvalidateRect(h, nullptr, TRUE);
-        return r;
-    }
-    case WM_ENABLE: InvalidateRect(h, nullptr, TRUE); return 0;
-    case WM_ERASEBKGND: return 1;  // the background is painted with the parent's brush
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        if (dc) Paint(h, dc, *d);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case STM_SETICON: return reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(wp)));
-    case STM_GETICON: return reinterpret_cast<LRESULT>(d->icon);
-    case STM_SETIMAGE:
-        if (wp != IMAGE_ICON) return 0;
-        return reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(lp)));
-    case STM_GETIMAGE: return wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(d->icon) : 0;
-    default: return DefWindowProc(h, msg, wp, lp);
+        case WM_ENABLE:
+            InvalidateRect(h, nullptr, TRUE);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the background is painted with the parent's brush
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            if (dc) Paint(h, dc, *d);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case STM_SETICON:
+            return reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(wp)));
+        case STM_GETICON:
+            return reinterpret_cast<LRESULT>(d->icon);
+        case STM_SETIMAGE:
+            if (wp != IMAGE_ICON) return 0;
+            return reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(lp)));
+        case STM_GETIMAGE:
+            return wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(d->icon) : 0;
+        default:
+            return DefWindowProc(h, msg, wp, lp);
     }
 }
 

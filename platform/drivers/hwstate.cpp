@@ -15,7 +15,9 @@ namespace {
 
 std::mutex g_stateMutex;
 
-std::filesystem::path HwDir() { return Image().root / "hw"; }
+std::filesystem::path HwDir() {
+    return Image().root / "hw";
+}
 
 // An open, exclusively locked file; closed (and unlocked) on destruction.
 class LockedFile {

@@ -16,13 +16,18 @@ namespace {
 // Number of modes each port offers; 0 for a port the panel does not have.
 DWORD ModeCount(DWORD port) {
     switch (port) {
-    case 1: return 3;
-    case 3: return 2;
-    default: return 0;
+        case 1:
+            return 3;
+        case 3:
+            return 2;
+        default:
+            return 0;
     }
 }
 
-std::string ModeKey(DWORD port) { return "epi1.com" + std::to_string(port) + ".mode"; }
+std::string ModeKey(DWORD port) {
+    return "epi1.com" + std::to_string(port) + ".mode";
+}
 
 DWORD ReadNumber(const std::string& key, DWORD fallback, DWORD max) {
     std::string v = GetState(key, "");
@@ -36,39 +41,39 @@ class PanelDriver : public DeviceDriver {
 public:
     DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut, DWORD* returned) override {
         switch (code) {
-        case kIoctlSetSerialMode: {
-            if (cbIn < 8) return ERROR_INVALID_PARAMETER;
-            DWORD mode = RecordField(in, 0), port = RecordField(in, 1);
-            if (mode >= ModeCount(port)) return ERROR_INVALID_PARAMETER;
-            SetState(ModeKey(port), std::to_string(mode));
-            logFields = "\"port\":" + std::to_string(port) + ",\"mode\":" + std::to_string(mode);
-            return ERROR_SUCCESS;
-        }
-        case kIoctlGetSerialMode: {
-            if (cbOut < 8) return ERROR_INVALID_PARAMETER;
-            DWORD port = RecordField(out, 1);
-            if (ModeCount(port) == 0) return ERROR_INVALID_PARAMETER;
-            // A driver build that does not answer leaves the record as sent.
-            if (Image().config.Get("EPI1.get_mode", "answer") == "silent") return ERROR_SUCCESS;
-            PutRecordField(out, 0, ReadNumber(ModeKey(port), 0, ModeCount(port) - 1));
-            *returned = 8;
-            return ERROR_SUCCESS;
-        }
-        case kIoctlStepBrightness: {
-            if (cbIn < 8) return ERROR_INVALID_PARAMETER;
-            DWORD direction = RecordField(in, 0), steps = RecordField(in, 1);
-            if (direction > 1) return ERROR_INVALID_PARAMETER;
-            DWORD level = ReadNumber("epi1.brightness", 21, kMaxBrightness);
-            if (direction == 1)
-                level = steps >= kMaxBrightness - level ? kMaxBrightness : level + steps;
-            else
-                level = steps >= level ? 0 : level - steps;
-            SetState("epi1.brightness", std::to_string(level));
-            logFields = "\"level\":" + std::to_string(level);
-            return ERROR_SUCCESS;
-        }
-        default:
-            return ERROR_NOT_SUPPORTED;
+            case kIoctlSetSerialMode: {
+                if (cbIn < 8) return ERROR_INVALID_PARAMETER;
+                DWORD mode = RecordField(in, 0), port = RecordField(in, 1);
+                if (mode >= ModeCount(port)) return ERROR_INVALID_PARAMETER;
+                SetState(ModeKey(port), std::to_string(mode));
+                logFields = "\"port\":" + std::to_string(port) + ",\"mode\":" + std::to_string(mode);
+                return ERROR_SUCCESS;
+            }
+            case kIoctlGetSerialMode: {
+                if (cbOut < 8) return ERROR_INVALID_PARAMETER;
+                DWORD port = RecordField(out, 1);
+                if (ModeCount(port) == 0) return ERROR_INVALID_PARAMETER;
+                // A driver build that does not answer leaves the record as sent.
+                if (Image().config.Get("EPI1.get_mode", "answer") == "silent") return ERROR_SUCCESS;
+                PutRecordField(out, 0, ReadNumber(ModeKey(port), 0, ModeCount(port) - 1));
+                *returned = 8;
+                return ERROR_SUCCESS;
+            }
+            case kIoctlStepBrightness: {
+                if (cbIn < 8) return ERROR_INVALID_PARAMETER;
+                DWORD direction = RecordField(in, 0), steps = RecordField(in, 1);
+                if (direction > 1) return ERROR_INVALID_PARAMETER;
+                DWORD level = ReadNumber("epi1.brightness", 21, kMaxBrightness);
+                if (direction == 1)
+                    level = steps >= kMaxBrightness - level ? kMaxBrightness : level + steps;
+                else
+                    level = steps >= level ? 0 : level - steps;
+                SetState("epi1.brightness", std::to_string(level));
+                logFields = "\"level\":" + std::to_string(level);
+                return ERROR_SUCCESS;
+            }
+            default:
+                return ERROR_NOT_SUPPORTED;
         }
     }
 };

@@ -38,7 +38,9 @@ std::string ReadFile(const std::filesystem::path& p) {
     return s.str();
 }
 
-BOOL WINAPI CoreTouchCalibrate() { return hw::RunTouchCalibrate(); }
+BOOL WINAPI CoreTouchCalibrate() {
+    return hw::RunTouchCalibrate();
+}
 
 void RegisterCoreDll(const DeviceConfig& conf) {
     if (!conf.Present("coredll")) return;
@@ -92,7 +94,8 @@ bool BootDevice(const BootOptions& options, std::string& error) {
     reg::ApplyPendingReplace();
     HKEY probe = nullptr;
     if (LONG rc = RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"", 0, 0, &probe); rc != ERROR_SUCCESS) {
-        error = "registry " + (info.root / "registry.db").string() + " cannot be opened (error " + std::to_string(rc) + ")";
+        error =
+            "registry " + (info.root / "registry.db").string() + " cannot be opened (error " + std::to_string(rc) + ")";
         ClearImage();
         return false;
     }

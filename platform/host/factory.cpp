@@ -1,11 +1,11 @@
 // Factory content of a new device image: the registry values the programs
 // read, representative device content of every value type, and the
 // system-information record "\Windows\info.civ".
+#include "factory.h"
+
 #include <cstring>
 #include <fstream>
 #include <vector>
-
-#include "factory.h"
 
 namespace ce {
 
@@ -13,7 +13,9 @@ namespace {
 
 class FactoryKey {
 public:
-    FactoryKey(HKEY root, const char16_t* path) { RegCreateKeyEx(root, path, 0, nullptr, 0, 0, nullptr, &key_, nullptr); }
+    FactoryKey(HKEY root, const char16_t* path) {
+        RegCreateKeyEx(root, path, 0, nullptr, 0, 0, nullptr, &key_, nullptr);
+    }
     ~FactoryKey() {
         if (key_) RegCloseKey(key_);
     }
@@ -77,10 +79,15 @@ void WriteFactoryRegistry() {
         .Dword(u"AllowAnonymous", 1)
         .Dword(u"AllowAnonymousUpload", 0);
     FactoryKey(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD").Dword(u"IsEnabled", 1).Dword(u"Port", 80);
-    FactoryKey(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD\\VROOTS\\/").Sz(u"", u"\\Windows\\www\\wwwpub").Sz(u"default", u"\\Windows\\www\\wwwpub");
+    FactoryKey(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD\\VROOTS\\/")
+        .Sz(u"", u"\\Windows\\www\\wwwpub")
+        .Sz(u"default", u"\\Windows\\www\\wwwpub");
 
     // Representative device content, with every value type.
-    FactoryKey(HKEY_LOCAL_MACHINE, u"Ident").Sz(u"Name", u"PANEL01").Sz(u"Desc", u"Operator panel").Sz(u"OrigName", u"PANEL01");
+    FactoryKey(HKEY_LOCAL_MACHINE, u"Ident")
+        .Sz(u"Name", u"PANEL01")
+        .Sz(u"Desc", u"Operator panel")
+        .Sz(u"OrigName", u"PANEL01");
     FactoryKey(HKEY_LOCAL_MACHINE, u"Loader").Multi(u"SystemPath", {u"\\StorageCard\\", u"\\Windows\\"});
     FactoryKey(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\Serial1")
         .Sz(u"Prefix", u"COM")
@@ -93,7 +100,10 @@ void WriteFactoryRegistry() {
         .Sz(u"Dll", u"serial.dll")
         .Dword(u"Index", 3)
         .Dword(u"Order", 0);
-    FactoryKey(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\I2C").Sz(u"Prefix", u"I2C").Sz(u"Dll", u"i2c.dll").Dword(u"Index", 0);
+    FactoryKey(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\I2C")
+        .Sz(u"Prefix", u"I2C")
+        .Sz(u"Dll", u"i2c.dll")
+        .Dword(u"Index", 0);
     FactoryKey(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\TOUCH")
         .Sz(u"CalibrationData", u"1,0,0,0,1,0")  // the identity: see platform/drivers/touch.cpp
         .Sz(u"DriverName", u"touch.dll");
@@ -107,7 +117,8 @@ void WriteFactoryRegistry() {
         .Binary(u"LastBootTime", {0x00, 0x80, 0x3e, 0xd5, 0xde, 0xb1, 0x9d, 0x01}, REG_QWORD)
         .Binary(u"Marker", {}, REG_NONE);
     FactoryKey(HKEY_CURRENT_USER, u"ControlPanel\\Owner")
-        .Binary(u"Owner", {0x4f, 0x00, 0x70, 0x00, 0x65, 0x00, 0x72, 0x00, 0x61, 0x00, 0x74, 0x00, 0x6f, 0x00, 0x72, 0x00, 0x00, 0x00});
+        .Binary(u"Owner", {0x4f, 0x00, 0x70, 0x00, 0x65, 0x00, 0x72, 0x00, 0x61, 0x00, 0x74, 0x00, 0x6f, 0x00, 0x72,
+                           0x00, 0x00, 0x00});
     FactoryKey(HKEY_CURRENT_USER, u"ControlPanel\\Volume").Dword(u"Volume", 0xFFFFFFFF).Dword(u"Screen", 1);
     FactoryKey(HKEY_CURRENT_USER, u"Software\\Environment").Sz(u"TEMP", u"%windir%\\Temp", REG_EXPAND_SZ);
     FactoryKey(HKEY_CLASSES_ROOT, u".txt").Sz(u"", u"txtfile");

@@ -55,6 +55,8 @@ std::string RowFields(HWND h) {
 
 }  // namespace
 
-void RegisterFileDialogInspectors() { RegisterClassInspector(u"FileDlgList", {FindRow, RowFields}); }
+void RegisterFileDialogInspectors() {
+    RegisterClassInspector(u"FileDlgList", {FindRow, RowFields});
+}
 
 }  // namespace ce::user

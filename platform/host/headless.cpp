@@ -1,7 +1,7 @@
 // The headless front end and the host's wake-up signal.
-#include "frontend.h"
-
 #include <cstdlib>
+
+#include "frontend.h"
 
 namespace ce::host {
 

@@ -121,15 +121,18 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
         if (!scriptDone) return false;
         return state.Ended() || std::chrono::steady_clock::now() - quitAsked > kQuitGrace;
     };
-    if (window) window->Run(device, done);
-    else RunHeadless(signal, done);
+    if (window)
+        window->Run(device, done);
+    else
+        RunHeadless(signal, done);
     window.reset();
 
     int status = state.Status();
     if (script) {
         runnerThread.join();
         status = scriptResult.status;
-        if (!scriptResult.message.empty()) std::fprintf(stderr, "%s: %s\n", program.c_str(), scriptResult.message.c_str());
+        if (!scriptResult.message.empty())
+            std::fprintf(stderr, "%s: %s\n", program.c_str(), scriptResult.message.c_str());
     }
     SetRestartHandler(nullptr);
     if (parked || !state.Ended()) {

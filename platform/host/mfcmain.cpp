@@ -3,4 +3,6 @@
 
 #include "programmain.h"
 
-int main(int argc, char** argv) { return ce::host::RunProgram(argc, argv, [] { return AfxWinMain(); }); }
+int main(int argc, char** argv) {
+    return ce::host::RunProgram(argc, argv, [] { return AfxWinMain(); });
+}

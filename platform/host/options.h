@@ -9,14 +9,14 @@
 namespace ce::host {
 
 struct HostOptions {
-    BootOptions boot;          // --device, --storage-card
-    int width = 800;           // --screen WxH: the LCD at rotation 0
+    BootOptions boot;  // --device, --storage-card
+    int width = 800;   // --screen WxH: the LCD at rotation 0
     int height = 480;
     bool screenGiven = false;  // --screen was given (a stored rotation still applies)
     bool headless = false;
-    std::string script;        // empty: no script
+    std::string script;  // empty: no script
     int scale = 1;
-    bool help = false;         // --help: print Usage() and exit 0
+    bool help = false;  // --help: print Usage() and exit 0
 };
 
 struct ParsedOptions {

@@ -10,10 +10,13 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
     HostHooks hooks;
     hooks.makeDesktop = [] { return ce::user::MakeDesktop(); };
     hooks.rotation = [] { return ce::hw::DisplayRotation(); };
-    return Run(argc, argv, [entry] {
-        ce::comctl::RegisterControls();
-        return entry();
-    }, hooks);
+    return Run(
+        argc, argv,
+        [entry] {
+            ce::comctl::RegisterControls();
+            return entry();
+        },
+        hooks);
 }
 
 }  // namespace ce::host

@@ -50,21 +50,23 @@ private:
 
     bool Resolve(const Target& target, ScreenPoint& point, std::string& why) {
         switch (target.kind) {
-        case Target::Kind::Point: point = {target.x, target.y}; return true;
-        case Target::Kind::Text:
-            if (auto found = device_.FindText(target.text)) {
-                point = *found;
+            case Target::Kind::Point:
+                point = {target.x, target.y};
                 return true;
-            }
-            why = "\"" + target.text + "\" is not visible";
-            return false;
-        case Target::Kind::Control:
-            if (auto found = device_.FindControl(target.id)) {
-                point = *found;
-                return true;
-            }
-            why = "no control #" + std::to_string(target.id) + " in the active window";
-            return false;
+            case Target::Kind::Text:
+                if (auto found = device_.FindText(target.text)) {
+                    point = *found;
+                    return true;
+                }
+                why = "\"" + target.text + "\" is not visible";
+                return false;
+            case Target::Kind::Control:
+                if (auto found = device_.FindControl(target.id)) {
+                    point = *found;
+                    return true;
+                }
+                why = "no control #" + std::to_string(target.id) + " in the active window";
+                return false;
         }
         return false;
     }
@@ -111,65 +113,72 @@ private:
     bool Execute(const Step& step, std::string& why) {
         ScreenPoint p;
         switch (step.command) {
-        case Command::Tap:
-            if (!Resolve(step.target, p, why)) return false;
-            device_.InjectPointer(PointerKind::Down, p.x, p.y, 0);
-            device_.InjectPointer(PointerKind::Up, p.x, p.y, 0);
-            return true;
-        case Command::DblTap:
-            // The four events go out back to back: both taps fall within the
-            // double-click time and on the same spot.
-            if (!Resolve(step.target, p, why)) return false;
-            for (int i = 0; i < 2; ++i) {
-                if (i && options_.doubleClickGap.count()) device_.WaitExit(options_.doubleClickGap);
+            case Command::Tap:
+                if (!Resolve(step.target, p, why)) return false;
                 device_.InjectPointer(PointerKind::Down, p.x, p.y, 0);
                 device_.InjectPointer(PointerKind::Up, p.x, p.y, 0);
+                return true;
+            case Command::DblTap:
+                // The four events go out back to back: both taps fall within the
+                // double-click time and on the same spot.
+                if (!Resolve(step.target, p, why)) return false;
+                for (int i = 0; i < 2; ++i) {
+                    if (i && options_.doubleClickGap.count()) device_.WaitExit(options_.doubleClickGap);
+                    device_.InjectPointer(PointerKind::Down, p.x, p.y, 0);
+                    device_.InjectPointer(PointerKind::Up, p.x, p.y, 0);
+                }
+                return true;
+            case Command::Hold:
+                if (!Resolve(step.target, p, why)) return false;
+                device_.InjectPointer(PointerKind::Down, p.x, p.y, 0);
+                device_.WaitExit(Millis(step.ms));
+                device_.InjectPointer(PointerKind::Up, p.x, p.y, 0);
+                return true;
+            case Command::Press:
+            case Command::Move:
+            case Command::Release: {
+                if (!Resolve(step.target, p, why)) return false;
+                PointerKind kind = step.command == Command::Press  ? PointerKind::Down
+                                   : step.command == Command::Move ? PointerKind::Move
+                                                                   : PointerKind::Up;
+                device_.InjectPointer(kind, p.x, p.y, 0);
+                return true;
             }
-            return true;
-        case Command::Hold:
-            if (!Resolve(step.target, p, why)) return false;
-            device_.InjectPointer(PointerKind::Down, p.x, p.y, 0);
-            device_.WaitExit(Millis(step.ms));
-            device_.InjectPointer(PointerKind::Up, p.x, p.y, 0);
-            return true;
-        case Command::Press:
-        case Command::Move:
-        case Command::Release: {
-            if (!Resolve(step.target, p, why)) return false;
-            PointerKind kind = step.command == Command::Press  ? PointerKind::Down
-                               : step.command == Command::Move ? PointerKind::Move
-                                                               : PointerKind::Up;
-            device_.InjectPointer(kind, p.x, p.y, 0);
-            return true;
-        }
-        case Command::Key: Key(step.key); return true;
-        case Command::Type:
-            for (char16_t ch : Utf16(step.text)) Key(KeyForChar(ch));
-            return true;
-        case Command::Wait: return WaitText(step, true, why);
-        case Command::WaitGone: return WaitText(step, false, why);
-        case Command::Idle: return true;  // done by the wait every step begins with
-        case Command::Sleep: device_.WaitExit(Millis(step.ms)); return true;
-        case Command::WaitExit:
-            if (!device_.WaitExit(WaitTime(step))) {
-                why = "the program did not end within " + Ms(WaitTime(step));
-                return false;
+            case Command::Key:
+                Key(step.key);
+                return true;
+            case Command::Type:
+                for (char16_t ch : Utf16(step.text)) Key(KeyForChar(ch));
+                return true;
+            case Command::Wait:
+                return WaitText(step, true, why);
+            case Command::WaitGone:
+                return WaitText(step, false, why);
+            case Command::Idle:
+                return true;  // done by the wait every step begins with
+            case Command::Sleep:
+                device_.WaitExit(Millis(step.ms));
+                return true;
+            case Command::WaitExit:
+                if (!device_.WaitExit(WaitTime(step))) {
+                    why = "the program did not end within " + Ms(WaitTime(step));
+                    return false;
+                }
+                return true;
+            case Command::Screenshot:
+                return options_.screenshot ? options_.screenshot(step.text, why) : WriteScreenPng(step.text, why);
+            case Command::Dump: {
+                std::string json = device_.DumpJson();
+                if (options_.writeFile) return options_.writeFile(step.text, json, why);
+                std::ofstream out(step.text, std::ios::binary | std::ios::trunc);
+                out << json;
+                out.close();
+                if (!out) {
+                    why = step.text + ": cannot write the dump";
+                    return false;
+                }
+                return true;
             }
-            return true;
-        case Command::Screenshot:
-            return options_.screenshot ? options_.screenshot(step.text, why) : WriteScreenPng(step.text, why);
-        case Command::Dump: {
-            std::string json = device_.DumpJson();
-            if (options_.writeFile) return options_.writeFile(step.text, json, why);
-            std::ofstream out(step.text, std::ios::binary | std::ios::trunc);
-            out << json;
-            out.close();
-            if (!out) {
-                why = step.text + ": cannot write the dump";
-                return false;
-            }
-            return true;
-        }
         }
         return false;
     }

@@ -10,10 +10,10 @@
 namespace ce::host {
 
 struct RunnerOptions {
-    Millis idleTimeout{10000};     // how long a step waits for the device to become idle
-    Millis defaultWait{5000};      // wait, wait-gone, wait-exit without MS
-    Millis pollInterval{20};       // between looks for a text
-    Millis doubleClickGap{0};      // between the taps of dbltap (within the double-click time)
+    Millis idleTimeout{10000};  // how long a step waits for the device to become idle
+    Millis defaultWait{5000};   // wait, wait-gone, wait-exit without MS
+    Millis pollInterval{20};    // between looks for a text
+    Millis doubleClickGap{0};   // between the taps of dbltap (within the double-click time)
     // Writes the screenshot file; the default writes ce::gdi::Screen.
     std::function<bool(const std::string& file, std::string& error)> screenshot;
     // Writes text to a file; the default writes the file as is.
@@ -21,8 +21,8 @@ struct RunnerOptions {
 };
 
 struct ScriptResult {
-    int status = 0;       // the process's exit status
-    std::string message;  // empty on success; otherwise "NAME:LINE: ..." naming the step
+    int status = 0;            // the process's exit status
+    std::string message;       // empty on success; otherwise "NAME:LINE: ..." naming the step
     bool quitProgram = false;  // the last step is done and the program still runs
 };
 

@@ -81,26 +81,38 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"ENTER", 0x0D, u'\r'}, {"ESCAPE", 0x1B, 0x1B},  {"TAB", 0x09, u'\t'},   {"UP", 0x26, 0},
-    {"DOWN", 0x28, 0},      {"LEFT", 0x25, 0},      {"RIGHT", 0x27, 0},     {"BACKSPACE", 0x08, 0x08},
-    {"DELETE", 0x2E, 0},    {"SPACE", 0x20, u' '},  {"HOME", 0x24, 0},      {"END", 0x23, 0},
+    {"ENTER", 0x0D, u'\r'}, {"ESCAPE", 0x1B, 0x1B}, {"TAB", 0x09, u'\t'}, {"UP", 0x26, 0},
+    {"DOWN", 0x28, 0},      {"LEFT", 0x25, 0},      {"RIGHT", 0x27, 0},   {"BACKSPACE", 0x08, 0x08},
+    {"DELETE", 0x2E, 0},    {"SPACE", 0x20, u' '},  {"HOME", 0x24, 0},    {"END", 0x23, 0},
 };
 
 // Virtual keys of the US keyboard's punctuation (VK_OEM_*).
 unsigned PunctuationVk(char c) {
     switch (c) {
-    case ';': return 0xBA;
-    case '=': return 0xBB;
-    case ',': return 0xBC;
-    case '-': return 0xBD;
-    case '.': return 0xBE;
-    case '/': return 0xBF;
-    case '`': return 0xC0;
-    case '[': return 0xDB;
-    case '\\': return 0xDC;
-    case ']': return 0xDD;
-    case '\'': return 0xDE;
-    default: return 0;
+        case ';':
+            return 0xBA;
+        case '=':
+            return 0xBB;
+        case ',':
+            return 0xBC;
+        case '-':
+            return 0xBD;
+        case '.':
+            return 0xBE;
+        case '/':
+            return 0xBF;
+        case '`':
+            return 0xC0;
+        case '[':
+            return 0xDB;
+        case '\\':
+            return 0xDC;
+        case ']':
+            return 0xDD;
+        case '\'':
+            return 0xDE;
+        default:
+            return 0;
     }
 }
 
@@ -108,21 +120,36 @@ unsigned PunctuationVk(char c) {
 
 std::string_view CommandName(Command command) {
     switch (command) {
-    case Command::Tap: return "tap";
-    case Command::DblTap: return "dbltap";
-    case Command::Hold: return "hold";
-    case Command::Press: return "press";
-    case Command::Move: return "move";
-    case Command::Release: return "release";
-    case Command::Key: return "key";
-    case Command::Type: return "type";
-    case Command::Wait: return "wait";
-    case Command::WaitGone: return "wait-gone";
-    case Command::Idle: return "idle";
-    case Command::Sleep: return "sleep";
-    case Command::WaitExit: return "wait-exit";
-    case Command::Screenshot: return "screenshot";
-    case Command::Dump: return "dump";
+        case Command::Tap:
+            return "tap";
+        case Command::DblTap:
+            return "dbltap";
+        case Command::Hold:
+            return "hold";
+        case Command::Press:
+            return "press";
+        case Command::Move:
+            return "move";
+        case Command::Release:
+            return "release";
+        case Command::Key:
+            return "key";
+        case Command::Type:
+            return "type";
+        case Command::Wait:
+            return "wait";
+        case Command::WaitGone:
+            return "wait-gone";
+        case Command::Idle:
+            return "idle";
+        case Command::Sleep:
+            return "sleep";
+        case Command::WaitExit:
+            return "wait-exit";
+        case Command::Screenshot:
+            return "screenshot";
+        case Command::Dump:
+            return "dump";
     }
     return "?";
 }
@@ -164,8 +191,10 @@ bool ParseKey(std::string_view text, KeyStroke& key) {
         char c = rest[0];
         if (c >= 'A' && c <= 'Z') {
             key.vk = static_cast<unsigned>(c);
-            if (key.modifiers & kCtrl) key.ch = static_cast<char16_t>(c - 'A' + 1);  // control character
-            else key.ch = static_cast<char16_t>((key.modifiers & kShift) ? c : c - 'A' + 'a');
+            if (key.modifiers & kCtrl)
+                key.ch = static_cast<char16_t>(c - 'A' + 1);  // control character
+            else
+                key.ch = static_cast<char16_t>((key.modifiers & kShift) ? c : c - 'A' + 'a');
             return true;
         }
         if (c >= '0' && c <= '9') {
@@ -185,13 +214,20 @@ bool ParseKey(std::string_view text, KeyStroke& key) {
 KeyStroke KeyForChar(char16_t ch) {
     KeyStroke key;
     key.ch = ch;
-    if (ch >= u'a' && ch <= u'z') key.vk = ch - u'a' + 'A';
-    else if (ch >= u'A' && ch <= u'Z') key.vk = ch, key.modifiers = kShift;
-    else if (ch >= u'0' && ch <= u'9') key.vk = ch;
-    else if (ch == u' ') key.vk = 0x20;
-    else if (ch == u'\n' || ch == u'\r') key.vk = 0x0D, key.ch = u'\r';
-    else if (ch == u'\t') key.vk = 0x09;
-    else if (ch < 0x80) key.vk = PunctuationVk(static_cast<char>(ch));
+    if (ch >= u'a' && ch <= u'z')
+        key.vk = ch - u'a' + 'A';
+    else if (ch >= u'A' && ch <= u'Z')
+        key.vk = ch, key.modifiers = kShift;
+    else if (ch >= u'0' && ch <= u'9')
+        key.vk = ch;
+    else if (ch == u' ')
+        key.vk = 0x20;
+    else if (ch == u'\n' || ch == u'\r')
+        key.vk = 0x0D, key.ch = u'\r';
+    else if (ch == u'\t')
+        key.vk = 0x09;
+    else if (ch < 0x80)
+        key.vk = PunctuationVk(static_cast<char>(ch));
     return key;  // vk 0: a character without a key of its own
 }
 
@@ -205,8 +241,10 @@ std::u16string Utf16(std::string_view s) {
         bool ok = extra >= 0 && i + extra < s.size() + (extra ? 0 : 1);
         for (int k = 1; ok && k <= extra; ++k) {
             auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c >> 6) != 2) ok = false;
-            else cp = (cp << 6) | (c & 0x3F);
+            if ((c >> 6) != 2)
+                ok = false;
+            else
+                cp = (cp << 6) | (c & 0x3F);
         }
         if (!ok || cp > 0x10FFFF) {
             out += u'\xFFFD';
@@ -302,9 +340,9 @@ bool ParseQuoted(const std::vector<Token>& t, size_t& at, std::string& text, std
 
 bool ParseLine(const std::vector<Token>& t, Step& step, std::string& error) {
     static constexpr Command kAll[] = {
-        Command::Tap, Command::DblTap, Command::Hold, Command::Press, Command::Move,
-        Command::Release, Command::Key, Command::Type, Command::Wait, Command::WaitGone,
-        Command::Idle, Command::Sleep, Command::WaitExit, Command::Screenshot, Command::Dump,
+        Command::Tap,     Command::DblTap, Command::Hold,     Command::Press,      Command::Move,
+        Command::Release, Command::Key,    Command::Type,     Command::Wait,       Command::WaitGone,
+        Command::Idle,    Command::Sleep,  Command::WaitExit, Command::Screenshot, Command::Dump,
     };
     bool known = false;
     for (Command c : kAll) {
@@ -320,35 +358,50 @@ bool ParseLine(const std::vector<Token>& t, Step& step, std::string& error) {
     size_t at = 1;
     bool ok = true;
     switch (step.command) {
-    case Command::Tap:
-    case Command::DblTap:
-    case Command::Press:
-    case Command::Move:
-    case Command::Release: ok = ParseTarget(t, at, step.target, error); break;
-    case Command::Hold: ok = ParseTarget(t, at, step.target, error) && ParseMs(t, at, step.ms, false, error); break;
-    case Command::Key:
-        if (at >= t.size() || t[at].quoted || !ParseKey(t[at].text, step.key)) {
-            error = at < t.size() ? "unknown key \"" + t[at].text + "\"" : "missing key";
-            ok = false;
-        } else {
-            ++at;
-        }
-        break;
-    case Command::Type: ok = ParseQuoted(t, at, step.text, error); break;
-    case Command::Wait:
-    case Command::WaitGone:
-        step.target.kind = Target::Kind::Text;
-        ok = ParseQuoted(t, at, step.target.text, error) && ParseMs(t, at, step.ms, true, error);
-        if (ok && step.target.text.empty()) {
-            error = "empty text";
-            ok = false;
-        }
-        break;
-    case Command::Idle: break;
-    case Command::Sleep: ok = ParseMs(t, at, step.ms, false, error); break;
-    case Command::WaitExit: ok = ParseMs(t, at, step.ms, true, error); break;
-    case Command::Screenshot: ok = ParseFile(t, at, ".png", step.text, error); break;
-    case Command::Dump: ok = ParseFile(t, at, ".json", step.text, error); break;
+        case Command::Tap:
+        case Command::DblTap:
+        case Command::Press:
+        case Command::Move:
+        case Command::Release:
+            ok = ParseTarget(t, at, step.target, error);
+            break;
+        case Command::Hold:
+            ok = ParseTarget(t, at, step.target, error) && ParseMs(t, at, step.ms, false, error);
+            break;
+        case Command::Key:
+            if (at >= t.size() || t[at].quoted || !ParseKey(t[at].text, step.key)) {
+                error = at < t.size() ? "unknown key \"" + t[at].text + "\"" : "missing key";
+                ok = false;
+            } else {
+                ++at;
+            }
+            break;
+        case Command::Type:
+            ok = ParseQuoted(t, at, step.text, error);
+            break;
+        case Command::Wait:
+        case Command::WaitGone:
+            step.target.kind = Target::Kind::Text;
+            ok = ParseQuoted(t, at, step.target.text, error) && ParseMs(t, at, step.ms, true, error);
+            if (ok && step.target.text.empty()) {
+                error = "empty text";
+                ok = false;
+            }
+            break;
+        case Command::Idle:
+            break;
+        case Command::Sleep:
+            ok = ParseMs(t, at, step.ms, false, error);
+            break;
+        case Command::WaitExit:
+            ok = ParseMs(t, at, step.ms, true, error);
+            break;
+        case Command::Screenshot:
+            ok = ParseFile(t, at, ".png", step.text, error);
+            break;
+        case Command::Dump:
+            ok = ParseFile(t, at, ".json", step.text, error);
+            break;
     }
     if (ok && at < t.size()) {
         error = "unexpected \"" + t[at].text + "\" after " + std::string(CommandName(step.command));

@@ -31,8 +31,21 @@ struct KeyStroke {
 };
 
 enum class Command {
-    Tap, DblTap, Hold, Press, Move, Release,
-    Key, Type, Wait, WaitGone, Idle, Sleep, WaitExit, Screenshot, Dump,
+    Tap,
+    DblTap,
+    Hold,
+    Press,
+    Move,
+    Release,
+    Key,
+    Type,
+    Wait,
+    WaitGone,
+    Idle,
+    Sleep,
+    WaitExit,
+    Screenshot,
+    Dump,
 };
 
 struct Step {

@@ -11,7 +11,9 @@ namespace ce::host {
 
 namespace {
 
-SDL_Window* Win(void* w) { return static_cast<SDL_Window*>(w); }
+SDL_Window* Win(void* w) {
+    return static_cast<SDL_Window*>(w);
+}
 
 unsigned Modifiers(SDL_Keymod mod) {
     unsigned m = 0;
@@ -35,28 +37,46 @@ char ShiftedChar(char c) {
 
 KeyMapping MapSdlKey(int32_t key, unsigned modifiers) {
     switch (key) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return {0x0D, (modifiers & (kCtrl | kAlt)) ? u'\0' : u'\r'};
-    case SDLK_ESCAPE: return {0x1B, 0x1B};
-    case SDLK_TAB: return {0x09, (modifiers & (kCtrl | kAlt)) ? u'\0' : u'\t'};
-    case SDLK_BACKSPACE: return {0x08, 0x08};
-    case SDLK_DELETE: return {0x2E, 0};
-    case SDLK_UP: return {0x26, 0};
-    case SDLK_DOWN: return {0x28, 0};
-    case SDLK_LEFT: return {0x25, 0};
-    case SDLK_RIGHT: return {0x27, 0};
-    case SDLK_HOME: return {0x24, 0};
-    case SDLK_END: return {0x23, 0};
-    case SDLK_PAGEUP: return {0x21, 0};
-    case SDLK_PAGEDOWN: return {0x22, 0};
-    case SDLK_INSERT: return {0x2D, 0};
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return {0x10, 0};
-    case SDLK_LCTRL:
-    case SDLK_RCTRL: return {0x11, 0};
-    case SDLK_LALT:
-    case SDLK_RALT: return {0x12, 0};
-    default: break;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return {0x0D, (modifiers & (kCtrl | kAlt)) ? u'\0' : u'\r'};
+        case SDLK_ESCAPE:
+            return {0x1B, 0x1B};
+        case SDLK_TAB:
+            return {0x09, (modifiers & (kCtrl | kAlt)) ? u'\0' : u'\t'};
+        case SDLK_BACKSPACE:
+            return {0x08, 0x08};
+        case SDLK_DELETE:
+            return {0x2E, 0};
+        case SDLK_UP:
+            return {0x26, 0};
+        case SDLK_DOWN:
+            return {0x28, 0};
+        case SDLK_LEFT:
+            return {0x25, 0};
+        case SDLK_RIGHT:
+            return {0x27, 0};
+        case SDLK_HOME:
+            return {0x24, 0};
+        case SDLK_END:
+            return {0x23, 0};
+        case SDLK_PAGEUP:
+            return {0x21, 0};
+        case SDLK_PAGEDOWN:
+            return {0x22, 0};
+        case SDLK_INSERT:
+            return {0x2D, 0};
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return {0x10, 0};
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return {0x11, 0};
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return {0x12, 0};
+        default:
+            break;
     }
     if (key >= SDLK_F1 && key <= SDLK_F12) return {static_cast<unsigned>(0x70 + key - SDLK_F1), 0};
     if (key >= 0x20 && key < 0x7F) {
@@ -124,8 +144,8 @@ void SdlFrontEnd::PresentIfChanged() {
     changes_ = changes;
     SDL_Surface* target = SDL_GetWindowSurface(Win(window_));
     if (!target) return;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4,
-                                                             SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_RGB888);
     if (!source) return;
     SDL_Rect to{0, 0, width * scale_, height * scale_};
     SDL_BlitScaled(source, nullptr, target, &to);  // nearest pixel
@@ -146,7 +166,8 @@ std::vector<uint32_t> SdlFrontEnd::WindowPixels(int& width, int& height) const {
     out.resize(static_cast<size_t>(width) * height);
     SDL_LockSurface(copy);
     for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(copy->pixels) + y * copy->pitch);
+        const auto* row =
+            reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(copy->pixels) + y * copy->pitch);
         for (int x = 0; x < width; ++x) out[static_cast<size_t>(y) * width + x] = row[x] & 0xFFFFFF;
     }
     SDL_UnlockSurface(copy);
@@ -162,40 +183,44 @@ void SdlFrontEnd::HandleEvent(Device& device, const void* raw) {
     };
     int x = 0, y = 0;
     switch (e.type) {
-    case SDL_QUIT: device.RequestQuit(); break;
-    case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) device.RequestQuit();
-        else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            changes_ = ~uint64_t{0};  // show everything again
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button != SDL_BUTTON_LEFT) break;
-        toScreen(e.button.x, e.button.y, x, y);
-        stylusDown_ = true;
-        device.InjectPointer(PointerKind::Down, x, y, 0);
-        break;
-    case SDL_MOUSEMOTION:
-        // A stylus only moves while it touches the panel.
-        if (!stylusDown_) break;
-        toScreen(e.motion.x, e.motion.y, x, y);
-        device.InjectPointer(PointerKind::Move, x, y, 0);
-        break;
-    case SDL_MOUSEBUTTONUP:
-        if (e.button.button != SDL_BUTTON_LEFT || !stylusDown_) break;
-        toScreen(e.button.x, e.button.y, x, y);
-        stylusDown_ = false;
-        device.InjectPointer(PointerKind::Up, x, y, 0);
-        break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        unsigned mods = Modifiers(static_cast<SDL_Keymod>(e.key.keysym.mod));
-        KeyMapping key = MapSdlKey(e.key.keysym.sym, mods);
-        if (key.vk == 0) break;
-        bool down = e.type == SDL_KEYDOWN;
-        device.InjectKey(key.vk, down, mods, down ? key.ch : u'\0');
-        break;
-    }
-    default: break;
+        case SDL_QUIT:
+            device.RequestQuit();
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                device.RequestQuit();
+            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                changes_ = ~uint64_t{0};  // show everything again
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button != SDL_BUTTON_LEFT) break;
+            toScreen(e.button.x, e.button.y, x, y);
+            stylusDown_ = true;
+            device.InjectPointer(PointerKind::Down, x, y, 0);
+            break;
+        case SDL_MOUSEMOTION:
+            // A stylus only moves while it touches the panel.
+            if (!stylusDown_) break;
+            toScreen(e.motion.x, e.motion.y, x, y);
+            device.InjectPointer(PointerKind::Move, x, y, 0);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button != SDL_BUTTON_LEFT || !stylusDown_) break;
+            toScreen(e.button.x, e.button.y, x, y);
+            stylusDown_ = false;
+            device.InjectPointer(PointerKind::Up, x, y, 0);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            unsigned mods = Modifiers(static_cast<SDL_Keymod>(e.key.keysym.mod));
+            KeyMapping key = MapSdlKey(e.key.keysym.sym, mods);
+            if (key.vk == 0) break;
+            bool down = e.type == SDL_KEYDOWN;
+            device.InjectKey(key.vk, down, mods, down ? key.ch : u'\0');
+            break;
+        }
+        default:
+            break;
     }
 }
 

@@ -89,8 +89,7 @@ std::string Items(HWND h, HTREEITEM first, int depth) {
         ItemInfo info = Read(h, item);
         RECT r{};
         std::string rect = "null";
-        if (LabelOnScreen(h, item, r))
-            rect = JsonRect(r);
+        if (LabelOnScreen(h, item, r)) rect = JsonRect(r);
         const bool expanded = (info.state & TVIS_EXPANDED) != 0;
         std::string children = "[]";
         if (expanded && depth < 64) {
@@ -102,8 +101,8 @@ std::string Items(HWND h, HTREEITEM first, int depth) {
         comma = true;
         out += "{\"text\":" + JsonString(ToUtf8(info.text)) + ",\"rect\":" + rect +
                ",\"selected\":" + JsonBool(info.state & TVIS_SELECTED) + ",\"expanded\":" + JsonBool(expanded) +
-               ",\"children_flag\":" + (info.children ? "1" : "0") +
-               ",\"image\":" + std::to_string(info.image) + ",\"children\":" + children + "}";
+               ",\"children_flag\":" + (info.children ? "1" : "0") + ",\"image\":" + std::to_string(info.image) +
+               ",\"children\":" + children + "}";
     }
     return out + "]";
 }

@@ -93,7 +93,9 @@ bool ShowsText(std::u16string_view shown, std::u16string_view wanted) {
     return false;
 }
 
-host::ScreenPoint Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+host::ScreenPoint Centre(const RECT& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
 std::optional<host::ScreenPoint> FindIn(const Snapshot& s, std::u16string_view wanted) {
     if (!s.visible) return std::nullopt;
@@ -147,13 +149,13 @@ void Dump(const Snapshot& s, HWND focus, std::string& out) {
 class UserDesktop : public host::Desktop {
 public:
     void InjectPointer(host::PointerKind kind, int x, int y, uint32_t time) override {
-        Mouse m = kind == host::PointerKind::Down ? Mouse::Down : kind == host::PointerKind::Up ? Mouse::Up : Mouse::Move;
+        Mouse m = kind == host::PointerKind::Down ? Mouse::Down
+                  : kind == host::PointerKind::Up ? Mouse::Up
+                                                  : Mouse::Move;
         InjectMouse(m, x, y, time);
     }
 
-    void InjectKey(unsigned vk, bool down, unsigned, char16_t ch) override {
-        ce::user::InjectKey(vk, down, ch);
-    }
+    void InjectKey(unsigned vk, bool down, unsigned, char16_t ch) override { ce::user::InjectKey(vk, down, ch); }
 
     bool WaitIdle(host::Millis timeout) override {
         auto deadline = std::chrono::steady_clock::now() + timeout;

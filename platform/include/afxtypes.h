@@ -116,7 +116,9 @@ public:
         right = x2;
         bottom = y2;
     }
-    void SetRect(POINT topLeft, POINT bottomRight) noexcept { SetRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y); }
+    void SetRect(POINT topLeft, POINT bottomRight) noexcept {
+        SetRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    }
     void SetRectEmpty() noexcept { SetRect(0, 0, 0, 0); }
     void CopyRect(const RECT* lpSrcRect) noexcept {
         if (lpSrcRect) *static_cast<RECT*>(this) = *lpSrcRect;
@@ -245,7 +247,9 @@ public:
     }
 };
 
-inline CSize CPoint::operator-(POINT point) const noexcept { return CSize(x - point.x, y - point.y); }
+inline CSize CPoint::operator-(POINT point) const noexcept {
+    return CSize(x - point.x, y - point.y);
+}
 inline CRect CPoint::operator+(const RECT* lpRect) const noexcept {
     CRect r(lpRect);
     r.OffsetRect(*this);

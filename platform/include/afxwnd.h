@@ -43,28 +43,29 @@ struct AFX_MSGMAP {
 #define PASCAL
 #define afx_msg
 
-#define DECLARE_MESSAGE_MAP()                          \
-protected:                                             \
-    static const AFX_MSGMAP* GetThisMessageMap();      \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     virtual const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                            \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }     \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                     \
-        using ThisClass [[maybe_unused]] = theClass;                                      \
-        using TheBaseClass = baseClass;                                                   \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)          \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { \
+        return GetThisMessageMap();                     \
+    }                                                   \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
+        using ThisClass [[maybe_unused]] = theClass;    \
+        using TheBaseClass = baseClass;                 \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                                 \
-    {0, 0, 0, 0, nullptr}                                                                 \
-    }                                                                                     \
-    ;                                                                                     \
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, 0, nullptr }                                                                       \
+    }                                                                                             \
+    ;                                                                                             \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-    return &messageMap;                                                                   \
+    return &messageMap;                                                                           \
     }
 
 #define AFX_MSG_ENTRY(msg, code, id, last, body) \
-    {msg, code, id, last,                        \
-     [](CCmdTarget* pT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) -> BOOL { body }},
+    {msg, code, id, last, [](CCmdTarget* pT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) -> BOOL { body }},
 #define AFX_THIS static_cast<ThisClass*>(pT)
 #define AFX_POINT_ARG CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))
 
@@ -81,54 +82,56 @@ protected:                                             \
     AFX_MSG_ENTRY(WM_CLOSE, 0, 0, 0, AFX_THIS->OnClose(); (void)wParam; (void)lParam; *pResult = 0; return TRUE;)
 #define ON_WM_PAINT() \
     AFX_MSG_ENTRY(WM_PAINT, 0, 0, 0, AFX_THIS->OnPaint(); (void)wParam; (void)lParam; *pResult = 0; return TRUE;)
-#define ON_WM_ERASEBKGND()                                                                          \
-    AFX_MSG_ENTRY(WM_ERASEBKGND, 0, 0, 0, (void)lParam;                                             \
+#define ON_WM_ERASEBKGND()                              \
+    AFX_MSG_ENTRY(WM_ERASEBKGND, 0, 0, 0, (void)lParam; \
                   *pResult = AFX_THIS->OnEraseBkgnd(CDC::FromHandle((HDC)wParam)); return TRUE;)
-#define ON_WM_CTLCOLOR()                                                                                \
-    AFX_MSG_ENTRY(WM_CTLCOLOR, 0, 0, 0,                                                                 \
-                  *pResult = (LRESULT)AFX_THIS->OnCtlColor(CDC::FromHandle((HDC)wParam),                \
-                                                           CWnd::FromHandle((HWND)lParam),              \
-                                                           CWnd::CtlColorKind(CWnd::CurrentMessage())); \
-                  return TRUE;)
-#define ON_WM_CTLCOLOR_REFLECT()                                                                          \
-    AFX_MSG_ENTRY(WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, 0, (void)lParam;                                   \
-                  *pResult = (LRESULT)AFX_THIS->CtlColor(CDC::FromHandle((HDC)wParam),                    \
-                                                         CWnd::CtlColorKind(CWnd::CurrentMessage()));     \
+#define ON_WM_CTLCOLOR()                                                                                       \
+    AFX_MSG_ENTRY(                                                                                             \
+        WM_CTLCOLOR, 0, 0, 0,                                                                                  \
+        *pResult = (LRESULT)AFX_THIS->OnCtlColor(CDC::FromHandle((HDC)wParam), CWnd::FromHandle((HWND)lParam), \
+                                                 CWnd::CtlColorKind(CWnd::CurrentMessage()));                  \
+        return TRUE;)
+#define ON_WM_CTLCOLOR_REFLECT()                                                                      \
+    AFX_MSG_ENTRY(WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, 0, (void)lParam;                               \
+                  *pResult = (LRESULT)AFX_THIS->CtlColor(CDC::FromHandle((HDC)wParam),                \
+                                                         CWnd::CtlColorKind(CWnd::CurrentMessage())); \
                   return *pResult != 0;)
-#define ON_WM_LBUTTONDOWN() \
-    AFX_MSG_ENTRY(WM_LBUTTONDOWN, 0, 0, 0, AFX_THIS->OnLButtonDown((UINT)wParam, AFX_POINT_ARG); *pResult = 0; return TRUE;)
+#define ON_WM_LBUTTONDOWN()                                                                                    \
+    AFX_MSG_ENTRY(WM_LBUTTONDOWN, 0, 0, 0, AFX_THIS->OnLButtonDown((UINT)wParam, AFX_POINT_ARG); *pResult = 0; \
+                  return TRUE;)
 #define ON_WM_LBUTTONUP() \
     AFX_MSG_ENTRY(WM_LBUTTONUP, 0, 0, 0, AFX_THIS->OnLButtonUp((UINT)wParam, AFX_POINT_ARG); *pResult = 0; return TRUE;)
-#define ON_WM_LBUTTONDBLCLK()                                                                       \
-    AFX_MSG_ENTRY(WM_LBUTTONDBLCLK, 0, 0, 0, AFX_THIS->OnLButtonDblClk((UINT)wParam, AFX_POINT_ARG); \
-                  *pResult = 0; return TRUE;)
+#define ON_WM_LBUTTONDBLCLK()                                                                                      \
+    AFX_MSG_ENTRY(WM_LBUTTONDBLCLK, 0, 0, 0, AFX_THIS->OnLButtonDblClk((UINT)wParam, AFX_POINT_ARG); *pResult = 0; \
+                  return TRUE;)
 #define ON_WM_MOUSEMOVE() \
     AFX_MSG_ENTRY(WM_MOUSEMOVE, 0, 0, 0, AFX_THIS->OnMouseMove((UINT)wParam, AFX_POINT_ARG); *pResult = 0; return TRUE;)
-#define ON_WM_MOVE()                                                                                   \
+#define ON_WM_MOVE()                                                                                              \
     AFX_MSG_ENTRY(WM_MOVE, 0, 0, 0, (void)wParam; AFX_THIS->OnMove((short)LOWORD(lParam), (short)HIWORD(lParam)); \
                   *pResult = 0; return TRUE;)
-#define ON_WM_SIZE()                                                                                     \
+#define ON_WM_SIZE()                                                                                              \
     AFX_MSG_ENTRY(WM_SIZE, 0, 0, 0, AFX_THIS->OnSize((UINT)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam)); \
                   *pResult = 0; return TRUE;)
 #define ON_WM_TIMER() \
     AFX_MSG_ENTRY(WM_TIMER, 0, 0, 0, (void)lParam; AFX_THIS->OnTimer((UINT_PTR)wParam); *pResult = 0; return TRUE;)
-#define ON_WM_KEYDOWN()                                                                              \
+#define ON_WM_KEYDOWN()                                                                                   \
     AFX_MSG_ENTRY(WM_KEYDOWN, 0, 0, 0, AFX_THIS->OnKeyDown((UINT)wParam, LOWORD(lParam), HIWORD(lParam)); \
                   *pResult = 0; return TRUE;)
-#define ON_WM_CHAR()                                                                              \
-    AFX_MSG_ENTRY(WM_CHAR, 0, 0, 0, AFX_THIS->OnChar((UINT)wParam, LOWORD(lParam), HIWORD(lParam)); \
-                  *pResult = 0; return TRUE;)
+#define ON_WM_CHAR()                                                                                              \
+    AFX_MSG_ENTRY(WM_CHAR, 0, 0, 0, AFX_THIS->OnChar((UINT)wParam, LOWORD(lParam), HIWORD(lParam)); *pResult = 0; \
+                  return TRUE;)
 #define ON_MESSAGE(message, memberFxn) \
     AFX_MSG_ENTRY(message, 0, 0, 0, *pResult = (AFX_THIS->*(memberFxn))(wParam, lParam); return TRUE;)
-#define ON_COMMAND(id, memberFxn) \
-    AFX_MSG_ENTRY(WM_COMMAND, 0, id, id, (void)wParam; (void)lParam; (AFX_THIS->*(memberFxn))(); *pResult = 0; return TRUE;)
+#define ON_COMMAND(id, memberFxn)                                                                              \
+    AFX_MSG_ENTRY(WM_COMMAND, 0, id, id, (void)wParam; (void)lParam; (AFX_THIS->*(memberFxn))(); *pResult = 0; \
+                  return TRUE;)
 #define ON_CONTROL(wNotifyCode, id, memberFxn)                                                             \
     AFX_MSG_ENTRY(WM_COMMAND, wNotifyCode, id, id, (void)wParam; (void)lParam; (AFX_THIS->*(memberFxn))(); \
                   *pResult = 0; return TRUE;)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
-#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                                  \
-    AFX_MSG_ENTRY(WM_NOTIFY, (UINT)(wNotifyCode), id, id, (void)wParam;                                         \
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                           \
+    AFX_MSG_ENTRY(WM_NOTIFY, (UINT)(wNotifyCode), id, id, (void)wParam; \
                   (AFX_THIS->*(memberFxn))((NMHDR*)lParam, pResult); return TRUE;)
 
 // ---- Command targets and windows -------------------------------------------
@@ -318,7 +321,9 @@ public:
     int FindStringExact(int nIndexStart, LPCTSTR lpszFind) const {
         return (int)::SendMessage(m_hWnd, CB_FINDSTRINGEXACT, (WPARAM)nIndexStart, (LPARAM)lpszFind);
     }
-    DWORD_PTR GetItemData(int nIndex) const { return (DWORD_PTR)::SendMessage(m_hWnd, CB_GETITEMDATA, (WPARAM)nIndex, 0); }
+    DWORD_PTR GetItemData(int nIndex) const {
+        return (DWORD_PTR)::SendMessage(m_hWnd, CB_GETITEMDATA, (WPARAM)nIndex, 0);
+    }
     int SetItemData(int nIndex, DWORD_PTR dwItemData) {
         return (int)::SendMessage(m_hWnd, CB_SETITEMDATA, (WPARAM)nIndex, (LPARAM)dwItemData);
     }

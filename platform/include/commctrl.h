@@ -83,8 +83,8 @@ BOOL ImageList_Remove(HIMAGELIST himl, int i);
 int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
 #define ImageList_AddIcon(himl, hicon) ImageList_ReplaceIcon(himl, -1, hicon)
 BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle);
-BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk,
-                      COLORREF rgbFg, UINT fStyle);
+BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk, COLORREF rgbFg,
+                      UINT fStyle);
 BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
 COLORREF ImageList_GetBkColor(HIMAGELIST himl);
@@ -422,14 +422,18 @@ typedef struct tagNMHEADERW {
 
 // The wrappers are functions so that a call whose result is not used
 // compiles without a warning.
-inline int Header_GetItemCount(HWND hwndHD) { return (int)SendMessage(hwndHD, HDM_GETITEMCOUNT, 0, 0L); }
+inline int Header_GetItemCount(HWND hwndHD) {
+    return (int)SendMessage(hwndHD, HDM_GETITEMCOUNT, 0, 0L);
+}
 inline int Header_InsertItem(HWND hwndHD, int i, const HD_ITEM* phdi) {
     return (int)SendMessage(hwndHD, HDM_INSERTITEM, (WPARAM)i, (LPARAM)phdi);
 }
 inline BOOL Header_GetItemRect(HWND hwnd, int iItem, RECT* lprc) {
     return (BOOL)SendMessage(hwnd, HDM_GETITEMRECT, (WPARAM)iItem, (LPARAM)lprc);
 }
-inline BOOL Header_Layout(HWND hwndHD, HD_LAYOUT* playout) { return (BOOL)SendMessage(hwndHD, HDM_LAYOUT, 0, (LPARAM)playout); }
+inline BOOL Header_Layout(HWND hwndHD, HD_LAYOUT* playout) {
+    return (BOOL)SendMessage(hwndHD, HDM_LAYOUT, 0, (LPARAM)playout);
+}
 
 #define WC_LISTVIEWW u"SysListView32"
 #define WC_LISTVIEW WC_LISTVIEWW
@@ -614,12 +618,24 @@ inline HIMAGELIST ListView_SetImageList(HWND hwnd, HIMAGELIST himl, int iImageLi
 inline HIMAGELIST ListView_GetImageList(HWND hwnd, int iImageList) {
     return (HIMAGELIST)SendMessage(hwnd, LVM_GETIMAGELIST, (WPARAM)iImageList, 0L);
 }
-inline int ListView_GetItemCount(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETITEMCOUNT, 0, 0L); }
-inline BOOL ListView_GetItem(HWND hwnd, LV_ITEM* pitem) { return (BOOL)SendMessage(hwnd, LVM_GETITEM, 0, (LPARAM)pitem); }
-inline BOOL ListView_SetItem(HWND hwnd, const LV_ITEM* pitem) { return (BOOL)SendMessage(hwnd, LVM_SETITEM, 0, (LPARAM)pitem); }
-inline int ListView_InsertItem(HWND hwnd, const LV_ITEM* pitem) { return (int)SendMessage(hwnd, LVM_INSERTITEM, 0, (LPARAM)pitem); }
-inline BOOL ListView_DeleteItem(HWND hwnd, int i) { return (BOOL)SendMessage(hwnd, LVM_DELETEITEM, (WPARAM)i, 0L); }
-inline BOOL ListView_DeleteAllItems(HWND hwnd) { return (BOOL)SendMessage(hwnd, LVM_DELETEALLITEMS, 0, 0L); }
+inline int ListView_GetItemCount(HWND hwnd) {
+    return (int)SendMessage(hwnd, LVM_GETITEMCOUNT, 0, 0L);
+}
+inline BOOL ListView_GetItem(HWND hwnd, LV_ITEM* pitem) {
+    return (BOOL)SendMessage(hwnd, LVM_GETITEM, 0, (LPARAM)pitem);
+}
+inline BOOL ListView_SetItem(HWND hwnd, const LV_ITEM* pitem) {
+    return (BOOL)SendMessage(hwnd, LVM_SETITEM, 0, (LPARAM)pitem);
+}
+inline int ListView_InsertItem(HWND hwnd, const LV_ITEM* pitem) {
+    return (int)SendMessage(hwnd, LVM_INSERTITEM, 0, (LPARAM)pitem);
+}
+inline BOOL ListView_DeleteItem(HWND hwnd, int i) {
+    return (BOOL)SendMessage(hwnd, LVM_DELETEITEM, (WPARAM)i, 0L);
+}
+inline BOOL ListView_DeleteAllItems(HWND hwnd) {
+    return (BOOL)SendMessage(hwnd, LVM_DELETEALLITEMS, 0, 0L);
+}
 inline int ListView_GetNextItem(HWND hwnd, int i, UINT flags) {
     return (int)SendMessage(hwnd, LVM_GETNEXTITEM, (WPARAM)i, MAKELPARAM(flags, 0));
 }
@@ -627,46 +643,62 @@ inline BOOL ListView_GetItemRect(HWND hwnd, int i, RECT* prc, int code) {
     if (prc) prc->left = code;
     return (BOOL)SendMessage(hwnd, LVM_GETITEMRECT, (WPARAM)i, (LPARAM)prc);
 }
-inline int ListView_HitTest(HWND hwnd, LV_HITTESTINFO* pinfo) { return (int)SendMessage(hwnd, LVM_HITTEST, 0, (LPARAM)pinfo); }
+inline int ListView_HitTest(HWND hwnd, LV_HITTESTINFO* pinfo) {
+    return (int)SendMessage(hwnd, LVM_HITTEST, 0, (LPARAM)pinfo);
+}
 inline BOOL ListView_EnsureVisible(HWND hwnd, int i, BOOL fPartialOK) {
     return (BOOL)SendMessage(hwnd, LVM_ENSUREVISIBLE, (WPARAM)i, MAKELPARAM(fPartialOK, 0));
 }
 inline int ListView_InsertColumn(HWND hwnd, int iCol, const LV_COLUMN* pcol) {
     return (int)SendMessage(hwnd, LVM_INSERTCOLUMN, (WPARAM)iCol, (LPARAM)pcol);
 }
-inline int ListView_GetColumnWidth(HWND hwnd, int iCol) { return (int)SendMessage(hwnd, LVM_GETCOLUMNWIDTH, (WPARAM)iCol, 0); }
+inline int ListView_GetColumnWidth(HWND hwnd, int iCol) {
+    return (int)SendMessage(hwnd, LVM_GETCOLUMNWIDTH, (WPARAM)iCol, 0);
+}
 inline BOOL ListView_SetColumnWidth(HWND hwnd, int iCol, int cx) {
     return (BOOL)SendMessage(hwnd, LVM_SETCOLUMNWIDTH, (WPARAM)iCol, MAKELPARAM(cx, 0));
 }
-inline HWND ListView_GetHeader(HWND hwnd) { return (HWND)SendMessage(hwnd, LVM_GETHEADER, 0, 0L); }
-inline int ListView_GetTopIndex(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETTOPINDEX, 0, 0); }
-inline int ListView_GetCountPerPage(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETCOUNTPERPAGE, 0, 0); }
-#define ListView_SetItemState(hwnd, i, data, mask)                   \
-    do {                                                             \
-        LV_ITEM _lvi_;                                               \
-        _lvi_.stateMask = (mask);                                    \
-        _lvi_.state = (data);                                        \
+inline HWND ListView_GetHeader(HWND hwnd) {
+    return (HWND)SendMessage(hwnd, LVM_GETHEADER, 0, 0L);
+}
+inline int ListView_GetTopIndex(HWND hwnd) {
+    return (int)SendMessage(hwnd, LVM_GETTOPINDEX, 0, 0);
+}
+inline int ListView_GetCountPerPage(HWND hwnd) {
+    return (int)SendMessage(hwnd, LVM_GETCOUNTPERPAGE, 0, 0);
+}
+#define ListView_SetItemState(hwnd, i, data, mask)                                    \
+    do {                                                                              \
+        LV_ITEM _lvi_;                                                                \
+        _lvi_.stateMask = (mask);                                                     \
+        _lvi_.state = (data);                                                         \
         SendMessage((hwnd), LVM_SETITEMSTATE, (WPARAM)(i), (LPARAM)(LV_ITEM*)&_lvi_); \
     } while (0)
 inline UINT ListView_GetItemState(HWND hwnd, int i, UINT mask) {
     return (UINT)SendMessage(hwnd, LVM_GETITEMSTATE, (WPARAM)i, (LPARAM)mask);
 }
-inline UINT ListView_GetSelectedCount(HWND hwnd) { return (UINT)SendMessage(hwnd, LVM_GETSELECTEDCOUNT, 0, 0L); }
-inline int ListView_GetSelectionMark(HWND hwnd) { return (int)SendMessage(hwnd, LVM_GETSELECTIONMARK, 0, 0); }
-inline int ListView_SetSelectionMark(HWND hwnd, int i) { return (int)SendMessage(hwnd, LVM_SETSELECTIONMARK, 0, (LPARAM)i); }
-#define ListView_GetItemText(hwndLV, i, iSubItem_, pszText_, cchTextMax_) \
-    do {                                                                   \
-        LV_ITEM _lvi_;                                                     \
-        _lvi_.iSubItem = (iSubItem_);                                      \
-        _lvi_.cchTextMax = (cchTextMax_);                                  \
-        _lvi_.pszText = (pszText_);                                        \
+inline UINT ListView_GetSelectedCount(HWND hwnd) {
+    return (UINT)SendMessage(hwnd, LVM_GETSELECTEDCOUNT, 0, 0L);
+}
+inline int ListView_GetSelectionMark(HWND hwnd) {
+    return (int)SendMessage(hwnd, LVM_GETSELECTIONMARK, 0, 0);
+}
+inline int ListView_SetSelectionMark(HWND hwnd, int i) {
+    return (int)SendMessage(hwnd, LVM_SETSELECTIONMARK, 0, (LPARAM)i);
+}
+#define ListView_GetItemText(hwndLV, i, iSubItem_, pszText_, cchTextMax_)              \
+    do {                                                                               \
+        LV_ITEM _lvi_;                                                                 \
+        _lvi_.iSubItem = (iSubItem_);                                                  \
+        _lvi_.cchTextMax = (cchTextMax_);                                              \
+        _lvi_.pszText = (pszText_);                                                    \
         SendMessage((hwndLV), LVM_GETITEMTEXT, (WPARAM)(i), (LPARAM)(LV_ITEM*)&_lvi_); \
     } while (0)
-#define ListView_SetItemText(hwndLV, i, iSubItem_, pszText_)   \
-    do {                                                        \
-        LV_ITEM _lvi_;                                          \
-        _lvi_.iSubItem = (iSubItem_);                           \
-        _lvi_.pszText = (pszText_);                             \
+#define ListView_SetItemText(hwndLV, i, iSubItem_, pszText_)                           \
+    do {                                                                               \
+        LV_ITEM _lvi_;                                                                 \
+        _lvi_.iSubItem = (iSubItem_);                                                  \
+        _lvi_.pszText = (pszText_);                                                    \
         SendMessage((hwndLV), LVM_SETITEMTEXT, (WPARAM)(i), (LPARAM)(LV_ITEM*)&_lvi_); \
     } while (0)
 

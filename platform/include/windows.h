@@ -1,11 +1,11 @@
 // The device's Win32 API, as programs include it.
 #pragma once
 
-#include "windef.h"
 #include "winbase.h"
-#include "winreg.h"
-#include "winioctl.h"
 #include "wincrt.h"
+#include "windef.h"
 #include "wingdi.h"
-#include "winuser.h"
+#include "winioctl.h"
+#include "winreg.h"
 #include "winres.h"
+#include "winuser.h"

@@ -481,12 +481,12 @@ int GetClassName(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
 
 // ---- Windows -----------------------------------------------------------------------------
 
-HWND CreateWindowEx(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y,
-                    int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
+HWND CreateWindowEx(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y, int nWidth,
+                    int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
 inline HWND CreateWindow(LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y, int nWidth,
                          int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
-    return CreateWindowEx(0, lpClassName, lpWindowName, dwStyle, X, Y, nWidth, nHeight, hWndParent, hMenu,
-                          hInstance, lpParam);
+    return CreateWindowEx(0, lpClassName, lpWindowName, dwStyle, X, Y, nWidth, nHeight, hWndParent, hMenu, hInstance,
+                          lpParam);
 }
 BOOL DestroyWindow(HWND hWnd);
 BOOL IsWindow(HWND hWnd);
@@ -501,8 +501,12 @@ DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 
 LONG_PTR GetWindowLong(HWND hWnd, int nIndex);
 LONG_PTR SetWindowLong(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
-inline LONG_PTR GetWindowLongPtr(HWND hWnd, int nIndex) { return GetWindowLong(hWnd, nIndex); }
-inline LONG_PTR SetWindowLongPtr(HWND hWnd, int nIndex, LONG_PTR v) { return SetWindowLong(hWnd, nIndex, v); }
+inline LONG_PTR GetWindowLongPtr(HWND hWnd, int nIndex) {
+    return GetWindowLong(hWnd, nIndex);
+}
+inline LONG_PTR SetWindowLongPtr(HWND hWnd, int nIndex, LONG_PTR v) {
+    return SetWindowLong(hWnd, nIndex, v);
+}
 LRESULT CallWindowProc(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
@@ -646,8 +650,8 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 // Creates a modeless dialog. NULL with the last error set when the template
 // is missing (ERROR_INVALID_PARAMETER) or a control cannot be made.
-HWND CreateDialogIndirectParam(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
-                               DLGPROC lpDialogFunc, LPARAM dwInitParam);
+HWND CreateDialogIndirectParam(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent, DLGPROC lpDialogFunc,
+                               LPARAM dwInitParam);
 inline HWND CreateDialogIndirect(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
                                  DLGPROC lpDialogFunc) {
     return CreateDialogIndirectParam(hInstance, lpTemplate, hWndParent, lpDialogFunc, 0);

@@ -105,8 +105,7 @@ class DeviceDriver {
 public:
     virtual ~DeviceDriver() = default;
     // Returns a Win32 error code (ERROR_SUCCESS when the request was done).
-    virtual DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut,
-                            DWORD* pcbReturned) = 0;
+    virtual DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut, DWORD* pcbReturned) = 0;
     // Extra JSON fields a driver adds to the log line of its last request
     // (for example what it now applies); read and cleared after each call.
     std::string logFields;

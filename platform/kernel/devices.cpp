@@ -99,8 +99,8 @@ DWORD MapCallerBuffer32(LPVOID pBuffer, DWORD cbBuffer) {
     return ref;
 }
 
-BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
-                     LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned, LPOVERLAPPED) {
+BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize, LPVOID lpOutBuffer,
+                     DWORD nOutBufferSize, LPDWORD lpBytesReturned, LPOVERLAPPED) {
     struct DropRefs {
         ~DropRefs() { t_bufferRefs.clear(); }
     } dropRefs;  // the references were made for this request only

@@ -73,8 +73,7 @@ bool FreeHandle(HANDLE h) {
     std::shared_ptr<KernelObject> dying;  // released outside the lock
     {
         std::lock_guard lock(g_handleMutex);
-        if (index >= g_slots.size() || g_slots[index].generation != generation || !g_slots[index].object)
-            return false;
+        if (index >= g_slots.size() || g_slots[index].generation != generation || !g_slots[index].object) return false;
         dying = std::move(g_slots[index].object);
         g_slots[index].generation = (g_slots[index].generation + 1) & 0xFFFF;
         if (g_slots[index].generation == 0) g_slots[index].generation = 1;

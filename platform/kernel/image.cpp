@@ -73,12 +73,18 @@ void ClearImage() {
     ++g_generation;
 }
 
-bool HasImage() { return g_hasImage; }
+bool HasImage() {
+    return g_hasImage;
+}
 
 // The image is set once at boot, before any other thread of the device runs,
 // and stays unchanged while programs work on it; readers need no lock.
-const ImageInfo& Image() { return g_image; }
+const ImageInfo& Image() {
+    return g_image;
+}
 
-uint64_t ImageGeneration() { return g_generation; }
+uint64_t ImageGeneration() {
+    return g_generation;
+}
 
 }  // namespace ce

@@ -68,8 +68,7 @@ thread_local DWORD t_threadId = 0;
 
 const auto g_start = std::chrono::steady_clock::now();
 
-HANDLE NewEvent(bool manualReset, bool initialState, std::u16string_view name,
-                std::function<void()> onSet) {
+HANDLE NewEvent(bool manualReset, bool initialState, std::u16string_view name, std::function<void()> onSet) {
     std::shared_ptr<Event> ev;
     bool existed = false;
     {
@@ -106,8 +105,12 @@ HANDLE CreateDriverEvent(std::u16string_view name, bool manualReset, std::functi
 
 using namespace ce;
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }
+DWORD GetLastError() {
+    return t_lastError;
+}
+void SetLastError(DWORD dwErrCode) {
+    t_lastError = dwErrCode;
+}
 
 HANDLE CreateEvent(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName) {
     std::u16string_view name;
@@ -167,8 +170,12 @@ static BOOL SetEventState(HANDLE hEvent, bool signaled) {
     return TRUE;
 }
 
-BOOL SetEvent(HANDLE hEvent) { return SetEventState(hEvent, true); }
-BOOL ResetEvent(HANDLE hEvent) { return SetEventState(hEvent, false); }
+BOOL SetEvent(HANDLE hEvent) {
+    return SetEventState(hEvent, true);
+}
+BOOL ResetEvent(HANDLE hEvent) {
+    return SetEventState(hEvent, false);
+}
 
 BOOL PulseEvent(HANDLE hEvent) {
     // Documented as unreliable on every Win32; here it wakes whoever waits
@@ -265,7 +272,9 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE lpStart
     return h;
 }
 
-void ExitThread(DWORD dwExitCode) { throw ThreadExit{dwExitCode}; }
+void ExitThread(DWORD dwExitCode) {
+    throw ThreadExit{dwExitCode};
+}
 
 BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
     auto th = LookupHandleAs<Thread>(hThread);

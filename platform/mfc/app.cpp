@@ -17,8 +17,12 @@ CWinApp::~CWinApp() {
     if (g_pApp == this) g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
-int CWinApp::ExitInstance() { return 0; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+int CWinApp::ExitInstance() {
+    return 0;
+}
 
 int CWinApp::Run() {
     MSG msg;
@@ -41,11 +45,19 @@ const AFX_MSGMAP* CWinApp::GetThisMessageMap() {
     static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, entries};
     return &map;
 }
-const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWinApp::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
-CWinApp* AfxGetApp() { return g_pApp; }
-CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
-HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandle(nullptr); }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+CWnd* AfxGetMainWnd() {
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
+HINSTANCE AfxGetInstanceHandle() {
+    return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandle(nullptr);
+}
 
 LPCTSTR AfxGetAppName() {
     if (g_pApp && g_pApp->m_pszAppName) return g_pApp->m_pszAppName;
@@ -85,11 +97,21 @@ BOOL CButton::Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd*
     return CWnd::Create(u"BUTTON", lpszCaption, dwStyle, rect, pParentWnd, nID);
 }
 
-UINT CButton::GetState() const { return static_cast<UINT>(::SendMessage(m_hWnd, BM_GETSTATE, 0, 0)); }
-void CButton::SetState(BOOL bHighlight) { ::SendMessage(m_hWnd, BM_SETSTATE, static_cast<WPARAM>(bHighlight), 0); }
-int CButton::GetCheck() const { return static_cast<int>(::SendMessage(m_hWnd, BM_GETCHECK, 0, 0)); }
-void CButton::SetCheck(int nCheck) { ::SendMessage(m_hWnd, BM_SETCHECK, static_cast<WPARAM>(nCheck), 0); }
-UINT CButton::GetButtonStyle() const { return static_cast<UINT>(GetStyle() & 0xFF); }
+UINT CButton::GetState() const {
+    return static_cast<UINT>(::SendMessage(m_hWnd, BM_GETSTATE, 0, 0));
+}
+void CButton::SetState(BOOL bHighlight) {
+    ::SendMessage(m_hWnd, BM_SETSTATE, static_cast<WPARAM>(bHighlight), 0);
+}
+int CButton::GetCheck() const {
+    return static_cast<int>(::SendMessage(m_hWnd, BM_GETCHECK, 0, 0));
+}
+void CButton::SetCheck(int nCheck) {
+    ::SendMessage(m_hWnd, BM_SETCHECK, static_cast<WPARAM>(nCheck), 0);
+}
+UINT CButton::GetButtonStyle() const {
+    return static_cast<UINT>(GetStyle() & 0xFF);
+}
 void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw) {
     ::SendMessage(m_hWnd, BM_SETSTYLE, nStyle, static_cast<LPARAM>(bRedraw));
 }
@@ -135,21 +157,27 @@ BOOL CStatic::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 
 // ---- Window drawing contexts ----------------------------------------------------------
 
-CPaintDC::CPaintDC(CWnd* pWnd) : m_ps{}, m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) { Attach(::BeginPaint(m_hWnd, &m_ps)); }
+CPaintDC::CPaintDC(CWnd* pWnd) : m_ps{}, m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
+    Attach(::BeginPaint(m_hWnd, &m_ps));
+}
 
 CPaintDC::~CPaintDC() {
     Detach();
     ::EndPaint(m_hWnd, &m_ps);
 }
 
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) { Attach(::GetDC(m_hWnd)); }
+CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
+    Attach(::GetDC(m_hWnd));
+}
 
 CClientDC::~CClientDC() {
     HDC h = Detach();
     ::ReleaseDC(m_hWnd, h);
 }
 
-CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) { Attach(::GetWindowDC(m_hWnd)); }
+CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
+    Attach(::GetWindowDC(m_hWnd));
+}
 
 CWindowDC::~CWindowDC() {
     HDC h = Detach();

@@ -15,13 +15,17 @@ namespace {
 
 constexpr TCHAR kEmpty[1] = {0};
 
-int Len(LPCTSTR psz) { return psz ? static_cast<int>(wcslen(psz)) : 0; }
+int Len(LPCTSTR psz) {
+    return psz ? static_cast<int>(wcslen(psz)) : 0;
+}
 
 bool IsResourceId(LPCTSTR psz) {
     return psz && reinterpret_cast<ULONG_PTR>(psz) <= 0xFFFF;
 }
 
-bool InSet(LPCTSTR set, TCHAR ch) { return set && ch && wcschr(set, ch) != nullptr; }
+bool InSet(LPCTSTR set, TCHAR ch) {
+    return set && ch && wcschr(set, ch) != nullptr;
+}
 
 }  // namespace
 
@@ -46,9 +50,13 @@ void CString::Release(Data* p) noexcept {
     }
 }
 
-TCHAR* CString::Chars() const { return m_pData ? m_pData->chars() : const_cast<TCHAR*>(kEmpty); }
+TCHAR* CString::Chars() const {
+    return m_pData ? m_pData->chars() : const_cast<TCHAR*>(kEmpty);
+}
 
-LPCTSTR CString::GetString() const { return Chars(); }
+LPCTSTR CString::GetString() const {
+    return Chars();
+}
 
 TCHAR* CString::Prepare(int nChars, int nKeep) {
     nChars = std::max(nChars, 0);
@@ -110,7 +118,9 @@ CString::CString(LPCTSTR psz) {
     Assign(psz, Len(psz));
 }
 
-CString::CString(LPCTSTR pch, int nLength) { Assign(pch, nLength); }
+CString::CString(LPCTSTR pch, int nLength) {
+    Assign(pch, nLength);
+}
 
 CString::CString(TCHAR ch, int nRepeat) {
     if (nRepeat <= 0) return;
@@ -119,7 +129,9 @@ CString::CString(TCHAR ch, int nRepeat) {
     SetLength(nRepeat);
 }
 
-CString::~CString() { Release(m_pData); }
+CString::~CString() {
+    Release(m_pData);
+}
 
 void CString::Empty() {
     Release(m_pData);
@@ -231,28 +243,68 @@ CString operator+(TCHAR a, const CString& b) {
 
 // ---- Comparison -----------------------------------------------------------------------
 
-int CString::Compare(LPCTSTR psz) const { return wcscmp(GetString(), psz ? psz : kEmpty); }
+int CString::Compare(LPCTSTR psz) const {
+    return wcscmp(GetString(), psz ? psz : kEmpty);
+}
 
-int CString::CompareNoCase(LPCTSTR psz) const { return _wcsicmp(GetString(), psz ? psz : kEmpty); }
+int CString::CompareNoCase(LPCTSTR psz) const {
+    return _wcsicmp(GetString(), psz ? psz : kEmpty);
+}
 
-bool operator==(const CString& a, const CString& b) { return a.Compare(b) == 0; }
-bool operator==(const CString& a, LPCTSTR b) { return a.Compare(b) == 0; }
-bool operator==(LPCTSTR a, const CString& b) { return b.Compare(a) == 0; }
-bool operator!=(const CString& a, const CString& b) { return a.Compare(b) != 0; }
-bool operator!=(const CString& a, LPCTSTR b) { return a.Compare(b) != 0; }
-bool operator!=(LPCTSTR a, const CString& b) { return b.Compare(a) != 0; }
-bool operator<(const CString& a, const CString& b) { return a.Compare(b) < 0; }
-bool operator<(const CString& a, LPCTSTR b) { return a.Compare(b) < 0; }
-bool operator<(LPCTSTR a, const CString& b) { return b.Compare(a) > 0; }
-bool operator>(const CString& a, const CString& b) { return a.Compare(b) > 0; }
-bool operator>(const CString& a, LPCTSTR b) { return a.Compare(b) > 0; }
-bool operator>(LPCTSTR a, const CString& b) { return b.Compare(a) < 0; }
-bool operator<=(const CString& a, const CString& b) { return a.Compare(b) <= 0; }
-bool operator<=(const CString& a, LPCTSTR b) { return a.Compare(b) <= 0; }
-bool operator<=(LPCTSTR a, const CString& b) { return b.Compare(a) >= 0; }
-bool operator>=(const CString& a, const CString& b) { return a.Compare(b) >= 0; }
-bool operator>=(const CString& a, LPCTSTR b) { return a.Compare(b) >= 0; }
-bool operator>=(LPCTSTR a, const CString& b) { return b.Compare(a) <= 0; }
+bool operator==(const CString& a, const CString& b) {
+    return a.Compare(b) == 0;
+}
+bool operator==(const CString& a, LPCTSTR b) {
+    return a.Compare(b) == 0;
+}
+bool operator==(LPCTSTR a, const CString& b) {
+    return b.Compare(a) == 0;
+}
+bool operator!=(const CString& a, const CString& b) {
+    return a.Compare(b) != 0;
+}
+bool operator!=(const CString& a, LPCTSTR b) {
+    return a.Compare(b) != 0;
+}
+bool operator!=(LPCTSTR a, const CString& b) {
+    return b.Compare(a) != 0;
+}
+bool operator<(const CString& a, const CString& b) {
+    return a.Compare(b) < 0;
+}
+bool operator<(const CString& a, LPCTSTR b) {
+    return a.Compare(b) < 0;
+}
+bool operator<(LPCTSTR a, const CString& b) {
+    return b.Compare(a) > 0;
+}
+bool operator>(const CString& a, const CString& b) {
+    return a.Compare(b) > 0;
+}
+bool operator>(const CString& a, LPCTSTR b) {
+    return a.Compare(b) > 0;
+}
+bool operator>(LPCTSTR a, const CString& b) {
+    return b.Compare(a) < 0;
+}
+bool operator<=(const CString& a, const CString& b) {
+    return a.Compare(b) <= 0;
+}
+bool operator<=(const CString& a, LPCTSTR b) {
+    return a.Compare(b) <= 0;
+}
+bool operator<=(LPCTSTR a, const CString& b) {
+    return b.Compare(a) >= 0;
+}
+bool operator>=(const CString& a, const CString& b) {
+    return a.Compare(b) >= 0;
+}
+bool operator>=(const CString& a, LPCTSTR b) {
+    return a.Compare(b) >= 0;
+}
+bool operator>=(LPCTSTR a, const CString& b) {
+    return b.Compare(a) <= 0;
+}
 
 // ---- Formatting -------------------------------------------------------------------------
 
@@ -305,7 +357,9 @@ CString CString::Left(int nCount) const {
     return CString(GetString(), nCount);
 }
 
-CString CString::Mid(int iFirst) const { return Mid(iFirst, GetLength()); }
+CString CString::Mid(int iFirst) const {
+    return Mid(iFirst, GetLength());
+}
 
 CString CString::Mid(int iFirst, int nCount) const {
     int len = GetLength();
@@ -512,11 +566,21 @@ CString& CString::TrimRight(TCHAR chTarget) {
     TCHAR set[2] = {chTarget, 0};
     return TrimRight(set);
 }
-CString& CString::TrimLeft() { return TrimLeft(kWhitespace); }
-CString& CString::TrimRight() { return TrimRight(kWhitespace); }
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(TCHAR chTarget) { return TrimRight(chTarget).TrimLeft(chTarget); }
-CString& CString::Trim(LPCTSTR pszTargets) { return TrimRight(pszTargets).TrimLeft(pszTargets); }
+CString& CString::TrimLeft() {
+    return TrimLeft(kWhitespace);
+}
+CString& CString::TrimRight() {
+    return TrimRight(kWhitespace);
+}
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(TCHAR chTarget) {
+    return TrimRight(chTarget).TrimLeft(chTarget);
+}
+CString& CString::Trim(LPCTSTR pszTargets) {
+    return TrimRight(pszTargets).TrimLeft(pszTargets);
+}
 
 // ---- Direct access ------------------------------------------------------------------------------
 

@@ -16,8 +16,8 @@ void AfxUnhookWindowCreate();
 void AfxDeleteTempWindows();
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, &CDialog::OnOK)
-    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog() : m_nIDHelp(0), m_pParentWnd(nullptr) {}
@@ -101,8 +101,7 @@ INT_PTR CDialog::DoModal() {
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
     // Enter, Escape and Tab work the dialog as the window system's dialog
     // manager does.
-    if (m_hWnd && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
-        return ::IsDialogMessage(m_hWnd, pMsg);
+    if (m_hWnd && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) return ::IsDialogMessage(m_hWnd, pMsg);
     return FALSE;
 }
 
@@ -110,7 +109,9 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWnd::DefWindowProc(message, wParam, lParam);
 }
 
-BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) { return CWnd::OnCommand(wParam, lParam); }
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    return CWnd::OnCommand(wParam, lParam);
+}
 
 void CDialog::EndDialog(int nResult) {
     m_nModalResult = nResult;
@@ -170,7 +171,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
@@ -187,7 +190,9 @@ HWND CDataExchange::PrepareCtrl(int nIDC) {
     return m_hWndLastControl;
 }
 
-HWND CDataExchange::PrepareEditCtrl(int nIDC) { return PrepareCtrl(nIDC); }
+HWND CDataExchange::PrepareEditCtrl(int nIDC) {
+    return PrepareCtrl(nIDC);
+}
 
 void CDataExchange::Fail() {
     if (m_hWndLastControl) ::SetFocus(m_hWndLastControl);
@@ -222,11 +227,12 @@ static void DDX_Number(CDataExchange* pDX, int nIDC, T& value, bool isSigned) {
     if (pDX->m_bSaveAndValidate) {
         ::GetWindowText(h, buf, 64);
         TCHAR* end = nullptr;
-        long long v = isSigned ? static_cast<long long>(wcstol(buf, &end, 10))
-                               : static_cast<long long>(wcstoul(buf, &end, 10));
+        long long v =
+            isSigned ? static_cast<long long>(wcstol(buf, &end, 10)) : static_cast<long long>(wcstoul(buf, &end, 10));
         while (end && (*end == u' ' || *end == u'\t')) ++end;
         if (!end || end == buf || *end) {
-            ::MessageBox(pDX->m_pDlgWnd ? pDX->m_pDlgWnd->m_hWnd : nullptr, u"Please enter an integer.", u"", MB_OK | MB_ICONEXCLAMATION);
+            ::MessageBox(pDX->m_pDlgWnd ? pDX->m_pDlgWnd->m_hWnd : nullptr, u"Please enter an integer.", u"",
+                         MB_OK | MB_ICONEXCLAMATION);
             pDX->Fail();
             return;
         }
@@ -240,8 +246,12 @@ static void DDX_Number(CDataExchange* pDX, int nIDC, T& value, bool isSigned) {
     }
 }
 
-void DDX_Text(CDataExchange* pDX, int nIDC, int& value) { DDX_Number(pDX, nIDC, value, true); }
-void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) { DDX_Number(pDX, nIDC, value, false); }
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
+    DDX_Number(pDX, nIDC, value, true);
+}
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
+    DDX_Number(pDX, nIDC, value, false);
+}
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
     HWND h = pDX->PrepareCtrl(nIDC);

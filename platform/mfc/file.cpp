@@ -16,7 +16,9 @@ void* CException::operator new(size_t size) {
     return p;
 }
 
-void CException::operator delete(void* p) noexcept { ::operator delete(p); }
+void CException::operator delete(void* p) noexcept {
+    ::operator delete(p);
+}
 
 CException::CException(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete), m_bOnHeap(t_constructingOnHeap) {
     t_constructingOnHeap = false;
@@ -35,42 +37,42 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpC
 
 int CFileException::OsErrorToException(LONG lOsError) {
     switch (lOsError) {
-    case NO_ERROR:
-        return none;
-    case ERROR_FILE_NOT_FOUND:
-        return fileNotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_DIRECTORY:
-        return badPath;
-    case ERROR_TOO_MANY_OPEN_FILES:
-        return tooManyOpenFiles;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return accessDenied;
-    case ERROR_INVALID_HANDLE:
-        return invalidFile;
-    case ERROR_DIR_NOT_EMPTY:
-        return removeCurrentDir;
-    case ERROR_NEGATIVE_SEEK:
-        return badSeek;
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-    case ERROR_GEN_FAILURE:
-        return hardIO;
-    case ERROR_SHARING_VIOLATION:
-        return sharingViolation;
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_FULL:
-    case ERROR_FILE_TOO_LARGE:
-        return diskFull;
-    case ERROR_HANDLE_EOF:
-        return endOfFile;
-    default:
-        return genericException;
+        case NO_ERROR:
+            return none;
+        case ERROR_FILE_NOT_FOUND:
+            return fileNotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_DIRECTORY:
+            return badPath;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return tooManyOpenFiles;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return accessDenied;
+        case ERROR_INVALID_HANDLE:
+            return invalidFile;
+        case ERROR_DIR_NOT_EMPTY:
+            return removeCurrentDir;
+        case ERROR_NEGATIVE_SEEK:
+            return badSeek;
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+            return hardIO;
+        case ERROR_SHARING_VIOLATION:
+            return sharingViolation;
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_DISK_FULL:
+        case ERROR_FILE_TOO_LARGE:
+            return diskFull;
+        case ERROR_HANDLE_EOF:
+            return endOfFile;
+        default:
+            return genericException;
     }
 }
 
@@ -152,36 +154,36 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError) 
 
     DWORD access = 0;
     switch (nOpenFlags & 3) {
-    case modeRead:
-        access = GENERIC_READ;
-        break;
-    case modeWrite:
-        access = GENERIC_WRITE;
-        break;
-    case modeReadWrite:
-        access = GENERIC_READ | GENERIC_WRITE;
-        break;
-    default:
-        return fail(ERROR_INVALID_PARAMETER);
+        case modeRead:
+            access = GENERIC_READ;
+            break;
+        case modeWrite:
+            access = GENERIC_WRITE;
+            break;
+        case modeReadWrite:
+            access = GENERIC_READ | GENERIC_WRITE;
+            break;
+        default:
+            return fail(ERROR_INVALID_PARAMETER);
     }
     // shareCompat is shareExclusive here, as in 32-bit versions of the framework.
     DWORD share = 0;
     switch (nOpenFlags & 0x70) {
-    case shareCompat:
-    case shareExclusive:
-        share = 0;
-        break;
-    case shareDenyWrite:
-        share = FILE_SHARE_READ;
-        break;
-    case shareDenyRead:
-        share = FILE_SHARE_WRITE;
-        break;
-    case shareDenyNone:
-        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-        break;
-    default:
-        return fail(ERROR_INVALID_PARAMETER);
+        case shareCompat:
+        case shareExclusive:
+            share = 0;
+            break;
+        case shareDenyWrite:
+            share = FILE_SHARE_READ;
+            break;
+        case shareDenyRead:
+            share = FILE_SHARE_WRITE;
+            break;
+        case shareDenyNone:
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+            break;
+        default:
+            return fail(ERROR_INVALID_PARAMETER);
     }
     DWORD disposition = OPEN_EXISTING;
     if (nOpenFlags & modeCreate) disposition = (nOpenFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;

@@ -3,7 +3,9 @@
 
 #include "afxdlgs.h"
 
-CCommonDialog::CCommonDialog(CWnd* pParentWnd) : CDialog() { m_pParentWnd = pParentWnd; }
+CCommonDialog::CCommonDialog(CWnd* pParentWnd) : CDialog() {
+    m_pParentWnd = pParentWnd;
+}
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName, DWORD dwFlags,
                          LPCTSTR lpszFilter, CWnd* pParentWnd)
@@ -62,7 +64,9 @@ INT_PTR CFileDialog::DoModal() {
     return bOk ? IDOK : IDCANCEL;
 }
 
-CString CFileDialog::GetPathName() const { return CString(m_ofn.lpstrFile); }
+CString CFileDialog::GetPathName() const {
+    return CString(m_ofn.lpstrFile);
+}
 
 CString CFileDialog::GetFileName() const {
     CString path = GetPathName();

@@ -71,31 +71,35 @@ CGdiObject* Make() {
 
 // ---- CGdiObject ------------------------------------------------------------------
 
-CGdiObject::~CGdiObject() { DeleteObject(); }
+CGdiObject::~CGdiObject() {
+    DeleteObject();
+}
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) {
     DWORD type = ::GetObjectType(hObject);
     CGdiObject* (*make)() = &Make<CGdiObject>;
     switch (type) {
-    case OBJ_PEN:
-        make = &Make<CPen>;
-        break;
-    case OBJ_BRUSH:
-        make = &Make<CBrush>;
-        break;
-    case OBJ_FONT:
-        make = &Make<CFont>;
-        break;
-    case OBJ_BITMAP:
-        make = &Make<CBitmap>;
-        break;
-    default:
-        break;
+        case OBJ_PEN:
+            make = &Make<CPen>;
+            break;
+        case OBJ_BRUSH:
+            make = &Make<CBrush>;
+            break;
+        case OBJ_FONT:
+            make = &Make<CFont>;
+            break;
+        case OBJ_BITMAP:
+            make = &Make<CBitmap>;
+            break;
+        default:
+            break;
     }
     return GdiObjects().FromHandle(hObject, type, make);
 }
 
-void CGdiObject::DeleteTempMap() { GdiMap::DeleteTemps(); }
+void CGdiObject::DeleteTempMap() {
+    GdiMap::DeleteTemps();
+}
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject) {
     if (!hObject || m_hObject) return FALSE;
@@ -116,7 +120,9 @@ BOOL CGdiObject::DeleteObject() {
     return ::DeleteObject(Detach());
 }
 
-BOOL CGdiObject::CreateStockObject(int nIndex) { return Attach(::GetStockObject(nIndex)); }
+BOOL CGdiObject::CreateStockObject(int nIndex) {
+    return Attach(::GetStockObject(nIndex));
+}
 
 // ---- CBitmap ------------------------------------------------------------------------
 
@@ -143,7 +149,9 @@ CDC* CDC::FromHandle(HDC hDC) {
     return DeviceContexts().FromHandle(hDC, 0, [] { return new CDC; });
 }
 
-void CDC::DeleteTempMap() { DcMap::DeleteTemps(); }
+void CDC::DeleteTempMap() {
+    DcMap::DeleteTemps();
+}
 
 BOOL CDC::Attach(HDC hDC) {
     if (!hDC || m_hDC) return FALSE;
@@ -164,7 +172,9 @@ BOOL CDC::DeleteDC() {
     return ::DeleteDC(Detach());
 }
 
-BOOL CDC::CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr)); }
+BOOL CDC::CreateCompatibleDC(CDC* pDC) {
+    return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr));
+}
 
 CGdiObject* CDC::SelectGdiObject(HGDIOBJ hObject) {
     if (!m_hDC || !hObject) return nullptr;
@@ -173,19 +183,25 @@ CGdiObject* CDC::SelectGdiObject(HGDIOBJ hObject) {
 
 // The previous object of a kind is of the same kind, so the casts below hold
 // (FromHandle makes temporaries of the class matching the object's type).
-CPen* CDC::SelectObject(CPen* pPen) { return static_cast<CPen*>(SelectGdiObject(CGdiObject::HandleOf(pPen))); }
+CPen* CDC::SelectObject(CPen* pPen) {
+    return static_cast<CPen*>(SelectGdiObject(CGdiObject::HandleOf(pPen)));
+}
 
 CBrush* CDC::SelectObject(CBrush* pBrush) {
     return static_cast<CBrush*>(SelectGdiObject(CGdiObject::HandleOf(pBrush)));
 }
 
-CFont* CDC::SelectObject(CFont* pFont) { return static_cast<CFont*>(SelectGdiObject(CGdiObject::HandleOf(pFont))); }
+CFont* CDC::SelectObject(CFont* pFont) {
+    return static_cast<CFont*>(SelectGdiObject(CGdiObject::HandleOf(pFont)));
+}
 
 CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
     return static_cast<CBitmap*>(SelectGdiObject(CGdiObject::HandleOf(pBitmap)));
 }
 
-CGdiObject* CDC::SelectObject(CGdiObject* pObject) { return SelectGdiObject(CGdiObject::HandleOf(pObject)); }
+CGdiObject* CDC::SelectObject(CGdiObject* pObject) {
+    return SelectGdiObject(CGdiObject::HandleOf(pObject));
+}
 
 CGdiObject* CDC::SelectStockObject(int nIndex) {
     HGDIOBJ h = ::GetStockObject(nIndex);

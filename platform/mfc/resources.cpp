@@ -17,6 +17,8 @@ bool LoadStringResource(UINT nID, CString& text) {
     return true;
 }
 
-HBITMAP LoadBitmapResource(LPCTSTR lpszName) { return ::LoadBitmap(GetModuleHandle(nullptr), lpszName); }
+HBITMAP LoadBitmapResource(LPCTSTR lpszName) {
+    return ::LoadBitmap(GetModuleHandle(nullptr), lpszName);
+}
 
 }  // namespace ce::mfc

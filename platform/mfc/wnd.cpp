@@ -2,8 +2,6 @@
 // through message maps, reflection of control messages, default handling.
 #include <afxwin.h>
 
-#include "ce_user.h"
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -12,6 +10,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "ce_user.h"
 
 void AfxSetSuperProc(CWnd* pWnd, WNDPROC proc);
 
@@ -55,9 +55,15 @@ void AfxDeleteTempWindows() {
     t_tempMap.clear();
 }
 
-void AfxHookWindowCreate(CWnd* pWnd) { ce::user::SetCreationHook(&AttachOnCreate, pWnd); }
-void AfxUnhookWindowCreate() { ce::user::SetCreationHook(nullptr, nullptr); }
-void AfxSetSuperProc(CWnd* pWnd, WNDPROC proc) { pWnd->m_pfnSuper = proc; }
+void AfxHookWindowCreate(CWnd* pWnd) {
+    ce::user::SetCreationHook(&AttachOnCreate, pWnd);
+}
+void AfxUnhookWindowCreate() {
+    ce::user::SetCreationHook(nullptr, nullptr);
+}
+void AfxSetSuperProc(CWnd* pWnd, WNDPROC proc) {
+    pWnd->m_pfnSuper = proc;
+}
 
 // ---- Message maps -------------------------------------------------------------
 
@@ -67,7 +73,9 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
@@ -137,7 +145,8 @@ HWND CWnd::Detach() {
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!Attach(hWnd)) return FALSE;
     PreSubclassWindow();
-    WNDPROC old = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    WNDPROC old =
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (old != &AfxWndProc) m_pfnSuper = old;
     return TRUE;
 }
@@ -155,7 +164,9 @@ HWND CWnd::UnsubclassWindow() {
 
 // ---- Creation ------------------------------------------------------------------------
 
-BOOL CWnd::PreCreateWindow(CREATESTRUCT&) { return TRUE; }
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&) {
+    return TRUE;
+}
 void CWnd::PreSubclassWindow() {}
 void CWnd::PostNcDestroy() {}
 
@@ -176,8 +187,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
     cs.lpCreateParams = lpParam;
     if (!PreCreateWindow(cs)) return FALSE;
     AfxHookWindowCreate(this);
-    HWND h = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
-                              cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    HWND h = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx,
+                              cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     AfxUnhookWindowCreate();
     if (!h) {
         if (m_hWnd) UnsubclassWindow();
@@ -189,12 +200,14 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 
 BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                   UINT nID) {
-    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
 }
 
-BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+BOOL CWnd::DestroyWindow() {
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
 
 // ---- Dispatch -----------------------------------------------------------------------------
 
@@ -217,17 +230,26 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) 
     return result;
 }
 
-const MSG* CWnd::CurrentMessage() { return &t_currentMsg; }
+const MSG* CWnd::CurrentMessage() {
+    return &t_currentMsg;
+}
 
 UINT CWnd::CtlColorKind(const MSG* pMsg) {
     switch (pMsg->message) {
-    case WM_CTLCOLORMSGBOX: return CTLCOLOR_MSGBOX;
-    case WM_CTLCOLOREDIT: return CTLCOLOR_EDIT;
-    case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;
-    case WM_CTLCOLORBTN: return CTLCOLOR_BTN;
-    case WM_CTLCOLORDLG: return CTLCOLOR_DLG;
-    case WM_CTLCOLORSCROLLBAR: return CTLCOLOR_SCROLLBAR;
-    default: return CTLCOLOR_STATIC;
+        case WM_CTLCOLORMSGBOX:
+            return CTLCOLOR_MSGBOX;
+        case WM_CTLCOLOREDIT:
+            return CTLCOLOR_EDIT;
+        case WM_CTLCOLORLISTBOX:
+            return CTLCOLOR_LISTBOX;
+        case WM_CTLCOLORBTN:
+            return CTLCOLOR_BTN;
+        case WM_CTLCOLORDLG:
+            return CTLCOLOR_DLG;
+        case WM_CTLCOLORSCROLLBAR:
+            return CTLCOLOR_SCROLLBAR;
+        default:
+            return CTLCOLOR_STATIC;
     }
 }
 
@@ -262,9 +284,9 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         return FALSE;
     }
     if (IsCtlColorMessage(message)) {
-        *pResult = reinterpret_cast<LRESULT>(
-            OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), FromHandle(reinterpret_cast<HWND>(lParam)),
-                       CtlColorKind(CurrentMessage())));
+        *pResult = reinterpret_cast<LRESULT>(OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)),
+                                                        FromHandle(reinterpret_cast<HWND>(lParam)),
+                                                        CtlColorKind(CurrentMessage())));
         return TRUE;
     }
     return FALSE;
@@ -317,24 +339,54 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
     return FALSE;
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
 
 // ---- Default handlers ------------------------------------------------------------------------
 
-int CWnd::OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnPaint() { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnMove(int, int) { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
+int CWnd::OnCreate(LPCREATESTRUCT) {
+    return static_cast<int>(Default());
+}
+void CWnd::OnDestroy() {
+    Default();
+}
+void CWnd::OnClose() {
+    Default();
+}
+void CWnd::OnPaint() {
+    Default();
+}
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMove(int, int) {
+    Default();
+}
+void CWnd::OnSize(UINT, int, int) {
+    Default();
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnKeyDown(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT) {
+    Default();
+}
 
 HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     // Offer the request to the control first; without an answer from it,
@@ -354,12 +406,18 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
     static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, entries};
     return &map;
 }
-const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWnd::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 // ---- Thin wrappers ----------------------------------------------------------------------------
 
-DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_STYLE)); }
-DWORD CWnd::GetExStyle() const { return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_EXSTYLE)); }
+DWORD CWnd::GetStyle() const {
+    return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_STYLE));
+}
+DWORD CWnd::GetExStyle() const {
+    return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_EXSTYLE));
+}
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
     DWORD style = GetStyle();
@@ -370,14 +428,30 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
     return TRUE;
 }
 
-CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
-CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
-int CWnd::GetDlgCtrlID() const { return static_cast<int>(::GetWindowLong(m_hWnd, GWL_ID)); }
-void CWnd::GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-void CWnd::GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
-void CWnd::ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
-void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
+CWnd* CWnd::GetParent() const {
+    return FromHandle(::GetParent(m_hWnd));
+}
+CWnd* CWnd::GetOwner() const {
+    return FromHandle(::GetWindow(m_hWnd, GW_OWNER));
+}
+CWnd* CWnd::GetDlgItem(int nID) const {
+    return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
+int CWnd::GetDlgCtrlID() const {
+    return static_cast<int>(::GetWindowLong(m_hWnd, GWL_ID));
+}
+void CWnd::GetWindowRect(LPRECT lpRect) const {
+    ::GetWindowRect(m_hWnd, lpRect);
+}
+void CWnd::GetClientRect(LPRECT lpRect) const {
+    ::GetClientRect(m_hWnd, lpRect);
+}
+void CWnd::ClientToScreen(LPPOINT lpPoint) const {
+    ::ClientToScreen(m_hWnd, lpPoint);
+}
+void CWnd::ScreenToClient(LPPOINT lpPoint) const {
+    ::ScreenToClient(m_hWnd, lpPoint);
+}
 
 void CWnd::ClientToScreen(LPRECT lpRect) const {
     ::ClientToScreen(m_hWnd, reinterpret_cast<LPPOINT>(&lpRect->left));
@@ -401,10 +475,18 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
     return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx, cy, nFlags);
 }
 
-BOOL CWnd::ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-BOOL CWnd::EnableWindow(BOOL bEnable) { return ::EnableWindow(m_hWnd, bEnable); }
-BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+BOOL CWnd::ShowWindow(int nCmdShow) {
+    return ::ShowWindow(m_hWnd, nCmdShow);
+}
+BOOL CWnd::IsWindowVisible() const {
+    return ::IsWindowVisible(m_hWnd);
+}
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    return ::EnableWindow(m_hWnd, bEnable);
+}
+BOOL CWnd::IsWindowEnabled() const {
+    return ::IsWindowEnabled(m_hWnd);
+}
 
 void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     RECT rcArea;
@@ -422,11 +504,15 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-void CWnd::SetWindowText(LPCTSTR lpszString) { ::SetWindowText(m_hWnd, lpszString); }
+void CWnd::SetWindowText(LPCTSTR lpszString) {
+    ::SetWindowText(m_hWnd, lpszString);
+}
 int CWnd::GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const {
     return ::GetWindowText(m_hWnd, lpszStringBuf, nMaxCount);
 }
-int CWnd::GetWindowTextLength() const { return ::GetWindowTextLength(m_hWnd); }
+int CWnd::GetWindowTextLength() const {
+    return ::GetWindowTextLength(m_hWnd);
+}
 
 void CWnd::GetWindowText(CString& rString) const {
     int n = GetWindowTextLength();
@@ -435,23 +521,39 @@ void CWnd::GetWindowText(CString& rString) const {
     rString.ReleaseBuffer();
 }
 
-void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) { ::SetWindowText(::GetDlgItem(m_hWnd, nID), lpszString); }
+void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) {
+    ::SetWindowText(::GetDlgItem(m_hWnd, nID), lpszString);
+}
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
     return reinterpret_cast<HICON>(
         ::SendMessage(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
-CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
-BOOL CWnd::SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
-void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
-void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+CWnd* CWnd::SetFocus() {
+    return FromHandle(::SetFocus(m_hWnd));
+}
+CWnd* CWnd::GetFocus() {
+    return FromHandle(::GetFocus());
+}
+BOOL CWnd::SetForegroundWindow() {
+    return ::SetForegroundWindow(m_hWnd);
+}
+void CWnd::Invalidate(BOOL bErase) {
+    ::InvalidateRect(m_hWnd, nullptr, bErase);
+}
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
+    ::InvalidateRect(m_hWnd, lpRect, bErase);
+}
+void CWnd::UpdateWindow() {
+    ::UpdateWindow(m_hWnd);
+}
 BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, HRGN prgnUpdate, UINT flags) {
     return ::RedrawWindow(m_hWnd, lpRectUpdate, prgnUpdate, flags);
 }
-CWnd* CWnd::SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
+CWnd* CWnd::SetCapture() {
+    return FromHandle(::SetCapture(m_hWnd));
+}
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessage(m_hWnd, message, wParam, lParam);
 }
@@ -461,7 +563,9 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer) {
     return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
 }
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
+    return ::KillTimer(m_hWnd, nIDEvent);
+}
 
 int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType) {
     if (!lpszCaption) lpszCaption = AfxGetAppName();

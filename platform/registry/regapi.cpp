@@ -64,7 +64,9 @@ struct KeyHandle {
 
     // The ordered sub-key (value) list, read again only when the store has
     // changed since it was read; false when the key is gone.
-    bool EnsureChildren(Store& store) { return Ensure(store, childrenValid, childrenStamp, children, &Store::LoadChildren); }
+    bool EnsureChildren(Store& store) {
+        return Ensure(store, childrenValid, childrenStamp, children, &Store::LoadChildren);
+    }
     bool EnsureValues(Store& store) { return Ensure(store, valuesValid, valuesStamp, values, &Store::LoadValues); }
 
 private:

@@ -1,9 +1,9 @@
 // Bitmaps and icons: decoding DIBs, LoadBitmap, icon images.
-#include <mutex>
-#include <memory>
-#include <map>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 
 #include "ce_gdi.h"
 #include "ce_res.h"
@@ -11,8 +11,12 @@
 namespace ce::res {
 namespace {
 
-uint32_t Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
-uint16_t Le16(const BYTE* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const BYTE* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+}
+uint16_t Le16(const BYTE* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiBitfields = 3;
@@ -86,12 +90,24 @@ bool DecodeDib(const BYTE* data, size_t size, Picture* out, int heightScale) {
         for (int x = 0; x < width; ++x) {
             uint32_t v;
             switch (bpp) {
-                case 1: v = (row[x >> 3] >> (7 - (x & 7))) & 1; break;
-                case 4: v = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF; break;
-                case 8: v = row[x]; break;
-                case 16: v = Le16(row + 2 * x); break;
-                case 24: v = (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x]; break;
-                default: v = Le32(row + 4 * x); break;
+                case 1:
+                    v = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                    break;
+                case 4:
+                    v = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+                    break;
+                case 8:
+                    v = row[x];
+                    break;
+                case 16:
+                    v = Le16(row + 2 * x);
+                    break;
+                case 24:
+                    v = (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
+                    break;
+                default:
+                    v = Le32(row + 4 * x);
+                    break;
             }
             if (bpp <= 8) {
                 dst[x] = v < palette.size() ? palette[v] : 0;
@@ -107,7 +123,8 @@ bool DecodeDib(const BYTE* data, size_t size, Picture* out, int heightScale) {
     }
     // Alpha counts only when some pixel has it (most 32-bit DIBs leave it 0).
     if (bpp == 32 && compression == kBiRgb) {
-        if (anyAlpha) out->alpha = true;
+        if (anyAlpha)
+            out->alpha = true;
         else
             for (auto& p : out->pixels) p &= 0xFFFFFF;
     }
@@ -154,7 +171,8 @@ bool LoadIconImage(HINSTANCE instance, LPCWSTR name, int cx, int cy, IconImage* 
     const uint16_t bpp = Le16(image.data + 14);
     uint32_t colors = Le32(image.data + 32);
     if (bpp <= 8 && (colors == 0 || colors > (1u << bpp))) colors = 1u << bpp;
-    size_t pos = header + (bpp <= 8 ? 4 * size_t{colors} : 0) + (size_t{static_cast<uint32_t>(w)} * bpp + 31) / 32 * 4 * h;
+    size_t pos =
+        header + (bpp <= 8 ? 4 * size_t{colors} : 0) + (size_t{static_cast<uint32_t>(w)} * bpp + 31) / 32 * 4 * h;
     const size_t maskStride = (size_t{static_cast<uint32_t>(w)} + 31) / 32 * 4;
     out->mask.assign(size_t{static_cast<uint32_t>(w)} * h, 0);
     if (pos + maskStride * h <= image.size) {

@@ -147,7 +147,9 @@ HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo) {
 }
 
 // A loaded resource is its bytes, read-only, for the life of the program.
-LPVOID LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID LockResource(HGLOBAL hResData) {
+    return hResData;
+}
 
 DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo) {
     Registry& r = Reg();
@@ -156,7 +158,9 @@ DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo) {
     return e ? e->size : 0;
 }
 
-BOOL FreeResource(HGLOBAL) { return FALSE; }  // documented: FALSE means success here
+BOOL FreeResource(HGLOBAL) {
+    return FALSE;
+}  // documented: FALSE means success here
 
 int LoadString(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
     if (!lpBuffer || cchBufferMax < 0) {

@@ -44,120 +44,137 @@ LRESULT HitTest(HWND h, LPARAM lp) {
 
 LRESULT DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_NCCREATE: {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
+        case WM_NCCREATE: {
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
+                Lock l(S().mu);
+                if (Window* w = Find(h)) w->text.assign(cs->lpszName, ce::BoundedLen(cs->lpszName, 0x7FFFFFFF));
+            }
+            return TRUE;
+        }
+        case WM_NCHITTEST:
+            return HitTest(h, lp);
+        case WM_SETTEXT: {
             Lock l(S().mu);
-            if (Window* w = Find(h)) w->text.assign(cs->lpszName, ce::BoundedLen(cs->lpszName, 0x7FFFFFFF));
+            Window* w = Find(h);
+            if (!w) return FALSE;
+            auto* s = reinterpret_cast<LPCWSTR>(lp);
+            w->text = s ? std::u16string(s, ce::BoundedLen(s, 0x7FFFFFFF)) : std::u16string();
+            if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleChain(w)) {
+                w->framePending = true;
+                NotifyQueue(w->queue.get());
+            }
+            return TRUE;
         }
-        return TRUE;
-    }
-    case WM_NCHITTEST:
-        return HitTest(h, lp);
-    case WM_SETTEXT: {
-        Lock l(S().mu);
-        Window* w = Find(h);
-        if (!w) return FALSE;
-        auto* s = reinterpret_cast<LPCWSTR>(lp);
-        w->text = s ? std::u16string(s, ce::BoundedLen(s, 0x7FFFFFFF)) : std::u16string();
-        if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleChain(w)) {
-            w->framePending = true;
-            NotifyQueue(w->queue.get());
+        case WM_GETTEXT: {
+            auto* buf = reinterpret_cast<LPWSTR>(lp);
+            if (!buf || wp == 0) return 0;
+            Lock l(S().mu);
+            Window* w = Find(h);
+            if (!w) return 0;
+            size_t n = std::min<size_t>(w->text.size(), wp - 1);
+            std::copy_n(w->text.data(), n, buf);
+            buf[n] = 0;
+            return static_cast<LRESULT>(n);
         }
-        return TRUE;
-    }
-    case WM_GETTEXT: {
-        auto* buf = reinterpret_cast<LPWSTR>(lp);
-        if (!buf || wp == 0) return 0;
-        Lock l(S().mu);
-        Window* w = Find(h);
-        if (!w) return 0;
-        size_t n = std::min<size_t>(w->text.size(), wp - 1);
-        std::copy_n(w->text.data(), n, buf);
-        buf[n] = 0;
-        return static_cast<LRESULT>(n);
-    }
-    case WM_GETTEXTLENGTH: {
-        Lock l(S().mu);
-        Window* w = Find(h);
-        return w ? static_cast<LRESULT>(w->text.size()) : 0;
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        if (BeginPaint(h, &ps)) EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND: {
-        HBRUSH b = ClassBrush(h);
-        if (!b) return 0;
-        RECT rc;
-        GetClientRect(h, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, b);
-        return 1;
-    }
-    case WM_CLOSE:
-        DestroyWindow(h);
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE) {
-            HWND f = GetFocus();
-            if (f != h && !IsChild(h, f)) SetFocus(h);
+        case WM_GETTEXTLENGTH: {
+            Lock l(S().mu);
+            Window* w = Find(h);
+            return w ? static_cast<LRESULT>(w->text.size()) : 0;
         }
-        return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORMSGBOX: {
-        auto dc = reinterpret_cast<HDC>(wp);
-        int bk = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ? COLOR_WINDOW
-                 : msg == WM_CTLCOLORSTATIC                          ? COLOR_STATIC
-                                                                     : COLOR_BTNFACE;
-        SetTextColor(dc, GetSysColor(msg == WM_CTLCOLORSTATIC ? COLOR_STATICTEXT : COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(bk));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(bk));
-    }
-    default:
-        return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            if (BeginPaint(h, &ps)) EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: {
+            HBRUSH b = ClassBrush(h);
+            if (!b) return 0;
+            RECT rc;
+            GetClientRect(h, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, b);
+            return 1;
+        }
+        case WM_CLOSE:
+            DestroyWindow(h);
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) != WA_INACTIVE) {
+                HWND f = GetFocus();
+                if (f != h && !IsChild(h, f)) SetFocus(h);
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORMSGBOX: {
+            auto dc = reinterpret_cast<HDC>(wp);
+            int bk = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ? COLOR_WINDOW
+                     : msg == WM_CTLCOLORSTATIC                          ? COLOR_STATIC
+                                                                         : COLOR_BTNFACE;
+            SetTextColor(dc, GetSysColor(msg == WM_CTLCOLORSTATIC ? COLOR_STATICTEXT : COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(bk));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(bk));
+        }
+        default:
+            return 0;
     }
 }
 
 int GetSystemMetrics(int index) {
     auto mode = ce::gdi::Screen::Mode();
     switch (index) {
-    case SM_CXSCREEN:
-    case SM_CXFULLSCREEN: return mode.width;
-    case SM_CYSCREEN: return mode.height;
-    case SM_CYFULLSCREEN: return mode.height - kCaptionHeight;
-    case SM_CYCAPTION: return kCaptionHeight;
-    case SM_CXBORDER:
-    case SM_CYBORDER: return kBorderWidth;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return kBorderWidth;
-    case SM_CXEDGE:
-    case SM_CYEDGE: return 2;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-    case SM_CYVSCROLL:
-    case SM_CXHSCROLL: return 13;
-    case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK: return 4;
-    case SM_CXICON:
-    case SM_CYICON:
-    case SM_CXCURSOR:
-    case SM_CYCURSOR: return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    case SM_CYMENU: return 20;
-    case SM_MOUSEPRESENT: return 1;
-    case SM_DEBUG: return 0;
-    default: return 0;
+        case SM_CXSCREEN:
+        case SM_CXFULLSCREEN:
+            return mode.width;
+        case SM_CYSCREEN:
+            return mode.height;
+        case SM_CYFULLSCREEN:
+            return mode.height - kCaptionHeight;
+        case SM_CYCAPTION:
+            return kCaptionHeight;
+        case SM_CXBORDER:
+        case SM_CYBORDER:
+            return kBorderWidth;
+        case SM_CXDLGFRAME:
+        case SM_CYDLGFRAME:
+            return kBorderWidth;
+        case SM_CXEDGE:
+        case SM_CYEDGE:
+            return 2;
+        case SM_CXVSCROLL:
+        case SM_CYHSCROLL:
+        case SM_CYVSCROLL:
+        case SM_CXHSCROLL:
+            return 13;
+        case SM_CXDOUBLECLK:
+        case SM_CYDOUBLECLK:
+            return 4;
+        case SM_CXICON:
+        case SM_CYICON:
+        case SM_CXCURSOR:
+        case SM_CYCURSOR:
+            return 32;
+        case SM_CXSMICON:
+        case SM_CYSMICON:
+            return 16;
+        case SM_CYMENU:
+            return 20;
+        case SM_MOUSEPRESENT:
+            return 1;
+        case SM_DEBUG:
+            return 0;
+        default:
+            return 0;
     }
 }
 
-UINT GetDoubleClickTime() { return 500; }
+UINT GetDoubleClickTime() {
+    return 500;
+}
 
 // The arrow is a real icon object (a white arrow with a black edge, hot spot
 // at its tip), made once and shared; the panel never draws a cursor, but a

@@ -26,7 +26,9 @@
 
 namespace ce::user {
 
-bool IsDialogWindow(const Window* w) { return w && w->cls && w->cls->name == u"#32770"; }
+bool IsDialogWindow(const Window* w) {
+    return w && w->cls && w->cls->name == u"#32770";
+}
 
 namespace {
 
@@ -164,17 +166,26 @@ bool Parse(LPCDLGTEMPLATE tmpl, DialogDesc* d) {
 std::u16string ClassOfItem(const NameField& f) {
     if (!f.isOrdinal) return f.text;
     switch (f.ordinal) {
-    case 0x0080: return u"Button";
-    case 0x0081: return u"Edit";
-    case 0x0082: return u"Static";
-    case 0x0083: return u"ListBox";
-    case 0x0084: return u"ScrollBar";
-    case 0x0085: return u"ComboBox";
-    default: return u"";
+        case 0x0080:
+            return u"Button";
+        case 0x0081:
+            return u"Edit";
+        case 0x0082:
+            return u"Static";
+        case 0x0083:
+            return u"ListBox";
+        case 0x0084:
+            return u"ScrollBar";
+        case 0x0085:
+            return u"ComboBox";
+        default:
+            return u"";
     }
 }
 
-LRESULT CALLBACK DialogClassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefDlgProc(h, msg, wp, lp); }
+LRESULT CALLBACK DialogClassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefDlgProc(h, msg, wp, lp);
+}
 
 HWND TopLevelOwner(HWND h) {
     while (h && (GetWindowLong(h, GWL_STYLE) & WS_CHILD)) h = GetParent(h);
@@ -258,8 +269,10 @@ void ForgetDialog(HWND h) {
         info = it->second;
         g_dialogs.erase(it);
     }
-    if (info.ownsFont && info.extraFont) DeleteObject(info.extraFont);
-    else if (info.ownsFont && info.font) DeleteObject(info.font);
+    if (info.ownsFont && info.extraFont)
+        DeleteObject(info.extraFont);
+    else if (info.ownsFont && info.font)
+        DeleteObject(info.font);
 }
 
 std::vector<HWND> Children(HWND dlg) {
@@ -352,8 +365,8 @@ HWND CreateDialogFromTemplate(HINSTANCE inst, LPCDLGTEMPLATE tmpl, HWND parent, 
     }
 
     std::u16string cls = d.cls.isOrdinal || d.cls.text.empty() ? std::u16string(kDialogClass) : d.cls.text;
-    HWND dlg = CreateWindowEx(d.t.dwExtendedStyle, cls.c_str(), d.title.text.c_str(), style & ~WS_VISIBLE, x, y, w,
-                              h, owner, nullptr, inst, nullptr);
+    HWND dlg = CreateWindowEx(d.t.dwExtendedStyle, cls.c_str(), d.title.text.c_str(), style & ~WS_VISIBLE, x, y, w, h,
+                              owner, nullptr, inst, nullptr);
     if (!dlg) {
         if (ownsFont) DeleteObject(font);
         return nullptr;
@@ -376,11 +389,10 @@ HWND CreateDialogFromTemplate(HINSTANCE inst, LPCDLGTEMPLATE tmpl, HWND parent, 
         char16_t ordinalName[3] = {0xFFFF, item.text.ordinal, 0};
         LPCWSTR name = item.text.isOrdinal ? ordinalName : item.text.text.c_str();
         DWORD itemStyle = (item.t.style | WS_CHILD) & ~WS_POPUP;
-        HWND c = CreateWindowEx(item.t.dwExtendedStyle | WS_EX_NOPARENTNOTIFY, itemClass.c_str(), name, itemStyle,
-                                Scale(item.t.x, bx, 4), Scale(item.t.y, by, 8), Scale(item.t.cx, bx, 4),
-                                Scale(item.t.cy, by, 8), dlg,
-                                reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.t.id)), inst,
-                                const_cast<void*>(item.data));
+        HWND c = CreateWindowEx(
+            item.t.dwExtendedStyle | WS_EX_NOPARENTNOTIFY, itemClass.c_str(), name, itemStyle, Scale(item.t.x, bx, 4),
+            Scale(item.t.y, by, 8), Scale(item.t.cx, bx, 4), Scale(item.t.cy, by, 8), dlg,
+            reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.t.id)), inst, const_cast<void*>(item.data));
         if (!c) {
             if (style & DS_NOFAILCREATE) continue;
             DWORD err = GetLastError();
@@ -494,85 +506,93 @@ LRESULT DefDlgProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         INT_PTR r = proc(h, msg, wp, lp);
         if (r) {
             switch (msg) {
-            case WM_INITDIALOG:
-            case WM_CTLCOLORMSGBOX:
-            case WM_CTLCOLOREDIT:
-            case WM_CTLCOLORLISTBOX:
-            case WM_CTLCOLORBTN:
-            case WM_CTLCOLORDLG:
-            case WM_CTLCOLORSCROLLBAR:
-            case WM_CTLCOLORSTATIC:
-            case WM_VKEYTOITEM:
-            case WM_CHARTOITEM: return r;
-            default: return IsWindow(h) ? GetWindowLong(h, DWL_MSGRESULT) : 0;
+                case WM_INITDIALOG:
+                case WM_CTLCOLORMSGBOX:
+                case WM_CTLCOLOREDIT:
+                case WM_CTLCOLORLISTBOX:
+                case WM_CTLCOLORBTN:
+                case WM_CTLCOLORDLG:
+                case WM_CTLCOLORSCROLLBAR:
+                case WM_CTLCOLORSTATIC:
+                case WM_VKEYTOITEM:
+                case WM_CHARTOITEM:
+                    return r;
+                default:
+                    return IsWindow(h) ? GetWindowLong(h, DWL_MSGRESULT) : 0;
             }
         }
         if (!IsWindow(h)) return 0;
     }
     switch (msg) {
-    case WM_INITDIALOG: return FALSE;
-    case WM_ERASEBKGND: {
-        auto dc = reinterpret_cast<HDC>(wp);
-        auto brush = reinterpret_cast<HBRUSH>(SendMessage(h, WM_CTLCOLORDLG, wp, reinterpret_cast<LPARAM>(h)));
-        if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
-        RECT rc;
-        GetClientRect(h, &rc);
-        FillRect(dc, &rc, brush);
-        return 1;
-    }
-    case WM_CLOSE: {
-        // Closing is cancelling, unless the Cancel button is disabled.
-        HWND cancel = GetDlgItem(h, IDCANCEL);
-        if (!cancel || IsWindowEnabled(cancel))
-            PostMessage(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
-        return 0;
-    }
-    case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE) {
-            if (HWND f = FocusedControl(h)) UpdateInfo(h, [&](DialogInfo& i) { i.focus = f; });
-        } else {
-            RestoreFocus(h);
-            if (!GetFocus() || (GetFocus() != h && !IsChild(h, GetFocus()))) SetFocus(h);
+        case WM_INITDIALOG:
+            return FALSE;
+        case WM_ERASEBKGND: {
+            auto dc = reinterpret_cast<HDC>(wp);
+            auto brush = reinterpret_cast<HBRUSH>(SendMessage(h, WM_CTLCOLORDLG, wp, reinterpret_cast<LPARAM>(h)));
+            if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+            RECT rc;
+            GetClientRect(h, &rc);
+            FillRect(dc, &rc, brush);
+            return 1;
         }
-        return 0;
-    case WM_SETFOCUS: RestoreFocus(h); return 0;
-    case WM_NEXTDLGCTL: {
-        HWND target;
-        if (LOWORD(lp))
-            target = reinterpret_cast<HWND>(wp);
-        else
-            target = GetNextDlgTabItem(h, FocusedControl(h), wp ? TRUE : FALSE);
-        if (target && IsChild(h, target)) DialogFocus(h, target);
-        return 0;
-    }
-    case DM_GETDEFID: {
-        DialogInfo info;
-        if (InfoOf(h, &info) && info.defId) return MAKELRESULT(info.defId, DC_HASDEFID);
-        return 0;
-    }
-    case DM_SETDEFID: {
-        DialogInfo info;
-        int old = InfoOf(h, &info) ? info.defId : 0;
-        UpdateInfo(h, [&](DialogInfo& i) { i.defId = static_cast<int>(wp); });
-        if (old && old != static_cast<int>(wp)) SetButtonDefault(GetDlgItem(h, old), false);
-        if (wp) SetButtonDefault(GetDlgItem(h, static_cast<int>(wp)), true);
-        return TRUE;
-    }
-    case WM_SETFONT:
-        // A font the program sets stays the program's; the template's font
-        // is still freed with the dialog.
-        UpdateInfo(h, [&](DialogInfo& i) {
-            if (i.ownsFont && !i.extraFont && i.font && i.font != reinterpret_cast<HFONT>(wp)) i.extraFont = i.font;
-            i.font = reinterpret_cast<HFONT>(wp);
-            if (i.extraFont == i.font) i.extraFont = nullptr;
-        });
-        return 0;
-    case WM_GETFONT: {
-        DialogInfo info;
-        return InfoOf(h, &info) ? reinterpret_cast<LRESULT>(info.font) : 0;
-    }
-    case WM_NCDESTROY: ForgetDialog(h); return 0;
-    default: return DefWindowProc(h, msg, wp, lp);
+        case WM_CLOSE: {
+            // Closing is cancelling, unless the Cancel button is disabled.
+            HWND cancel = GetDlgItem(h, IDCANCEL);
+            if (!cancel || IsWindowEnabled(cancel))
+                PostMessage(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wp) == WA_INACTIVE) {
+                if (HWND f = FocusedControl(h)) UpdateInfo(h, [&](DialogInfo& i) { i.focus = f; });
+            } else {
+                RestoreFocus(h);
+                if (!GetFocus() || (GetFocus() != h && !IsChild(h, GetFocus()))) SetFocus(h);
+            }
+            return 0;
+        case WM_SETFOCUS:
+            RestoreFocus(h);
+            return 0;
+        case WM_NEXTDLGCTL: {
+            HWND target;
+            if (LOWORD(lp))
+                target = reinterpret_cast<HWND>(wp);
+            else
+                target = GetNextDlgTabItem(h, FocusedControl(h), wp ? TRUE : FALSE);
+            if (target && IsChild(h, target)) DialogFocus(h, target);
+            return 0;
+        }
+        case DM_GETDEFID: {
+            DialogInfo info;
+            if (InfoOf(h, &info) && info.defId) return MAKELRESULT(info.defId, DC_HASDEFID);
+            return 0;
+        }
+        case DM_SETDEFID: {
+            DialogInfo info;
+            int old = InfoOf(h, &info) ? info.defId : 0;
+            UpdateInfo(h, [&](DialogInfo& i) { i.defId = static_cast<int>(wp); });
+            if (old && old != static_cast<int>(wp)) SetButtonDefault(GetDlgItem(h, old), false);
+            if (wp) SetButtonDefault(GetDlgItem(h, static_cast<int>(wp)), true);
+            return TRUE;
+        }
+        case WM_SETFONT:
+            // A font the program sets stays the program's; the template's font
+            // is still freed with the dialog.
+            UpdateInfo(h, [&](DialogInfo& i) {
+                if (i.ownsFont && !i.extraFont && i.font && i.font != reinterpret_cast<HFONT>(wp)) i.extraFont = i.font;
+                i.font = reinterpret_cast<HFONT>(wp);
+                if (i.extraFont == i.font) i.extraFont = nullptr;
+            });
+            return 0;
+        case WM_GETFONT: {
+            DialogInfo info;
+            return InfoOf(h, &info) ? reinterpret_cast<LRESULT>(info.font) : 0;
+        }
+        case WM_NCDESTROY:
+            ForgetDialog(h);
+            return 0;
+        default:
+            return DefWindowProc(h, msg, wp, lp);
     }
 }
 
@@ -583,48 +603,49 @@ BOOL IsDialogMessage(HWND dlg, LPMSG m) {
         UINT code = DlgCode(m->hwnd, m);
         if (!(code & DLGC_WANTALLKEYS)) {
             switch (m->wParam) {
-            case VK_TAB:
-                if (code & DLGC_WANTTAB) break;
-                if (HWND next = GetNextDlgTabItem(dlg, FocusedControl(dlg), (GetKeyState(VK_SHIFT) & 0x8000) != 0))
-                    DialogFocus(dlg, next);
-                return TRUE;
-            case VK_LEFT:
-            case VK_UP:
-            case VK_RIGHT:
-            case VK_DOWN: {
-                if (code & DLGC_WANTARROWS) break;
-                HWND cur = FocusedControl(dlg);
-                if (!cur) return TRUE;
-                bool back = m->wParam == VK_LEFT || m->wParam == VK_UP;
-                HWND next = GetNextDlgGroupItem(dlg, ChildOf(dlg, cur), back ? TRUE : FALSE);
-                if (next && next != ChildOf(dlg, cur)) {
-                    DialogFocus(dlg, next);
-                    // In a group of radio buttons the arrows also choose.
-                    if (DlgCode(next, nullptr) & DLGC_RADIOBUTTON) SendMessage(next, BM_CLICK, 0, 0);
+                case VK_TAB:
+                    if (code & DLGC_WANTTAB) break;
+                    if (HWND next = GetNextDlgTabItem(dlg, FocusedControl(dlg), (GetKeyState(VK_SHIFT) & 0x8000) != 0))
+                        DialogFocus(dlg, next);
+                    return TRUE;
+                case VK_LEFT:
+                case VK_UP:
+                case VK_RIGHT:
+                case VK_DOWN: {
+                    if (code & DLGC_WANTARROWS) break;
+                    HWND cur = FocusedControl(dlg);
+                    if (!cur) return TRUE;
+                    bool back = m->wParam == VK_LEFT || m->wParam == VK_UP;
+                    HWND next = GetNextDlgGroupItem(dlg, ChildOf(dlg, cur), back ? TRUE : FALSE);
+                    if (next && next != ChildOf(dlg, cur)) {
+                        DialogFocus(dlg, next);
+                        // In a group of radio buttons the arrows also choose.
+                        if (DlgCode(next, nullptr) & DLGC_RADIOBUTTON) SendMessage(next, BM_CLICK, 0, 0);
+                    }
+                    return TRUE;
                 }
-                return TRUE;
-            }
-            case VK_RETURN: {
-                int id;
-                HWND f = FocusedControl(dlg);
-                if (f && (DlgCode(f, nullptr) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-                    id = GetDlgCtrlID(f);
-                } else {
-                    LRESULT def = SendMessage(dlg, DM_GETDEFID, 0, 0);
-                    id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+                case VK_RETURN: {
+                    int id;
+                    HWND f = FocusedControl(dlg);
+                    if (f && (DlgCode(f, nullptr) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+                        id = GetDlgCtrlID(f);
+                    } else {
+                        LRESULT def = SendMessage(dlg, DM_GETDEFID, 0, 0);
+                        id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+                    }
+                    HWND button = GetDlgItem(dlg, id);
+                    if (button && !IsWindowEnabled(button)) return TRUE;
+                    SendMessage(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+                    return TRUE;
                 }
-                HWND button = GetDlgItem(dlg, id);
-                if (button && !IsWindowEnabled(button)) return TRUE;
-                SendMessage(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-                return TRUE;
-            }
-            case VK_ESCAPE: {
-                HWND button = GetDlgItem(dlg, IDCANCEL);
-                if (button && !IsWindowEnabled(button)) return TRUE;
-                SendMessage(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-                return TRUE;
-            }
-            default: break;
+                case VK_ESCAPE: {
+                    HWND button = GetDlgItem(dlg, IDCANCEL);
+                    if (button && !IsWindowEnabled(button)) return TRUE;
+                    SendMessage(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+                    return TRUE;
+                }
+                default:
+                    break;
             }
         }
     }

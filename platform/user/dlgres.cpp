@@ -1,6 +1,6 @@
 // Dialogs from the program's RT_DIALOG resources.
-#include "winres.h"
 #include "user_internal.h"
+#include "winres.h"
 
 namespace {
 

@@ -357,7 +357,9 @@ BOOL SetForegroundWindow(HWND h) {
     return TRUE;
 }
 
-HWND GetForegroundWindow() { return GetActiveWindow(); }
+HWND GetForegroundWindow() {
+    return GetActiveWindow();
+}
 
 HWND SetFocus(HWND h) {
     HWND top = nullptr, old;

@@ -9,8 +9,8 @@
 // A cross-thread SendMessage queues the message at the target thread and
 // waits; while it waits it handles messages sent to its own thread, so two
 // threads sending to each other never deadlock.
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 
 #include "user_internal.h"
 
@@ -39,7 +39,9 @@ thread_local QueueHolder t_queue;
 
 using Clock = std::chrono::steady_clock;
 
-bool InRange(UINT msg, UINT lo, UINT hi) { return (lo == 0 && hi == 0) || (msg >= lo && msg <= hi); }
+bool InRange(UINT msg, UINT lo, UINT hi) {
+    return (lo == 0 && hi == 0) || (msg >= lo && msg <= hi);
+}
 
 bool HwndMatches(HWND msgHwnd, HWND filter) {
     if (!filter) return true;
@@ -209,7 +211,9 @@ namespace {
 std::atomic<bool> g_loopStarted{false};
 }
 
-bool MessageLoopStarted() { return g_loopStarted; }
+bool MessageLoopStarted() {
+    return g_loopStarted;
+}
 
 bool IsIdle() {
     Lock l(S().mu);
@@ -339,12 +343,18 @@ static WCHAR CharOfKey(UINT vk) {
     if (vk >= '0' && vk <= '9') return static_cast<WCHAR>(vk);
     if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<WCHAR>('0' + vk - VK_NUMPAD0);
     switch (vk) {
-    case VK_BACK: return 8;
-    case VK_TAB: return 9;
-    case VK_RETURN: return 13;
-    case VK_ESCAPE: return 27;
-    case VK_SPACE: return ' ';
-    default: return 0;
+        case VK_BACK:
+            return 8;
+        case VK_TAB:
+            return 9;
+        case VK_RETURN:
+            return 13;
+        case VK_ESCAPE:
+            return 27;
+        case VK_SPACE:
+            return ' ';
+        default:
+            return 0;
     }
 }
 

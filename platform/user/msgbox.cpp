@@ -36,13 +36,20 @@ constexpr int kButtonGap = 8;
 
 std::vector<BoxButton> ButtonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OK: return {{IDOK, u"OK"}};
-    case MB_OKCANCEL: return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, u"&Abort"}, {IDRETRY, u"&Retry"}, {IDIGNORE, u"&Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}};
-    case MB_YESNO: return {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}};
-    default: return {};
+        case MB_OK:
+            return {{IDOK, u"OK"}};
+        case MB_OKCANCEL:
+            return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
+        case MB_ABORTRETRYIGNORE:
+            return {{IDABORT, u"&Abort"}, {IDRETRY, u"&Retry"}, {IDIGNORE, u"&Ignore"}};
+        case MB_YESNOCANCEL:
+            return {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}};
+        case MB_YESNO:
+            return {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
+        case MB_RETRYCANCEL:
+            return {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}};
+        default:
+            return {};
     }
 }
 
@@ -51,11 +58,20 @@ void DrawBoxIcon(HDC dc, const RECT& r, UINT icon) {
     COLORREF disc, sign;
     const char16_t* text = nullptr;
     switch (icon) {
-    case MB_ICONQUESTION: disc = RGB(0, 64, 192), sign = RGB(255, 255, 255), text = u"?"; break;
-    case MB_ICONEXCLAMATION: disc = RGB(255, 208, 0), sign = RGB(0, 0, 0), text = u"!"; break;
-    case MB_ICONASTERISK: disc = RGB(0, 64, 192), sign = RGB(255, 255, 255), text = u"i"; break;
-    case MB_ICONHAND: disc = RGB(208, 0, 0), sign = RGB(255, 255, 255); break;
-    default: return;
+        case MB_ICONQUESTION:
+            disc = RGB(0, 64, 192), sign = RGB(255, 255, 255), text = u"?";
+            break;
+        case MB_ICONEXCLAMATION:
+            disc = RGB(255, 208, 0), sign = RGB(0, 0, 0), text = u"!";
+            break;
+        case MB_ICONASTERISK:
+            disc = RGB(0, 64, 192), sign = RGB(255, 255, 255), text = u"i";
+            break;
+        case MB_ICONHAND:
+            disc = RGB(208, 0, 0), sign = RGB(255, 255, 255);
+            break;
+        default:
+            return;
     }
     HBRUSH brush = CreateSolidBrush(disc);
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
@@ -149,8 +165,8 @@ void LayOut(HWND h, BoxState* s) {
     // other (scripts and dumps find it) and wraps exactly as measured.
     if (!s->text.empty())
         CreateWindowEx(0, u"Static", s->text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, s->textRect.left,
-                       s->textRect.top, s->textRect.right - s->textRect.left, s->textRect.bottom - s->textRect.top,
-                       h, reinterpret_cast<HMENU>(static_cast<intptr_t>(0xFFFF)), nullptr, nullptr);
+                       s->textRect.top, s->textRect.right - s->textRect.left, s->textRect.bottom - s->textRect.top, h,
+                       reinterpret_cast<HMENU>(static_cast<intptr_t>(0xFFFF)), nullptr, nullptr);
     SendMessage(h, DM_SETDEFID, static_cast<WPARAM>(s->buttons[def].id), 0);
     if (defButton) SendMessage(h, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(defButton), TRUE);
 }
@@ -158,32 +174,34 @@ void LayOut(HWND h, BoxState* s) {
 INT_PTR CALLBACK BoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = reinterpret_cast<BoxState*>(GetWindowLong(h, DWL_USER));
     switch (msg) {
-    case WM_INITDIALOG:
-        SetWindowLong(h, DWL_USER, lp);
-        LayOut(h, reinterpret_cast<BoxState*>(lp));
-        return FALSE;  // the focus is on the default button already
-    case WM_PAINT: {
-        if (!s) return FALSE;
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        if (!dc) return TRUE;
-        DrawBoxIcon(dc, s->iconRect, s->type & MB_ICONMASK);
-        EndPaint(h, &ps);
-        return TRUE;
-    }
-    case WM_COMMAND: {
-        if (!s) return FALSE;
-        int id = LOWORD(wp);
-        bool known = std::any_of(s->buttons.begin(), s->buttons.end(), [&](const BoxButton& b) { return b.id == id; });
-        if (!known && id == IDCANCEL) {
-            // Escape or the close box without a Cancel button.
-            known = true;
-            if ((s->type & MB_TYPEMASK) == MB_OK) id = IDOK;
+        case WM_INITDIALOG:
+            SetWindowLong(h, DWL_USER, lp);
+            LayOut(h, reinterpret_cast<BoxState*>(lp));
+            return FALSE;  // the focus is on the default button already
+        case WM_PAINT: {
+            if (!s) return FALSE;
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            if (!dc) return TRUE;
+            DrawBoxIcon(dc, s->iconRect, s->type & MB_ICONMASK);
+            EndPaint(h, &ps);
+            return TRUE;
         }
-        if (known) EndDialog(h, id);
-        return TRUE;
-    }
-    default: return FALSE;
+        case WM_COMMAND: {
+            if (!s) return FALSE;
+            int id = LOWORD(wp);
+            bool known =
+                std::any_of(s->buttons.begin(), s->buttons.end(), [&](const BoxButton& b) { return b.id == id; });
+            if (!known && id == IDCANCEL) {
+                // Escape or the close box without a Cancel button.
+                known = true;
+                if ((s->type & MB_TYPEMASK) == MB_OK) id = IDOK;
+            }
+            if (known) EndDialog(h, id);
+            return TRUE;
+        }
+        default:
+            return FALSE;
     }
 }
 
@@ -209,8 +227,8 @@ int MessageBox(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type) {
     Put(t, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
     Put(t, WS_EX_TOPMOST);
     t.insert(t.end(), {0, 0, 0, 0, 0});  // no items; placed when it starts
-    t.push_back(0);                       // no menu
-    t.push_back(0);                       // the dialog class
+    t.push_back(0);                      // no menu
+    t.push_back(0);                      // the dialog class
     for (char16_t ch : title) t.push_back(ch);
     t.push_back(0);
     INT_PTR r = DialogBoxIndirectParam(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(t.data()), hWnd, BoxProc,

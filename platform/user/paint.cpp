@@ -15,7 +15,9 @@
 
 namespace ce::user {
 
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 RECT Intersect(const RECT& a, const RECT& b) {
     RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
@@ -68,7 +70,9 @@ RECT ToClient(const Window* w, RECT screen) {
     return screen;
 }
 
-HBRUSH Brush(int index) { return GetSysColorBrush(index); }
+HBRUSH Brush(int index) {
+    return GetSysColorBrush(index);
+}
 
 }  // namespace
 
@@ -380,7 +384,9 @@ static void UpdateNow(HWND h, bool children) {
     for (HWND k : kids) UpdateNow(k, true);
 }
 
-BOOL UpdateWindow(HWND h) { return RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+BOOL UpdateWindow(HWND h) {
+    return RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 // RDW_ERASENOW is handled as RDW_UPDATENOW (erasing happens in BeginPaint).
 BOOL RedrawWindow(HWND h, const RECT* rc, HRGN, UINT flags) {

@@ -45,10 +45,10 @@ struct Window {
     std::map<int, LONG_PTR> extra;  // cbWndExtra slots by byte offset
     HINSTANCE instance = nullptr;
     std::u16string text;
-    Window* parent = nullptr;              // the desktop for top-level windows
-    HWND owner = nullptr;                  // top-level windows only
-    std::vector<Window*> children;         // z-order, topmost first
-    RECT rect{};                           // window rect in the parent's client coordinates
+    Window* parent = nullptr;       // the desktop for top-level windows
+    HWND owner = nullptr;           // top-level windows only
+    std::vector<Window*> children;  // z-order, topmost first
+    RECT rect{};                    // window rect in the parent's client coordinates
     DWORD threadId = 0;
     std::shared_ptr<Queue> queue;
     // Painting: the update area (client coordinates; kept as its bounding
@@ -96,7 +96,7 @@ struct Queue {
     // A message was taken from the queue and the thread has not come back
     // for the next one yet: it is still handling it.
     bool handling = false;
-    MSG last{};      // last message retrieved (GetMessageTime)
+    MSG last{};  // last message retrieved (GetMessageTime)
     WCHAR lastCh = 0;
     // Keys down as this thread has retrieved their messages (GetKeyState).
     bool keys[256] = {};
@@ -135,9 +135,9 @@ struct State {
     // Window DCs handed out (GetDC, GetWindowDC, BeginPaint).
     struct DcInfo {
         HWND hwnd;
-        bool whole;        // whole-window DC
-        bool paint;        // from BeginPaint: also clipped to `paintClip`
-        RECT paintClip;    // client coordinates
+        bool whole;      // whole-window DC
+        bool paint;      // from BeginPaint: also clipped to `paintClip`
+        RECT paintClip;  // client coordinates
     };
     std::map<HDC, DcInfo> dcs;
     CaptionTextPainter captionPainter = nullptr;
@@ -148,16 +148,16 @@ State& S();
 using Lock = std::unique_lock<std::mutex>;
 
 // All below expect S().mu to be held.
-Window* Find(HWND h);                      // null for bad or destroyed handles
-Window* FindOrFail(HWND h);                // also sets ERROR_INVALID_WINDOW_HANDLE
+Window* Find(HWND h);        // null for bad or destroyed handles
+Window* FindOrFail(HWND h);  // also sets ERROR_INVALID_WINDOW_HANDLE
 std::shared_ptr<Queue> QueueOf(DWORD threadId, bool create);
-std::shared_ptr<Queue> CurrentQueue();     // creates this thread's queue
+std::shared_ptr<Queue> CurrentQueue();  // creates this thread's queue
 bool IsTopLevel(const Window* w);
-bool VisibleChain(const Window* w);        // the window and every ancestor visible
+bool VisibleChain(const Window* w);  // the window and every ancestor visible
 bool IsDescendant(const Window* ancestor, const Window* w);
-POINT ClientOrigin(const Window* w);       // screen position of the client area
-RECT ScreenRect(const Window* w);          // window rect in screen coordinates
-RECT ClientRectLocal(const Window* w);     // client area in window coordinates
+POINT ClientOrigin(const Window* w);    // screen position of the client area
+RECT ScreenRect(const Window* w);       // window rect in screen coordinates
+RECT ClientRectLocal(const Window* w);  // client area in window coordinates
 // Visible part of the client area (or of the whole window) in screen
 // coordinates: clipped by the ancestors' client areas and by every window
 // above it in z-order (siblings of it and of its ancestors).

@@ -73,7 +73,9 @@ void Unlink(Window* w) {
     c.erase(std::remove(c.begin(), c.end(), w), c.end());
 }
 
-bool Topmost(const Window* w) { return (w->exStyle & WS_EX_TOPMOST) != 0; }
+bool Topmost(const Window* w) {
+    return (w->exStyle & WS_EX_TOPMOST) != 0;
+}
 
 // Puts `w` into its parent's child list at `where` (HWND_TOP, HWND_BOTTOM or
 // a sibling to go below). Keeps the top-most band of top-level windows.
@@ -195,7 +197,9 @@ Window* FindOrFail(HWND h) {
     return w;
 }
 
-bool IsTopLevel(const Window* w) { return w->parent == S().desktop.get(); }
+bool IsTopLevel(const Window* w) {
+    return w->parent == S().desktop.get();
+}
 
 bool VisibleChain(const Window* w) {
     for (; w; w = w->parent)
@@ -403,7 +407,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
             parent->children.push_back(w.get());
         }
     }
-    CREATESTRUCTW cs{param, instance, menu, hwndParent, height, width, y, x, static_cast<LONG>(style),
+    CREATESTRUCTW cs{param,      instance,  menu,   hwndParent, height, width, y, x, static_cast<LONG>(style),
                      windowName, className, exStyle};
     RunCreationHook(h);
     if (!SendCreate(h, WM_NCCREATE, &cs) || SendCreate(h, WM_CREATE, &cs) == -1) {
@@ -469,7 +473,9 @@ BOOL IsChild(HWND hParent, HWND h) {
     return FALSE;
 }
 
-HWND GetDesktopWindow() { return S().desktop->hwnd; }
+HWND GetDesktopWindow() {
+    return S().desktop->hwnd;
+}
 
 HWND GetParent(HWND h) {
     Lock l(S().mu);
@@ -504,13 +510,21 @@ HWND GetWindow(HWND h, UINT cmd) {
     auto* sib = w->parent ? &w->parent->children : nullptr;
     int i = w->parent ? IndexOf(w->parent, w) : -1;
     switch (cmd) {
-    case GW_CHILD: return w->children.empty() ? nullptr : w->children.front()->hwnd;
-    case GW_OWNER: return w->owner;
-    case GW_HWNDFIRST: return sib && !sib->empty() ? sib->front()->hwnd : nullptr;
-    case GW_HWNDLAST: return sib && !sib->empty() ? sib->back()->hwnd : nullptr;
-    case GW_HWNDNEXT: return sib && i >= 0 && i + 1 < static_cast<int>(sib->size()) ? (*sib)[i + 1]->hwnd : nullptr;
-    case GW_HWNDPREV: return sib && i > 0 ? (*sib)[i - 1]->hwnd : nullptr;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+        case GW_CHILD:
+            return w->children.empty() ? nullptr : w->children.front()->hwnd;
+        case GW_OWNER:
+            return w->owner;
+        case GW_HWNDFIRST:
+            return sib && !sib->empty() ? sib->front()->hwnd : nullptr;
+        case GW_HWNDLAST:
+            return sib && !sib->empty() ? sib->back()->hwnd : nullptr;
+        case GW_HWNDNEXT:
+            return sib && i >= 0 && i + 1 < static_cast<int>(sib->size()) ? (*sib)[i + 1]->hwnd : nullptr;
+        case GW_HWNDPREV:
+            return sib && i > 0 ? (*sib)[i - 1]->hwnd : nullptr;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
     }
 }
 
@@ -547,20 +561,25 @@ LONG_PTR GetWindowLong(HWND h, int index) {
     Window* w = FindOrFail(h);
     if (!w || w == S().desktop.get()) return 0;
     switch (index) {
-    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWL_STYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
-    case GWL_ID: return w->id;
-    case GWL_USERDATA: return w->userData;
-    case GWL_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>((w->style & WS_CHILD) ? w->parent->hwnd : w->owner);
-    default:
-        if (index < 0 || index + 4 > w->cls->wc.cbWndExtra) {
-            SetLastError(ERROR_INVALID_INDEX);
-            return 0;
-        }
-        auto it = w->extra.find(index);
-        return it == w->extra.end() ? 0 : it->second;
+        case GWL_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(w->proc);
+        case GWL_STYLE:
+            return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
+        case GWL_EXSTYLE:
+            return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
+        case GWL_ID:
+            return w->id;
+        case GWL_USERDATA:
+            return w->userData;
+        case GWL_HWNDPARENT:
+            return reinterpret_cast<LONG_PTR>((w->style & WS_CHILD) ? w->parent->hwnd : w->owner);
+        default:
+            if (index < 0 || index + 4 > w->cls->wc.cbWndExtra) {
+                SetLastError(ERROR_INVALID_INDEX);
+                return 0;
+            }
+            auto it = w->extra.find(index);
+            return it == w->extra.end() ? 0 : it->second;
     }
 }
 
@@ -570,34 +589,34 @@ LONG_PTR SetWindowLong(HWND h, int index, LONG_PTR v) {
     if (!w || w == S().desktop.get()) return 0;
     LONG_PTR old = 0;
     switch (index) {
-    case GWL_WNDPROC:
-        old = reinterpret_cast<LONG_PTR>(w->proc);
-        w->proc = reinterpret_cast<WNDPROC>(v);
-        break;
-    case GWL_STYLE:
-        old = static_cast<LONG>(w->style);
-        w->style = static_cast<DWORD>(v);
-        RefreshDCsLocked();
-        break;
-    case GWL_EXSTYLE:
-        old = static_cast<LONG>(w->exStyle);
-        w->exStyle = static_cast<DWORD>(v);
-        break;
-    case GWL_ID:
-        old = w->id;
-        w->id = v;
-        break;
-    case GWL_USERDATA:
-        old = w->userData;
-        w->userData = v;
-        break;
-    default:
-        if (index < 0 || index + 4 > w->cls->wc.cbWndExtra) {
-            SetLastError(ERROR_INVALID_INDEX);
-            return 0;
-        }
-        old = w->extra[index];
-        w->extra[index] = v;
+        case GWL_WNDPROC:
+            old = reinterpret_cast<LONG_PTR>(w->proc);
+            w->proc = reinterpret_cast<WNDPROC>(v);
+            break;
+        case GWL_STYLE:
+            old = static_cast<LONG>(w->style);
+            w->style = static_cast<DWORD>(v);
+            RefreshDCsLocked();
+            break;
+        case GWL_EXSTYLE:
+            old = static_cast<LONG>(w->exStyle);
+            w->exStyle = static_cast<DWORD>(v);
+            break;
+        case GWL_ID:
+            old = w->id;
+            w->id = v;
+            break;
+        case GWL_USERDATA:
+            old = w->userData;
+            w->userData = v;
+            break;
+        default:
+            if (index < 0 || index + 4 > w->cls->wc.cbWndExtra) {
+                SetLastError(ERROR_INVALID_INDEX);
+                return 0;
+            }
+            old = w->extra[index];
+            w->extra[index] = v;
     }
     return old;
 }
@@ -670,8 +689,8 @@ BOOL ShowWindow(HWND h, int cmd) {
         if (!w || w == S().desktop.get()) return FALSE;
         bool was = (w->style & WS_VISIBLE) != 0;
         if (was == show) return was ? TRUE : FALSE;
-        activate = show && IsTopLevel(w) && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE &&
-                   cmd != SW_SHOWMINNOACTIVE && !(w->exStyle & WS_EX_NOACTIVATE);
+        activate = show && IsTopLevel(w) && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE && cmd != SW_SHOWMINNOACTIVE &&
+                   !(w->exStyle & WS_EX_NOACTIVATE);
     }
     SendInternal(h, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     bool was;
@@ -733,8 +752,8 @@ BOOL SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT flags) 
         Window* w = FindOrFail(h);
         if (!w || w == S().desktop.get()) return FALSE;
         bool zorder = !(flags & SWP_NOZORDER) && after != h;
-        if (zorder && after != HWND_TOP && after != HWND_BOTTOM && after != HWND_TOPMOST &&
-            after != HWND_NOTOPMOST && !FindOrFail(after))
+        if (zorder && after != HWND_TOP && after != HWND_BOTTOM && after != HWND_TOPMOST && after != HWND_NOTOPMOST &&
+            !FindOrFail(after))
             return FALSE;
         bool wasVisible = VisibleChain(w);
         RECT oldScreen = ScreenRect(w);
@@ -794,7 +813,9 @@ BOOL MoveWindow(HWND h, int x, int y, int w, int hgt, BOOL repaint) {
     return SetWindowPos(h, nullptr, x, y, w, hgt, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
-BOOL BringWindowToTop(HWND h) { return SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+BOOL BringWindowToTop(HWND h) {
+    return SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
 
 BOOL GetWindowRect(HWND h, LPRECT r) {
     Lock l(S().mu);
@@ -878,4 +899,6 @@ HWND ChildWindowFromPointEx(HWND hParent, POINT pt, UINT flags) {
     return hParent;
 }
 
-HWND ChildWindowFromPoint(HWND hParent, POINT pt) { return ChildWindowFromPointEx(hParent, pt, CWP_ALL); }
+HWND ChildWindowFromPoint(HWND hParent, POINT pt) {
+    return ChildWindowFromPointEx(hParent, pt, CWP_ALL);
+}

@@ -23,7 +23,9 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-double MsSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+double MsSince(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
 
 enum Job { kExpand, kSelect, kRepaint };
 struct Request {
@@ -42,33 +44,33 @@ LRESULT CALLBACK BenchProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* r = reinterpret_cast<Request*>(lp);
     for (int i = 0; i < r->count; ++i) {
         switch (r->job) {
-        case kExpand: {
-            // Collapsing drops the children; the next expansion reads them.
-            TreeView_SelectItem(r->tree, r->item);
-            if (TreeView_GetItemState(r->tree, r->item, TVIS_EXPANDED) & TVIS_EXPANDED)
-                SendMessage(r->tree, WM_KEYDOWN, VK_LEFT, 0);
-            UpdateWindow(r->tree);
-            auto t0 = Clock::now();
-            SendMessage(r->tree, WM_KEYDOWN, VK_RIGHT, 0);
-            UpdateWindow(r->tree);
-            r->out->push_back(MsSince(t0));
-            break;
-        }
-        case kSelect: {
-            TreeView_SelectItem(r->tree, r->other);
-            UpdateWindow(r->list);
-            auto t0 = Clock::now();
-            TreeView_SelectItem(r->tree, r->item);
-            UpdateWindow(r->list);
-            r->out->push_back(MsSince(t0));
-            break;
-        }
-        case kRepaint: {
-            auto t0 = Clock::now();
-            RedrawWindow(r->tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-            r->out->push_back(MsSince(t0));
-            break;
-        }
+            case kExpand: {
+                // Collapsing drops the children; the next expansion reads them.
+                TreeView_SelectItem(r->tree, r->item);
+                if (TreeView_GetItemState(r->tree, r->item, TVIS_EXPANDED) & TVIS_EXPANDED)
+                    SendMessage(r->tree, WM_KEYDOWN, VK_LEFT, 0);
+                UpdateWindow(r->tree);
+                auto t0 = Clock::now();
+                SendMessage(r->tree, WM_KEYDOWN, VK_RIGHT, 0);
+                UpdateWindow(r->tree);
+                r->out->push_back(MsSince(t0));
+                break;
+            }
+            case kSelect: {
+                TreeView_SelectItem(r->tree, r->other);
+                UpdateWindow(r->list);
+                auto t0 = Clock::now();
+                TreeView_SelectItem(r->tree, r->item);
+                UpdateWindow(r->list);
+                r->out->push_back(MsSince(t0));
+                break;
+            }
+            case kRepaint: {
+                auto t0 = Clock::now();
+                RedrawWindow(r->tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+                r->out->push_back(MsSince(t0));
+                break;
+            }
         }
     }
     return 0;

@@ -29,9 +29,10 @@ struct Setup {
         ce::test::InitWindowSystem();
         ce::test::RegisterHostClass(u"BenchParent", ParentProc, ce::test::kNoBackground);
         parent = ce::test::CreateHost(u"BenchParent");
-        list = CreateWindowEx(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LVS_REPORT |
-                                                        LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                              266, 27, 533, 450, parent, nullptr, nullptr, nullptr);
+        list = CreateWindowEx(
+            0, WC_LISTVIEWW, u"",
+            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 266, 27,
+            533, 450, parent, nullptr, nullptr, nullptr);
         const char16_t* titles[] = {u"Name", u"Data"};
         int widths[] = {213, 319};
         for (int c = 0; c < 2; ++c) {

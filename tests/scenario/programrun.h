@@ -52,8 +52,7 @@ public:
     // Something done on another thread (a worker, a timer) shows only after
     // the program has handled what it posted: lets the program run until
     // `done` holds or `limit` has passed; false when it never held.
-    bool WaitFor(const std::function<bool()>& done,
-                 std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
+    bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
         auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
             Idle();

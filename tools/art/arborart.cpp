@@ -14,93 +14,50 @@ using Map = std::vector<const char*>;  // 16 rows of 16 characters
 // Colours of the strip. The images are drawn opaque on the views' white.
 const std::map<char, Rgb>& stripPalette() {
     static const std::map<char, Rgb> p = {
-        {'.', {255, 255, 255}}, {'k', {0, 0, 0}},       {'g', {128, 128, 128}}, {'s', {192, 192, 192}},
-        {'d', {96, 96, 96}},    {'B', {40, 90, 170}},   {'c', {170, 215, 250}}, {'y', {250, 210, 80}},
-        {'Y', {255, 236, 150}}, {'o', {170, 120, 20}},  {'r', {150, 0, 0}},     {'b', {0, 0, 200}},
+        {'.', {255, 255, 255}}, {'k', {0, 0, 0}},      {'g', {128, 128, 128}}, {'s', {192, 192, 192}},
+        {'d', {96, 96, 96}},    {'B', {40, 90, 170}},  {'c', {170, 215, 250}}, {'y', {250, 210, 80}},
+        {'Y', {255, 236, 150}}, {'o', {170, 120, 20}}, {'r', {150, 0, 0}},     {'b', {0, 0, 200}},
     };
     return p;
 }
 
 // The device: a small handheld computer with a blue screen and keys.
 const Map kDevice = {
-    "................",
-    "...kkkkkkkkkk...",
-    "...kssssssssk...",
-    "...ksBBBBBBsk...",
-    "...ksBccccBsk...",
-    "...ksBBBBBBsk...",
-    "...ksBcccBBsk...",
-    "...ksBBBBBBsk...",
-    "...ksBBBBBBsk...",
-    "...kssssssssk...",
-    "...ksdsdsdssk...",
-    "...kssssssssk...",
-    "...ksdsdsdssk...",
-    "...kssssssssk...",
-    "....kkkkkkkk....",
-    "................",
+    "................", "...kkkkkkkkkk...", "...kssssssssk...", "...ksBBBBBBsk...",
+    "...ksBccccBsk...", "...ksBBBBBBsk...", "...ksBcccBBsk...", "...ksBBBBBBsk...",
+    "...ksBBBBBBsk...", "...kssssssssk...", "...ksdsdsdssk...", "...kssssssssk...",
+    "...ksdsdsdssk...", "...kssssssssk...", "....kkkkkkkk....", "................",
 };
 
 const Map kFolder = {
-    "................",
-    "................",
-    "..oooo..........",
-    ".oYYYYo.........",
-    ".oyyyyyoooooooo.",
-    ".oYYYYYYYYYYYYo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oooooooooooooo.",
-    "................",
-    "................",
-    "................",
+    "................", "................", "..oooo..........", ".oYYYYo.........",
+    ".oyyyyyoooooooo.", ".oYYYYYYYYYYYYo.", ".oyyyyyyyyyyyyo.", ".oyyyyyyyyyyyyo.",
+    ".oyyyyyyyyyyyyo.", ".oyyyyyyyyyyyyo.", ".oyyyyyyyyyyyyo.", ".oyyyyyyyyyyyyo.",
+    ".oooooooooooooo.", "................", "................", "................",
 };
 
 const Map kFolderOpen = {
-    "................",
-    "................",
-    "..oooo..........",
-    ".oYYYYo.........",
-    ".oyyyyyoooooooo.",
-    ".oyyyyyyyyyyyyo.",
-    ".oyyoooooooooooo",
-    ".oyoYYYYYYYYYYYo",
-    ".oyoYYYYYYYYYYo.",
-    ".ooYYYYYYYYYYYo.",
-    ".ooYYYYYYYYYYo..",
-    ".oYYYYYYYYYYYo..",
-    ".ooooooooooooo..",
-    "................",
-    "................",
-    "................",
+    "................", "................", "..oooo..........", ".oYYYYo.........",
+    ".oyyyyyoooooooo.", ".oyyyyyyyyyyyyo.", ".oyyoooooooooooo", ".oyoYYYYYYYYYYYo",
+    ".oyoYYYYYYYYYYo.", ".ooYYYYYYYYYYYo.", ".ooYYYYYYYYYYo..", ".oYYYYYYYYYYYo..",
+    ".ooooooooooooo..", "................", "................", "................",
 };
 
 // A sheet of paper with a folded corner; the value pictures write on it.
 const Map kPage = {
-    "................",
-    "..ggggggggg.....",
-    "..g.......gg....",
-    "..g.......gsg...",
-    "..g.......gggg..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..g..........g..",
-    "..gggggggggggg..",
-    "................",
+    "................", "..ggggggggg.....", "..g.......gg....", "..g.......gsg...",
+    "..g.......gggg..", "..g..........g..", "..g..........g..", "..g..........g..",
+    "..g..........g..", "..g..........g..", "..g..........g..", "..g..........g..",
+    "..g..........g..", "..g..........g..", "..gggggggggggg..", "................",
 };
 
 const Map kString = {
-    "", "", "", "", "", "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
     "........r.......",
     "........r.......",
     "...rrr..rrr.....",
@@ -111,7 +68,14 @@ const Map kString = {
 };
 
 const Map kMultiString = {
-    "", "", "", "", "", "", "", "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
     "....rrrrrr......",
     "....r..r..r.....",
     "....r..r..r.....",
@@ -120,7 +84,11 @@ const Map kMultiString = {
 };
 
 const Map kBinary = {
-    "", "", "", "", "",
+    "",
+    "",
+    "",
+    "",
+    "",
     "....b.bbb.b.....",
     "....b.b.b.b.....",
     "....b.b.b.b.....",
@@ -133,7 +101,12 @@ const Map kBinary = {
 };
 
 const Map kDword = {
-    "", "", "", "", "", "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
     ".....bbbb.......",
     ".....bb.bb......",
     ".....bb..bb.....",
@@ -158,22 +131,10 @@ void paint(Image& img, int x0, const Map& map, bool overlay) {
 // The icon: a small tree of folders, in the colours of the 16-colour
 // palette so that the 4-bit icon shows them exactly.
 const Map kIcon = {
-    ".ooo............",
-    "oyyyoooo........",
-    "oyyyyyyo........",
-    "oyyyyyyo........",
-    "oooooooo........",
-    "..k.............",
-    "..k....ooo......",
-    "..k...oyyyoooooo",
-    "..kkkkoyyyyyyyyo",
-    "..k...oyyyyyyyyo",
-    "..k...oooooooooo",
-    "..k....ooo......",
-    "..k...oyyyoooooo",
-    "..kkkkoyyyyyyyyo",
-    "......oyyyyyyyyo",
-    "......oooooooooo",
+    ".ooo............", "oyyyoooo........", "oyyyyyyo........", "oyyyyyyo........",
+    "oooooooo........", "..k.............", "..k....ooo......", "..k...oyyyoooooo",
+    "..kkkkoyyyyyyyyo", "..k...oyyyyyyyyo", "..k...oooooooooo", "..k....ooo......",
+    "..k...oyyyoooooo", "..kkkkoyyyyyyyyo", "......oyyyyyyyyo", "......oooooooooo",
 };
 
 IconImage iconAt(int size) {
@@ -194,7 +155,9 @@ IconImage iconAt(int size) {
 
 }  // namespace
 
-std::vector<IconImage> drawArborIcon() { return {iconAt(32), iconAt(16)}; }
+std::vector<IconImage> drawArborIcon() {
+    return {iconAt(32), iconAt(16)};
+}
 
 Image drawArborImages() {
     Image img(7 * 16, 16, {255, 255, 255});

@@ -8,7 +8,9 @@ namespace art {
 
 Image::Image(int width, int height, Rgb fill) : w(width), h(height), px(static_cast<size_t>(width) * height, fill) {}
 
-Col rgb(int r, int g, int b, float a) { return {r / 255.0f, g / 255.0f, b / 255.0f, a}; }
+Col rgb(int r, int g, int b, float a) {
+    return {r / 255.0f, g / 255.0f, b / 255.0f, a};
+}
 
 Col mix(Col a, Col b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
@@ -20,7 +22,9 @@ Col shade(Col c, float f) {
     return {c.r + (1 - c.r) * t, c.g + (1 - c.g) * t, c.b + (1 - c.b) * t, c.a};
 }
 
-uint8_t toByte(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+uint8_t toByte(float v) {
+    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+}
 
 namespace {
 
@@ -154,8 +158,7 @@ Paint radial(Pt centre, float radius, Col inner, Col outer) {
     };
 }
 
-Layer::Layer(int width, int height)
-    : w(width), h(height), px(static_cast<size_t>(width) * height, Col{0, 0, 0, 0}) {}
+Layer::Layer(int width, int height) : w(width), h(height), px(static_cast<size_t>(width) * height, Col{0, 0, 0, 0}) {}
 
 void Layer::fill(const Shape& s, const Paint& p, float opacity, float soft) {
     for (int y = 0; y < h; ++y) {

@@ -56,8 +56,8 @@ Shape unite(std::vector<Shape> parts);
 Shape subtract(Shape a, Shape b);
 Shape intersect(Shape a, Shape b);
 Shape move(Shape s, float dx, float dy);
-Shape grow(Shape s, float by);         // rounds corners outward (negative: shrinks)
-Shape outline(Shape s, float width);   // band of the given width just inside the edge
+Shape grow(Shape s, float by);        // rounds corners outward (negative: shrinks)
+Shape outline(Shape s, float width);  // band of the given width just inside the edge
 Shape mirrorX(Shape s, float axis);
 
 // Paints.

@@ -36,7 +36,9 @@ void infoHeader(std::vector<uint8_t>& o, int w, int h, int bits, uint32_t imageB
     put32(o, 0);
 }
 
-uint32_t stride(int w, int bits) { return static_cast<uint32_t>((w * bits + 31) / 32 * 4); }
+uint32_t stride(int w, int bits) {
+    return static_cast<uint32_t>((w * bits + 31) / 32 * 4);
+}
 
 uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
     static const std::array<uint32_t, 256> table = [] {
@@ -124,8 +126,10 @@ std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images) {
                 } else {
                     // Black under a transparent mask bit.
                     const uint8_t index = p[3] < 128 ? 0 : nearest16(p);
-                    if (x % 2 == 0) b.push_back(static_cast<uint8_t>(index << 4));
-                    else b.back() = static_cast<uint8_t>(b.back() | index);
+                    if (x % 2 == 0)
+                        b.push_back(static_cast<uint8_t>(index << 4));
+                    else
+                        b.back() = static_cast<uint8_t>(b.back() | index);
                 }
             }
             b.resize(rowStart + xorRow, 0);

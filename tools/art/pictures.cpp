@@ -143,11 +143,11 @@ void drawServices(Layer& L) {
     const float cx = 24, cy = 23, r = 13.5f;
     L.fill(circle(cx, cy, r), radial({19, 17}, 20, rgb(255, 255, 255, 0.45f), rgb(255, 255, 255, 0.08f)));
     const Shape inside = circle(cx, cy, r - 0.5f);
-    const Shape lines = unite({polyline(arcPoints(cx, cy, 6.2f, r, 0, 360), 1.6f), segment({cx, cy - r}, {cx, cy + r}, 1.6f),
-                               intersect(segment({cx - r, cy}, {cx + r, cy}, 1.6f), inside),
-                               intersect(segment({cx - r, cy - 6.8f}, {cx + r, cy - 6.8f}, 1.4f), inside),
-                               intersect(segment({cx - r, cy + 6.8f}, {cx + r, cy + 6.8f}, 1.4f), inside),
-                               ring(cx, cy, r, 2.2f)});
+    const Shape lines =
+        unite({polyline(arcPoints(cx, cy, 6.2f, r, 0, 360), 1.6f), segment({cx, cy - r}, {cx, cy + r}, 1.6f),
+               intersect(segment({cx - r, cy}, {cx + r, cy}, 1.6f), inside),
+               intersect(segment({cx - r, cy - 6.8f}, {cx + r, cy - 6.8f}, 1.4f), inside),
+               intersect(segment({cx - r, cy + 6.8f}, {cx + r, cy + 6.8f}, 1.4f), inside), ring(cx, cy, r, 2.2f)});
     glyph(L, lines);
 }
 
@@ -155,8 +155,8 @@ void drawRegistry(Layer& L) {
     const Col purple = rgb(120, 60, 175);
     tile(L, rgb(190, 125, 235), rgb(105, 45, 160));
     const float cx = 24, rx = 11.5f, ry = 3.8f, top = 13.5f, bottom = 32.5f;
-    const Shape body = unite({roundRect(cx - rx, top, cx + rx, bottom, 0.0f), ellipse(cx, top, rx, ry),
-                              ellipse(cx, bottom, rx, ry)});
+    const Shape body =
+        unite({roundRect(cx - rx, top, cx + rx, bottom, 0.0f), ellipse(cx, top, rx, ry), ellipse(cx, bottom, rx, ry)});
     glyph(L, body);
     L.fill(body, linear({cx - rx, 0}, rgb(200, 170, 230, 0.0f), {cx + rx, 0}, rgb(200, 170, 230, 0.8f)));
     L.fill(ellipse(cx, top, rx - 1.4f, ry - 1.2f), solid(rgb(225, 205, 245)));
@@ -224,15 +224,19 @@ void roundButton(Layer& L, bool right) {
     L.fill(circle(24, 23, 16.8f), radial({19, 15}, 26, rgb(255, 190, 80), rgb(235, 105, 5)));
     L.fill(intersect(circle(24, 23, 16.0f), ellipse(24, 12.5f, 13.5f, 9.0f)),
            linear({0, 6}, rgb(255, 255, 255, 0.55f), {0, 20}, rgb(255, 255, 255, 0.02f)));
-    Shape arrow = grow(polygon({{14, 23}, {23, 14.5f}, {23, 19.5f}, {33, 19.5f}, {33, 26.5f}, {23, 26.5f}, {23, 31.5f}}),
-                       0.6f);
+    Shape arrow =
+        grow(polygon({{14, 23}, {23, 14.5f}, {23, 19.5f}, {33, 19.5f}, {33, 26.5f}, {23, 26.5f}, {23, 31.5f}}), 0.6f);
     if (right) arrow = mirrorX(arrow, 24);
     L.fill(move(arrow, 0, 1.0f), solid(rgb(150, 55, 0)), 0.45f, 1.5f);
     L.fill(arrow, solid(kWhite));
 }
 
-void drawLeft(Layer& L) { roundButton(L, false); }
-void drawRight(Layer& L) { roundButton(L, true); }
+void drawLeft(Layer& L) {
+    roundButton(L, false);
+}
+void drawRight(Layer& L) {
+    roundButton(L, true);
+}
 
 // ---------------------------------------------------------------- lettering
 
@@ -341,7 +345,8 @@ const std::vector<StripDef>& strips() {
 
 Image drawTitle() {
     Layer L(kPanelW, kTitleH);
-    L.fill(roundRect(-10, -10, kPanelW + 10, kTitleH + 10, 0), linear({0, 0}, rgb(20, 45, 105), {kPanelW, 0}, rgb(12, 125, 135)));
+    L.fill(roundRect(-10, -10, kPanelW + 10, kTitleH + 10, 0),
+           linear({0, 0}, rgb(20, 45, 105), {kPanelW, 0}, rgb(12, 125, 135)));
     L.fill(roundRect(-10, -10, kPanelW + 10, kTitleH + 10, 0),
            linear({0, 0}, rgb(255, 255, 255, 0.14f), {0, kTitleH}, rgb(0, 0, 0, 0.18f)));
     L.fill(roundRect(-10, 0.6f, kPanelW + 10, 1.6f, 0),

@@ -65,8 +65,8 @@ std::string Emit(const std::vector<Resource>& resources, const Options& options)
     if (resources.empty()) o << "    {nullptr, 0, nullptr, 0, nullptr, 0},\n";
     o << "};\n\n";
     std::u16string module(options.module.begin(), options.module.end());
-    o << "const ce::res::ModuleRegistration kModule(" << U16Literal(module) << ", kResources, "
-      << resources.size() << ", " << (options.main ? "true" : "false") << ");\n\n";
+    o << "const ce::res::ModuleRegistration kModule(" << U16Literal(module) << ", kResources, " << resources.size()
+      << ", " << (options.main ? "true" : "false") << ");\n\n";
     o << "}  // namespace\n";
     return o.str();
 }

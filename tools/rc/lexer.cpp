@@ -10,8 +10,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,7 +47,8 @@ public:
             size_t b = p_;
             while (p_ < t_.size() && std::isalnum(static_cast<unsigned char>(t_[p_]))) ++p_;
             std::string s = t_.substr(b, p_ - b);
-            while (!s.empty() && (s.back() == 'L' || s.back() == 'l' || s.back() == 'U' || s.back() == 'u')) s.pop_back();
+            while (!s.empty() && (s.back() == 'L' || s.back() == 'l' || s.back() == 'U' || s.back() == 'u'))
+                s.pop_back();
             tok.kind = Tok::Number;
             tok.text = s;
             size_t used = 0;
@@ -113,19 +118,42 @@ private:
             if (p_ >= t_.size()) throw Error(file_, line_, "unterminated string");
             char e = t_[p_++];
             switch (e) {
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
-                case 'r': out += '\r'; break;
-                case 'a': out += '\a'; break;
-                case '\\': out += '\\'; break;
-                case '"': out += '"'; break;
-                case '\'': out += '\''; break;
-                case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 'a':
+                    out += '\a';
+                    break;
+                case '\\':
+                    out += '\\';
+                    break;
+                case '"':
+                    out += '"';
+                    break;
+                case '\'':
+                    out += '\'';
+                    break;
+                case '0':
+                case '1':
+                case '2':
+                case '3':
+                case '4':
+                case '5':
+                case '6':
+                case '7':
                 case 'x': {
                     // \x with up to 4 hex digits, or up to 3 octal digits ("\000").
                     bool hex = e == 'x';
                     size_t b = hex ? p_ : p_ - 1;
-                    auto digit = [&](char d) { return hex ? std::isxdigit(static_cast<unsigned char>(d)) != 0 : d >= '0' && d <= '7'; };
+                    auto digit = [&](char d) {
+                        return hex ? std::isxdigit(static_cast<unsigned char>(d)) != 0 : d >= '0' && d <= '7';
+                    };
                     while (p_ < t_.size() && p_ - b < (hex ? 4u : 3u) && digit(t_[p_])) ++p_;
                     if (p_ == b) throw Error(file_, line_, "\\x without hex digits");
                     unsigned v = static_cast<unsigned>(std::stoul(t_.substr(b, p_ - b), nullptr, hex ? 16 : 8));
@@ -182,11 +210,20 @@ std::u16string Utf8To16(const std::string& s, const std::string& file, int line)
         unsigned char c = static_cast<unsigned char>(s[i]);
         uint32_t cp;
         int n;
-        if (c < 0x80) { cp = c; n = 0; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 1; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 2; }
-        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; n = 3; }
-        else throw Error(file, line, "text is not valid UTF-8");
+        if (c < 0x80) {
+            cp = c;
+            n = 0;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            n = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            n = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            n = 3;
+        } else
+            throw Error(file, line, "text is not valid UTF-8");
         for (int k = 1; k <= n; ++k) {
             if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
                 throw Error(file, line, "text is not valid UTF-8");
@@ -334,7 +371,8 @@ void Lexer::Process(const fs::path& path, bool headerOnly, std::vector<Token>* o
             } else if (directive == "undef") {
                 defines_.erase(rest);
             } else if (directive == "include") {
-                if (rest.size() < 2 || !((rest.front() == '"' && rest.back() == '"') || (rest.front() == '<' && rest.back() == '>')))
+                if (rest.size() < 2 ||
+                    !((rest.front() == '"' && rest.back() == '"') || (rest.front() == '<' && rest.back() == '>')))
                     throw Error(file, thisLine, "#include expects \"file\" or <file>");
                 bool angled = rest.front() == '<';
                 std::string name = rest.substr(1, rest.size() - 2);

@@ -39,10 +39,14 @@ int main(int argc, char** argv) {
         if (a == "-I" || a == "--module" || a == "-o" || a == "--depfile") {
             const char* v = value();
             if (!v) return Usage(a + " needs a value");
-            if (a == "-I") opts.includeDirs.emplace_back(v);
-            else if (a == "--module") opts.module = v;
-            else if (a == "-o") opts.output = v;
-            else opts.depfile = v;
+            if (a == "-I")
+                opts.includeDirs.emplace_back(v);
+            else if (a == "--module")
+                opts.module = v;
+            else if (a == "-o")
+                opts.output = v;
+            else
+                opts.depfile = v;
         } else if (a.rfind("-I", 0) == 0 && a.size() > 2) {
             opts.includeDirs.emplace_back(a.substr(2));
         } else if (a == "--library") {
@@ -63,7 +67,8 @@ int main(int argc, char** argv) {
         if (!std::filesystem::is_regular_file(opts.script))
             throw rc::Error(opts.script.string(), 0, "cannot open resource script");
         auto tokens = lexer.Run(opts.script);
-        std::vector<std::filesystem::path> deps{opts.script};  // never an empty list: ninja would treat the depfile as missing
+        std::vector<std::filesystem::path> deps{
+            opts.script};  // never an empty list: ninja would treat the depfile as missing
         deps.insert(deps.end(), lexer.included().begin(), lexer.included().end());
         auto resources = rc::Parse(tokens, lexer, opts, &deps);
         std::string text = rc::Emit(resources, opts);

@@ -191,9 +191,12 @@ private:
     int64_t Add() {
         int64_t v = Mul();
         for (;;) {
-            if (Accept("+")) v += Mul();
-            else if (Accept("-")) v -= Mul();
-            else return v;
+            if (Accept("+"))
+                v += Mul();
+            else if (Accept("-"))
+                v -= Mul();
+            else
+                return v;
         }
     }
     int64_t And() {
@@ -356,8 +359,8 @@ private:
         for (auto& img : *images) {
             ResId imageName;
             imageName.id = ++iconIds_;
-            Add(kRtIcon, imageName, std::move(img.data),
-                "ICON image " + std::to_string(imageName.id) + " of " + what, at);
+            Add(kRtIcon, imageName, std::move(img.data), "ICON image " + std::to_string(imageName.id) + " of " + what,
+                at);
             group.b.insert(group.b.end(), img.entry.begin(), img.entry.end());
             group.Word(imageName.id);
         }
@@ -367,9 +370,9 @@ private:
     // ---- Dialogs -----------------------------------------------------------------
 
     static SzOrOrd ClassOf(const std::u16string& cls) {
-        static const std::pair<const char16_t*, uint16_t> atoms[] = {
-            {u"BUTTON", 0x80}, {u"EDIT", 0x81}, {u"STATIC", 0x82}, {u"LISTBOX", 0x83}, {u"SCROLLBAR", 0x84},
-            {u"COMBOBOX", 0x85}};
+        static const std::pair<const char16_t*, uint16_t> atoms[] = {{u"BUTTON", 0x80},    {u"EDIT", 0x81},
+                                                                     {u"STATIC", 0x82},    {u"LISTBOX", 0x83},
+                                                                     {u"SCROLLBAR", 0x84}, {u"COMBOBOX", 0x85}};
         SzOrOrd s;
         for (const auto& [n, a] : atoms) {
             if (Upper(cls) == n) {
@@ -442,12 +445,18 @@ private:
             uint32_t style;
         };
         static const Short textForms[] = {
-            {"LTEXT", u"STATIC", 0x0 | WS_GROUP},          {"CTEXT", u"STATIC", 0x1 | WS_GROUP},
-            {"RTEXT", u"STATIC", 0x2 | WS_GROUP},          {"PUSHBUTTON", u"BUTTON", 0x0 | WS_TABSTOP},
-            {"DEFPUSHBUTTON", u"BUTTON", 0x1 | WS_TABSTOP}, {"CHECKBOX", u"BUTTON", 0x2 | WS_TABSTOP},
-            {"AUTOCHECKBOX", u"BUTTON", 0x3 | WS_TABSTOP}, {"RADIOBUTTON", u"BUTTON", 0x4 | WS_TABSTOP},
-            {"STATE3", u"BUTTON", 0x5 | WS_TABSTOP},       {"AUTO3STATE", u"BUTTON", 0x6 | WS_TABSTOP},
-            {"GROUPBOX", u"BUTTON", 0x7},                  {"AUTORADIOBUTTON", u"BUTTON", 0x9},
+            {"LTEXT", u"STATIC", 0x0 | WS_GROUP},
+            {"CTEXT", u"STATIC", 0x1 | WS_GROUP},
+            {"RTEXT", u"STATIC", 0x2 | WS_GROUP},
+            {"PUSHBUTTON", u"BUTTON", 0x0 | WS_TABSTOP},
+            {"DEFPUSHBUTTON", u"BUTTON", 0x1 | WS_TABSTOP},
+            {"CHECKBOX", u"BUTTON", 0x2 | WS_TABSTOP},
+            {"AUTOCHECKBOX", u"BUTTON", 0x3 | WS_TABSTOP},
+            {"RADIOBUTTON", u"BUTTON", 0x4 | WS_TABSTOP},
+            {"STATE3", u"BUTTON", 0x5 | WS_TABSTOP},
+            {"AUTO3STATE", u"BUTTON", 0x6 | WS_TABSTOP},
+            {"GROUPBOX", u"BUTTON", 0x7},
+            {"AUTORADIOBUTTON", u"BUTTON", 0x9},
             {"PUSHBOX", u"BUTTON", 0xA | WS_TABSTOP},
         };
         static const Short plainForms[] = {
@@ -607,10 +616,14 @@ private:
         b.Word(static_cast<uint16_t>(y));
         b.Word(static_cast<uint16_t>(cx));
         b.Word(static_cast<uint16_t>(cy));
-        if (hasMenu) Put(b, menu);
-        else b.Word(0);
-        if (hasClass) Put(b, cls);
-        else b.Word(0);
+        if (hasMenu)
+            Put(b, menu);
+        else
+            b.Word(0);
+        if (hasClass)
+            Put(b, cls);
+        else
+            b.Word(0);
         b.Str(caption.value_or(u""));
         if (st & DS_SETFONT) {
             b.Word(static_cast<uint16_t>(font ? font->first : 8));
@@ -660,7 +673,8 @@ private:
             Accept(",");
             if (id == 0) {
                 b.Word(0);
-                if (!AtEndBlock()) Fail(Peek(), "expected END after the closing 0 of the DLGINIT but found " + Describe(Peek()));
+                if (!AtEndBlock())
+                    Fail(Peek(), "expected END after the closing 0 of the DLGINIT but found " + Describe(Peek()));
                 Next();
                 return b.b;
             }
@@ -700,13 +714,20 @@ private:
         uint16_t flags = 0;
         for (;;) {
             Accept(",");
-            if (IsWord("CHECKED")) flags |= 0x0008;
-            else if (IsWord("GRAYED")) flags |= 0x0001;
-            else if (IsWord("INACTIVE")) flags |= 0x0002;
-            else if (IsWord("MENUBARBREAK")) flags |= 0x0020;
-            else if (IsWord("MENUBREAK")) flags |= 0x0040;
-            else if (IsWord("HELP")) flags |= 0x4000;
-            else return flags;
+            if (IsWord("CHECKED"))
+                flags |= 0x0008;
+            else if (IsWord("GRAYED"))
+                flags |= 0x0001;
+            else if (IsWord("INACTIVE"))
+                flags |= 0x0002;
+            else if (IsWord("MENUBARBREAK"))
+                flags |= 0x0020;
+            else if (IsWord("MENUBREAK"))
+                flags |= 0x0040;
+            else if (IsWord("HELP"))
+                flags |= 0x4000;
+            else
+                return flags;
             Next();
         }
     }
@@ -777,21 +798,30 @@ private:
             std::u16string keyText;
             bool isText = ev.kind == Tok::String;
             int64_t key = 0;
-            if (isText) keyText = String();
-            else key = Expr();
+            if (isText)
+                keyText = String();
+            else
+                key = Expr();
             Comma();
             uint16_t cmd = static_cast<uint16_t>(Expr());
             uint16_t flags = 0;
             bool ascii = false;
             for (;;) {
                 Accept(",");
-                if (IsWord("VIRTKEY")) flags |= 0x01;
-                else if (IsWord("ASCII")) ascii = true;
-                else if (IsWord("NOINVERT")) flags |= 0x02;
-                else if (IsWord("SHIFT")) flags |= 0x04;
-                else if (IsWord("CONTROL")) flags |= 0x08;
-                else if (IsWord("ALT")) flags |= 0x10;
-                else break;
+                if (IsWord("VIRTKEY"))
+                    flags |= 0x01;
+                else if (IsWord("ASCII"))
+                    ascii = true;
+                else if (IsWord("NOINVERT"))
+                    flags |= 0x02;
+                else if (IsWord("SHIFT"))
+                    flags |= 0x04;
+                else if (IsWord("CONTROL"))
+                    flags |= 0x08;
+                else if (IsWord("ALT"))
+                    flags |= 0x10;
+                else
+                    break;
                 Next();
             }
             if (ascii && (flags & 0x01)) Fail(ev, "accelerator is both ASCII and VIRTKEY");

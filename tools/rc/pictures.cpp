@@ -10,7 +10,9 @@ namespace {
 uint32_t Le32(const std::vector<uint8_t>& b, size_t o) {
     return b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (uint32_t{b[o + 3]} << 24);
 }
-uint16_t Le16(const std::vector<uint8_t>& b, size_t o) { return static_cast<uint16_t>(b[o] | (b[o + 1] << 8)); }
+uint16_t Le16(const std::vector<uint8_t>& b, size_t o) {
+    return static_cast<uint16_t>(b[o] | (b[o + 1] << 8));
+}
 
 }  // namespace
 

@@ -27,8 +27,8 @@ enum class Tok { Ident, Number, String, Punct, End };
 
 struct Token {
     Tok kind = Tok::End;
-    std::string text;       // identifier, punctuation, or the decoded string (UTF-8)
-    int64_t value = 0;      // numbers
+    std::string text;   // identifier, punctuation, or the decoded string (UTF-8)
+    int64_t value = 0;  // numbers
     std::string file;
     int line = 0;
 };

@@ -1,9 +1,9 @@
 // The arbor executable driven by automation scripts; the registry it
 // changed is read back with cereg.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
-#include <sys/wait.h>
 
 #include "testimage.h"
 
@@ -32,8 +32,8 @@ protected:
 };
 
 TEST_F(ArborRun, CreatesAKeyAndValuesAndDeletesOneByTouch) {
-    ASSERT_EQ(Shell("cd " + dir_.string() + " && " ARBOR_EXE " --device dev --headless --script " EDIT_SCRIPT
-                    " > out.txt 2> err.txt"),
+    ASSERT_EQ(Shell("cd " + dir_.string() +
+                    " && " ARBOR_EXE " --device dev --headless --script " EDIT_SCRIPT " > out.txt 2> err.txt"),
               0)
         << ReadTextFile(dir_ / "err.txt");
     EXPECT_EQ(Cereg("get 'HKU\\ScriptKey' Greeting"), (std::pair<int, std::string>{0, "hello"}));
@@ -56,8 +56,8 @@ TEST_F(ArborRun, CreatesAKeyAndValuesAndDeletesOneByTouch) {
 
 TEST_F(ArborRun, TourLeavesTheRegistryAsItWas) {
     std::filesystem::create_directories(dir_ / "out");
-    ASSERT_EQ(Shell("cd " + dir_.string() + " && " ARBOR_EXE " --device dev --headless --script " TOUR_SCRIPT
-                    " > out.txt 2> err.txt"),
+    ASSERT_EQ(Shell("cd " + dir_.string() +
+                    " && " ARBOR_EXE " --device dev --headless --script " TOUR_SCRIPT " > out.txt 2> err.txt"),
               0)
         << ReadTextFile(dir_ / "err.txt");
     for (const char* f : {"out/arbor-tour-2-values.png", "out/arbor-tour-11-delete-value.png"})

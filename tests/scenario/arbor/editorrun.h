@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "../../../arbor/res/resource.h"
 #include "../programrun.h"
 #include "commctrl.h"
-#include "../../../arbor/res/resource.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
 

@@ -9,8 +9,7 @@ namespace {
 
 using namespace ce::test;
 
-const std::vector<std::string> kRoots = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                         "HKEY_USERS"};
+const std::vector<std::string> kRoots = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
 
 std::u16string PathOf(EditorRun& run, HTREEITEM item, HKEY& root, BOOL& ok) {
     WCHAR path[MAX_KEY_PATH] = {0};

@@ -49,14 +49,10 @@ TEST(ValueList, ShowsEveryTypeByItsRule) {
         int image;
         std::string text;
     } rows[] = {
-        {"sz", IMG_STRING, "hello"},
-        {"expand", IMG_STRING, "%PATH%\\x"},
-        {"max", IMG_DWORD, "4294967295"},
-        {"ten", IMG_DWORD, "10"},
-        {"bin", IMG_BINARY, "01 AB "},
-        {"big", IMG_BINARY, Hex(std::vector<BYTE>(big.begin(), big.begin() + 341))},
-        {"multi", IMG_MULTISTRING, "one"},
-        {"q", -1, "Unknown type: b "},
+        {"sz", IMG_STRING, "hello"},       {"expand", IMG_STRING, "%PATH%\\x"},
+        {"max", IMG_DWORD, "4294967295"},  {"ten", IMG_DWORD, "10"},
+        {"bin", IMG_BINARY, "01 AB "},     {"big", IMG_BINARY, Hex(std::vector<BYTE>(big.begin(), big.begin() + 341))},
+        {"multi", IMG_MULTISTRING, "one"}, {"q", -1, "Unknown type: b "},
         {"empty", IMG_BINARY, ""},
     };
     // Rows come in the registry's enumeration order.
@@ -127,16 +123,19 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     NewValue(run, IDM_NEW_STRING, u"blank", u"");
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"s"),
               (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, Utf16Bytes(std::u16string(u"text here") + u'\0')}));
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"blank"),
-              (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, {0, 0}}));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"blank"), (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, {0, 0}}));
 
     struct Dword {
         const char16_t* text;
         DWORD stored;
     } dwords[] = {
-        {u"12abc", 12}, {u"abc", 0}, {u"-1", 0xFFFFFFFF}, {u"  42", 42},
+        {u"12abc", 12},
+        {u"abc", 0},
+        {u"-1", 0xFFFFFFFF},
+        {u"  42", 42},
         // Outside the signed 32-bit range the conversion saturates.
-        {u"99999999999", 0x7FFFFFFF}, {u"-99999999999", 0x80000000},
+        {u"99999999999", 0x7FFFFFFF},
+        {u"-99999999999", 0x80000000},
     };
     for (const Dword& d : dwords) {
         NewValue(run, IDM_NEW_DWORD, std::u16string(u"d") + d.text, d.text);
@@ -152,8 +151,11 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
         const char16_t* text;
         std::vector<BYTE> stored;
     } binaries[] = {
-        {u"0a 1B ff", {0x0A, 0x1B, 0xFF}}, {u"00 01", {0x00, 0x01}}, {u"ABC", {0xAB, 0x0C}},
-        {u"0A1G", {0x0A, 0x01}},           {u"", {}},
+        {u"0a 1B ff", {0x0A, 0x1B, 0xFF}},
+        {u"00 01", {0x00, 0x01}},
+        {u"ABC", {0xAB, 0x0C}},
+        {u"0A1G", {0x0A, 0x01}},
+        {u"", {}},
         // Blanks removed leave an odd count: the lone last digit is the last
         // byte, nothing after the text's end is read.
         {u"00 01 fF 7", {0x00, 0x01, 0xFF, 0x07}},

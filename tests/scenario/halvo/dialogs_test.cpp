@@ -2,8 +2,8 @@
 // touch; their effect is read back from the device log and the registry.
 #include <gtest/gtest.h>
 
-#include "panelrun.h"
 #include "../../../halvo/res/resource.h"
+#include "panelrun.h"
 
 namespace {
 
@@ -12,7 +12,8 @@ using ce::test::PanelRun;
 
 DWORD ReadDword(const char16_t* name, DWORD fallback = 0xDEADBEEF) {
     HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key) != ERROR_SUCCESS) return fallback;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key) != ERROR_SUCCESS)
+        return fallback;
     DWORD v = fallback, size = 4;
     RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
     RegCloseKey(key);
@@ -26,7 +27,9 @@ void WriteDword(const char16_t* name, DWORD v) {
     RegCloseKey(key);
 }
 
-bool Checked(HWND dlg, int id) { return SendMessage(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND dlg, int id) {
+    return SendMessage(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 TEST(ScreenRotate, TurnsTheScreenStoresTheAngleAndRecentresThePanel) {
     BootedImage device;
@@ -105,7 +108,9 @@ TEST(ScreenRotate, ARefusingDisplayWritesNothing) {
     EXPECT_EQ(device.LogLinesWith("\"result\":-1").size(), 1u);
 }
 
-std::vector<std::string> ModeSets(const BootedImage& device) { return device.LogLinesWith("\"ioctl\":\"0x40004\""); }
+std::vector<std::string> ModeSets(const BootedImage& device) {
+    return device.LogLinesWith("\"ioctl\":\"0x40004\"");
+}
 
 TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
     BootedImage device;

@@ -1,10 +1,10 @@
 // The halvo executable driven by automation scripts.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "testimage.h"
 
@@ -26,7 +26,7 @@ protected:
     int Halvo(const std::string& script, const std::string& extra = "--headless") {
         WriteTextFile(dir_ / "run.script", script);
         return Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev " + extra +
-                   " --script run.script > out.txt 2> err.txt");
+                     " --script run.script > out.txt 2> err.txt");
     }
     std::filesystem::path dir_;
 };
@@ -39,8 +39,8 @@ TEST_F(HalvoRun, TourDragsThePanelAndQuits) {
 }
 
 TEST_F(HalvoRun, EverySettingsDialogChangesTheDevice) {
-    EXPECT_EQ(Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev --headless --script " SETTINGS_SCRIPT
-                    " 2> err.txt"),
+    EXPECT_EQ(Shell("cd " + dir_.string() +
+                    " && " HALVO_EXE " --device dev --headless --script " SETTINGS_SCRIPT " 2> err.txt"),
               0)
         << ReadTextFile(dir_ / "err.txt");
     auto get = [&](const std::string& key, const std::string& name) {
@@ -95,8 +95,7 @@ TEST_F(HalvoRun, SdlWindowUnderTheOffscreenDriver) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     // The display libraries keep a few allocations to the end of the process.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-    EXPECT_EQ(Halvo("wait \"Brightness\"\nscreenshot sdl.png\ntap #1000\nwait-exit\n",
-                    "--scale 2"), 0)
+    EXPECT_EQ(Halvo("wait \"Brightness\"\nscreenshot sdl.png\ntap #1000\nwait-exit\n", "--scale 2"), 0)
         << ReadTextFile(dir_ / "err.txt");
     unsetenv("SDL_VIDEODRIVER");
     unsetenv("ASAN_OPTIONS");

@@ -7,8 +7,8 @@
 #include <optional>
 #include <thread>
 
-#include "panelrun.h"
 #include "../../../halvo/res/resource.h"
+#include "panelrun.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ TEST(ScreenSaver, OpensOnTheStoredEntryAndOkWithoutAChangeTouchesNothing) {
     EXPECT_FALSE(IsWindowEnabled(run.panel()));
     // The template's list, in table order.
     HWND combo = GetDlgItem(dlg.hwnd(), IDC_SAVER_TIMEOUT);
-    const char16_t* entries[] = {u"15 Sec", u"30 Sec", u"1 Min", u"2 Min", u"5 Min",
+    const char16_t* entries[] = {u"15 Sec", u"30 Sec", u"1 Min",  u"2 Min", u"5 Min",
                                  u"10 Min", u"15 Min", u"30 Min", u"Never"};
     ASSERT_EQ(SendMessage(combo, CB_GETCOUNT, 0, 0), 9);
     for (int i = 0; i < 9; ++i) {

@@ -1,8 +1,8 @@
 // The control panel's main panel, run headless on a fresh device image.
 #include <gtest/gtest.h>
 
-#include "panelrun.h"
 #include "../../../halvo/res/resource.h"
+#include "panelrun.h"
 
 namespace {
 
@@ -25,13 +25,17 @@ const Item kItems[] = {
     {IDC_QUIT, IDC_LBL_QUIT, {342, 231}, {338, 285}},
 };
 
-RECT Centred(int w, int h) { return {(w - 450) / 2, (h - 320) / 2, (w - 450) / 2 + 450, (h - 320) / 2 + 320}; }
+RECT Centred(int w, int h) {
+    return {(w - 450) / 2, (h - 320) / 2, (w - 450) / 2 + 450, (h - 320) / 2 + 320};
+}
 
 bool Same(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-RECT Offset(RECT r, int dx, int dy) { return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+RECT Offset(RECT r, int dx, int dy) {
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 
 TEST(Panel, IsCentredAtItsSizeOnEveryScreen) {
     BootedImage device;
@@ -60,7 +64,8 @@ TEST(Panel, ButtonsAndLabelsStandAtTheirPlaces) {
         WCHAR text[64];
         GetWindowText(run.Item(item.label), text, 64);
         HDC dc = GetDC(run.Item(item.label));
-        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(run.Item(item.label), WM_GETFONT, 0, 0)));
+        HGDIOBJ oldFont =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(run.Item(item.label), WM_GETFONT, 0, 0)));
         RECT need{0, 0, l.right - l.left, 0};
         DrawText(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
         SelectObject(dc, oldFont);
@@ -83,7 +88,8 @@ TEST(Panel, DrawsTitleBackgroundFrameAndCutOutButtons) {
     // No key colour shows anywhere on the panel: the buttons are cut out
     // over the background.
     for (int y = p.top; y < p.bottom; ++y)
-        for (int x = p.left; x < p.right; ++x) ASSERT_NE(ce::gdi::Screen::Pixel(x, y), RGB(255, 0, 255)) << x << "," << y;
+        for (int x = p.left; x < p.right; ++x)
+            ASSERT_NE(ce::gdi::Screen::Pixel(x, y), RGB(255, 0, 255)) << x << "," << y;
     // A button's bottom-left corner is a key pixel: it shows exactly the
     // background picture at that place.
     HBITMAP bg = LoadBitmap(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDB_BACKGROUND));

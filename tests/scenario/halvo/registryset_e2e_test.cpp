@@ -1,9 +1,9 @@
 // Back up, change, restore: the halvo executable driven by scripts, the
 // registry read back with cereg, the restart seen in the exit status.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
-#include <sys/wait.h>
 
 #include "testimage.h"
 
@@ -24,13 +24,15 @@ TEST(RegistryRun, BackupChangeRestoreAndRestartBringTheOldValueBack) {
 
     ASSERT_EQ(halvo(BACKUP_SCRIPT), 0) << ReadTextFile(dir / "err.txt");
     run(value + " > before.txt");
-    EXPECT_NE(ReadTextFile(dir / "files-root.json").find("{\"text\":\"StorageCard\",\"folder\":true}"), std::string::npos);
+    EXPECT_NE(ReadTextFile(dir / "files-root.json").find("{\"text\":\"StorageCard\",\"folder\":true}"),
+              std::string::npos);
     run(CEREG_EXE " --device dev set 'HKLM\\Drivers\\BuiltIn\\ExtPartInit' brightless_value dword 3");
 
     EXPECT_EQ(halvo(RESTORE_SCRIPT), 3) << ReadTextFile(dir / "err.txt");
     EXPECT_NE(ReadTextFile(dir / "out.txt").find("device restart"), std::string::npos);
-    EXPECT_NE(ReadTextFile(dir / "files-card.json").find("\"rows\":[{\"text\":\"before.bak\",\"folder\":false}],\"sel\":0"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadTextFile(dir / "files-card.json").find("\"rows\":[{\"text\":\"before.bak\",\"folder\":false}],\"sel\":0"),
+        std::string::npos);
 
     // The next start of the device has the registry of the backup again.
     run("printf 'wait \"Quit\"\\n' > start.script");

@@ -171,8 +171,8 @@ TEST_F(RegistryDialog, RestoreRestartsOnlyAfterTheMessageAndTheNextStartHasTheSa
         run.Key(VK_RETURN);
         Finish(run);
     }
-    EXPECT_EQ(Events(), (Texts{u"Registry backup successful!",
-                               u"Registry replace successful!\nReboot the system now!", u"restart"}));
+    EXPECT_EQ(Events(), (Texts{u"Registry backup successful!", u"Registry replace successful!\nReboot the system now!",
+                               u"restart"}));
     EXPECT_EQ(device.LogLinesWith("\"request\":\"reboot\"").size(), 1u);
     EXPECT_EQ(ReadLevel(), 7u);  // until the device starts again
     device.Reboot();

@@ -1,8 +1,8 @@
 // The system information and system services dialogs.
 #include <gtest/gtest.h>
 
-#include "panelrun.h"
 #include "../../../halvo/res/resource.h"
+#include "panelrun.h"
 
 namespace {
 
@@ -40,7 +40,8 @@ TEST(SystemInformation, ShowsTheRecordAndTheMacAddress) {
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"12-34-56-78-9A-BC");
     std::u16string info = Text(dlg, IDC_SYSINFO_VERSION);
-    EXPECT_EQ(info.rfind(u"User:Line operator\r\n\r\nVersion: 3.5.258\r\n\r\nImage version: \r\n", 0), 0u) << ce::ToUtf8(info);
+    EXPECT_EQ(info.rfind(u"User:Line operator\r\n\r\nVersion: 3.5.258\r\n\r\nImage version: \r\n", 0), 0u)
+        << ce::ToUtf8(info);
     EXPECT_NE(info.find(u"\r\n\r\nTeplate: "), std::u16string::npos);
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(run.Top(), run.panel());

@@ -13,7 +13,9 @@
 
 namespace {
 
-LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, wp, lp); }
+LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProc(h, m, wp, lp);
+}
 
 class BadMessages : public testing::Test {
 protected:
@@ -23,8 +25,8 @@ protected:
         wc.lpfnWndProc = ParentProc;
         wc.lpszClassName = u"BadMessagesParent";
         RegisterClass(&wc);
-        parent_ = CreateWindowEx(0, u"BadMessagesParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                                 nullptr, nullptr, nullptr);
+        parent_ = CreateWindowEx(0, u"BadMessagesParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                 nullptr, nullptr);
         ASSERT_TRUE(parent_);
     }
     void TearDown() override { DestroyWindow(parent_); }

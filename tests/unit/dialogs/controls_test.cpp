@@ -258,8 +258,8 @@ TEST_F(Controls, LabelsEraseFirstAndRepaintOnNewText) {
     std::vector<UINT> order;
     g_order = &order;
     HWND label = Label(host, SS_LEFT, 5, 10, 10, 120, 30, u"One");
-    g_staticProc = reinterpret_cast<WNDPROC>(SetWindowLong(label, GWL_WNDPROC,
-                                                           reinterpret_cast<LONG_PTR>(&SubclassedStatic)));
+    g_staticProc =
+        reinterpret_cast<WNDPROC>(SetWindowLong(label, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassedStatic)));
     InvalidateRect(label, nullptr, TRUE);
     Log().clear();
     Pump();

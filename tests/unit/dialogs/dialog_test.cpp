@@ -6,7 +6,9 @@ using namespace dlgtest;
 
 namespace {
 
-int Round(int v, int num, int den) { return (v * num + den / 2) / den; }
+int Round(int v, int num, int den) {
+    return (v * num + den / 2) / den;
+}
 
 // Base units measured the documented way with a font of `px` pixels.
 std::pair<int, int> Units(int px) {
@@ -43,17 +45,20 @@ ProcLog g_proc;
 
 INT_PTR CALLBACK RecordingDlgProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
-    case WM_INITDIALOG:
-        g_proc.initParam = lp;
-        g_proc.initFocus = reinterpret_cast<HWND>(wp);
-        g_proc.visibleInInit = IsWindowVisible(h) != FALSE;
-        if (g_proc.focusId) SetFocus(GetDlgItem(h, g_proc.focusId));
-        return g_proc.initResult;
-    case WM_COMMAND: g_proc.msgs.push_back({m, wp}); return TRUE;
-    case WM_APP:
-        SetWindowLong(h, DWL_MSGRESULT, 1234);
-        return TRUE;
-    default: return FALSE;
+        case WM_INITDIALOG:
+            g_proc.initParam = lp;
+            g_proc.initFocus = reinterpret_cast<HWND>(wp);
+            g_proc.visibleInInit = IsWindowVisible(h) != FALSE;
+            if (g_proc.focusId) SetFocus(GetDlgItem(h, g_proc.focusId));
+            return g_proc.initResult;
+        case WM_COMMAND:
+            g_proc.msgs.push_back({m, wp});
+            return TRUE;
+        case WM_APP:
+            SetWindowLong(h, DWL_MSGRESULT, 1234);
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -263,8 +268,7 @@ INT_PTR CALLBACK OuterProc(HWND h, UINT m, WPARAM, LPARAM) {
         g_nest.ownerEnabledInOuter = IsWindowEnabled(g_nest.owner) != FALSE;
         // A control of the outer dialog as the parent: the inner one is owned
         // by the outer dialog itself.
-        g_nest.innerResult =
-            DialogBoxIndirectParam(nullptr, g_nest.inner->Get(), GetDlgItem(h, IDOK), InnerProc, 0);
+        g_nest.innerResult = DialogBoxIndirectParam(nullptr, g_nest.inner->Get(), GetDlgItem(h, IDOK), InnerProc, 0);
         g_nest.outerEnabledAfterInner = IsWindowEnabled(h) != FALSE;
         EndDialog(h, 7);
         return TRUE;

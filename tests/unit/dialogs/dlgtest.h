@@ -38,8 +38,8 @@ public:
         w_.push_back(atom);
         return End(text, data);
     }
-    Template& Item(DWORD style, short x, short y, short cx, short cy, WORD id, std::u16string cls,
-                   std::u16string text, std::vector<WORD> data = {}) {
+    Template& Item(DWORD style, short x, short y, short cx, short cy, WORD id, std::u16string cls, std::u16string text,
+                   std::vector<WORD> data = {}) {
         Begin(style, x, y, cx, cy, id);
         Str(cls);
         return End(text, data);
@@ -107,32 +107,36 @@ inline COLORREF& StaticTextColor() {
 
 inline LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
-    case WM_COMMAND:
-    case WM_CLOSE:
-    case WM_LBUTTONDOWN: Log().push_back({h, m, wp, lp}); return 0;
-    case WM_DRAWITEM: {
-        auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-        Log().push_back({h, m, wp, lp, (d->itemAction << 16) | d->itemState});
-        FillRect(d->hDC, &d->rcItem, GetSysColorBrush(d->itemState & ODS_SELECTED ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-        return TRUE;
-    }
-    case WM_CTLCOLORSTATIC:
-        Log().push_back({h, m, wp, lp});
-        if (StaticBrush()) {
-            SetTextColor(reinterpret_cast<HDC>(wp), StaticTextColor());
-            SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-            return reinterpret_cast<LRESULT>(StaticBrush());
+        case WM_COMMAND:
+        case WM_CLOSE:
+        case WM_LBUTTONDOWN:
+            Log().push_back({h, m, wp, lp});
+            return 0;
+        case WM_DRAWITEM: {
+            auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            Log().push_back({h, m, wp, lp, (d->itemAction << 16) | d->itemState});
+            FillRect(d->hDC, &d->rcItem,
+                     GetSysColorBrush(d->itemState & ODS_SELECTED ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+            return TRUE;
         }
-        break;
-    default: break;
+        case WM_CTLCOLORSTATIC:
+            Log().push_back({h, m, wp, lp});
+            if (StaticBrush()) {
+                SetTextColor(reinterpret_cast<HDC>(wp), StaticTextColor());
+                SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+                return reinterpret_cast<LRESULT>(StaticBrush());
+            }
+            break;
+        default:
+            break;
     }
     return DefWindowProc(h, m, wp, lp);
 }
 
 // Pump (with IsDialogMessage for a dialog), input queued without a pump,
 // and steps run when idle.
-using ce::test::Center, ce::test::Key, ce::test::Pump, ce::test::Steps, ce::test::StepTimer,
-    ce::test::Tap, ce::test::WhenIdle;
+using ce::test::Center, ce::test::Key, ce::test::Pump, ce::test::Steps, ce::test::StepTimer, ce::test::Tap,
+    ce::test::WhenIdle;
 
 // The middle of a caption button of a captioned window (screen).
 inline POINT CloseBox(HWND h) {

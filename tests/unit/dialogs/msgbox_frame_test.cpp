@@ -46,8 +46,7 @@ TEST_F(Boxes, EnterChoosesTheDefaultButton) {
     HWND owner = Host();
     BoxSeen seen;
     WhenIdle({Look(&seen, owner), [] { Key(VK_RETURN); }});
-    EXPECT_EQ(MessageBox(owner, u"Save the changes?", u"Question", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2),
-              IDNO);
+    EXPECT_EQ(MessageBox(owner, u"Save the changes?", u"Question", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDNO);
     EXPECT_FALSE(seen.ownerEnabled);
     EXPECT_TRUE(seen.topmost);
     EXPECT_EQ(seen.buttons, (std::vector<int>{IDYES, IDNO}));

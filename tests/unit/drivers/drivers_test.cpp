@@ -46,8 +46,8 @@ TEST(PanelDriver, SerialModesPersistAndOutOfRangeModesAreRefused) {
     BootedImage device;
     EXPECT_EQ(GetMode(1), 0u);
     EXPECT_EQ(GetMode(3), 0u);
-    EXPECT_TRUE(SetMode(2, 1));  // COM1 RS-422
-    EXPECT_TRUE(SetMode(1, 3));  // COM3 RS-485
+    EXPECT_TRUE(SetMode(2, 1));   // COM1 RS-422
+    EXPECT_TRUE(SetMode(1, 3));   // COM3 RS-485
     EXPECT_FALSE(SetMode(2, 3));  // COM3 has no RS-422
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_FALSE(SetMode(0, 2));  // no COM2 on this panel
@@ -173,8 +173,7 @@ TEST(Hal, RebootRequestIsLoggedAndEndsTheDevice) {
 
 TEST(Hal, RebootWithoutHandlerExitsWithStatusThree) {
     BootedImage device;
-    EXPECT_EXIT(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr), testing::ExitedWithCode(3),
-                "");
+    EXPECT_EXIT(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr), testing::ExitedWithCode(3), "");
 }
 
 TEST(CoreDll, ExportsFollowDeviceConf) {

@@ -1,7 +1,6 @@
 // The framework's file dialog: its filter notation and the parts of the
 // chosen path (running it is seen with the registry dialog).
 #include <afxdlgs.h>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -141,7 +141,7 @@ TEST_F(FileDialog, TypedNamesFoldersAndTheDefaultExtension) {
     ASSERT_TRUE(GetSaveFileName(&ofn_));
     EXPECT_EQ(inSub, u"\\StorageCard\\sub");
     EXPECT_EQ(File(), u"\\StorageCard\\sub\\new");  // no default extension: as typed
-    EXPECT_EQ(ofn_.nFileExtension, 20);            // the terminator
+    EXPECT_EQ(ofn_.nFileExtension, 20);             // the terminator
 
     // The next run starts where the last path points; Enter is OK.
     ofn_.lpstrDefExt = u"bak";
@@ -218,23 +218,24 @@ TEST_F(FileDialog, ALongFolderScrollsByTouchAndAVanishedFolderShowsTheRoot) {
     for (int i = 10; i < 40; ++i) WriteTextFile(image_.fs() / "StorageCard" / ("f" + std::to_string(i) + ".bak"), "");
     LRESULT top = -1;
     std::u16string shown;
-    WhenIdle({EnterCard,
-              [] {
-                  RECT r;
-                  GetWindowRect(GetDlgItem(Dlg(), kList), &r);
-                  // The track just above the bar's lower arrow.
-                  Tap({r.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2, r.bottom - 5 - GetSystemMetrics(SM_CYVSCROLL)});
-              },
-              [&] {
-                  top = SendDlgItemMessage(Dlg(), kList, LB_GETTOPINDEX, 0, 0);
-                  TypeAndOk(u"sub")();
-              },
-              [&] {
-                  std::filesystem::remove_all(image_.fs() / "StorageCard" / "sub");
-                  PickFilter(1);
-                  shown = Text(Dlg(), kFolder);
-                  Key(VK_ESCAPE);
-              }});
+    WhenIdle(
+        {EnterCard,
+         [] {
+             RECT r;
+             GetWindowRect(GetDlgItem(Dlg(), kList), &r);
+             // The track just above the bar's lower arrow.
+             Tap({r.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2, r.bottom - 5 - GetSystemMetrics(SM_CYVSCROLL)});
+         },
+         [&] {
+             top = SendDlgItemMessage(Dlg(), kList, LB_GETTOPINDEX, 0, 0);
+             TypeAndOk(u"sub")();
+         },
+         [&] {
+             std::filesystem::remove_all(image_.fs() / "StorageCard" / "sub");
+             PickFilter(1);
+             shown = Text(Dlg(), kFolder);
+             Key(VK_ESCAPE);
+         }});
     EXPECT_FALSE(GetSaveFileName(&ofn_));
     EXPECT_GT(top, 0);
     EXPECT_EQ(shown, u"\\");

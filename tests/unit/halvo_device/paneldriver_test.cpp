@@ -1,9 +1,10 @@
 // The control panel's driver requests, checked against the bytes that
 // reached the simulated drivers (the device log).
+#include "paneldriver.h"
+
 #include <gtest/gtest.h>
 
 #include "bootedimage.h"
-#include "paneldriver.h"
 
 namespace {
 

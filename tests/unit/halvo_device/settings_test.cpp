@@ -1,8 +1,9 @@
 // The settings store against the device registry.
+#include "settings.h"
+
 #include <gtest/gtest.h>
 
 #include "bootedimage.h"
-#include "settings.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The front ends: SDL2 under its offscreen driver, and headless.
-#include <gtest/gtest.h>
+#include "frontend.h"
 
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <thread>
 
 #include "ce_gdi.h"
 #include "fake_device.h"
-#include "frontend.h"
 #include "script.h"
 
 namespace ce::host {

@@ -1,10 +1,11 @@
 // The host's main sequence, headless, with a stand-in window system.
+#include "hostmain.h"
+
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <filesystem>
 
-#include "hostmain.h"
 #include "testimage.h"
 #include "windows.h"
 #include "winioctl.h"
@@ -70,7 +71,8 @@ protected:
         for (auto& a : args) argv.push_back(a.data());
         HostHooks hooks;
         hooks.makeDesktop = [&] { return std::make_unique<TestDesktop>(program_); };
-        return ce::host::Run(static_cast<int>(argv.size()), argv.data(), [&] { return program_.Main(); }, hooks);
+        return ce::host::Run(
+            static_cast<int>(argv.size()), argv.data(), [&] { return program_.Main(); }, hooks);
     }
 
     std::filesystem::path dir_;
@@ -93,8 +95,7 @@ TEST_F(HostRun, ProgramEndingEarlyFailsNamingTheStep) {
     int status = RunWith("tap 3 3\nwait \"never\" 60000\n");
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(status, 1);
-    EXPECT_NE(err.find("s.txt:2: the program ended before this step: wait \"never\" 60000"), std::string::npos)
-        << err;
+    EXPECT_NE(err.find("s.txt:2: the program ended before this step: wait \"never\" 60000"), std::string::npos) << err;
 }
 
 TEST_F(HostRun, BadScriptAndOptionsStopBeforeTheProgram) {

@@ -22,8 +22,8 @@ TEST(Options, DefaultsAndEveryOption) {
     EXPECT_FALSE(none.options.screenGiven);
     EXPECT_EQ(none.options.boot.deviceDir, "device");
 
-    ParsedOptions all = Parse({"--device", "img", "--screen", "480x272", "--headless", "--script=s.txt", "--scale",
-                               "3", "--storage-card", "/tmp/card"});
+    ParsedOptions all = Parse({"--device", "img", "--screen", "480x272", "--headless", "--script=s.txt", "--scale", "3",
+                               "--storage-card", "/tmp/card"});
     ASSERT_TRUE(all.ok()) << all.error;
     EXPECT_EQ(all.options.boot.deviceDir, "img");
     EXPECT_EQ(all.options.width, 480);
@@ -41,11 +41,16 @@ TEST(Options, BadCommandLinesGiveOneLineNamingTheProgram) {
         const char* mention;
     };
     const Case cases[] = {
-        {{"--scale", "0"}, "--scale"},         {{"--scale", "2x"}, "--scale"},
-        {{"--scale"}, "--scale needs a value"}, {{"--screen", "800"}, "--screen"},
-        {{"--screen", "800x"}, "--screen"},     {{"--screen", "8x480"}, "--screen"},
-        {{"--frobnicate"}, "unknown option --frobnicate"}, {{"stray"}, "unexpected argument \"stray\""},
-        {{"--device", "a", "--device", "b"}, "given twice"}, {{"--headless=yes"}, "--headless"},
+        {{"--scale", "0"}, "--scale"},
+        {{"--scale", "2x"}, "--scale"},
+        {{"--scale"}, "--scale needs a value"},
+        {{"--screen", "800"}, "--screen"},
+        {{"--screen", "800x"}, "--screen"},
+        {{"--screen", "8x480"}, "--screen"},
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+        {{"stray"}, "unexpected argument \"stray\""},
+        {{"--device", "a", "--device", "b"}, "given twice"},
+        {{"--headless=yes"}, "--headless"},
         {{"--script="}, "--script needs a value"},
     };
     for (const Case& c : cases) {
@@ -97,8 +102,9 @@ TEST(ScriptParser, TargetsEscapesAndComments) {
 }
 
 TEST(ScriptParser, WaitsAndFiles) {
-    Script s = ParseOk("wait \"Brightness\"\nwait-gone \"x\" 250\nidle\nsleep 0\nwait-exit\nwait-exit 9000\n"
-                       "type \"ab C\"\ndump state.JSON\r\n");
+    Script s = ParseOk(
+        "wait \"Brightness\"\nwait-gone \"x\" 250\nidle\nsleep 0\nwait-exit\nwait-exit 9000\n"
+        "type \"ab C\"\ndump state.JSON\r\n");
     ASSERT_EQ(s.steps.size(), 8u);
     EXPECT_EQ(s.steps[0].ms, -1);
     EXPECT_EQ(s.steps[0].target.text, "Brightness");

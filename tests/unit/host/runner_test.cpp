@@ -1,8 +1,9 @@
 // The script runner against a recording device.
+#include "runner.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_device.h"
-#include "runner.h"
 
 namespace ce::host {
 namespace {
@@ -21,13 +22,14 @@ TEST(Runner, PointerCommandsResolveTheirTargets) {
     FakeDevice d;
     d.texts["OK"] = {40, 50};
     d.controls[1001] = {7, 8};
-    ScriptResult r = RunScript(Load("tap 1 2\ntap \"OK\"\ndbltap #1001\nhold 3 4 250\npress 5 6\nmove 7 8\nrelease 9 9\n"), d);
+    ScriptResult r =
+        RunScript(Load("tap 1 2\ntap \"OK\"\ndbltap #1001\nhold 3 4 250\npress 5 6\nmove 7 8\nrelease 9 9\n"), d);
     EXPECT_EQ(r.status, 0) << r.message;
     EXPECT_TRUE(r.quitProgram);
     EXPECT_EQ(d.Events(), (Events{"down 1,2", "up 1,2", "down 40,50", "up 40,50", "down 7,8", "up 7,8", "down 7,8",
                                   "up 7,8", "down 3,4", "up 3,4", "down 5,6", "move 7,8", "up 9,9"}));
     EXPECT_EQ(d.waits, (std::vector<long>{250}));  // hold keeps the stylus down for its time
-    EXPECT_EQ(d.idleWaits, 7);                      // every command waits for idle first
+    EXPECT_EQ(d.idleWaits, 7);                     // every command waits for idle first
 }
 
 TEST(Runner, MissingTargetsFailNamingTheLine) {
@@ -47,8 +49,7 @@ TEST(Runner, KeysPressModifiersAroundTheKey) {
     ScriptResult r = RunScript(Load("key CTRL+ALT+F4\ntype \"aB\"\n"), d);
     EXPECT_EQ(r.status, 0) << r.message;
     EXPECT_EQ(d.Events(), (Events{"key 17 down m2 c0", "key 18 down m6 c0", "key 115 down m6 c0", "key 115 up m6 c0",
-                                  "key 18 up m2 c0", "key 17 up m0 c0",
-                                  "key 65 down m0 c97", "key 65 up m0 c0",
+                                  "key 18 up m2 c0", "key 17 up m0 c0", "key 65 down m0 c97", "key 65 up m0 c0",
                                   "key 16 down m1 c0", "key 66 down m1 c66", "key 66 up m1 c0", "key 16 up m0 c0"}));
 }
 

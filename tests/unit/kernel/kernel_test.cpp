@@ -12,9 +12,12 @@ namespace {
 TEST(Text, Utf8RoundTripIncludingSurrogatesAndBadInput) {
     std::u16string s = u"Grüße \xD83D\xDE00 \\ \"x\"";
     EXPECT_EQ(ce::FromUtf8(ce::ToUtf8(s)), s);
-    EXPECT_EQ(ce::ToUtf8(u"\xD800"), "\xEF\xBF\xBD");      // lone surrogate
-    EXPECT_EQ(ce::FromUtf8("a\xC3"), u"a\xFFFD");           // truncated sequence
-    EXPECT_EQ(ce::FromUtf8("\xFF" "b"), u"\xFFFD" u"b");    // invalid lead byte
+    EXPECT_EQ(ce::ToUtf8(u"\xD800"), "\xEF\xBF\xBD");  // lone surrogate
+    EXPECT_EQ(ce::FromUtf8("a\xC3"), u"a\xFFFD");      // truncated sequence
+    EXPECT_EQ(ce::FromUtf8("\xFF"
+                           "b"),
+              u"\xFFFD"
+              u"b");  // invalid lead byte
 }
 
 TEST(Text, FoldingMatchesTheDevicesCaseInsensitiveNames) {
@@ -27,7 +30,8 @@ TEST(Text, FoldingMatchesTheDevicesCaseInsensitiveNames) {
 
 TEST(DeviceConf, ParsesKeysCommentsAndAbsentSwitches) {
     auto conf = ce::DeviceConfig::Parse(
-        "# comment\nEPI1 = absent   # no panel driver\n  eeprom.mac=01-02-03-04-05-06\nnonsense line\nI2C0 = present\n");
+        "# comment\nEPI1 = absent   # no panel driver\n  eeprom.mac=01-02-03-04-05-06\nnonsense line\nI2C0 = "
+        "present\n");
     EXPECT_FALSE(conf.Present("EPI1"));
     EXPECT_FALSE(conf.Present("epi1"));
     EXPECT_TRUE(conf.Present("I2C0"));
@@ -66,7 +70,9 @@ TEST(DeviceLog, JsonEscapingAndHex) {
     EXPECT_EQ(ce::HexBytes(nullptr, 0), "");
 }
 
-int WINAPI Answer() { return 42; }
+int WINAPI Answer() {
+    return 42;
+}
 
 TEST(Modules, LoadLibraryFindsRegisteredExportsOnly) {
     ce::RegisterModule(u"testlib.dll", {{"Answer", &Answer}});

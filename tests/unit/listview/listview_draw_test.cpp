@@ -158,8 +158,7 @@ TEST_F(ListTest, TheHostSeesCellsAndTapsThemByText) {
     std::string dump = desktop->DumpWindowsJson();
     EXPECT_NE(dump.find(R"("columns":[{"text":"Name","width":120},{"text":"Data","width":160}])"), std::string::npos)
         << dump;
-    EXPECT_NE(dump.find(R"({"cells":["Data \"q\"","Target"],"image":1,"selected":false,"rect":[)"),
-              std::string::npos)
+    EXPECT_NE(dump.find(R"({"cells":["Data \"q\"","Target"],"image":1,"selected":false,"rect":[)"), std::string::npos)
         << dump;
     EXPECT_NE(dump.find(R"("image":2,"selected":false,"rect":null})"), std::string::npos) << dump;  // row 11
     EXPECT_NE(dump.find(R"("selection_mark":-1)"), std::string::npos);

@@ -103,7 +103,7 @@ TEST_F(ListTest, TextsAreCutToTheBufferAndBadInputIsRefused) {
     EXPECT_EQ(SendMessage(l, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&it)), 0);
     it.cchTextMax = 5;
     EXPECT_EQ(SendMessage(l, LVM_GETITEMTEXTW, 3, reinterpret_cast<LPARAM>(&it)), 0);  // no such row
-    EXPECT_EQ(Text(l, 0, 7), u"");  // a sub-item never set
+    EXPECT_EQ(Text(l, 0, 7), u"");                                                     // a sub-item never set
 
     LVITEMW get{};
     get.mask = LVIF_IMAGE | LVIF_PARAM | LVIF_TEXT;

@@ -80,8 +80,8 @@ protected:
     // A report list at (x, y) with columns "Name" and "Data".
     HWND Make(DWORD style = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, int x = 100, int y = 50, int w = 300,
               int h = 200, std::vector<int> widths = {120, 160}) {
-        HWND l = CreateWindowEx(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | style, x, y, w, h,
-                                parent_, reinterpret_cast<HMENU>(static_cast<intptr_t>(102)), nullptr, nullptr);
+        HWND l = CreateWindowEx(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | style, x, y, w,
+                                h, parent_, reinterpret_cast<HMENU>(static_cast<intptr_t>(102)), nullptr, nullptr);
         const char16_t* titles[] = {u"Name", u"Data", u"Third"};
         for (size_t c = 0; c < widths.size(); ++c) {
             LVCOLUMNW col{};

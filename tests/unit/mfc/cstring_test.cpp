@@ -10,7 +10,9 @@
 
 namespace {
 
-std::u16string U(const CString& s) { return std::u16string(s.GetString(), s.GetLength()); }
+std::u16string U(const CString& s) {
+    return std::u16string(s.GetString(), s.GetLength());
+}
 
 TEST(CStringSharing, ChangingACopyLeavesTheOriginal) {
     CString a(u"panel");

@@ -31,7 +31,7 @@ TEST(CGdiObjectTest, OwnershipAttachDetach) {
         LOGPEN lp{};
         EXPECT_EQ(pen.GetLogPen(&lp), int(sizeof lp));
         EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
-        EXPECT_EQ(CPen::FromHandle(pen), &pen);  // the attached object itself
+        EXPECT_EQ(CPen::FromHandle(pen), &pen);       // the attached object itself
         EXPECT_FALSE(pen.CreatePen(PS_SOLID, 1, 0));  // one handle per object
         raw = static_cast<HPEN>(pen.Detach());
         EXPECT_EQ(pen.GetSafeHandle(), nullptr);

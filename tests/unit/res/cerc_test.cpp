@@ -1,7 +1,6 @@
 // The resource compiler on bad scripts: a failing exit status and a message
 // naming the file and line, never a crash or a half-written output.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -21,15 +20,16 @@ struct Outcome {
 class Cerc : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("cerc_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("cerc_test_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
 
     Outcome Compile(const std::string& script) {
         Write("bad.rc", script);
@@ -118,8 +118,8 @@ TEST_F(Cerc, UsageErrors) {
     int st = pclose(p);
     EXPECT_EQ(WEXITSTATUS(st), 2);
     Outcome r;
-    std::string cmd = std::string(CERC_PATH) + " -o '" + (dir_ / "out.cpp").string() + "' '" +
-                      (dir_ / "none.rc").string() + "' 2>&1";
+    std::string cmd =
+        std::string(CERC_PATH) + " -o '" + (dir_ / "out.cpp").string() + "' '" + (dir_ / "none.rc").string() + "' 2>&1";
     p = popen(cmd.c_str(), "r");
     while (size_t n = fread(buf, 1, sizeof buf, p)) r.output.append(buf, n);
     EXPECT_EQ(WEXITSTATUS(pclose(p)), 1);

@@ -49,7 +49,8 @@ void WriteBmp(const std::filesystem::path& p, const Out& dib) {
     if (bpp <= 8 && colors == 0) colors = 1u << bpp;
     f.U32(14 + 40 + 4 * (bpp <= 8 ? colors : 0));
     f.b.insert(f.b.end(), dib.b.begin(), dib.b.end());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(f.b.data()), static_cast<std::streamsize>(f.b.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(f.b.data()), static_cast<std::streamsize>(f.b.size()));
 }
 
 }  // namespace

@@ -134,23 +134,23 @@ TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
         WORD id;
         const char16_t* text;
     } want[] = {
-        {u"#130", base | kGroup | 0x0, 0xFFFF, u"&Name:"},                 // LTEXT: SS_LEFT
-        {u"#130", base | kGroup | 0x1 | 0x80, 0xFFFF, u"Centre"},          // CTEXT | SS_NOPREFIX
-        {u"#130", base | kGroup | 0x2, 0xFFFF, u"Right"},                  // RTEXT
-        {u"#129", base | kBorder | kTabStop | 0x80, IDC_NAME, u""},        // EDITTEXT | ES_AUTOHSCROLL
-        {u"#128", base | kTabStop | 0x0, 2, u"Cancel"},                    // PUSHBUTTON
-        {u"#128", base | kTabStop | 0x1, 1, u"OK"},                        // DEFPUSHBUTTON
-        {u"#128", base | 0x7, 0xFFFF, u"Mode"},                            // GROUPBOX
-        {u"#128", base | kTabStop | 0x2, IDC_MANUAL, u"Manual"},           // CHECKBOX
-        {u"#128", base | 0x3, IDC_CHECK, u"Auto"},                         // AUTOCHECKBOX, NOT WS_TABSTOP
-        {u"#128", base | kTabStop | 0x4, IDC_TWO, u"Two"},                 // RADIOBUTTON
-        {u"#128", base | kGroup | kTabStop | 0x9, IDC_ONE, u"One"},        // AUTORADIOBUTTON
-        {u"#133", base | kTabStop | kVScroll | 0x3, IDC_COMBO, u""},       // COMBOBOX, CBS_DROPDOWNLIST
-        {u"#131", base | kBorder | 0x1, IDC_LIST, u""},                    // LISTBOX: LBS_NOTIFY
-        {u"#132", base | 0x1, IDC_SCROLL, u""},                            // SCROLLBAR, SBS_VERT
-        {u"#130", base | 0x3, IDC_ICON, u"#300"},                          // ICON: SS_ICON, ordinal text
-        {u"SysTreeView32", base | 0x2 | kBorder, IDC_TREE, u""},           // CONTROL with a class name
-        {u"#128", kChild | kTabStop | 0x3, IDC_CUSTOM, u"Custom"},         // CONTROL ... NOT WS_VISIBLE
+        {u"#130", base | kGroup | 0x0, 0xFFFF, u"&Name:"},            // LTEXT: SS_LEFT
+        {u"#130", base | kGroup | 0x1 | 0x80, 0xFFFF, u"Centre"},     // CTEXT | SS_NOPREFIX
+        {u"#130", base | kGroup | 0x2, 0xFFFF, u"Right"},             // RTEXT
+        {u"#129", base | kBorder | kTabStop | 0x80, IDC_NAME, u""},   // EDITTEXT | ES_AUTOHSCROLL
+        {u"#128", base | kTabStop | 0x0, 2, u"Cancel"},               // PUSHBUTTON
+        {u"#128", base | kTabStop | 0x1, 1, u"OK"},                   // DEFPUSHBUTTON
+        {u"#128", base | 0x7, 0xFFFF, u"Mode"},                       // GROUPBOX
+        {u"#128", base | kTabStop | 0x2, IDC_MANUAL, u"Manual"},      // CHECKBOX
+        {u"#128", base | 0x3, IDC_CHECK, u"Auto"},                    // AUTOCHECKBOX, NOT WS_TABSTOP
+        {u"#128", base | kTabStop | 0x4, IDC_TWO, u"Two"},            // RADIOBUTTON
+        {u"#128", base | kGroup | kTabStop | 0x9, IDC_ONE, u"One"},   // AUTORADIOBUTTON
+        {u"#133", base | kTabStop | kVScroll | 0x3, IDC_COMBO, u""},  // COMBOBOX, CBS_DROPDOWNLIST
+        {u"#131", base | kBorder | 0x1, IDC_LIST, u""},               // LISTBOX: LBS_NOTIFY
+        {u"#132", base | 0x1, IDC_SCROLL, u""},                       // SCROLLBAR, SBS_VERT
+        {u"#130", base | 0x3, IDC_ICON, u"#300"},                     // ICON: SS_ICON, ordinal text
+        {u"SysTreeView32", base | 0x2 | kBorder, IDC_TREE, u""},      // CONTROL with a class name
+        {u"#128", kChild | kTabStop | 0x3, IDC_CUSTOM, u"Custom"},    // CONTROL ... NOT WS_VISIBLE
     };
     for (size_t k = 0; k < std::size(want); ++k) {
         SCOPED_TRACE(k);
@@ -199,7 +199,7 @@ TEST(DialogInit, EntriesArePackedAndEndWithZero) {
     };
     std::vector<BYTE> want;
     entry(want, IDC_COMBO, 0x403, std::string("One\0\0", 5));  // a word's high zero byte counts too
-    entry(want, IDC_COMBO, 0x403, std::string("Two\0", 4));      // odd offsets: no padding
+    entry(want, IDC_COMBO, 0x403, std::string("Two\0", 4));    // odd offsets: no padding
     entry(want, IDC_LIST, 0x1234, "");
     want.push_back(0);
     want.push_back(0);
@@ -249,12 +249,12 @@ TEST(Accelerators, KeysAndModifiers) {
         BYTE fVirt;
         WORD key, cmd;
     } want[] = {
-        {0x01 | 0x08, 'O', ID_FILE_OPEN},     // VIRTKEY CONTROL
-        {0x01, 0x74, ID_REFRESH},             // VK_F5
+        {0x01 | 0x08, 'O', ID_FILE_OPEN},       // VIRTKEY CONTROL
+        {0x01, 0x74, ID_REFRESH},               // VK_F5
         {0x01 | 0x04 | 0x10, 0x2E, ID_DELETE},  // VK_DELETE SHIFT ALT
-        {0, 3, ID_COPY},                      // "^C"
-        {0, 'a', ID_LOWER_A},                 // ASCII keeps the case
-        {0x01 | 0x02, 'X', ID_X},             // virtual keys are upper case
+        {0, 3, ID_COPY},                        // "^C"
+        {0, 'a', ID_LOWER_A},                   // ASCII keeps the case
+        {0x01 | 0x02, 'X', ID_X},               // virtual keys are upper case
     };
     for (size_t k = 0; k < std::size(want); ++k) {
         SCOPED_TRACE(k);
@@ -376,7 +376,9 @@ std::vector<COLORREF> Pixels(HBITMAP bmp, int w, int h) {
     return out;
 }
 
-COLORREF Ref(uint32_t rgb) { return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+COLORREF Ref(uint32_t rgb) {
+    return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 TEST(Bitmap, TwentyFourBitBottomUpRoundTrip) {
     HBITMAP bmp = LoadBitmap(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDB_PICTURE));
@@ -462,7 +464,7 @@ TEST(Icon, LoadIconDrawsThroughItsMask) {
     RECT all{0, 0, 32, 32};
     FillRect(dc, &all, red);
     ASSERT_TRUE(DrawIcon(dc, 0, 0, icon));
-    EXPECT_EQ(GetPixel(dc, 2, 5), RGB(255, 0, 0));                       // transparent: background stays
+    EXPECT_EQ(GetPixel(dc, 2, 5), RGB(255, 0, 0));                         // transparent: background stays
     EXPECT_EQ(GetPixel(dc, 9, 5), Ref(fixture::Icon32(9, 5) & 0xFFFFFF));  // opaque: the icon's colour
     SelectObject(dc, old);
     DeleteObject(red);

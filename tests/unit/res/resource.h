@@ -16,7 +16,7 @@
 #define IDC_SCROLL 1008
 #define IDC_ICON 1009
 #define IDC_TREE 1010
-#define IDC_CUSTOM (IDC_TREE + 5)  /* an expression */
+#define IDC_CUSTOM (IDC_TREE + 5) /* an expression */
 #define IDC_PROGRESS 1020
 
 #define IDB_PICTURE 200

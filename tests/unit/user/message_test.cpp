@@ -18,11 +18,16 @@ LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK WorkerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
-    case WM_USER + 5: return static_cast<LRESULT>(wp) * 2;
-    case WM_USER + 6: return SendMessage(g_main, WM_USER + 7, 0, 0) + 1;  // back while the main thread waits
-    case WM_USER + 8: return SendMessage(g_main, WM_USER + 10, 5, 0);
-    case WM_USER + 9: return 99;
-    case WM_USER + 11: return InSendMessage();
+        case WM_USER + 5:
+            return static_cast<LRESULT>(wp) * 2;
+        case WM_USER + 6:
+            return SendMessage(g_main, WM_USER + 7, 0, 0) + 1;  // back while the main thread waits
+        case WM_USER + 8:
+            return SendMessage(g_main, WM_USER + 10, 5, 0);
+        case WM_USER + 9:
+            return 99;
+        case WM_USER + 11:
+            return InSendMessage();
     }
     return DefWindowProc(h, m, wp, lp);
 }

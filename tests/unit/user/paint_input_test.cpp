@@ -174,8 +174,8 @@ TEST_F(Input, DoubleClickOnlyForClassesThatAskAndOnlyCloseInTimeAndPlace) {
     tap(20, 10, 5010);  // too far
     Pump();
     auto got = Log::Get().Filter({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK});
-    Pairs want{{dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDBLCLK}, {plain, WM_LBUTTONDOWN}, {plain, WM_LBUTTONDOWN},
-               {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN}};
+    Pairs want{{dbl, WM_LBUTTONDOWN}, {dbl, WM_LBUTTONDBLCLK}, {plain, WM_LBUTTONDOWN}, {plain, WM_LBUTTONDOWN},
+               {dbl, WM_LBUTTONDOWN}, {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN},   {dbl, WM_LBUTTONDOWN}};
     EXPECT_EQ(got, want);
 }
 

@@ -49,7 +49,7 @@ TEST_F(Windows, CreationSendsNcCreateCreateSizeMoveThenShows) {
     HWND h = Top(u"Rec", WS_POPUP | WS_VISIBLE, 10, 20, 100, 50);
     ASSERT_TRUE(h);
     auto got = Log::Get().Filter({WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS});
-    Pairs want{{h, WM_NCCREATE}, {h, WM_CREATE},   {h, WM_SIZE},    {h, WM_MOVE},
+    Pairs want{{h, WM_NCCREATE},   {h, WM_CREATE},   {h, WM_SIZE},    {h, WM_MOVE},
                {h, WM_SHOWWINDOW}, {h, WM_ACTIVATE}, {h, WM_SETFOCUS}};
     EXPECT_EQ(got, want);
     EXPECT_TRUE(IsWindowVisible(h));
@@ -89,8 +89,8 @@ TEST_F(Windows, DestroyCascadesToChildrenAndOwnedWindowsInOrder) {
     ASSERT_TRUE(DestroyWindow(top));
     made_.clear();
     auto got = Log::Get().Filter({WM_DESTROY, WM_NCDESTROY});
-    Pairs want{{owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {top, WM_DESTROY},    {a, WM_DESTROY},
-               {a1, WM_DESTROY},    {a1, WM_NCDESTROY},    {a, WM_NCDESTROY},    {top, WM_NCDESTROY}};
+    Pairs want{{owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {top, WM_DESTROY}, {a, WM_DESTROY},
+               {a1, WM_DESTROY},    {a1, WM_NCDESTROY},    {a, WM_NCDESTROY}, {top, WM_NCDESTROY}};
     EXPECT_EQ(got, want);
     for (HWND h : {top, a, a1, owned}) EXPECT_FALSE(IsWindow(h));
 }
