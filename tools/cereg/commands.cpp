@@ -9,9 +9,11 @@
 
 #include "boot.h"
 #include "ce_kernel.h"
-#include "regfile.h"
+#include "regtext.h"
 
 namespace cereg {
+
+using namespace ce::regtext;
 
 namespace {
 

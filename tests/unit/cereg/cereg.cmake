@@ -1,8 +1,4 @@
-# cereg: the registry file format (unit) and the executable on real images (end to end).
-ce_test(NAME unit_cereg
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/regfile_test.cpp
-  LIBS cereg_lib)
-
+# cereg: the executable on real images (end to end).
 ce_test(NAME e2e_cereg
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/cereg_e2e_test.cpp
   LIBS cereg_lib)

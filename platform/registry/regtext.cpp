@@ -1,4 +1,4 @@
-#include "regfile.h"
+#include "regtext.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 
 #include "ce_kernel.h"
 
-namespace cereg {
+namespace ce::regtext {
 
 namespace {
 
@@ -657,4 +657,4 @@ bool ParseHexBytes(std::string_view text, std::vector<BYTE>& data) {
     return true;
 }
 
-}  // namespace cereg
+}  // namespace ce::regtext

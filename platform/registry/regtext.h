@@ -1,4 +1,5 @@
-// Registry text files: key paths, the export format and its parser.
+// Registry text files (.reg): key paths, the export format and its parser,
+// shared by cereg and the registry editor.
 //
 // Everything here is pure text work on UTF-16 strings; nothing touches the
 // registry. The export format is "Windows Registry Editor Version 5.00":
@@ -21,7 +22,7 @@
 
 #include "windows.h"
 
-namespace cereg {
+namespace ce::regtext {
 
 // The registry's limits: longer names and data are refused before anything
 // is changed.
@@ -116,4 +117,4 @@ bool CheckValueLimits(const Value& value, std::string& error);
 // Hex bytes as given on the command line: "01,02,ff", "0102ff" or empty.
 bool ParseHexBytes(std::string_view text, std::vector<BYTE>& data);
 
-}  // namespace cereg
+}  // namespace ce::regtext

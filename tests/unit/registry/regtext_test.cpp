@@ -1,5 +1,5 @@
-// The registry file format of cereg: key paths, value formatting, parsing.
-#include "regfile.h"
+// Registry text files: key paths, value formatting, parsing.
+#include "regtext.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "ce_kernel.h"
 
-using namespace cereg;
+using namespace ce::regtext;
 
 namespace {
 
@@ -55,7 +55,7 @@ std::string Utf16Le(std::u16string_view s, bool bom) {
 
 // ---- Key paths -------------------------------------------------------------
 
-TEST(CeregKeyPath, RootsInEitherFormAndCaseEmptyNamesRefused) {
+TEST(RegTextKeyPath, RootsInEitherFormAndCaseEmptyNamesRefused) {
     KeyPath key;
     std::string error;
     ASSERT_TRUE(ParseKeyPath(u"hklm\\Drivers\\BuiltIn\\", key, error));  // trailing backslash ignored
@@ -72,7 +72,7 @@ TEST(CeregKeyPath, RootsInEitherFormAndCaseEmptyNamesRefused) {
 
 // ---- Formatting ------------------------------------------------------------
 
-TEST(CeregFormat, StringsEscapeBackslashAndQuote) {
+TEST(RegTextFormat, StringsEscapeBackslashAndQuote) {
     EXPECT_EQ(Format(u"Path", REG_SZ, StringData(u"C:\\a \"b\"")), R"("Path"="C:\\a \"b\"")");
     EXPECT_EQ(Format(u"", REG_SZ, StringData(u"")), R"(@="")");
     EXPECT_EQ(Format(u"a\"b\\c", REG_SZ, StringData(u"x")), R"("a\"b\\c"="x")");
@@ -80,7 +80,7 @@ TEST(CeregFormat, StringsEscapeBackslashAndQuote) {
     EXPECT_EQ(Format(u"Grüße", REG_SZ, StringData(u"€")), "\"Grüße\"=\"€\"");
 }
 
-TEST(CeregFormat, StringDataThatTheQuotedFormCannotCarryIsHex1) {
+TEST(RegTextFormat, StringDataThatTheQuotedFormCannotCarryIsHex1) {
     EXPECT_EQ(Format(u"odd", REG_SZ, Bytes({0x41, 0, 0})), R"("odd"=hex(1):41,00,00)");
     EXPECT_EQ(Format(u"unterminated", REG_SZ, Bytes({0x41, 0})), R"("unterminated"=hex(1):41,00)");
     EXPECT_EQ(Format(u"inner", REG_SZ, Bytes({0x41, 0, 0, 0, 0x42, 0, 0, 0})),
@@ -90,7 +90,7 @@ TEST(CeregFormat, StringDataThatTheQuotedFormCannotCarryIsHex1) {
     EXPECT_EQ(Format(u"surrogate", REG_SZ, StringData(u"\xD800")), R"("surrogate"=hex(1):00,d8,00,00)");
 }
 
-TEST(CeregFormat, EveryTypeHasItsForm) {
+TEST(RegTextFormat, EveryTypeHasItsForm) {
     EXPECT_EQ(Format(u"d", REG_DWORD, Bytes({0x2c, 0x01, 0, 0})), R"("d"=dword:0000012c)");
     EXPECT_EQ(Format(u"d3", REG_DWORD, Bytes({1, 2, 3})), R"("d3"=hex(4):01,02,03)");
     EXPECT_EQ(Format(u"d5", REG_DWORD, Bytes({1, 2, 3, 4, 5})), R"("d5"=hex(4):01,02,03,04,05)");
@@ -103,7 +103,7 @@ TEST(CeregFormat, EveryTypeHasItsForm) {
     EXPECT_EQ(Format(u"be", REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 1})), R"("be"=hex(5):00,00,00,01)");
 }
 
-TEST(CeregFormat, LongHexDataWrapsWithinEightyColumns) {
+TEST(RegTextFormat, LongHexDataWrapsWithinEightyColumns) {
     std::vector<BYTE> data(200);
     for (size_t i = 0; i < data.size(); ++i) data[i] = BYTE(i);
     std::string text = Format(u"Blob", REG_BINARY, data);
@@ -127,7 +127,7 @@ TEST(CeregFormat, LongHexDataWrapsWithinEightyColumns) {
     EXPECT_EQ(longName.substr(longName.size() - 13), "hex:01,\\\n  02");
 }
 
-TEST(CeregFormat, Utf8RefusesUnpairedSurrogates) {
+TEST(RegTextFormat, Utf8RefusesUnpairedSurrogates) {
     std::string bytes, error;
     ASSERT_TRUE(EncodeText(u"\"\U0001F600\"", false, bytes, error));
     EXPECT_EQ(bytes, "\"\U0001F600\"");
@@ -138,7 +138,7 @@ TEST(CeregFormat, Utf8RefusesUnpairedSurrogates) {
 
 // ---- Round trip --------------------------------------------------------------
 
-TEST(CeregRoundTrip, EveryFormattedValueParsesBackExactly) {
+TEST(RegTextRoundTrip, EveryFormattedValueParsesBackExactly) {
     std::vector<BYTE> longData(333);
     for (size_t i = 0; i < longData.size(); ++i) longData[i] = BYTE(i * 7);
     const std::vector<Value> values = {
@@ -182,7 +182,7 @@ TEST(CeregRoundTrip, EveryFormattedValueParsesBackExactly) {
 
 // ---- Parsing -------------------------------------------------------------------
 
-TEST(CeregParse, KeysValuesDeletionsInFileOrder) {
+TEST(RegTextParse, KeysValuesDeletionsInFileOrder) {
     auto ops = Parse(
         "; a comment\n"
         "[HKEY_LOCAL_MACHINE\\A]\r\n"
@@ -208,13 +208,13 @@ TEST(CeregParse, KeysValuesDeletionsInFileOrder) {
     EXPECT_EQ(ops[6].key.sub, u"C");
 }
 
-TEST(CeregParse, KeyNamesKeepBracketsAndSpaces) {
+TEST(RegTextParse, KeyNamesKeepBracketsAndSpaces) {
     auto ops = Parse("[HKLM\\a]b\\ c ]\n");
     ASSERT_EQ(ops.size(), 1u);
     EXPECT_EQ(ops[0].key.sub, u"a]b\\ c ");
 }
 
-TEST(CeregParse, MalformedLinesReportTheirLineAndNothingElse) {
+TEST(RegTextParse, MalformedLinesReportTheirLineAndNothingElse) {
     const std::string h = "Windows Registry Editor Version 5.00\n\n";
     struct Case {
         std::string file;
@@ -254,7 +254,7 @@ TEST(CeregParse, MalformedLinesReportTheirLineAndNothingElse) {
     }
 }
 
-TEST(CeregParse, Regedit4WidensStringListsFromEightBitCharacters) {
+TEST(RegTextParse, Regedit4WidensStringListsFromEightBitCharacters) {
     auto ops = Parse(
         "[HKLM\\A]\n"
         "\"e\"=hex(2):25,41,80,00\n"
@@ -274,7 +274,7 @@ TEST(CeregParse, Regedit4WidensStringListsFromEightBitCharacters) {
 
 // ---- Decoding ------------------------------------------------------------------
 
-TEST(CeregDecode, Utf16WithOrWithoutByteOrderMarkAndCrLf) {
+TEST(RegTextDecode, Utf16WithOrWithoutByteOrderMarkAndCrLf) {
     std::u16string body = u"Windows Registry Editor Version 5.00\r\n\r\n[HKLM\\Ä]\r\n\"v\"=\"\U0001F600\"\r\n";
     for (bool bom : {true, false}) {
         std::vector<Operation> ops;
@@ -290,7 +290,7 @@ TEST(CeregDecode, Utf16WithOrWithoutByteOrderMarkAndCrLf) {
     EXPECT_NE(error.message.find("odd number"), std::string::npos);
 }
 
-TEST(CeregDecode, Utf8ByteOrderMarkAndInvalidUtf8) {
+TEST(RegTextDecode, Utf8ByteOrderMarkAndInvalidUtf8) {
     std::vector<Operation> ops;
     ParseError error;
     ASSERT_TRUE(ParseRegFile("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKLM\\\xC3\xA4]\n", ops, error));
