@@ -29,3 +29,18 @@
 #define IDM_NEW_BINARY 40008
 #define IDM_NEW_DWORD 40009
 #define IDM_DELETE 40010
+#define IDM_FILE_IMPORT 40011
+#define IDM_FILE_EXPORT 40012
+#define IDM_MODIFY 40013
+#define IDM_RENAME 40014
+#define IDM_FIND 40015
+#define IDM_FIND_NEXT 40016
+#define IDM_COPY_KEY_NAME 40017
+#define IDM_REFRESH 40018
+#define IDM_NEW_MULTI_STRING 40019
+#define IDM_NEW_EXPAND_STRING 40020
+#define IDM_NEW_QWORD 40021
+
+// Ids of the editing dialogs (value editors, rename): dialogs 111-119,
+// controls 1010-1039. Ids of the navigation dialogs (find, progress,
+// export/import): dialogs 120-129, controls 1040-1069.

@@ -35,6 +35,14 @@ std::u16string Text(HMENU menu, int i) {
     return buf;
 }
 
+// GetMenuState of an item that opens a sub-menu carries the sub-menu's item
+// count in its high byte, which overlaps MF_SEPARATOR (0x800) from eight items
+// on: only the low byte holds that item's flags.
+bool IsSeparator(UINT state) {
+    return state != static_cast<UINT>(-1) &&
+           (state & MF_POPUP ? (state & 0xFF & MF_SEPARATOR) : (state & MF_SEPARATOR));
+}
+
 HMENU MenuOf(HWND h) {
     return reinterpret_cast<HMENU>(SendMessage(h, MN_GETHMENU, 0, 0));
 }
@@ -44,7 +52,7 @@ bool FindItem(HWND h, std::u16string_view text, POINT& pt) {
     int n = menu ? GetMenuItemCount(menu) : 0;
     for (int i = 0; i < n; ++i) {
         UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-        if (state == static_cast<UINT>(-1) || (state & MF_SEPARATOR)) continue;
+        if (state == static_cast<UINT>(-1) || IsSeparator(state)) continue;
         if (Shown(Text(menu, i)) != text) continue;
         RECT r;
         if (!GetMenuItemRect(h, menu, static_cast<UINT>(i), &r)) return false;
@@ -82,7 +90,7 @@ std::string PopupFields(HWND h) {
         out += ",\"id\":" + std::to_string(id == static_cast<UINT>(-1) ? 0 : id);
         out += ",\"rect\":" + JsonRect(r);
         out += ",\"popup\":" + JsonBool(state & MF_POPUP);
-        out += ",\"separator\":" + JsonBool(state & MF_SEPARATOR);
+        out += ",\"separator\":" + JsonBool(IsSeparator(state));
         out += ",\"grayed\":" + JsonBool(state & (MF_GRAYED | MF_DISABLED));
         out += ",\"highlighted\":" + JsonBool(state & MF_HILITE) + "}";
     }
