@@ -222,6 +222,10 @@ void NoClass(LPWSTR lpClass, LPDWORD lpcClass) {
 
 }  // namespace
 
+DWORD WithStore(const std::function<DWORD(Store&)>& body) {
+    return static_cast<DWORD>(Call(true, [&](Registry& r) -> DWORD { return body(r.store); }));
+}
+
 // ---- boot interface ---------------------------------------------------------
 
 DWORD ApplyPendingReplace() {

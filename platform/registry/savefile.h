@@ -17,17 +17,18 @@
 //     u32 parent       index of the parent key record; 0xFFFFFFFF for record 0,
 //                      which is the saved key itself, and only for it
 //     u16 nameLength   in UTF-16 units; 0 only for record 0, at most 255
-//     nameLength x u16 the key name (UTF-16LE, no '\', case as created)
+//     nameLength x u16 the key name (UTF-16LE, no '\' or NUL, case as created)
 //     u32 valueCount
 //     valueCount times:
 //       u16 nameLength in UTF-16 units (0: the default value), at most 16383
-//       nameLength x u16 the value name (UTF-16LE)
+//       nameLength x u16 the value name (UTF-16LE, no NUL)
 //       u32 type       REG_* as stored, not interpreted
 //       u32 dataSize   in bytes
 //       dataSize bytes the raw data
 //
 // Sibling key names and the value names of one key are unique without regard
-// to case. A file that breaks any of these rules, or has bytes left over after
+// to case; no key lies deeper than kMaxKeyDepth below record 0 or has a path
+// longer than kMaxKeyPathLength below it. A file that breaks any of these rules, or has bytes left over after
 // the last record, is refused as a whole.
 #pragma once
 
@@ -46,6 +47,11 @@ constexpr uint32_t kNoParent = 0xFFFFFFFFu;
 constexpr size_t kMaxKeyNameLength = 255;
 constexpr size_t kMaxValueNameLength = 16383;
 constexpr size_t kMaxValueDataSize = 1u << 20;  // our own bound on one value's data
+// How deep keys may nest below a root, and how long a key's path below its
+// root may be (a\b is 3 units). Keys are stored with their full path, so
+// these bound what one small file can cost the store.
+constexpr size_t kMaxKeyDepth = 512;
+constexpr size_t kMaxKeyPathLength = 4096;
 
 struct SavedValue {
     std::u16string name;

@@ -87,6 +87,7 @@ enum Store::Sql : int {
     kDeleteKeyRow,
     kDeleteSubtreeKeys,
     kSubtree,
+    kKeyName,
     kSqlCount
 };
 
@@ -121,6 +122,7 @@ const char* const kSql[Store::kSqlCount] = {
     "DELETE FROM keys WHERE id=?1",
     "DELETE FROM keys WHERE path>=?1 AND path<?2",
     "SELECT id, parent, name FROM keys WHERE path>=?1 AND path<?2 ORDER BY path",
+    "SELECT name FROM keys WHERE id=?1",
 };
 
 }  // namespace
@@ -168,23 +170,22 @@ private:
     sqlite3_stmt* s_;
 };
 
-// BEGIN IMMEDIATE ... COMMIT; rolls back unless committed.
-class WriteTxn {
-public:
-    explicit WriteTxn(Store& store) : store_(store) { Query(store_, Store::kBegin).Run(); }
-    ~WriteTxn() {
-        if (!done_) sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    void Commit() {
-        Query(store_, Store::kCommit).Run();
-        done_ = true;
-        ++store_.localCommits_;
-    }
+WriteTxn::WriteTxn(Store& store) : store_(store), outer_(store.txnDepth_ == 0) {
+    if (outer_) Query(store_, Store::kBegin).Run();
+    ++store_.txnDepth_;
+}
 
-private:
-    Store& store_;
-    bool done_ = false;
-};
+WriteTxn::~WriteTxn() {
+    --store_.txnDepth_;
+    if (outer_ && !done_) sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void WriteTxn::Commit() {
+    done_ = true;
+    if (!outer_) return;
+    Query(store_, Store::kCommit).Run();
+    ++store_.localCommits_;
+}
 
 DWORD Win32FromSqlite(int rc) {
     switch (rc & 0xFF) {
@@ -219,6 +220,13 @@ void AppendToPath(std::string& path, std::u16string_view name) {
     path.reserve(path.size() + 2 + name.size() * 2);
     AppendBe(path, u'\\');
     for (char16_t c : name) AppendBe(path, FoldChar(c));
+}
+
+size_t PathDepth(const std::string& path) {
+    size_t depth = 0;
+    for (size_t i = 0; i + 1 < path.size(); i += 2)
+        if (path[i] == 0 && path[i + 1] == '\\') ++depth;
+    return depth;
 }
 
 // The range of paths strictly below `path`: [path + "\", path + "]").
@@ -428,6 +436,13 @@ DWORD Store::QueryValue(KeyId key, const std::string& fold, DWORD* type, BYTE* d
     return result;
 }
 
+bool Store::KeyName(KeyId id, std::u16string& name) {
+    Query q(*this, kKeyName);
+    if (!q.Int(1, id).Step()) return false;
+    name = q.ColU16(0);
+    return true;
+}
+
 bool Store::LoadChildren(KeyId key, std::vector<ChildEntry>& children) {
     children.clear();
     if (!KeyExists(key)) return false;
@@ -533,6 +548,14 @@ DWORD Store::CreateKey(KeyId base, const std::string& basePath, const std::vecto
     created = false;
     id = base;
     std::string path = basePath;
+    // The path below the root: the stored path less its root digit and first '\'.
+    size_t depth = PathDepth(path);
+    size_t length = path.size() / 2 > 2 ? path.size() / 2 - 2 : 0;
+    for (std::u16string_view name : names) {
+        if (name.find(u'\0') != name.npos) return ERROR_INVALID_PARAMETER;
+        length += name.size() + (depth ? 1 : 0);
+        if (!WithinKeyLimits(++depth, length)) return ERROR_FILENAME_EXCED_RANGE;
+    }
     for (std::u16string_view name : names) {
         AppendToPath(path, name);
         Query find(*this, kFindKey);
@@ -550,6 +573,7 @@ DWORD Store::CreateKey(KeyId base, const std::string& basePath, const std::vecto
 }
 
 DWORD Store::SetValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD cb) {
+    if (name.find(u'\0') != name.npos) return ERROR_INVALID_PARAMETER;
     WriteTxn txn(*this);
     if (!KeyExists(key)) return ERROR_KEY_DELETED;
     std::string fold = FoldBlob(name);

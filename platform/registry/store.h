@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,8 @@ DWORD Win32FromSqlite(int rc);
 std::string FoldBlob(std::u16string_view name);
 std::string RootPath(int root);
 void AppendToPath(std::string& path, std::u16string_view name);
+// How many levels below its root a stored path lies.
+size_t PathDepth(const std::string& path);
 
 struct Stamp {
     int64_t dataVersion = -1;
@@ -108,9 +111,13 @@ public:
     // The subtree of `key` (at `path`) in save-file form; false when it is gone.
     bool ReadTree(KeyId key, const std::string& path, SavedTree& out);
 
-    // ---- writes, each one transaction ----
+    // The name of key `id` as created; false when it is gone.
+    bool KeyName(KeyId id, std::u16string& name);
+
+    // ---- writes, each one transaction (or part of an open WriteTxn) ----
     // Creates the missing keys of `names` below `base`; ERROR_KEY_DELETED
-    // when `base` is gone.
+    // when `base` is gone, ERROR_FILENAME_EXCED_RANGE when a key would pass
+    // the depth or path-length limit (savefile.h).
     DWORD CreateKey(KeyId base, const std::string& basePath, const std::vector<std::u16string_view>& names, KeyId& id,
                     bool& created);
     DWORD SetValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD cb);
@@ -148,9 +155,39 @@ private:
     bool seenValid_ = false;
     int64_t seenDataVersion_ = -1;
     std::vector<sqlite3_stmt*> stmts_;
+    int txnDepth_ = 0;
     uint64_t generation_ = 0;
     bool everOpened_ = false;
     uint64_t localCommits_ = 0;
 };
+
+// A write transaction (BEGIN IMMEDIATE ... COMMIT), rolled back unless
+// committed. Transactions nest: the store's own writes inside an open one
+// become part of it, and only the outermost commits, so several operations
+// (a whole .reg import) land together or not at all.
+class WriteTxn {
+public:
+    explicit WriteTxn(Store& store);
+    ~WriteTxn();
+    WriteTxn(const WriteTxn&) = delete;
+    WriteTxn& operator=(const WriteTxn&) = delete;
+    void Commit();
+
+private:
+    Store& store_;
+    bool outer_;
+    bool done_ = false;
+};
+
+// Runs `body` on this process's store under the registry API's lock, the
+// store open for the current image; a store failure becomes its Win32 error.
+// For platform code that needs several operations as one (.reg files).
+DWORD WithStore(const std::function<DWORD(Store&)>& body);
+
+// Whether a key `depth` levels below its root, whose path below the root is
+// `pathLength` UTF-16 units long, is within the registry's limits.
+inline bool WithinKeyLimits(size_t depth, size_t pathLength) {
+    return depth <= kMaxKeyDepth && pathLength <= kMaxKeyPathLength;
+}
 
 }  // namespace ce::reg

@@ -9,7 +9,7 @@
 
 #include "boot.h"
 #include "ce_kernel.h"
-#include "regtext.h"
+#include "regfile.h"
 
 namespace cereg {
 
@@ -42,7 +42,7 @@ std::string Utf8(std::u16string_view s) {
 }
 
 std::string ErrorText(LONG rc) {
-    return "error " + std::to_string(rc);
+    return DescribeError(static_cast<DWORD>(rc));
 }
 
 // An open registry key; the predefined roots are never closed.
@@ -189,55 +189,6 @@ Key CreatePath(const KeyPath& path) {
 
 void Flush(HKEY h) {
     RegFlushKey(h);
-}
-
-// Deletes `name` under `parent` with everything below it, deepest first (the
-// registry may refuse to delete a key that still has sub-keys).
-LONG DeleteTree(HKEY parent, const std::u16string& name, const std::u16string& path) {
-    {
-        Key key;
-        LONG rc = key.Open(parent, name, KEY_ALL_ACCESS);
-        if (rc != ERROR_SUCCESS) return rc;
-        for (const std::u16string& sub : SubKeys(key.get(), path)) {
-            rc = DeleteTree(key.get(), sub, path + u'\\' + sub);
-            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return rc;
-        }
-    }
-    LONG rc = RegDeleteKey(parent, name.c_str());
-    if (rc == ERROR_SUCCESS) Flush(parent);
-    return rc;
-}
-
-// Deletes an existing key below a root; false when it does not exist.
-bool DeleteKeyPath(const KeyPath& path) {
-    std::u16string fullPath;
-    Key key;
-    if (!OpenExisting(path, key, fullPath)) return false;
-    key.Close();
-    size_t slash = path.sub.rfind(u'\\');
-    KeyPath parentPath{path.root, slash == std::u16string::npos ? u"" : path.sub.substr(0, slash)};
-    std::u16string leaf = fullPath.substr(fullPath.rfind(u'\\') + 1);
-    Key parent;
-    std::u16string parentFull;
-    if (!OpenExisting(parentPath, parent, parentFull)) return false;
-    LONG rc = DeleteTree(parent.get(), leaf, fullPath);
-    if (rc == ERROR_FILE_NOT_FOUND) return false;
-    if (rc != ERROR_SUCCESS) Fail(kExitUsage, "cannot delete " + Utf8(fullPath) + ": " + ErrorText(rc));
-    return true;
-}
-
-void ExportTree(HKEY h, const std::u16string& path, std::u16string& out) {
-    out += FormatKeyLine(path) + u"\n";
-    for (const Value& v : Values(h, path)) out += FormatValue(v) + u"\n";
-    out += u"\n";
-    for (const std::u16string& name : SubKeys(h, path)) {
-        Key child;
-        LONG rc = child.Open(h, name, KEY_READ);
-        if (rc == ERROR_FILE_NOT_FOUND) continue;  // deleted meanwhile by another program
-        if (rc != ERROR_SUCCESS)
-            Fail(kExitUsage, "cannot open " + Utf8(path) + "\\" + Utf8(name) + ": " + ErrorText(rc));
-        ExportTree(child.get(), path + u'\\' + name, out);
-    }
 }
 
 bool ReadValue(HKEY h, const std::u16string& name, Value& value) {
@@ -387,9 +338,10 @@ int Export(const Context& ctx, const std::vector<std::string>& args) {
     std::u16string text(kHeader5);
     text += u"\n\n";
     for (const KeyPath& start : starts) {
-        std::u16string fullPath;
-        Key key = OpenOrFail(start, fullPath);
-        ExportTree(key.get(), fullPath, text);
+        std::string error;
+        Outcome outcome = ExportKey(start, text, error);
+        if (outcome == Outcome::NotFound) Fail(kExitNotFound, error);
+        if (outcome != Outcome::Ok) Fail(kExitUsage, error);
     }
     WriteText(ctx, text, ctx.utf16);
     return kExitOk;
@@ -421,51 +373,9 @@ int Import(const Context& ctx, const std::vector<std::string>& args) {
     }
 
     Booted booted(ctx);
-    // The handle of the key the last operations worked on.
-    Key current;
-    KeyPath currentPath;
-    auto keyFor = [&](const Operation& op) -> HKEY {
-        if (!current || currentPath.root != op.key.root || currentPath.sub != op.key.sub) {
-            current = CreatePath(op.key);
-            currentPath = op.key;
-        }
-        return current.get();
-    };
-    auto apply = [&](const Operation& op) {
-        auto failAt = [&](const std::string& what, LONG rc) { Fail(kExitUsage, what + ": " + ErrorText(rc)); };
-        switch (op.kind) {
-            case Operation::CreateKey:
-                keyFor(op);
-                break;
-            case Operation::DeleteKey:
-                current.Close();
-                DeleteKeyPath(op.key);  // a missing key is already gone
-                break;
-            case Operation::SetValue: {
-                HKEY h = keyFor(op);
-                LONG rc = RegSetValueEx(h, op.value.name.c_str(), 0, op.value.type, op.value.data.data(),
-                                        DWORD(op.value.data.size()));
-                if (rc != ERROR_SUCCESS) failAt("cannot set value \"" + Utf8(op.value.name) + "\"", rc);
-                Flush(h);
-                break;
-            }
-            case Operation::DeleteValue: {
-                HKEY h = keyFor(op);
-                LONG rc = RegDeleteValue(h, op.value.name.c_str());
-                if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-                    failAt("cannot delete value \"" + Utf8(op.value.name) + "\"", rc);
-                Flush(h);
-                break;
-            }
-        }
-    };
-    for (const Operation& op : ops) {
-        try {
-            apply(op);
-        } catch (const Failure& f) {
-            Fail(f.status,
-                 file + ":" + std::to_string(op.line) + ": " + f.message + " (the lines before it were imported)");
-        }
+    if (ApplyOperations(ops, error) != Outcome::Ok) {
+        std::string where = error.line > 0 ? ":" + std::to_string(error.line) : "";
+        Fail(kExitUsage, file + where + ": " + error.message + "; nothing imported");
     }
     return kExitOk;
 }
@@ -535,7 +445,10 @@ int Delete(const Context& ctx, const std::vector<std::string>& args) {
         Fail(kExitUsage, "refusing to delete the whole root key " + Utf8(FullPath(path)));
     Booted booted(ctx);
     if (args.size() == 1) {
-        if (!DeleteKeyPath(path)) Fail(kExitNotFound, "key not found: " + Utf8(FullPath(path)));
+        std::string error;
+        Outcome outcome = DeleteKeyTree(path, error);
+        if (outcome == Outcome::NotFound) Fail(kExitNotFound, error);
+        if (outcome != Outcome::Ok) Fail(kExitUsage, error);
         return kExitOk;
     }
     std::u16string fullPath;
