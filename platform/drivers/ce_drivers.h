@@ -13,8 +13,10 @@
 
 namespace ce::hw {
 
-// Hardware state (DIR/hw/state): "key = value" lines, read and updated under
-// an exclusive file lock.
+// Hardware state (DIR/hw/state): "key = value" lines, updated under an
+// exclusive lock of the image's hardware files. Every hardware file is
+// replaced atomically (new file, sync, rename, sync of the folder) and only
+// when its content changes.
 std::string GetState(const std::string& key, const std::string& fallback);
 void SetState(const std::string& key, const std::string& value);
 
@@ -23,6 +25,11 @@ constexpr size_t kEepromMacOffset = 44;
 using Eeprom = std::array<BYTE, kEepromSize>;
 bool ReadEeprom(Eeprom& out);
 bool WriteEeprom(const Eeprom& data);
+// At boot: makes a missing EEPROM (with the MAC address `macText`, or the
+// factory one when that is empty), sets the MAC of device.conf, and reports a
+// damaged EEPROM or state file on stderr and in the device log (the damaged
+// content is kept as NAME.damaged; the EEPROM is made anew with the MAC).
+void CheckHardwareFiles(const std::string& macText);
 // "00-50-C2-12-34-56" -> 6 bytes; false when malformed.
 bool ParseMac(const std::string& text, BYTE mac[6]);
 

@@ -51,17 +51,7 @@ BOOL RunTouchCalibrate() {
 
 void InstallDrivers() {
     // The EEPROM always exists on the board; device.conf can set its MAC.
-    Eeprom rom;
-    bool have = std::filesystem::exists(Image().root / "hw" / "eeprom.bin") && ReadEeprom(rom);
-    if (!have) {
-        rom.fill(0xFF);
-        const BYTE header[] = {'C', 'F', 'G', 1};  // board configuration block, format 1
-        std::copy(std::begin(header), std::end(header), rom.begin());
-    }
-    BYTE mac[6];
-    std::string macText = Image().config.Get("eeprom.mac", have ? "" : "00-50-C2-12-34-56");
-    if (!macText.empty() && ParseMac(macText, mac)) std::copy(mac, mac + 6, rom.begin() + kEepromMacOffset);
-    WriteEeprom(rom);
+    CheckHardwareFiles(Image().config.Get("eeprom.mac", ""));
 
     InstallPanelDriver();
     InstallI2cDriver();

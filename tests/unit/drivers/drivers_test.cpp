@@ -141,6 +141,53 @@ TEST(I2cDriver, MacAddressSurvivesRebootAndConfigChanges) {
     EXPECT_EQ(rom[49], 0x0C);
 }
 
+TEST(HardwareFiles, AreRewrittenOnlyWhenChangedAndDamageIsReportedNotHidden) {
+    BootedImage device("eeprom.mac = 12-34-56-78-9A-BC\n");
+    namespace fs = std::filesystem;
+    const fs::path eeprom = device.dir() / "hw" / "eeprom.bin", state = device.dir() / "hw" / "state";
+    ASSERT_TRUE(SetMode(1, 3));
+    // A boot that changes nothing writes nothing (each write is a chance to lose the file).
+    auto old = fs::file_time_type(std::chrono::seconds(1000000));
+    fs::last_write_time(eeprom, old);
+    fs::last_write_time(state, old);
+    device.Reboot();
+    EXPECT_EQ(fs::last_write_time(eeprom), old);
+    EXPECT_EQ(fs::last_write_time(state), old);
+    ASSERT_TRUE(SetMode(1, 3));
+    EXPECT_EQ(fs::last_write_time(state), old);
+
+    // What a kill in the middle of a write used to leave behind.
+    struct Case {
+        const char* file;
+        std::string content;
+        const char* says;
+    } cases[] = {
+        {"eeprom.bin", "", "0 bytes instead of 256"},
+        {"eeprom.bin", std::string(256, '\xff'), "no configuration block"},
+        {"state", "", "empty"},
+        {"state", "epi1.com3.mode = 1\n\x01\x02garbage\n", "1 unreadable lines"},
+    };
+    for (const Case& c : cases) {
+        ce::test::WriteTextFile(device.dir() / "hw" / c.file, c.content);
+        testing::internal::CaptureStderr();
+        device.Reboot();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(std::string("hw/") + c.file + " is damaged"), std::string::npos) << err;
+        EXPECT_NE(err.find(c.says), std::string::npos) << err;
+        EXPECT_EQ(device.LogLinesWith(c.says).size(), 1u) << c.says;
+        EXPECT_EQ(ce::test::ReadTextFile(device.dir() / "hw" / (std::string(c.file) + ".damaged")), c.content);
+        // Reported once: the next boot finds the file whole.
+        testing::internal::CaptureStderr();
+        device.Reboot();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    }
+    ce::hw::Eeprom rom;
+    ASSERT_TRUE(ce::hw::ReadEeprom(rom));
+    EXPECT_EQ(rom[44], 0x12);
+    EXPECT_EQ(rom[49], 0xBC);
+    EXPECT_EQ(GetMode(3), 1u);  // the readable line of the damaged state was kept
+}
+
 TEST(BacklightDriver, EventMakesTheDriverApplyTheStoredSettings) {
     BootedImage device;
     HANDLE ev = OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent");
