@@ -8,12 +8,19 @@
 //
 // Choices where Win32 leaves room (documented here once):
 // - A sub-key path may begin with "\": it is then taken from the root of the
-//   handle's tree. An empty component ("a\\b", a trailing "\") is
-//   ERROR_BAD_PATHNAME; a key name over 255 characters or a value name over
-//   16383 is ERROR_INVALID_PARAMETER.
+//   handle's tree. Trailing backslashes are ignored ("a\b\" is "a\b", as on
+//   Win32); an empty component inside ("a\\b") is ERROR_BAD_PATHNAME; a key
+//   name over 255 characters or a value name over 16383 is
+//   ERROR_INVALID_PARAMETER. A key deeper than kMaxKeyDepth levels or with a
+//   path over kMaxKeyPathLength characters below its root cannot be created:
+//   ERROR_FILENAME_EXCED_RANGE.
 // - ERROR_MORE_DATA for a name buffer leaves the buffer and its count as
-//   they were; for a data buffer it reports the size needed in *lpcbData and
-//   leaves the buffer's content unspecified (we do not write it).
+//   they were, but RegEnumValue still reports the value's type and data size
+//   (so a caller can size both buffers at once); for a data buffer it reports
+//   the size needed in *lpcbData and leaves the buffer's content unspecified
+//   (we do not write it).
+// - Every in/out size is read before any output is written, so a caller may
+//   pass one DWORD as both lpType and lpcbData.
 // - Keys have no class and no last-write time: both are reported empty/zero.
 // - RegDeleteKey deletes the whole subtree; "" or NULL deletes the handle's
 //   own key, which for a root key is refused with ERROR_ACCESS_DENIED.
@@ -173,6 +180,7 @@ DWORD ParseSubKey(LPCWSTR text, SubKey& out) {
         out.fromRoot = true;
         s.remove_prefix(1);
     }
+    while (!s.empty() && s.back() == u'\\') s.remove_suffix(1);
     if (s.empty()) return ERROR_SUCCESS;
     for (;;) {
         size_t cut = s.find(u'\\');
@@ -452,16 +460,14 @@ LONG RegEnumValue(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcValue
         if (!k->EnsureValues(r.store)) return ERROR_KEY_DELETED;
         if (dwIndex >= k->values.size()) return ERROR_NO_MORE_ITEMS;
         const ValueEntry& v = k->values[dwIndex];
-        if (DWORD err = PutName(v.name, lpValueName, lpcValueName)) return err;
+        DWORD size = static_cast<DWORD>(v.data.size());
+        bool fits = lpcbData && *lpcbData >= size;
+        DWORD err = PutName(v.name, lpValueName, lpcValueName);
+        if (!err && lpData && fits && size) std::memcpy(lpData, v.data.data(), size);
         if (lpType) *lpType = v.type;
-        if (lpcbData) {
-            DWORD size = static_cast<DWORD>(v.data.size());
-            bool fits = *lpcbData >= size;
-            if (lpData && fits && size) std::memcpy(lpData, v.data.data(), size);
-            *lpcbData = size;
-            if (lpData && !fits) return ERROR_MORE_DATA;
-        }
-        return ERROR_SUCCESS;
+        if (lpcbData) *lpcbData = size;
+        if (!err && lpData && !fits) err = ERROR_MORE_DATA;
+        return err;
     });
 }
 

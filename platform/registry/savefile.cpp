@@ -171,6 +171,7 @@ std::vector<uint8_t> EncodeSave(const SavedTree& tree) {
 }
 
 DWORD DecodeSave(const uint8_t* data, size_t size, SavedTree& out) {
+    static constexpr std::u16string_view kNotInKeyNames(u"\\\0", 2);
     if (size < kSaveHeaderSize || std::memcmp(data, kMagic, sizeof kMagic) != 0) return ERROR_BADDB;
     if (Le32(data + 8) != kSaveFormatVersion) return ERROR_BADDB;
     if (Crc32(data, 28) != Le32(data + 28)) return ERROR_REGISTRY_CORRUPT;
@@ -186,6 +187,8 @@ DWORD DecodeSave(const uint8_t* data, size_t size, SavedTree& out) {
     SavedTree tree;
     // Sibling names, folded, as (parent, name): duplicates are refused.
     std::set<std::pair<uint32_t, std::u16string>> siblings;
+    // Each key's depth and path length below record 0, for the limits.
+    std::vector<std::pair<uint32_t, uint32_t>> reach;
     for (uint32_t i = 0; i < keyCount; ++i) {
         SavedKey key;
         uint32_t valueCount;
@@ -193,9 +196,14 @@ DWORD DecodeSave(const uint8_t* data, size_t size, SavedTree& out) {
             return ERROR_REGISTRY_CORRUPT;
         if (i == 0) {
             if (key.parent != kNoParent || !key.name.empty()) return ERROR_REGISTRY_CORRUPT;
+            reach.emplace_back(0, 0);
         } else {
-            if (key.parent >= i || key.name.empty() || key.name.find(u'\\') != std::u16string::npos)
+            if (key.parent >= i || key.name.empty() || key.name.find_first_of(kNotInKeyNames) != std::u16string::npos)
                 return ERROR_REGISTRY_CORRUPT;
+            auto [depth, length] = reach[key.parent];
+            length += (depth ? 1 : 0) + static_cast<uint32_t>(key.name.size());
+            if (!WithinKeyLimits(++depth, length)) return ERROR_REGISTRY_CORRUPT;
+            reach.emplace_back(depth, length);
             if (!siblings.emplace(key.parent, Fold(key.name)).second) return ERROR_REGISTRY_CORRUPT;
         }
         std::set<std::u16string> valueNames;
@@ -203,7 +211,7 @@ DWORD DecodeSave(const uint8_t* data, size_t size, SavedTree& out) {
             SavedValue value;
             uint32_t dataSize;
             if (!in.Name(value.name, kMaxValueNameLength) || !in.U32(value.type) || !in.U32(dataSize) ||
-                dataSize > kMaxValueDataSize || dataSize > in.Left())
+                dataSize > kMaxValueDataSize || dataSize > in.Left() || value.name.find(u'\0') != std::u16string::npos)
                 return ERROR_REGISTRY_CORRUPT;
             value.data.resize(dataSize);
             in.Bytes(value.data.data(), dataSize);

@@ -52,6 +52,11 @@ constexpr size_t kMaxValueDataSize = 1u << 20;  // our own bound on one value's 
 // these bound what one small file can cost the store.
 constexpr size_t kMaxKeyDepth = 512;
 constexpr size_t kMaxKeyPathLength = 4096;
+// Whether a key `depth` levels below its root, whose path below the root is
+// `pathLength` UTF-16 units long, is within those limits.
+inline bool WithinKeyLimits(size_t depth, size_t pathLength) {
+    return depth <= kMaxKeyDepth && pathLength <= kMaxKeyPathLength;
+}
 
 struct SavedValue {
     std::u16string name;

@@ -422,11 +422,13 @@ DWORD Store::QueryValue(KeyId key, const std::string& fold, DWORD* type, BYTE* d
         // Values go with their key: none found may mean no key.
         return KeyExists(key) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     }
+    // The caller's size is read before the type is written: both may be one DWORD.
+    DWORD room = cbData ? *cbData : 0;
     if (type) *type = static_cast<DWORD>(q.Col(0));
     DWORD size = static_cast<DWORD>(q.ColBytes(1));
     DWORD result = ERROR_SUCCESS;
     if (data) {
-        if (*cbData < size) {
+        if (room < size) {
             result = ERROR_MORE_DATA;
         } else if (size) {
             std::memcpy(data, q.ColBlob(1), size);

@@ -184,10 +184,4 @@ private:
 // For platform code that needs several operations as one (.reg files).
 DWORD WithStore(const std::function<DWORD(Store&)>& body);
 
-// Whether a key `depth` levels below its root, whose path below the root is
-// `pathLength` UTF-16 units long, is within the registry's limits.
-inline bool WithinKeyLimits(size_t depth, size_t pathLength) {
-    return depth <= kMaxKeyDepth && pathLength <= kMaxKeyPathLength;
-}
-
 }  // namespace ce::reg

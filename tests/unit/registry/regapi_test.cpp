@@ -120,7 +120,7 @@ TEST_F(Registry, BackslashPathsStartAtTheRootOfTheHandlesTree) {
 
 TEST_F(Registry, MalformedKeyNamesAreRefusedAndCreateNothing) {
     HKEY h = nullptr;
-    for (const char16_t* bad : {u"a\\\\b", u"a\\", u"\\\\a"}) {
+    for (const char16_t* bad : {u"a\\\\b", u"\\\\a"}) {
         EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, bad, 0, nullptr, 0, 0, nullptr, &h, nullptr), ERROR_BAD_PATHNAME);
         EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, bad, &h), ERROR_BAD_PATHNAME);
     }
@@ -227,6 +227,60 @@ TEST_F(Registry, EnumKeysInCaseInsensitiveOrderWithWin32Counts) {
     EXPECT_EQ(RegEnumKeyEx(h, 4, buf, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(RegEnumKeyEx(h, 0, buf, nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegEnumKeyEx(h, 0, nullptr, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+    RegCloseKey(h);
+}
+
+// Cases where callers rely on Win32's exact behaviour.
+TEST_F(Registry, KeyPathsFollowWin32AndTheLimits) {
+    auto chain = [](int depth, size_t nameLength) {
+        std::u16string p = u"Deep";
+        for (int i = 1; i < depth; ++i) p += u"\\" + std::u16string(nameLength, u'k');
+        return p;
+    };
+    struct Case {
+        std::u16string path;
+        LONG create, open;
+    } cases[] = {
+        {u"Conf\\A\\", ERROR_SUCCESS, ERROR_SUCCESS},  // a trailing backslash is ignored
+        {u"Conf\\A", ERROR_SUCCESS, ERROR_SUCCESS},
+        {u"Conf\\\\A", ERROR_BAD_PATHNAME, ERROR_BAD_PATHNAME},
+        {chain(512, 1), ERROR_SUCCESS, ERROR_SUCCESS},
+        {chain(513, 1), ERROR_FILENAME_EXCED_RANGE, ERROR_FILE_NOT_FOUND},
+        {u"Long\\" + chain(16, 250), ERROR_SUCCESS, ERROR_SUCCESS},
+        {u"Long\\" + chain(18, 250), ERROR_FILENAME_EXCED_RANGE, ERROR_FILE_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "path of " << c.path.size() << " units");
+        HKEY h = nullptr;
+        EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, c.path.c_str(), 0, nullptr, 0, 0, nullptr, &h, nullptr), c.create);
+        RegCloseKey(h);
+        EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, c.path.c_str(), &h), c.open);
+        RegCloseKey(h);
+    }
+    EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE), (std::vector<std::u16string>{u"Conf", u"Deep", u"Long"}));
+    // The limit counts from the root, whatever handle the path starts from.
+    HKEY mid = Create(HKEY_LOCAL_MACHINE, chain(500, 1).c_str()), h = nullptr;
+    EXPECT_EQ(RegCreateKeyEx(mid, chain(14, 1).c_str(), 0, nullptr, 0, 0, nullptr, &h, nullptr),
+              ERROR_FILENAME_EXCED_RANGE);
+    RegCloseKey(mid);
+}
+
+TEST_F(Registry, SizesAreReadBeforeAnythingIsWritten) {
+    HKEY h = Create(HKEY_LOCAL_MACHINE, u"Vals");
+    ASSERT_EQ(SetSz(h, u"s", u"xyz"), ERROR_SUCCESS);
+    // One DWORD as both lpType and lpcbData: the size in it is the room.
+    BYTE buf[16] = {};
+    DWORD both = sizeof buf;
+    ASSERT_EQ(RegQueryValueEx(h, u"s", nullptr, &both, buf, &both), ERROR_SUCCESS);
+    EXPECT_EQ(both, 8u);
+    EXPECT_EQ(std::memcmp(buf, u"xyz", 8), 0);
+    // A name buffer too small still tells the type and the data size.
+    WCHAR name[1];
+    DWORD cch = 1, type = 0, cb = 0;
+    EXPECT_EQ(RegEnumValue(h, 0, name, &cch, nullptr, &type, buf, &cb), ERROR_MORE_DATA);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(cb, 8u);
+    EXPECT_EQ(cch, 1u);
     RegCloseKey(h);
 }
 

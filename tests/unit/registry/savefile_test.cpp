@@ -255,8 +255,23 @@ TEST(SaveFormat, StructuralRulesAreCheckedEvenWithGoodChecksums) {
     EXPECT_EQ(broken([](auto& t) { t.keys[3].name = std::u16string(256, u'n'); }), corrupt);
     EXPECT_EQ(broken([](auto& t) { t.keys[1].values[1].name = u"V"; }), corrupt);  // duplicate value
     EXPECT_EQ(broken([](auto& t) { t.keys[1].values[0].data.assign(ce::reg::kMaxValueDataSize + 1, 0); }), corrupt);
+    EXPECT_EQ(broken([](auto& t) { t.keys[3].name = std::u16string(u"a\0b", 3); }), corrupt);
+    EXPECT_EQ(broken([](auto& t) { t.keys[1].values[0].name = std::u16string(u"v\0", 2); }), corrupt);
     // The same name under different parents is fine.
     EXPECT_EQ(broken([](auto& t) { t.keys[3].name = u"Grand"; }), static_cast<DWORD>(ERROR_SUCCESS));
+
+    // A chain exactly at the depth limit passes, one level more does not;
+    // likewise the path length (16 names of 255 plus separators = 4095).
+    auto chain = [&](size_t depth, size_t nameLength) {
+        ce::reg::SavedTree t;
+        t.keys.resize(depth + 1);
+        for (uint32_t i = 1; i <= depth; ++i) t.keys[i] = {i - 1, std::u16string(nameLength, u'k'), {}};
+        return decode(t);
+    };
+    EXPECT_EQ(chain(ce::reg::kMaxKeyDepth, 1), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(chain(ce::reg::kMaxKeyDepth + 1, 1), corrupt);
+    EXPECT_EQ(chain(16, 255), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(chain(17, 255), corrupt);
 }
 
 }  // namespace
