@@ -48,6 +48,12 @@ std::u16string_view TrimRight(std::u16string_view s) {
     return s;
 }
 
+// A line the reader passes over: blank, or a comment starting with ';' or '#'.
+bool IsSkippable(std::u16string_view line) {
+    line = TrimLeft(line);
+    return line.empty() || line.front() == u';' || line.front() == u'#';
+}
+
 // True when only blanks or a ';' comment are left.
 bool RestIsEmpty(std::u16string_view s) {
     s = TrimLeft(s);
@@ -203,9 +209,9 @@ public:
                 Error("NUL character in the line");
                 return Fail(error);
             }
+            if (IsSkippable(line)) continue;
             line = TrimLeft(line);
             bool ok = true;
-            if (line.empty() || line.front() == u';') continue;
             if (line.front() == u'[')
                 ok = KeyLine(line);
             else if (line.front() == u'"' || line.front() == u'@')
@@ -326,7 +332,7 @@ private:
             op.value.type = REG_SZ;
             op.value.data = StringData(text);
         } else if (StartsWithNoCase(s, u"dword:")) {
-            s.remove_prefix(6);
+            s = TrimLeft(s.substr(6));
             DWORD v = 0;
             size_t n = 0;
             for (; n < s.size() && HexDigit(s[n]) >= 0; ++n) v = (v << 4) | DWORD(HexDigit(s[n]));
@@ -366,21 +372,41 @@ private:
         }
         if (s.empty() || s.front() != u':') return Error("expected ':' after hex");
         s.remove_prefix(1);
+        // The byte list may go on over several lines: a '\' at the end of a
+        // line joins the next line to it, without its leading blanks, so a
+        // byte may be split over the break ("3\" then "3" is 33). Blank and
+        // comment lines in between are skipped, and the file may end right
+        // after a '\'. A line that goes on must hold more hex bytes.
+        std::u16string joined;
+        std::vector<Piece> pieces;
         while (true) {
+            pieces.push_back({joined.size(), index_});
             size_t comment = s.find(u';');
             if (comment != std::u16string_view::npos) s = s.substr(0, comment);
             s = TrimRight(s);
             bool more = !s.empty() && s.back() == u'\\';
-            if (more) s = TrimRight(s.substr(0, s.size() - 1));
-            if (!HexSegment(s, value.data)) return false;
+            if (more) s.remove_suffix(1);
+            joined += s;
             if (!more) break;
-            // A continuation must be followed by more bytes: a blank line or
-            // the end of the file means the value was cut short.
-            if (index_ + 1 >= lines_.size() || TrimRight(TrimLeft(lines_[index_ + 1])).empty())
-                return Error("a continuation '\\' must be followed by a line with more hex bytes");
-            ++index_;
+            size_t next = index_ + 1;
+            while (next < lines_.size() && IsSkippable(lines_[next])) {
+                if (lines_[next].find(u'\0') != std::u16string_view::npos) {
+                    index_ = next;
+                    return Error("NUL character in the line");
+                }
+                ++next;
+            }
+            if (next == lines_.size()) {
+                index_ = next - 1;
+                break;
+            }
+            index_ = next;
             s = TrimLeft(lines_[index_]);
+            if (s.find(u'\0') != std::u16string_view::npos) return Error("NUL character in the line");
+            if (s.empty() || (HexDigit(s.front()) < 0 && s.front() != u','))
+                return Error("a continuation '\\' must be followed by a line with more hex bytes, found " + Quote(s));
         }
+        if (!HexBytes(joined, pieces, value.data)) return false;
         if (regedit4_ && (value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ)) {
             // 8-bit characters of the file's code page: widen them.
             std::vector<BYTE> wide;
@@ -395,25 +421,36 @@ private:
         return true;
     }
 
-    // "01,02,ff" (a trailing comma is allowed, as before a continuation).
-    bool HexSegment(std::u16string_view s, std::vector<BYTE>& data) {
-        if (s.empty()) return true;
+    // Where each line's part of a joined byte list starts, for messages.
+    struct Piece {
+        size_t offset;
+        size_t line;
+    };
+
+    // "01,02,ff" (a trailing comma is allowed). A problem is reported on the
+    // line where the offending byte starts.
+    bool HexBytes(std::u16string_view s, const std::vector<Piece>& pieces, std::vector<BYTE>& data) {
+        if (TrimLeft(s).empty()) return true;
+        auto errorAt = [&](size_t offset, std::string message) {
+            for (const Piece& p : pieces)
+                if (p.offset <= offset) index_ = p.line;
+            return Error(std::move(message));
+        };
         size_t pos = 0;
-        while (pos <= s.size()) {
+        while (true) {
             size_t comma = s.find(u',', pos);
             bool last = comma == std::u16string_view::npos;
             std::u16string_view item = TrimRight(TrimLeft(s.substr(pos, last ? s.npos : comma - pos)));
             if (item.empty()) {
                 if (last && pos > 0) return true;  // trailing comma
-                return Error("missing hex byte between commas");
+                return errorAt(pos, "missing hex byte between commas");
             }
             if (item.size() > 2 || HexDigit(item[0]) < 0 || (item.size() == 2 && HexDigit(item[1]) < 0))
-                return Error("bad hex byte " + Quote(item));
+                return errorAt(size_t(item.data() - s.data()), "bad hex byte " + Quote(item));
             data.push_back(BYTE(item.size() == 1 ? HexDigit(item[0]) : HexDigit(item[0]) * 16 + HexDigit(item[1])));
             if (last) return true;
             pos = comma + 1;
         }
-        return true;
     }
 
     std::vector<std::u16string_view> lines_;

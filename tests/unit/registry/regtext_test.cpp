@@ -235,8 +235,6 @@ TEST(RegTextParse, MalformedLinesReportTheirLineAndNothingElse) {
         {h + "[HKLM\\A]\n\"v\"=hex:01,,02\n", 4, "between commas"},
         {h + "[HKLM\\A]\n\"v\"=hex(g):01\n", 4, "hex(N)"},
         {h + "[HKLM\\A]\n\"v\"=hex 01\n", 4, "':'"},
-        {h + "[HKLM\\A]\n\"v\"=hex:01,\\\n  02,\\\n  0x\n", 6, "0x"},
-        {h + "[HKLM\\A]\n\"v\"=hex:01,\\\n", 4, "continuation"},
         {h + "[HKLM\\A]\n\"v\"=qword:1\n", 4, "unknown value data"},
         {h + "[HKLM\\A\n", 3, "']'"},
         {h + "[HKXX\\A]\n", 3, "unknown root"},
@@ -251,6 +249,53 @@ TEST(RegTextParse, MalformedLinesReportTheirLineAndNothingElse) {
         ParseError error = ParseFailure(c.file);
         EXPECT_EQ(error.line, c.line) << c.file << " -> " << error.message;
         EXPECT_NE(error.message.find(c.words), std::string::npos) << c.file << " -> " << error.message;
+    }
+}
+
+// How the byte lists of hex values continue over lines, with the forms other
+// readers of these files accept or refuse.
+TEST(RegTextParse, HexContinuationsJoinLinesAndSkipBlankAndCommentLines) {
+    struct Accepted {
+        std::string value;  // the lines after "[HKLM\A]"
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    const std::vector<Accepted> accepted = {
+        {"\"v\"=hex:11,22,3\\\n  3,44\n", REG_BINARY, Bytes({0x11, 0x22, 0x33, 0x44})},
+        {"\"v\"=hex:1\\\n2\n", REG_BINARY, Bytes({0x12})},
+        {"\"v\"=hex:01,02,\\\n  ; a note\n  03\n", REG_BINARY, Bytes({1, 2, 3})},
+        {"\"v\"=hex:01,02,\\\n# a note\n\n\n  03\n", REG_BINARY, Bytes({1, 2, 3})},
+        {"\"v\"=hex:01,02,\\", REG_BINARY, Bytes({1, 2})},
+        {"\"v\"=hex:01,02,\\\n\n", REG_BINARY, Bytes({1, 2})},
+        {"\"v\"=hex:\\\n  0a , 0b\n", REG_BINARY, Bytes({0x0a, 0x0b})},
+        {"# a note\n\"v\"=dword: \t0000002a\n", REG_DWORD, Bytes({0x2a, 0, 0, 0})},
+    };
+    for (const Accepted& c : accepted) {
+        auto ops = Parse("[HKLM\\A]\n" + c.value);
+        ASSERT_EQ(ops.size(), 2u) << c.value;
+        EXPECT_EQ(ops[1].value, (Value{u"v", c.type, c.data})) << c.value;
+    }
+    const std::string h = "Windows Registry Editor Version 5.00\n\n[HKLM\\A]\n";
+    struct Refused {
+        std::string value;
+        int line;
+        std::string words;
+    };
+    const std::vector<Refused> refused = {
+        // A comment does not end the list: the next line must go on with it.
+        {"\"a\"=hex:01,02,\\\n; a note\n\"b\"=\"x\"\n", 6, "more hex bytes"},
+        {"\"a\"=hex:01,\\\n\n[HKLM\\B]\n", 6, "more hex bytes"},
+        {"\"a\"=hex:01,\\\n\\\n  02\n", 5, "more hex bytes"},
+        // Without a comma before the break the bytes run together.
+        {"\"a\"=hex:01,02\\\n  03,04\n", 4, "\"0203\""},
+        {"\"a\"=hex:01,3 \\\n  3\n", 4, "\"3 3\""},
+        {"\"a\"=hex:01,\\\n  ,02\n", 5, "between commas"},
+        {"\"a\"=hex:01,\\\n  02,\\\n  0x\n", 6, "0x"},
+    };
+    for (const Refused& c : refused) {
+        ParseError error = ParseFailure(h + c.value);
+        EXPECT_EQ(error.line, c.line) << c.value << " -> " << error.message;
+        EXPECT_NE(error.message.find(c.words), std::string::npos) << c.value << " -> " << error.message;
     }
 }
 
