@@ -43,6 +43,32 @@ Fd OpenFolder(const std::filesystem::path& p) {
     return Fd(::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
+// The card's root folder. A host folder given for the card on the command
+// line is trusted as it is; the image's own card folder lies under fs/ and is
+// walked from there like any device path, so a link in its place (or on the
+// way to it) leads nowhere: ERROR_ACCESS_DENIED.
+DWORD OpenCardRoot(const ImageInfo& image, Fd& out) {
+    const std::filesystem::path rel = image.storageCard.lexically_relative(image.fsRoot);
+    const bool inImage = !rel.empty() && *rel.begin() != ".." && *rel.begin() != ".";
+    if (!inImage) {
+        out = OpenFolder(image.storageCard);
+        return out.valid() ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
+    }
+    Fd dir = OpenFolder(image.fsRoot);
+    if (!dir.valid()) return ERROR_PATH_NOT_FOUND;
+    for (const auto& part : rel) {
+        struct stat st {};
+        if (::fstatat(dir.get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ERROR_PATH_NOT_FOUND;
+        if (S_ISLNK(st.st_mode)) return ERROR_ACCESS_DENIED;
+        Fd next(::openat(dir.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        // A link put in its place since the look (ELOOP, or ENOTDIR with O_DIRECTORY) is refused too.
+        if (!next.valid()) return errno == ELOOP || errno == ENOTDIR ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
+        dir = std::move(next);
+    }
+    out = std::move(dir);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 DWORD ErrnoToWin32(int err) {
@@ -185,6 +211,7 @@ DWORD ResolvePath(const ParsedPath& parsed, Resolved& out) {
 
     size_t first = 0;
     std::filesystem::path base = image.fsRoot;
+    Fd dir;
     if (!comps.empty() && EqualsNoCase(comps[0], kStorageCardName)) {
         if (image.storageCard.empty()) {
             // No card: the name exists nowhere, and nothing may take it.
@@ -199,10 +226,11 @@ DWORD ResolvePath(const ParsedPath& parsed, Resolved& out) {
         out.volume = Volume::StorageCard;
         base = image.storageCard;
         first = 1;
+        if (DWORD err = OpenCardRoot(image, dir)) return err;
+    } else {
+        dir = OpenFolder(base);
+        if (!dir.valid()) return ERROR_PATH_NOT_FOUND;
     }
-
-    Fd dir = OpenFolder(base);
-    if (!dir.valid()) return ERROR_PATH_NOT_FOUND;
     std::filesystem::path host = base;
 
     if (first == comps.size()) {

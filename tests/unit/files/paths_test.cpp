@@ -134,6 +134,26 @@ TEST(DevicePathsCard, AbsentCardDoesNotExistEvenWhenItsFolderDoes) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(DevicePaths, CardFolderThatIsALinkIsNeverFollowed) {
+    fs::remove_all(image.fs() / "StorageCard");
+    fs::create_directory_symlink(outside, image.fs() / "StorageCard");
+    EXPECT_EQ(AttributesError(u"\\StorageCard"), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(AttributesError(u"\\StorageCard\\secret.txt"), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(OpenError(u"\\StorageCard\\Backup.reg", GENERIC_WRITE, CREATE_ALWAYS), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(CE_ERROR_OF(CopyFile(u"\\Windows\\Info.CIV", u"\\StorageCard\\c.txt", FALSE)),
+              DWORD(ERROR_ACCESS_DENIED));
+    WIN32_FIND_DATA fd;
+    EXPECT_EQ(FindFirstFile(u"\\StorageCard\\*", &fd), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator{}), 1);  // nothing new outside
+
+    // A card folder given on the command line is trusted, even through a link.
+    ce::ImageInfo info = ce::Image();
+    info.storageCard = image.fs() / ".." / "card-link";
+    fs::create_directory_symlink(outside, info.storageCard);
+    ce::SetImage(info);
+    EXPECT_EQ(ReadDevice(u"\\StorageCard\\secret.txt"), "secret");
+}
+
 TEST(DevicePathsCard, HostFolderCardIsReachableButNotLeftThroughLinks) {
     TestImage image("storage_card = present\n");
     fs::path card = MakeTempDir("ce-card-");
