@@ -181,6 +181,11 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
                     DeleteSelectedValue(hItem);
             }
             break;
+
+        case IDM_FIND:
+        case IDM_FIND_NEXT:
+            FindCommand(wId);
+            break;
     }
     return 0;
 }

@@ -80,3 +80,23 @@ void AddDwordValue(HTREEITEM hItem);
 void AddBinaryValue(HTREEITEM hItem);
 void DeleteSelectedKey(HTREEITEM hItem);
 void DeleteSelectedValue(HTREEITEM hItem);
+
+// ---- Find (find.cpp) ------------------------------------------------------------
+
+// What Find looks at (g_dwFindFlags).
+#define FIND_KEYS 0x1
+#define FIND_VALUES 0x2
+#define FIND_DATA 0x4
+#define FIND_WHOLE 0x8
+
+extern WCHAR g_szFindText[MAX_KEY_PATH];
+extern DWORD g_dwFindFlags;
+// Milliseconds a search runs before it shows its progress.
+extern DWORD g_dwFindProgressDelay;
+
+INT_PTR CALLBACK FindDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+// Find... (IDM_FIND) and Find Next (IDM_FIND_NEXT).
+void FindCommand(WORD wId);
+// Selects the next key, value or data holding the text of g_szFindText, or
+// says that the search reached the end of the registry.
+void FindNext(void);

@@ -44,3 +44,13 @@
 // Ids of the editing dialogs (value editors, rename): dialogs 111-119,
 // controls 1010-1039. Ids of the navigation dialogs (find, progress,
 // export/import): dialogs 120-129, controls 1040-1069.
+
+// Find and its progress.
+#define IDD_FIND 120
+#define IDD_FINDPROGRESS 121
+#define IDC_FIND_TEXT 1040
+#define IDC_FIND_KEYS 1041
+#define IDC_FIND_VALUES 1042
+#define IDC_FIND_DATA 1043
+#define IDC_FIND_WHOLE 1044
+#define IDC_FIND_KEY 1045
