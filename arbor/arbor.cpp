@@ -186,6 +186,10 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
         case IDM_FIND_NEXT:
             FindCommand(wId);
             break;
+
+        case IDM_REFRESH:
+            RefreshViews();
+            break;
     }
     return 0;
 }

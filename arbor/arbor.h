@@ -97,6 +97,16 @@ extern DWORD g_dwFindProgressDelay;
 INT_PTR CALLBACK FindDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 // Find... (IDM_FIND) and Find Next (IDM_FIND_NEXT).
 void FindCommand(WORD wId);
-// Selects the next key, value or data holding the text of g_szFindText, or
-// says that the search reached the end of the registry.
+// Selects the next key, value or data holding the text of g_szFindText:
+// 1 when one is shown, 0 at the end of the registry, -1 when stopped.
+int SearchNext(void);
+// SearchNext, saying so when the search reached the end of the registry.
 void FindNext(void);
+
+// ---- Refresh (refresh.cpp) --------------------------------------------------------
+
+// Reads the sub-keys of an expanded item again: adds new keys, removes the
+// items of keys that are gone, keeps the rest with their expansion.
+BOOL RefreshKeyItem(HTREEITEM hItem);
+// Refresh (IDM_REFRESH): every expanded key and the value list.
+void RefreshViews(void);

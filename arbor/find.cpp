@@ -299,8 +299,8 @@ static void ShowProgress(void) {
     HGLOBAL hTemplate = hRes ? LoadResource(g_hInst, hRes) : NULL;
 
     if (!hTemplate) return;
-    s_hProgress = CreateDialogIndirectParam(g_hInst, (LPCDLGTEMPLATE)LockResource(hTemplate), g_hWndMain,
-                                            FindProgressDlgProc, 0);
+    s_hProgress =
+        CreateDialogIndirectParam(g_hInst, (LPCDLGTEMPLATE)LockResource(hTemplate), g_hWndMain, FindProgressDlgProc, 0);
     if (!s_hProgress) return;
     ShowWindow(s_hProgress, SW_SHOW);
     SetFocus(GetDlgItem(s_hProgress, IDCANCEL));
@@ -342,7 +342,7 @@ static void ReloadKeyItem(HTREEITEM hParent) {
 }
 
 // The child of hParent called szName, expanding hParent (and reading it
-// again if the key was created after it was expanded).
+// again if the key was created after it was shown).
 static HTREEITEM FindChildItem(HTREEITEM hParent, LPCWSTR szName) {
     WCHAR szText[MAX_KEY_PATH];
     TVITEM tvi;
@@ -350,7 +350,10 @@ static HTREEITEM FindChildItem(HTREEITEM hParent, LPCWSTR szName) {
     int pass;
 
     for (pass = 0; pass < 2; pass++) {
-        if (pass || !(TreeView_GetItemState(g_hTree, hParent, TVIS_EXPANDED) & TVIS_EXPANDED)) ReloadKeyItem(hParent);
+        if (!(TreeView_GetItemState(g_hTree, hParent, TVIS_EXPANDED) & TVIS_EXPANDED))
+            ReloadKeyItem(hParent);
+        else if (pass)
+            RefreshKeyItem(hParent);
         for (hChild = TreeView_GetChild(g_hTree, hParent); hChild; hChild = TreeView_GetNextSibling(g_hTree, hChild)) {
             tvi.mask = TVIF_HANDLE | TVIF_TEXT;
             tvi.hItem = hChild;
@@ -480,18 +483,18 @@ static int Walk(int* piRoot, LPWSTR szHitPath, LPWSTR szHitValue, BOOL* pbValue)
     }
 }
 
-void FindNext(void) {
-    WCHAR szPath[MAX_KEY_PATH], szValue[MAX_KEY_PATH], szTitle[100];
+int SearchNext(void) {
+    WCHAR szPath[MAX_KEY_PATH], szValue[MAX_KEY_PATH];
     int iRoot = 0, iResult, i;
     BOOL bValue = FALSE;
 
-    if (!g_szFindText[0] || !(g_dwFindFlags & (FIND_KEYS | FIND_VALUES | FIND_DATA))) return;
+    if (!g_szFindText[0] || !(g_dwFindFlags & (FIND_KEYS | FIND_VALUES | FIND_DATA))) return -1;
     s_cchPattern = (int)wcslen(g_szFindText);
     for (i = 0; i <= s_cchPattern; i++) s_szPattern[i] = towlower(g_szFindText[i]);
     if (!s_pData) {
         s_cbData = MAX_VALUE_DATA;
         s_pData = (BYTE*)malloc(s_cbData);
-        if (!s_pData) return;
+        if (!s_pData) return -1;
     }
     s_bCancel = FALSE;
     s_hProgress = NULL;
@@ -502,9 +505,14 @@ void FindNext(void) {
         DestroyWindow(s_hProgress);
         s_hProgress = NULL;
     }
-    if (iResult > 0) {
-        ShowHit(iRoot, szPath, bValue ? szValue : NULL);
-    } else if (iResult == 0) {
+    if (iResult > 0) ShowHit(iRoot, szPath, bValue ? szValue : NULL);
+    return iResult;
+}
+
+void FindNext(void) {
+    WCHAR szTitle[100];
+
+    if (SearchNext() == 0) {
         LoadString(g_hInst, IDS_APP_TITLE, szTitle, 100);
         MessageBox(g_hWndMain, TEXT("Finished searching the registry."), szTitle, MB_OK | MB_ICONINFORMATION);
     }

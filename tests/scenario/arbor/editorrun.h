@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,22 @@ public:
         desktop_->InjectKey(vk, true, 0, ch);
         desktop_->InjectKey(vk, false, 0, 0);
         desktop_->InjectKey(VK_MENU, false, 0, 0);
+        Idle();
+    }
+    void CtrlKey(unsigned vk) {
+        desktop_->InjectKey(VK_CONTROL, true, 0, 0);
+        desktop_->InjectKey(vk, true, 0, 0);
+        desktop_->InjectKey(vk, false, 0, 0);
+        desktop_->InjectKey(VK_CONTROL, false, 0, 0);
+        Idle();
+    }
+    // Keys typed one right behind the other: all are queued before the
+    // program handles the first.
+    void KeysAhead(std::initializer_list<unsigned> vks) {
+        for (unsigned vk : vks) {
+            desktop_->InjectKey(vk, true, 0, 0);
+            desktop_->InjectKey(vk, false, 0, 0);
+        }
         Idle();
     }
     // A menu command as the command bar sends it.
