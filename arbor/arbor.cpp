@@ -190,6 +190,14 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
         case IDM_REFRESH:
             RefreshViews();
             break;
+
+        case IDM_FILE_EXPORT:
+            ExportSelectedKey();
+            break;
+
+        case IDM_FILE_IMPORT:
+            ImportRegistryFile();
+            break;
     }
     return 0;
 }

@@ -110,3 +110,10 @@ void FindNext(void);
 BOOL RefreshKeyItem(HTREEITEM hItem);
 // Refresh (IDM_REFRESH): every expanded key and the value list.
 void RefreshViews(void);
+
+// ---- Export and import (regfilecmds.cpp) ----------------------------------------------
+
+// File › Export...: the selected key (from "My Device", everything) to a file.
+void ExportSelectedKey(void);
+// File › Import...: a registry file applied whole or not at all.
+void ImportRegistryFile(void);
