@@ -3,9 +3,9 @@
 //
 // The search runs on the user-interface thread. It walks the registry with an
 // explicit stack of open keys (no recursion) and keeps its buffers between
-// values. Every FIND_PUMP_MS it looks at the message queue: once the search
-// has run for g_dwFindProgressDelay milliseconds a dialog shows the key being
-// searched, and its Cancel button (or Escape) stops the search at once.
+// values. Once the search has run for g_dwFindProgressDelay milliseconds a
+// dialog shows the key being searched, and from then on the search looks at
+// the message queue every FIND_PUMP_MS: Cancel (or Escape) stops it at once.
 #include <stdlib.h>
 #include <string.h>
 
@@ -312,9 +312,11 @@ static BOOL FindProgress(DWORD dwStart, DWORD* pdwLastPump) {
     WCHAR szFull[MAX_KEY_PATH + 24];
     DWORD dwNow = GetTickCount();
 
-    if (dwNow - *pdwLastPump < FIND_PUMP_MS) return TRUE;
+    // A short search never looks at the queue: what the user does meanwhile
+    // waits until it is over.
+    if (dwNow - *pdwLastPump < FIND_PUMP_MS || dwNow - dwStart < g_dwFindProgressDelay) return TRUE;
     *pdwLastPump = dwNow;
-    if (!s_hProgress && dwNow - dwStart >= g_dwFindProgressDelay) ShowProgress();
+    if (!s_hProgress) ShowProgress();
     if (s_hProgress) {
         wcscpy(szFull, s_rootNames[s_iRoot]);
         wcscat(szFull, s_szPath);

@@ -28,8 +28,21 @@ std::string BoxText(HWND box) {
     return Narrow(text);
 }
 
+// A program that has looked for nothing yet. Searches show no progress
+// (they never look at the queue, so each ends before the next step) unless a
+// test asks for it.
+class Find : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_szFindText[0] = 0;
+        g_dwFindFlags = FIND_KEYS | FIND_VALUES | FIND_DATA;
+        g_dwFindProgressDelay = INFINITE;
+    }
+    void TearDown() override { g_dwFindProgressDelay = 500; }
+};
+
 // Opens Find, fills it and taps Find Next.
-void Find(EditorRun& run, const std::u16string& text, DWORD flags) {
+void FindText(EditorRun& run, const std::u16string& text, DWORD flags) {
     run.CtrlKey('F');
     HWND dlg = run.Top();
     ASSERT_NE(dlg, run.main());
@@ -66,7 +79,7 @@ struct FindCase {
     std::vector<std::string> hits;
 };
 
-TEST(Find, WalksKeysInTreeOrderAndShowsEveryHitUntilTheEnd) {
+TEST_F(Find, WalksKeysInTreeOrderAndShowsEveryHitUntilTheEnd) {
     BootedImage device;
     FillSearchTree();
     const std::string alpha = "HKEY_LOCAL_MACHINE\\AFind\\Alpha", deep = alpha + "\\Deep";
@@ -92,7 +105,7 @@ TEST(Find, WalksKeysInTreeOrderAndShowsEveryHitUntilTheEnd) {
         // Collapsed between cases: every hit must open its parents.
         run.Select(afind);
         SendMessage(run.tree(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(afind));
-        Find(run, c.text, c.flags);
+        FindText(run, c.text, c.flags);
         for (const std::string& hit : c.hits) {
             ASSERT_EQ(run.Top(), run.main()) << "no hit " << hit;
             EXPECT_EQ(SelectedPath(run) + "|" + SelectedRow(run), hit);
@@ -106,14 +119,14 @@ TEST(Find, WalksKeysInTreeOrderAndShowsEveryHitUntilTheEnd) {
     }
 }
 
-TEST(Find, StartsAfterTheSelectedRowAndReadsKeysMadeAfterTheirParentWasShown) {
+TEST_F(Find, StartsAfterTheSelectedRowAndReadsKeysMadeAfterTheirParentWasShown) {
     BootedImage device;
     FillSearchTree();
     EditorRun run;
     HTREEITEM alpha = run.Open({"HKEY_LOCAL_MACHINE", "AFind", "Alpha"});
     run.Select(alpha);
     run.TapRow(run.RowOf("Word"));
-    Find(run, u"zqx", FIND_VALUES | FIND_DATA);
+    FindText(run, u"zqx", FIND_VALUES | FIND_DATA);
     EXPECT_EQ(SelectedRow(run), "Zqx-name");
 
     // Another program adds a key under the shown (expanded) AFind: the
@@ -126,43 +139,40 @@ TEST(Find, StartsAfterTheSelectedRowAndReadsKeysMadeAfterTheirParentWasShown) {
     EXPECT_TRUE(run.Expanded(run.Find(run.Find(run.Find(run.Root(), "HKEY_LOCAL_MACHINE"), "AFind"), "Alpha")));
 }
 
-TEST(Find, FindNextFirstAsksWhatToFindAndEscapeStopsASearchAtOnce) {
+TEST_F(Find, FindNextFirstAsksWhatToFindAndEscapeStopsASearchAtOnce) {
     BootedImage device;
     FillSearchTree();
-    // A program that has looked for nothing yet, whose progress shows from
-    // the first key on.
-    g_szFindText[0] = 0;
-    g_dwFindFlags = FIND_KEYS | FIND_VALUES | FIND_DATA;
+    // The progress shows from the first key on. The search then lets the
+    // program look idle between its looks at the queue: the steps below wait
+    // for what they expect.
     g_dwFindProgressDelay = 0;
-    {
-        EditorRun run;
-        // F3 with nothing to look for opens the dialog; an empty text, or
-        // nothing to look at, cannot be looked for.
-        run.Key(VK_F3);
-        HWND dlg = run.Top();
-        ASSERT_NE(dlg, run.main());
-        EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDC_FIND_TEXT));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
-        SetDlgItemText(dlg, IDC_FIND_TEXT, u"no such text");
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
-        for (int id : {IDC_FIND_KEYS, IDC_FIND_VALUES, IDC_FIND_DATA}) run.TapControl(dlg, id);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
-        run.TapControl(dlg, IDC_FIND_DATA);
-        run.TapControl(dlg, IDOK);
-        EXPECT_EQ(BoxText(run.Top()), "Finished searching the registry.");
-        run.Key(VK_RETURN);
+    EditorRun run;
+    // F3 with nothing to look for opens the dialog; an empty text, or
+    // nothing to look at, cannot be looked for.
+    run.Key(VK_F3);
+    HWND dlg = run.Top();
+    ASSERT_NE(dlg, run.main());
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDC_FIND_TEXT));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+    SetDlgItemText(dlg, IDC_FIND_TEXT, u"no such text");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+    for (int id : {IDC_FIND_KEYS, IDC_FIND_VALUES, IDC_FIND_DATA}) run.TapControl(dlg, id);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+    run.TapControl(dlg, IDC_FIND_DATA);
+    run.TapControl(dlg, IDOK);
+    const auto finished = [&] { return BoxText(run.Top()) == "Finished searching the registry."; };
+    EXPECT_TRUE(run.WaitFor(finished, std::chrono::seconds(60)));
+    run.Key(VK_RETURN);
 
-        // Escape typed right behind F3 reaches the search at its first
-        // look at the queue: it stops there, with no message, the
-        // selection where it was and the progress gone.
-        HTREEITEM afind = run.Open({"HKEY_LOCAL_MACHINE", "AFind"});
-        run.Select(afind);
-        run.KeysAhead({VK_F3, VK_ESCAPE});
-        EXPECT_EQ(run.Top(), run.main());
-        EXPECT_EQ(run.Selected(), afind);
-        EXPECT_FALSE(run.Shows("Searching the registry..."));
-    }
-    g_dwFindProgressDelay = 500;
+    // Escape typed right behind F3 reaches the search at its first look at
+    // the queue: it stops there, with no message, the selection where it
+    // was and the progress gone.
+    HTREEITEM afind = run.Open({"HKEY_LOCAL_MACHINE", "AFind"});
+    run.Select(afind);
+    run.KeysAhead({VK_F3, VK_ESCAPE});
+    EXPECT_TRUE(run.WaitFor([&] { return run.Top() == run.main(); }, std::chrono::seconds(60)));
+    EXPECT_FALSE(finished());
+    EXPECT_EQ(run.Selected(), afind);
 }
 
 }  // namespace
