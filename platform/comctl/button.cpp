@@ -152,7 +152,29 @@ void DrawCheckOrRadio(HWND h, HDC dc, const ButtonData& d, UINT type) {
     else
         t.left = b.right + 4;
     if (!IsWindowEnabled(h)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    DrawLabel(h, dc, t, DT_LEFT | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_VCENTER | DT_SINGLELINE));
+    const UINT format = DT_LEFT | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_VCENTER | DT_SINGLELINE);
+    DrawLabel(h, dc, t, format);
+    if (d.focus && !Hollow(brush)) {
+        // The focus shows as a dotted frame around the label (not over a
+        // hollow background: nothing would wipe it when the focus leaves).
+        WCHAR text[256];
+        int n = GetWindowText(h, text, 256);
+        RECT f{t.left, t.top, t.right, t.top};
+        if (n > 0) DrawText(dc, text, n, &f, (format & ~DT_VCENTER) | DT_CALCRECT);
+        OffsetRect(&f, 0, (style & BS_MULTILINE) ? 0 : (t.bottom - t.top - (f.bottom - f.top)) / 2);
+        InflateRect(&f, 1, 1);
+        f.left = std::max(f.left, rc.left), f.top = std::max(f.top, rc.top);
+        f.right = std::min(f.right, rc.right), f.bottom = std::min(f.bottom, rc.bottom);
+        const COLORREF ink = GetTextColor(dc);
+        for (int x = f.left; x < f.right; x += 2) {
+            SetPixel(dc, x, f.top, ink);
+            SetPixel(dc, x, f.bottom - 1, ink);
+        }
+        for (int y = f.top; y < f.bottom; y += 2) {
+            SetPixel(dc, f.left, y, ink);
+            SetPixel(dc, f.right - 1, y, ink);
+        }
+    }
 }
 
 void DrawGroup(HWND h, HDC dc) {

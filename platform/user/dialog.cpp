@@ -460,10 +460,12 @@ INT_PTR RunModalDialog(HINSTANCE inst, LPCDLGTEMPLATE tmpl, HWND parent, DLGPROC
     }
     INT_PTR result = InfoOf(dlg, &info) && info.ended ? info.result : -1;
     // The owner gets its input back before the dialog goes, so activation
-    // returns to it.
+    // returns to it. An owner that stays disabled (a modal dialog of its
+    // own is still open) is not activated: the dialog's going activates the
+    // next window that takes input, the outer dialog, whose focus comes back.
     if (reenable && IsWindow(owner)) EnableWindow(owner, TRUE);
     if (IsWindow(dlg)) {
-        if (owner && GetActiveWindow() == dlg) SetActiveWindow(owner);
+        if (owner && IsWindowEnabled(owner) && GetActiveWindow() == dlg) SetActiveWindow(owner);
         DestroyWindow(dlg);
     }
     return result;

@@ -7,7 +7,10 @@
 // window under the point that does not answer WM_NCHITTEST with
 // HTTRANSPARENT, then down through its visible children in the same way to
 // the deepest one. A disabled window found on the way swallows the tap
-// (nothing is posted), which makes a disabled owner of a modal window deaf.
+// (nothing is delivered), which makes a disabled owner of a modal window
+// deaf. The hit test is made when the program takes the input from its
+// queue, not when the stylus touches: by then an earlier tap may have
+// disabled the window or opened a modal dialog over it.
 #include <cstdlib>
 #include <mutex>
 
@@ -143,8 +146,10 @@ namespace {
 // while the stylus is over it; released over it, it acts. The close box of a
 // dialog sends it WM_COMMAND IDCANCEL (as the device does), of any other
 // window WM_CLOSE; the OK button sends WM_COMMAND IDOK. Returns false when
-// no caption button is being tracked.
-bool TrackCaptionBoxLocked(Mouse kind, POINT pt, DWORD time) {
+// no caption button is being tracked; `out` gets the message of a button
+// that acted (`acted`).
+bool TrackCaptionBoxLocked(Mouse kind, POINT pt, DWORD time, MSG& out, bool& acted) {
+    acted = false;
     FrameTrack& t = S().frameTrack;
     if (!t.hwnd) return false;
     Window* w = Find(t.hwnd);
@@ -172,50 +177,40 @@ bool TrackCaptionBoxLocked(Mouse kind, POINT pt, DWORD time) {
     w->framePending = true;
     NotifyQueue(w->queue.get());
     if (!inside) return true;
-    MSG m{w->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, time, pt};
+    out = MSG{w->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, time, pt};
     if (box == CaptionBox::Close) {
         if (IsDialogWindow(w))
-            m.wParam = MAKEWPARAM(IDCANCEL, BN_CLICKED);
+            out.wParam = MAKEWPARAM(IDCANCEL, BN_CLICKED);
         else
-            m.message = WM_CLOSE, m.wParam = 0;
+            out.message = WM_CLOSE, out.wParam = 0;
     }
-    PostInputLocked(w->hwnd, m, 0);
+    acted = true;
     return true;
 }
 
-}  // namespace
-
-namespace {
-std::mutex g_stylusMutex;
-std::function<POINT(POINT)> g_stylusTransform;
-}  // namespace
-
-void SetStylusTransform(std::function<POINT(POINT)> transform) {
-    std::lock_guard lock(g_stylusMutex);
-    g_stylusTransform = std::move(transform);
+// The thread that takes a stylus input from its queue: the one of the
+// window holding the capture or tracking a caption button, else of the
+// topmost window under the point, else of the active window. (Who gets it
+// is decided there, when it is taken.)
+Queue* RouteStylusLocked(POINT pt) {
+    if (Window* c = Find(S().capture)) return c->queue.get();
+    if (Window* t = Find(S().frameTrack.hwnd)) return t->queue.get();
+    for (auto* t : S().desktop->children) {
+        RECT r = ScreenRect(t);
+        if ((t->style & WS_VISIBLE) && PtInRect(&r, pt)) return t->queue.get();
+    }
+    Window* a = Find(S().active);
+    return a ? a->queue.get() : nullptr;
 }
 
-void InjectMouse(Mouse kind, int x, int y, DWORD time) {
-    if (!time) time = GetTickCount();
-    std::function<POINT(POINT)> transform;
-    {
-        std::lock_guard lock(g_stylusMutex);
-        transform = g_stylusTransform;
-    }
-    if (transform) {
-        POINT corrected = transform(POINT{x, y});
-        x = corrected.x;
-        y = corrected.y;
-    }
-    POINT pt{x, y};
+bool CookStylus(Mouse kind, POINT pt, DWORD time, MSG& out) {
+    const int x = pt.x, y = pt.y;
     HitResult hit;
     {
         Lock l(S().mu);
-        if (TrackCaptionBoxLocked(kind, pt, time)) return;
-    }
-    {
-        Lock l(S().mu);
-        if (kind == Mouse::Up && !S().buttonDown && !S().capture) return;
+        bool acted = false;
+        if (TrackCaptionBoxLocked(kind, pt, time, out, acted)) return acted;
+        if (kind == Mouse::Up && !S().buttonDown && !S().capture) return false;
         if (Find(S().capture)) hit = {HitKind::Hit, S().capture, HTCLIENT};
     }
     if (hit.kind == HitKind::None) hit = HitTestScreen(pt);
@@ -224,7 +219,7 @@ void InjectMouse(Mouse kind, int x, int y, DWORD time) {
             Lock l(S().mu);
             S().buttonDown = false;
         }
-        return;
+        return false;
     }
     if (kind == Mouse::Down) {
         HWND top = nullptr;
@@ -237,7 +232,7 @@ void InjectMouse(Mouse kind, int x, int y, DWORD time) {
     }
     Lock l(S().mu);
     Window* w = Find(hit.hwnd);
-    if (!w) return;
+    if (!w) return false;
     UINT msg = WM_MOUSEMOVE;
     WPARAM wp = S().buttonDown ? MK_LBUTTON : 0;
     if (kind == Mouse::Down) {
@@ -265,12 +260,69 @@ void InjectMouse(Mouse kind, int x, int y, DWORD time) {
         S().frameTrack = FrameTrack{hit.hwnd, hit.ht == HTCLOSE ? CaptionBox::Close : CaptionBox::Ok, true};
         w->framePending = true;
         NotifyQueue(w->queue.get());
-        return;
+        return false;
     }
-    if (hit.ht != HTCLIENT) return;  // the rest of the frame takes no stylus messages
+    if (hit.ht != HTCLIENT) return false;  // the rest of the frame takes no stylus messages
     POINT o = ClientOrigin(w);
     LPARAM lp = MAKELPARAM(static_cast<SHORT>(x - o.x), static_cast<SHORT>(y - o.y));
-    PostInputLocked(hit.hwnd, MSG{hit.hwnd, msg, wp, lp, time, pt}, 0);
+    out = MSG{hit.hwnd, msg, wp, lp, time, pt};
+    return true;
+}
+
+// A key goes to the window with the focus (else the active window) as it is
+// when the key is taken; a disabled one gets nothing.
+bool CookKey(const MSG& in, MSG& out) {
+    Lock l(S().mu);
+    HWND target = S().focus ? S().focus : S().active;
+    Window* w = Find(target);
+    if (!w || (w->style & WS_DISABLED)) return false;
+    out = in;
+    out.hwnd = target;
+    return true;
+}
+
+}  // namespace
+
+bool CookInput(RawInput raw, const MSG& in, MSG& out) {
+    switch (raw) {
+        case RawInput::StylusDown:
+            return CookStylus(Mouse::Down, in.pt, in.time, out);
+        case RawInput::StylusUp:
+            return CookStylus(Mouse::Up, in.pt, in.time, out);
+        case RawInput::StylusMove:
+            return CookStylus(Mouse::Move, in.pt, in.time, out);
+        case RawInput::Key:
+            return CookKey(in, out);
+        case RawInput::None:
+            break;
+    }
+    return false;
+}
+
+namespace {
+std::mutex g_stylusMutex;
+std::function<POINT(POINT)> g_stylusTransform;
+}  // namespace
+
+void SetStylusTransform(std::function<POINT(POINT)> transform) {
+    std::lock_guard lock(g_stylusMutex);
+    g_stylusTransform = std::move(transform);
+}
+
+void InjectMouse(Mouse kind, int x, int y, DWORD time) {
+    if (!time) time = GetTickCount();
+    std::function<POINT(POINT)> transform;
+    {
+        std::lock_guard lock(g_stylusMutex);
+        transform = g_stylusTransform;
+    }
+    POINT pt{x, y};
+    if (transform) pt = transform(pt);
+    const RawInput raw = kind == Mouse::Down ? RawInput::StylusDown
+                         : kind == Mouse::Up ? RawInput::StylusUp
+                                             : RawInput::StylusMove;
+    Lock l(S().mu);
+    PostRawLocked(RouteStylusLocked(pt), raw, MSG{nullptr, WM_MOUSEMOVE, 0, 0, time, pt}, 0);
 }
 
 namespace {
@@ -300,13 +352,12 @@ void InjectKey(UINT vk, bool down, WCHAR ch, DWORD time) {
         if (down && g_altDown) g_keySinceAlt = true;
         sys = (g_altDown && !g_ctrlDown) || vk == VK_F10;
     }
-    HWND target = S().focus ? S().focus : S().active;
-    Window* w = Find(target);
-    if (!w || (w->style & WS_DISABLED)) return;
+    Window* w = Find(S().focus ? S().focus : S().active);
+    if (!w) return;
     LPARAM lp = down ? 1 : static_cast<LPARAM>(0xC0000001u);
     if (g_altDown || (isAlt && !down)) lp |= 0x20000000;
     UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
-    PostInputLocked(target, MSG{target, msg, vk, lp, time, {}}, down ? ch : 0);
+    PostRawLocked(w->queue.get(), RawInput::Key, MSG{nullptr, msg, vk, lp, time, {}}, down ? ch : 0);
 }
 
 }  // namespace ce::user

@@ -96,9 +96,59 @@ void DrawPendingFramesLocked(Window* w, Queue* q) {
     for (auto* c : w->children) DrawPendingFramesLocked(c, q);
 }
 
+bool PostLocked(Queue* q, const MSG& m, WCHAR ch = 0);
+
+// Whether raw input could become a message in [lo, hi]: a stylus message,
+// or what a caption button sends (WM_COMMAND, WM_CLOSE); keys become key
+// messages.
+bool MayCookInto(const PostedMessage& p, UINT lo, UINT hi) {
+    if (lo == 0 && hi == 0) return true;
+    if (p.raw == RawInput::Key) return InRange(p.msg.message, lo, hi);
+    return (lo <= WM_LBUTTONDBLCLK && hi >= WM_MOUSEFIRST) || InRange(WM_COMMAND, lo, hi) || InRange(WM_CLOSE, lo, hi);
+}
+
+// Turns the raw input `seq` of `me` into the message it becomes, in its
+// place in the queue, or drops it. The lock is released meanwhile (hit tests
+// and activation call window procedures), so the queue is searched again.
+void CookLocked(Queue* me, Lock& l, uint64_t seq) {
+    auto find = [&] {
+        return std::find_if(me->posted.begin(), me->posted.end(), [seq](const auto& p) { return p.seq == seq; });
+    };
+    auto it = find();
+    it->cooking = true;
+    const RawInput raw = it->raw;
+    const MSG in = it->msg;
+    l.unlock();
+    MSG out{};
+    const bool got = CookInput(raw, in, out);
+    l.lock();
+    it = find();
+    if (it == me->posted.end()) return;
+    const WCHAR ch = it->ch;
+    Window* w = got ? Find(out.hwnd) : nullptr;
+    if (!w || w->queue.get() != me) {
+        me->posted.erase(it);
+        // A window of another thread: that thread handles it as it is.
+        if (w) PostLocked(w->queue.get(), out, ch);
+        return;
+    }
+    it->msg = out;
+    it->raw = RawInput::None;
+    it->cooking = false;
+}
+
 bool RetrieveLocked(Queue* me, Lock& l, MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
     while (!me->sent.empty()) HandleOneSentLocked(me, l);
     for (auto it = me->posted.begin(); it != me->posted.end(); ++it) {
+        // Raw input is cooked in its turn, the oldest first (what is being
+        // cooked further up this thread's stack is passed over). The lock is
+        // released meanwhile, so the search starts again from the front.
+        while (it != me->posted.end() && it->raw != RawInput::None && !it->cooking && MayCookInto(*it, lo, hi)) {
+            CookLocked(me, l, it->seq);
+            it = me->posted.begin();
+        }
+        if (it == me->posted.end()) break;
+        if (it->raw != RawInput::None) continue;
         if (!InRange(it->msg.message, lo, hi) || !HwndMatches(it->msg.hwnd, filter)) continue;
         *out = it->msg;
         me->last = it->msg;
@@ -142,7 +192,7 @@ bool RetrieveLocked(Queue* me, Lock& l, MSG* out, HWND filter, UINT lo, UINT hi,
     return false;
 }
 
-bool PostLocked(Queue* q, const MSG& m, WCHAR ch = 0) {
+bool PostLocked(Queue* q, const MSG& m, WCHAR ch) {
     if (!q || !q->alive) return false;
     q->posted.push_back({m, ch});
     q->cv.notify_all();
@@ -205,6 +255,14 @@ LRESULT SendInternal(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 void PostInputLocked(HWND h, const MSG& m, WCHAR ch) {
     Window* w = Find(h);
     if (w) PostLocked(w->queue.get(), m, ch);
+}
+
+void PostRawLocked(Queue* q, RawInput raw, const MSG& m, WCHAR ch) {
+    static uint64_t nextSeq = 0;
+    if (!q || !q->alive) return;
+    PostedMessage p{m, ch, raw, ++nextSeq};
+    q->posted.push_back(p);
+    q->cv.notify_all();
 }
 
 namespace {

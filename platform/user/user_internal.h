@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -78,9 +79,19 @@ struct Timer {
     std::chrono::steady_clock::time_point due;
 };
 
+// Input as the hardware gave it waits in the queue of the thread it was
+// routed to, and only when that thread takes it (GetMessage, PeekMessage)
+// is the window that gets it decided (CookInput), as on Win32: a tap queued
+// before its window was disabled, or before a modal dialog came up over it,
+// reaches nothing.
+enum class RawInput { None, StylusDown, StylusUp, StylusMove, Key };
+
 struct PostedMessage {
     MSG msg;
     WCHAR ch = 0;  // the character of an injected key
+    RawInput raw = RawInput::None;
+    uint64_t seq = 0;      // of raw input: finds it again after cooking
+    bool cooking = false;  // being cooked right now (the lock is released meanwhile)
 };
 
 struct Queue {
@@ -193,6 +204,12 @@ void DrawFrameLocked(Window* w);
 RECT CaptionBoxRect(const Window* w, CaptionBox box);
 bool IsDialogWindow(const Window* w);  // of the dialog class "#32770"
 void PostInputLocked(HWND h, const MSG& m, WCHAR ch);
+// Queues raw input at `q`; `m` holds the point and time (stylus) or the key
+// message without its window (keys).
+void PostRawLocked(Queue* q, RawInput raw, const MSG& m, WCHAR ch);
+// Decides what raw input becomes, on the thread that takes it from its
+// queue (called unlocked). Returns false when it reaches no window.
+bool CookInput(RawInput raw, const MSG& in, MSG& out);
 void ClearTimersLocked(HWND hwnd);
 
 }  // namespace ce::user

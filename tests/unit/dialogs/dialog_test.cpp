@@ -294,6 +294,77 @@ TEST_F(Dialogs, ModalDialogsDisableTheirOwnersAndNest) {
     EXPECT_EQ(GetActiveWindow(), owner);
 }
 
+// A panel whose button opens a modal dialog (as the control panel's do);
+// with `nested`, the dialog asks the panel to open a second one over it.
+struct Opener {
+    Template* form = nullptr;
+    int opened = 0;
+    bool nested = false;
+    std::vector<HWND> dialogs;
+    bool outerHadFocusBack = false;
+};
+Opener g_open;
+
+INT_PTR CALLBACK OpenedProc(HWND h, UINT m, WPARAM wp, LPARAM) {
+    if (m == WM_INITDIALOG) {
+        g_open.dialogs.push_back(h);
+        if (g_open.nested && g_open.opened == 1) PostMessage(GetWindow(h, GW_OWNER), WM_APP, 0, 0);
+        return TRUE;
+    }
+    if (m == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) EndDialog(h, LOWORD(wp));
+    return m == WM_COMMAND;
+}
+
+LRESULT CALLBACK OpenerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if ((m == WM_COMMAND && LOWORD(wp) == 500) || m == WM_APP) {
+        ++g_open.opened;
+        DialogBoxIndirectParam(nullptr, g_open.form->Get(), h, OpenedProc, 0);
+        return 0;
+    }
+    return DefWindowProc(h, m, wp, lp);
+}
+
+TEST_F(Dialogs, InputQueuedBeforeAModalDialogNeverReachesWhatItCovers) {
+    ce::test::RegisterHostClass(u"Opener", OpenerProc);
+    Template form = Form(WS_POPUP | WS_CAPTION | WS_VISIBLE);
+    g_open = Opener{};
+    g_open.form = &form;
+    HWND panel = Keep(ce::test::CreateHost(u"Opener"));
+    HWND button = CreateWindowEx(0, u"BUTTON", u"Open", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 600, 400, 100, 40, panel,
+                                 reinterpret_cast<HMENU>(500), nullptr, nullptr);
+    Pump();
+    // A double tap, and Space on the focused button, all queued before the
+    // first tap opens the dialog: one dialog opens (the Space reaches the
+    // dialog's OK button and ends it).
+    auto endAll = [] {
+        for (HWND d : g_open.dialogs)
+            if (IsWindow(d)) EndDialog(d, IDCANCEL);
+    };
+    SetFocus(button);
+    Tap(Center(button));
+    Tap(Center(button));
+    Key(VK_SPACE);
+    WhenIdle({endAll});
+    Pump();
+    EXPECT_EQ(g_open.opened, 1);
+
+    // A dialog opened over another by their disabled owner: when it ends,
+    // the one below is active again and has its focus back.
+    g_open = Opener{};
+    g_open.form = &form;
+    g_open.nested = true;
+    WhenIdle({[] { Key(VK_ESCAPE); },
+              [=] {
+                  HWND outer = g_open.dialogs.front();
+                  g_open.outerHadFocusBack = GetActiveWindow() == outer && IsChild(outer, GetFocus());
+                  endAll();
+              }});
+    SendMessage(panel, WM_APP, 0, 0);
+    EXPECT_EQ(g_open.opened, 2);
+    EXPECT_TRUE(g_open.outerHadFocusBack);
+    EXPECT_TRUE(IsWindowEnabled(panel));
+}
+
 TEST_F(Dialogs, EndDialogDuringInitReturnsWithoutALoop) {
     HWND owner = Host();
     Template t(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, u"");
