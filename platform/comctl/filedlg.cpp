@@ -8,10 +8,14 @@
 // programs see: "\" holds "StorageCard" while a card is inserted.
 //
 // Taps: a tap selects a row (a file's name goes into the name field), a
-// double tap opens a folder or chooses a file. OK with a name: a folder's
-// name opens it, ".." goes up, a name with a character the device refuses in
-// names is reported and the dialog stays; otherwise the full path is the
-// result. Hooks, custom templates and multiple selection are not offered.
+// double tap opens a folder or chooses a file. OK with a name: the name may
+// be a path, from the root ("\StorageCard\acc.bak") or from the folder
+// shown ("sub\acc.bak", "..\acc.bak"), with '\' or '/'. Its folders must
+// exist (else it is reported and the dialog stays); a last part that names a
+// folder (or is empty, "." or "..") opens that folder; a last part with a
+// character the device refuses in names is reported and the dialog stays;
+// otherwise the full path is the result. Hooks, custom templates and
+// multiple selection are not offered.
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -269,6 +273,10 @@ void Say(HWND dlg, const DialogState& st, const std::u16string& text) {
     SetFocus(GetDlgItem(dlg, kIdName));
 }
 
+bool IsSlash(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
 bool ValidName(std::u16string_view name) {
     if (name.find_first_of(kInvalidChars) != std::u16string_view::npos) return false;
     if (std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20; })) return false;
@@ -316,8 +324,34 @@ void OnOk(HWND dlg, DialogState& st) {
             EnterFolder(dlg, st, Join(st.folder, ListText(list, static_cast<int>(sel))));
         return;
     }
-    if (name == u"..") {
-        EnterFolder(dlg, st, ParentOf(st.folder));
+    // The folders of a typed path, walked from the root or the folder shown.
+    std::u16string folder = IsSlash(name.front()) ? std::u16string(u"\\") : st.folder;
+    const size_t slash = name.find_last_of(u"\\/");
+    const size_t lastAt = slash == std::u16string::npos ? 0 : slash + 1;
+    for (size_t at = 0; at < lastAt;) {
+        size_t end = name.find_first_of(u"\\/", at);
+        std::u16string part = Trim(name.substr(at, end - at));
+        at = end + 1;
+        if (part.empty() || part == u".") continue;
+        if (part == u"..") {
+            folder = ParentOf(folder);
+            continue;
+        }
+        // The folder as the device spells it, whatever case was typed.
+        WIN32_FIND_DATAW fd;
+        std::u16string next = Join(folder, part);
+        const bool plain = part.find_first_of(u"*?") == std::u16string::npos && next.size() < MAX_PATH;
+        HANDLE find = plain ? FindFirstFile(next.c_str(), &fd) : INVALID_HANDLE_VALUE;
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        if (find == INVALID_HANDLE_VALUE || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            Say(dlg, st, u"\"" + name + u"\"\nThe path does not exist.\nCheck the path and try again.");
+            return;
+        }
+        folder = Join(folder, fd.cFileName);
+    }
+    name = Trim(name.substr(lastAt));
+    if (name.empty() || name == u"." || name == u"..") {
+        EnterFolder(dlg, st, name == u".." ? ParentOf(folder) : folder);
         SetDlgItemText(dlg, kIdName, u"");
         return;
     }
@@ -325,7 +359,7 @@ void OnOk(HWND dlg, DialogState& st) {
         Say(dlg, st, u"\"" + name + u"\"\nA file name cannot contain any of these characters:\n\\ / : * ? \" < > |");
         return;
     }
-    std::u16string path = Join(st.folder, name);
+    std::u16string path = Join(folder, name);
     DWORD attrs = path.size() < MAX_PATH ? GetFileAttributes(path.c_str()) : INVALID_FILE_ATTRIBUTES;
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
         EnterFolder(dlg, st, path);

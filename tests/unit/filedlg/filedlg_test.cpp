@@ -192,6 +192,34 @@ TEST_F(FileDialog, BadNamesAreReportedAndTheDialogStays) {
     EXPECT_EQ(File(), u"\\StorageCard\\c.bak");
 }
 
+TEST_F(FileDialog, TypedPathsChooseAFileOrEnterAFolder) {
+    std::u16string entered;
+    std::vector<bool> reported;
+    auto report = [&] {
+        reported.push_back(GetWindow(GetActiveWindow(), GW_OWNER) != ofn_.hwndOwner);
+        Key(VK_RETURN);
+    };
+    // From the root: a full path to a folder (either separator, any case)
+    // enters it; a missing folder on the way, or a bad character in the last
+    // part, is reported; a path relative to the folder shown chooses a file.
+    WhenIdle({TypeAndOk(u"\\storagecard/SUB\\"),
+              [&] {
+                  entered = Text(Dlg(), kFolder);
+                  TypeAndOk(u"\\Nowhere\\acc.bak")();
+              },
+              report, TypeAndOk(u"\\StorageCard\\a?b"), report, TypeAndOk(u"\\Win*\\acc.bak"), report,
+              TypeAndOk(u"..\\acc.bak")});
+    ASSERT_TRUE(GetSaveFileName(&ofn_));
+    EXPECT_EQ(entered, u"\\StorageCard\\sub");
+    EXPECT_EQ(reported, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(File(), u"\\StorageCard\\acc.bak");
+
+    ofn_.Flags |= OFN_FILEMUSTEXIST;
+    WhenIdle({TypeAndOk(u"\\StorageCard\\sub\\inner.bak")});
+    ASSERT_TRUE(GetOpenFileName(&ofn_));
+    EXPECT_EQ(File(), u"\\StorageCard\\sub\\inner.bak");
+}
+
 TEST_F(FileDialog, OverwritePromptOnlyWhenAsked) {
     WhenIdle({EnterCard, [] { TapRow(Dlg(), u"a.bak", true); }});  // no prompt without the flag
     ASSERT_TRUE(GetSaveFileName(&ofn_));
