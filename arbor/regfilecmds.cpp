@@ -74,14 +74,15 @@ void ImportRegistryFile(void) {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileName(&ofn)) return;
 
-    if (RegImportFile(szFile, szError, ERROR_TEXT_CHARS) != ERROR_SUCCESS) {
+    // Room is left for the last line of the message.
+    if (RegImportFile(szFile, szError, ERROR_TEXT_CHARS - 32) != ERROR_SUCCESS) {
         // Nothing of the file was applied: the views stay as they are.
         wcscat(szError, TEXT("\nNothing was imported."));
         ShowFileError(TEXT("Import of"), szFile, szError);
         return;
     }
     RefreshViews();
-    _snwprintf(szText, MAX_PATH + 63, TEXT("The keys and values of %s have been imported."), szFile);
+    _snwprintf(szText, MAX_PATH + 63, TEXT("%s\nIts keys and values have been imported."), szFile);
     szText[MAX_PATH + 63] = 0;
     LoadString(g_hInst, IDS_APP_TITLE, szTitle, 100);
     MessageBox(g_hWndMain, szText, szTitle, MB_OK | MB_ICONINFORMATION);

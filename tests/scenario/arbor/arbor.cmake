@@ -19,5 +19,7 @@ ce_test(NAME e2e_arbor
 target_compile_definitions(e2e_arbor PRIVATE ARBOR_EXE="$<TARGET_FILE:arbor>"
   EDIT_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_edit.script"
   TOUR_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_tour.script"
+  EXPORT_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_export.script"
+  IMPORT_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_import.script"
   CEREG_EXE="$<TARGET_FILE:cereg>")
 add_dependencies(e2e_arbor arbor cereg)

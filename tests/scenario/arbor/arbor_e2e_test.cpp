@@ -54,6 +54,32 @@ TEST_F(ArborRun, CreatesAKeyAndValuesAndDeletesOneByTouch) {
     EXPECT_NE(deleted.find("\"ScriptKey\""), std::string::npos);
 }
 
+TEST_F(ArborRun, ExportsAKeyToTheCardAndImportsItOnAnotherDevice) {
+    const std::string run = "cd " + dir_.string() + " && " ARBOR_EXE " --headless --storage-card card ";
+    std::filesystem::create_directories(dir_ / "card");
+    ASSERT_EQ(Shell(run + "--device dev --script " EXPORT_SCRIPT " > out.txt 2> err.txt"), 0)
+        << ReadTextFile(dir_ / "err.txt");
+    const auto exported = Cereg("export 'HKLM\\Drivers\\BuiltIn'");
+    ASSERT_EQ(exported.first, 0);
+
+    // The other device lacks the key (and has a value the file does not
+    // know, which the import leaves alone).
+    ASSERT_EQ(Shell("cd " + dir_.string() +
+                    " && " CEREG_EXE " --device other delete 'HKLM\\Drivers\\BuiltIn' && " CEREG_EXE
+                    " --device other set 'HKLM\\Drivers' Extra dword 5 > /dev/null"),
+              0);
+    ASSERT_EQ(Shell(run + "--device other --script " IMPORT_SCRIPT " > out.txt 2> err.txt"), 0)
+        << ReadTextFile(dir_ / "err.txt");
+    ASSERT_EQ(
+        Shell("cd " + dir_.string() + " && " CEREG_EXE " --device other export 'HKLM\\Drivers\\BuiltIn' > other.txt"),
+        0);
+    std::string other = ReadTextFile(dir_ / "other.txt");
+    while (!other.empty() && other.back() == '\n') other.pop_back();
+    EXPECT_EQ(other, exported.second);
+    EXPECT_EQ(Shell("cd " + dir_.string() + " && " CEREG_EXE " --device other get 'HKLM\\Drivers' Extra > /dev/null"),
+              0);
+}
+
 TEST_F(ArborRun, TourLeavesTheRegistryAsItWas) {
     std::filesystem::create_directories(dir_ / "out");
     ASSERT_EQ(Shell("cd " + dir_.string() +

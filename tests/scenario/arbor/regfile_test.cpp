@@ -71,7 +71,7 @@ TEST(RegFile, ExportWritesTheSelectedKeyAndImportBringsItBack) {
     HTREEITEM hklm = run.Find(run.Root(), "HKEY_LOCAL_MACHINE");
     EXPECT_EQ(run.Find(hklm, "AExport"), nullptr);
     ChooseFile(run, IDM_FILE_IMPORT, u"part.reg");
-    EXPECT_EQ(BoxText(run.Top()), "The keys and values of \\part.reg have been imported.");
+    EXPECT_EQ(BoxText(run.Top()), "\\part.reg\nIts keys and values have been imported.");
     run.Key(VK_RETURN);
     EXPECT_EQ(Exported(key), before);
     EXPECT_NE(run.Find(hklm, "AExport"), nullptr);
