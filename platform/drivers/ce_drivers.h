@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -41,6 +42,23 @@ void UninstallDrivers();
 // The display's orientation in degrees (0, 90, 180, 270) as the display
 // driver keeps it in the image; the host sizes the screen with it at boot.
 int DisplayRotation();
+
+// The LCD's backlight (see backlight.cpp): its level 0..31 and whether it is
+// lit. Asking lets the driver notice that the screen saver's time-out has
+// passed without a touch (the light then goes off).
+struct BacklightState {
+    DWORD level = 21;
+    bool lit = true;
+};
+BacklightState GetBacklight();
+// A touch of the panel (or a key): restarts the time-out. True when the light
+// was off: the touch turned it on and must not reach the programs.
+bool BacklightTouch();
+// The panel driver set a new brightness level.
+void SetBacklightLevel(DWORD level);
+// The clock the time-out runs on (tests move it by hand); null: the steady clock.
+using BacklightClock = std::function<std::chrono::steady_clock::time_point()>;
+void SetBacklightClock(BacklightClock clock);
 
 // The touch driver's calibration run behind coredll's TouchCalibrate. Until a
 // calibration screen is installed, the run is logged and reports failure.

@@ -5,13 +5,18 @@
 // Records are little-endian 32-bit fields:
 //   serial mode:     {mode, port}
 //   brightness step: {direction (0 darker, 1 brighter), steps}
+// Every request takes the controller's answer time first.
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "ce_drivers.h"
 
 namespace ce::hw {
 
 namespace {
+
+using Millis = std::chrono::milliseconds;
 
 // Number of modes each port offers; 0 for a port the panel does not have.
 DWORD ModeCount(DWORD port) {
@@ -37,9 +42,21 @@ DWORD ReadNumber(const std::string& key, DWORD fallback, DWORD max) {
     return static_cast<DWORD>(n);
 }
 
+// The time the panel's controller takes to answer a request (device.conf
+// "EPI1.latency_ms", default 20 ms): a held brightness arrow then sweeps the
+// 32 levels in about a second, as on the hardware. Tests set 0.
+Millis RequestTime() {
+    std::string text = Image().config.Get("EPI1.latency_ms", "20");
+    char* end = nullptr;
+    unsigned long ms = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || ms > 1000) return Millis{20};  // unreadable: the hardware's time
+    return Millis{static_cast<long>(ms)};
+}
+
 class PanelDriver : public DeviceDriver {
 public:
     DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut, DWORD* returned) override {
+        if (Millis t = RequestTime(); t.count() > 0) std::this_thread::sleep_for(t);
         switch (code) {
             case kIoctlSetSerialMode: {
                 if (cbIn < 8) return ERROR_INVALID_PARAMETER;
@@ -69,6 +86,7 @@ public:
                 else
                     level = steps >= level ? 0 : level - steps;
                 SetState("epi1.brightness", std::to_string(level));
+                SetBacklightLevel(level);
                 logFields = "\"level\":" + std::to_string(level);
                 return ERROR_SUCCESS;
             }

@@ -18,6 +18,7 @@ const char kDefaultConf[] = R"(# Hardware of this emulated device. Lines are "ke
 
 EPI1 = present            # absent: the panel driver cannot be opened
 EPI1.get_mode = answer    # silent: the get-mode request leaves the mode field as sent
+EPI1.latency_ms = 20      # time the panel's controller takes per request (0 to 1000 ms)
 I2C0 = present            # absent: no I2C bus
 eeprom.mac = 00-50-C2-12-34-56
 storage_card = present    # absent: no \StorageCard
@@ -53,6 +54,10 @@ void RegisterCoreDll(const DeviceConfig& conf) {
 }
 
 }  // namespace
+
+std::string DefaultDeviceConf() {
+    return kDefaultConf;
+}
 
 bool BootDevice(const BootOptions& options, std::string& error) {
     namespace fs = std::filesystem;

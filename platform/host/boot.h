@@ -19,6 +19,9 @@ struct BootOptions {
 // when the image cannot be used.
 bool BootDevice(const BootOptions& options, std::string& error);
 
+// The commented device.conf a new image gets.
+std::string DefaultDeviceConf();
+
 // Drops the drivers, libraries and registry connection of the booted image.
 void ShutdownDevice();
 

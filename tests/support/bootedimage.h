@@ -15,8 +15,14 @@ namespace ce::test {
 class BootedImage {
 public:
     // `deviceConf` replaces the default device.conf when not empty.
+    // The panel driver answers at once unless the conf sets its request time.
     explicit BootedImage(const std::string& deviceConf = "") : dir_(MakeTempDir("ce-device-")) {
-        if (!deviceConf.empty()) WriteTextFile(dir_ / "device.conf", deviceConf);
+        std::string conf = deviceConf.empty() ? DefaultDeviceConf() : deviceConf;
+        if (size_t at = conf.find("EPI1.latency_ms = 20"); at != std::string::npos)
+            conf.replace(at, 20, "EPI1.latency_ms = 0 ");
+        else if (conf.find("EPI1.latency_ms") == std::string::npos)
+            conf += "\nEPI1.latency_ms = 0\n";
+        WriteTextFile(dir_ / "device.conf", conf);
         Boot();
     }
     ~BootedImage() {

@@ -2,7 +2,9 @@
 // device name, DeviceIoControl, named events, KernelIoControl, LoadLibrary.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "bootedimage.h"
 #include "ce_drivers.h"
@@ -199,6 +201,97 @@ TEST(BacklightDriver, EventMakesTheDriverApplyTheStoredSettings) {
     // The driver consumed the event, as its waiting thread would.
     EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
     CloseHandle(ev);
+}
+
+// The screen saver's time-out on a clock the test moves by hand.
+class BacklightTimeout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ce::hw::SetBacklightClock([this] { return now; });
+    }
+    void TearDown() override { ce::hw::SetBacklightClock(nullptr); }
+    static void Store(const WCHAR* name, std::optional<DWORD> value) {
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", 0, 0, &key), ERROR_SUCCESS);
+        if (value)
+            RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value), 4);
+        else
+            RegDeleteValue(key, name);
+        RegCloseKey(key);
+    }
+    static void Signal() {
+        HANDLE ev = OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent");
+        ASSERT_NE(ev, nullptr);
+        SetEvent(ev);
+        CloseHandle(ev);
+    }
+    void Wait(int seconds) { now += std::chrono::seconds(seconds); }
+    std::chrono::steady_clock::time_point now{std::chrono::hours(1)};
+};
+
+TEST_F(BacklightTimeout, TheStoredSettingsDecideWhenTheLightGoesOff) {
+    struct Case {
+        std::optional<DWORD> useExt, acTimeout, oldAcTimeout;
+        int offAfter;  // seconds; 0: never
+    };
+    const Case cases[] = {
+        {1, 15, std::nullopt, 15},
+        {1, 1800, std::nullopt, 1800},
+        {0, std::nullopt, 0xFFFFFFFF, 0},  // "Never" as the screen-saver dialog stores it
+        {0, 60, std::nullopt, 0},          // not in use, whatever time-out is left
+        {1, 0xFFFFFFFF, std::nullopt, 0},  // an unlisted "never"
+        {1, 0, std::nullopt, 0},           // no time: not "at once"
+        {1, std::nullopt, 30, 0},          // in use but no time-out stored
+        {std::nullopt, 45, std::nullopt, 0},
+        {2, 45, std::nullopt, 45},
+    };
+    BootedImage device;
+    for (const Case& c : cases) {
+        Store(u"UseExt", c.useExt);
+        Store(u"ACTimeout", c.acTimeout);
+        Store(u"OldACTimeout", c.oldAcTimeout);
+        ce::hw::BacklightTouch();  // lit, whatever the last case left
+        Signal();                  // read now; the time-out starts here
+        if (c.offAfter == 0) {
+            Wait(100000);
+            EXPECT_TRUE(ce::hw::GetBacklight().lit) << c.useExt.value_or(99) << " " << c.acTimeout.value_or(99);
+            continue;
+        }
+        Wait(c.offAfter - 1);
+        EXPECT_TRUE(ce::hw::GetBacklight().lit) << c.offAfter;
+        Wait(1);
+        EXPECT_FALSE(ce::hw::GetBacklight().lit) << c.offAfter;
+    }
+}
+
+TEST_F(BacklightTimeout, ATouchWakesOnceAndRestartsTheTimeoutAndEveryChangeIsLogged) {
+    BootedImage device;
+    Store(u"ACTimeout", 15);
+    Signal();
+    Wait(10);
+    EXPECT_FALSE(ce::hw::BacklightTouch());  // lit: the touch is the program's
+    Wait(10);
+    EXPECT_TRUE(ce::hw::GetBacklight().lit);  // 10 s since the touch
+    Wait(5);
+    // Nobody asked when it went off: the touch notices and wakes it.
+    EXPECT_TRUE(ce::hw::BacklightTouch());
+    EXPECT_TRUE(ce::hw::GetBacklight().lit);
+    EXPECT_FALSE(ce::hw::BacklightTouch());
+    auto lines = device.LogLinesWith("\"lit\"");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("\"dev\":\"backlight\",\"lit\":false,\"level\":21,\"timeout\":15"), std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find("\"lit\":true"), std::string::npos) << lines[1];
+
+    // The level follows the panel driver's steps.
+    HANDLE panel = CreateFile(u"EPI1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(panel, INVALID_HANDLE_VALUE);
+    DWORD step[2] = {0, 40};  // darker by more than there is
+    EXPECT_TRUE(DeviceIoControl(panel, 0x40010, step, sizeof step, nullptr, 0, nullptr, nullptr));
+    CloseHandle(panel);
+    EXPECT_EQ(ce::hw::GetBacklight().level, 0u);
+    device.Reboot();
+    EXPECT_EQ(ce::hw::GetBacklight().level, 0u);  // kept in the image
 }
 
 TEST(BacklightDriver, AbsentEventCannotBeOpened) {
