@@ -428,6 +428,12 @@ INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     }
     DialogState* st = StateOf(dlg);
+    if (st && msg == WM_DEVICECHANGE && (wp == DBT_DEVICEARRIVAL || wp == DBT_DEVICEREMOVECOMPLETE)) {
+        // A storage card came or went: list the folder again (the root when
+        // the folder went with the card).
+        Refill(dlg, *st);
+        return TRUE;
+    }
     if (!st || msg != WM_COMMAND) return FALSE;
     switch (LOWORD(wp)) {
         case IDOK:

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ce::host {
 
@@ -33,6 +34,13 @@ struct ScreenPoint {
 };
 
 enum class PointerKind { Down, Move, Up };
+
+// The LCD's backlight as the window shows it: level 0..31, or off.
+struct BacklightView {
+    unsigned level = 31;
+    bool lit = true;
+    bool operator==(const BacklightView&) const = default;
+};
 
 class Desktop {
 public:
@@ -57,6 +65,13 @@ public:
     virtual std::string DumpWindowsJson() = 0;
     // Asks the program to end as its user would (closes the main window).
     virtual void RequestQuit() = 0;
+    // Tells every top-level window that a storage card came in or went out
+    // (WM_DEVICECHANGE).
+    virtual void StorageCardChanged(bool /*inserted*/) {}
+    // Has the program's user-interface thread restart the device (as if it
+    // had asked the HAL) between two of its messages. False when the
+    // program has no window to carry the request.
+    virtual bool RequestRestart() { return false; }
 };
 
 class Device {
@@ -73,9 +88,12 @@ public:
     virtual bool WaitExit(Millis timeout) = 0;
     // The program's exit status (valid once ProgramEnded()).
     virtual int ExitStatus() = 0;
-    // {"screen":{"width","height","rotation"},"windows":[...]}
+    // {"screen":{"width","height","rotation","backlight"},"windows":[...]}
     virtual std::string DumpJson() = 0;
     virtual void RequestQuit() = 0;
+    // The backlight now (asking lets the driver notice its time-out).
+    virtual BacklightView Backlight() { return {}; }
+    virtual void StorageCardChanged(bool /*inserted*/) {}
 };
 
 // The lifetime of the program: its thread marks the end with its status (or
@@ -107,7 +125,8 @@ public:
 };
 
 // The Device of a running program: the window system's Desktop plus the
-// program's lifetime and the screen (size from ce::gdi::Screen; `rotation`
+// program's lifetime, the backlight (input that wakes it is not delivered)
+// and the screen (size from ce::gdi::Screen; `rotation`
 // answers the display's rotation in degrees, none: 0).
 class HostDevice final : public Device {
 public:
@@ -123,11 +142,20 @@ public:
     int ExitStatus() override { return program_.Status(); }
     std::string DumpJson() override;
     void RequestQuit() override;
+    BacklightView Backlight() override;
+    void StorageCardChanged(bool inserted) override {
+        if (!program_.Ended()) desktop_.StorageCardChanged(inserted);
+    }
 
 private:
     Desktop& desktop_;
     ProgramState& program_;
     std::function<int()> rotation_;
+    // A touch or key that woke the backlight reaches nobody, nor do the rest
+    // of that touch and the release of that key.
+    std::mutex wakeMutex_;
+    bool swallowStylus_ = false;
+    std::vector<unsigned> swallowKeys_;
 };
 
 // JSON string literal (quotes included) of UTF-8 text.

@@ -31,6 +31,9 @@ struct HostHooks {
     // The display's rotation in degrees as the display driver keeps it in the
     // image (read at boot to size the screen, and for dumps). Null: 0.
     std::function<int()> rotation;
+    // A restart in place (a window and no script): the window system forgets
+    // the stopped program before the device boots again. Null: nothing.
+    std::function<void()> restartWindowSystem;
 };
 
 int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks = {});

@@ -26,6 +26,44 @@ std::string Usage(const std::string& program) {
            " [--device DIR] [--screen WxH] [--headless] [--script FILE] [--scale N] [--storage-card HOSTDIR]";
 }
 
+std::string Help(const std::string& program) {
+    return Usage(program) +
+           "\n"
+           "\n"
+           "  --device DIR            the device image (default: ./device; a missing one is created)\n"
+           "  --screen WxH            the LCD at rotation 0, 16 to 4096 pixels each (default: 800x480)\n"
+           "  --scale N               window zoom, 1 to 8 (default: 1)\n"
+           "  --headless              no window even when there is a display (default: a window)\n"
+           "  --script FILE           drive the program with an automation script (default: none)\n"
+           "  --storage-card HOSTDIR  a host folder shown as \\StorageCard (default: the image's\n"
+           "                          fs/StorageCard)\n"
+           "  --help                  this text\n"
+           "\n"
+           "Without a display (DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER) a script is needed.\n"
+           "\n"
+           "Emulator keys in the window (Right Ctrl + letter):\n" +
+           EmulatorKeysText();
+}
+
+std::string EmulatorKeysText() {
+    std::string out;
+    for (const EmulatorKey& k : EmulatorKeys()) out += std::string("  Right Ctrl+") + k.letter + "  " + k.what + "\n";
+    return out;
+}
+
+const std::vector<EmulatorKey>& EmulatorKeys() {
+    static const std::vector<EmulatorKey> keys = {
+        {'R', EmulatorAction::Rotate, "rotate the screen by 90 degrees"},
+        {'I', EmulatorAction::ZoomIn, "zoom in (up to 4)"},
+        {'O', EmulatorAction::ZoomOut, "zoom out"},
+        {'S', EmulatorAction::Screenshot, "screenshot of the screen into the current folder"},
+        {'B', EmulatorAction::Reset, "reset: restart the device"},
+        {'C', EmulatorAction::Card, "take the storage card out or put it in"},
+        {'H', EmulatorAction::Help, "show or hide this list"},
+    };
+    return keys;
+}
+
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
     ParsedOptions result;
     HostOptions& o = result.options;

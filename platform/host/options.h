@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "boot.h"
 
@@ -28,6 +29,20 @@ struct ParsedOptions {
 // argv[0] names the program in messages. Accepts "--opt VALUE" and "--opt=VALUE".
 ParsedOptions ParseOptions(int argc, const char* const* argv);
 std::string Usage(const std::string& program);
+// Usage, every option with its default, and the emulator's keys (--help).
+std::string Help(const std::string& program);
+
+// The emulator's own controls in the window: Right Ctrl + a letter, so that
+// every other key still reaches the program.
+enum class EmulatorAction { Rotate, ZoomIn, ZoomOut, Screenshot, Reset, Card, Help };
+struct EmulatorKey {
+    char letter;  // upper case
+    EmulatorAction action;
+    const char* what;
+};
+const std::vector<EmulatorKey>& EmulatorKeys();
+// One line per key, as --help and the window's help overlay list them.
+std::string EmulatorKeysText();
 // The program's name for messages: the last part of argv[0].
 std::string ProgramName(const char* argv0);
 

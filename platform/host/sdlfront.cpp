@@ -2,9 +2,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "ce_gdi.h"
+#include "ce_kernel.h"
 #include "frontend.h"
+#include "screenshot.h"
 #include "script.h"
 
 namespace ce::host {
@@ -33,7 +38,50 @@ char ShiftedChar(char c) {
     return c;
 }
 
+// The display SDL is about to use, in words.
+std::string DisplayName() {
+    auto get = [](const char* name) -> std::string {
+        const char* v = std::getenv(name);
+        return v && *v ? v : "";
+    };
+    if (std::string d = get("SDL_VIDEODRIVER"); !d.empty() && d != "x11" && d != "wayland")
+        return "SDL video driver \"" + d + "\"";
+    if (std::string d = get("WAYLAND_DISPLAY"); !d.empty() && get("DISPLAY").empty())
+        return "Wayland display \"" + d + "\"";
+    return "display \"" + get("DISPLAY") + "\"";
+}
+
+void SetHints() {
+    // Ctrl+C in the terminal keeps ending the process instead of becoming a
+    // close request the program might not answer.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The screen is copied into the window's own surface in software: no
+    // GL renderer (and none of its driver threads) behind the window.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The display the environment names, and no other: SDL would otherwise
+    // try the next driver when that one cannot be reached.
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!(driver && *driver)) {
+        if (x11 && *x11)
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        else if (wayland && *wayland)
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    }
+}
+
 }  // namespace
+
+std::string ProbeDisplay() {
+    SetHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::string why = SDL_GetError();
+        return "cannot reach the " + DisplayName() + (why.empty() ? "" : " (" + why + ")");
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return "";
+}
 
 KeyMapping MapSdlKey(int32_t key, unsigned modifiers) {
     switch (key) {
@@ -93,19 +141,14 @@ KeyMapping MapSdlKey(int32_t key, unsigned modifiers) {
     return {};
 }
 
-std::unique_ptr<SdlFrontEnd> SdlFrontEnd::Open(const std::string& title, int scale, std::string& error) {
-    // Ctrl+C in the terminal keeps ending the process instead of becoming a
-    // close request the program might not answer.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    // The screen is copied into the window's own surface in software: no
-    // GL renderer (and none of its driver threads) behind the window.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+std::unique_ptr<SdlFrontEnd> SdlFrontEnd::Open(const std::string& program, int scale, std::string& error) {
+    SetHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = std::string("no display (") + SDL_GetError() + ")";
+        error = "cannot reach the " + DisplayName() + " (" + SDL_GetError() + ")";
         return nullptr;
     }
     gdi::ScreenMode mode = gdi::Screen::Mode();
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+    SDL_Window* window = SDL_CreateWindow(program.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                           mode.width * scale, mode.height * scale, SDL_WINDOW_SHOWN);
     if (!window) {
         error = std::string("cannot open a window (") + SDL_GetError() + ")";
@@ -114,9 +157,11 @@ std::unique_ptr<SdlFrontEnd> SdlFrontEnd::Open(const std::string& title, int sca
     }
     std::unique_ptr<SdlFrontEnd> front(new SdlFrontEnd);
     front->window_ = window;
+    front->program_ = program;
     front->scale_ = scale;
     front->width_ = mode.width;
     front->height_ = mode.height;
+    front->Resize();
     front->PresentIfChanged();
     return front;
 }
@@ -126,32 +171,173 @@ SdlFrontEnd::~SdlFrontEnd() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void SdlFrontEnd::PresentIfChanged() {
+void SdlFrontEnd::SetControls(EmulatorControls controls) {
+    controls_ = std::move(controls);
+    UpdateTitle();
+}
+
+std::string SdlFrontEnd::Title() const {
+    const char* t = SDL_GetWindowTitle(Win(window_));
+    return t ? t : "";
+}
+
+void SdlFrontEnd::UpdateTitle() {
+    titleAt_ = std::chrono::steady_clock::now();
+    std::string title = controls_.title ? controls_.title(scale_) : program_;
+    if (title != Title()) SDL_SetWindowTitle(Win(window_), title.c_str());
+}
+
+void SdlFrontEnd::WindowRect(int& x, int& y, int& w, int& h) const {
+    SDL_GetWindowPosition(Win(window_), &x, &y);
+    SDL_GetWindowSize(Win(window_), &w, &h);
+}
+
+void SdlFrontEnd::MoveWindow(int x, int y) {
+    SDL_SetWindowPosition(Win(window_), x, y);
+}
+
+// The window takes the screen's size times the zoom. When that does not fit
+// the desktop the zoom is lowered until it does (down to 1); then the window
+// is moved back onto the desktop where it reaches past an edge.
+void SdlFrontEnd::Resize() {
+    SDL_Rect desk{};
+    int display = SDL_GetWindowDisplayIndex(Win(window_));
+    bool known = display >= 0 && SDL_GetDisplayUsableBounds(display, &desk) == 0 && desk.w > 0 && desk.h > 0;
+    if (known)
+        while (scale_ > 1 && (width_ * scale_ > desk.w || height_ * scale_ > desk.h)) --scale_;
+    int w = width_ * scale_, h = height_ * scale_;
+    SDL_SetWindowSize(Win(window_), w, h);
+    if (known) {
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(Win(window_), &x, &y);
+        int nx = std::max(desk.x, std::min(x, desk.x + desk.w - w));
+        int ny = std::max(desk.y, std::min(y, desk.y + desk.h - h));
+        if (nx != x || ny != y) SDL_SetWindowPosition(Win(window_), nx, ny);
+    }
+    changes_ = ~uint64_t{0};  // show everything again
+    UpdateTitle();
+}
+
+void SdlFrontEnd::PresentIfChanged(const BacklightView& light) {
     uint64_t changes = gdi::Screen::Changes();
     int width = 0, height = 0;
     // The counter belongs to the current surface; a new mode starts a new
     // surface, so the size is compared as well.
     gdi::ScreenMode mode = gdi::Screen::Mode();
-    if (changes == changes_ && mode.width == width_ && mode.height == height_) return;
+    if (changes == changes_ && mode.width == width_ && mode.height == height_ && light == light_) return;
     std::vector<uint32_t> pixels = gdi::Screen::Snapshot(&width, &height);
     if (width <= 0 || height <= 0) return;
     if (width != width_ || height != height_) {
         // Rotation: the window follows the screen's new shape.
-        SDL_SetWindowSize(Win(window_), width * scale_, height * scale_);
         width_ = width;
         height_ = height;
+        Resize();
     }
     changes_ = changes;
+    light_ = light;
     SDL_Surface* target = SDL_GetWindowSurface(Win(window_));
     if (!target) return;
-    SDL_Surface* source =
-        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_RGB888);
-    if (!source) return;
     SDL_Rect to{0, 0, width * scale_, height * scale_};
-    SDL_BlitScaled(source, nullptr, target, &to);  // nearest pixel
-    SDL_FreeSurface(source);
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    if (light.lit) {
+        SDL_Surface* source =
+            SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_RGB888);
+        if (!source) return;
+        // The LCD at level 0 is very dim but readable; 31 is full brightness.
+        unsigned level = std::min(light.level, 31u);
+        Uint8 factor = static_cast<Uint8>(40 + (255 - 40) * level / 31);
+        SDL_SetSurfaceColorMod(source, factor, factor, factor);
+        SDL_BlitScaled(source, nullptr, target, &to);  // nearest pixel
+        SDL_FreeSurface(source);
+    }
+    if (help_) DrawHelp(target);
     SDL_UpdateWindowSurface(Win(window_));
     ++presents_;
+}
+
+// The list of the emulator's keys, over the top left corner of the window.
+void SdlFrontEnd::DrawHelp(void* surface) {
+    if (helpPixels_.empty()) {
+        std::vector<std::string> lines = {"Emulator keys (Right Ctrl + letter)"};
+        for (const EmulatorKey& k : EmulatorKeys())
+            lines.push_back(std::string("Right Ctrl+") + k.letter + "   " + k.what);
+        constexpr int kLine = 18, kMargin = 10;
+        helpWidth_ = 440;
+        helpHeight_ = kMargin * 2 + kLine * static_cast<int>(lines.size());
+        std::vector<uint32_t> back(static_cast<size_t>(helpWidth_) * helpHeight_, 0x203040);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bmp = gdi::CreateBitmapFromPixels(helpWidth_, helpHeight_, back.data());
+        HGDIOBJ old = SelectObject(dc, bmp);
+        SetBkMode(dc, TRANSPARENT);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            SetTextColor(dc, i == 0 ? RGB(255, 220, 120) : RGB(255, 255, 255));
+            std::u16string text = ce::FromUtf8(lines[i]);
+            ExtTextOut(dc, kMargin, kMargin + kLine * static_cast<int>(i), 0, nullptr, text.c_str(),
+                       static_cast<UINT>(text.size()), nullptr);
+        }
+        helpPixels_.resize(back.size());
+        for (int y = 0; y < helpHeight_; ++y)
+            for (int x = 0; x < helpWidth_; ++x)
+                helpPixels_[static_cast<size_t>(y) * helpWidth_ + x] = gdi::ToPixel(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(helpPixels_.data(), helpWidth_, helpHeight_, 32,
+                                                             helpWidth_ * 4, SDL_PIXELFORMAT_RGB888);
+    if (!source) return;
+    SDL_Rect to{0, 0, helpWidth_, helpHeight_};
+    SDL_BlitSurface(source, nullptr, static_cast<SDL_Surface*>(surface), &to);
+    SDL_FreeSurface(source);
+}
+
+void SdlFrontEnd::Screenshot() {
+    std::string name;
+    std::error_code ec;
+    for (int n = 1;; ++n) {
+        name = program_ + "-screen-" + std::to_string(n) + ".png";
+        if (!std::filesystem::exists(name, ec)) break;
+    }
+    std::string error;
+    if (WriteScreenPng(name, error)) {
+        lastShot_ = name;
+        std::printf("screenshot: %s\n", name.c_str());
+    } else {
+        lastShot_.clear();
+        std::fprintf(stderr, "%s: screenshot failed: %s\n", program_.c_str(), error.c_str());
+    }
+    std::fflush(stdout);
+}
+
+void SdlFrontEnd::Act(EmulatorAction action) {
+    switch (action) {
+        case EmulatorAction::Rotate:
+            if (controls_.rotate) controls_.rotate();
+            break;  // the window follows the screen when it presents
+        case EmulatorAction::ZoomIn:
+        case EmulatorAction::ZoomOut: {
+            int wanted = std::clamp(scale_ + (action == EmulatorAction::ZoomIn ? 1 : -1), 1, 4);
+            if (action == EmulatorAction::ZoomOut && scale_ > 4) wanted = 4;
+            if (wanted == scale_) break;
+            scale_ = wanted;
+            Resize();
+            break;
+        }
+        case EmulatorAction::Screenshot:
+            Screenshot();
+            break;
+        case EmulatorAction::Reset:
+            if (controls_.reset) controls_.reset();
+            break;
+        case EmulatorAction::Card:
+            if (controls_.toggleCard) controls_.toggleCard();
+            break;
+        case EmulatorAction::Help:
+            help_ = !help_;
+            changes_ = ~uint64_t{0};
+            break;
+    }
+    UpdateTitle();
 }
 
 std::vector<uint32_t> SdlFrontEnd::WindowPixels(int& width, int& height) const {
@@ -175,22 +361,44 @@ std::vector<uint32_t> SdlFrontEnd::WindowPixels(int& width, int& height) const {
     return out;
 }
 
+// Right Ctrl is the emulator's key: it and every key pressed while it is
+// held stay with the emulator; a letter of EmulatorKeys() acts on key-down.
+bool SdlFrontEnd::HandleHostKey(const void* raw) {
+    const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
+    if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP) return false;
+    if (e.key.keysym.sym == SDLK_RCTRL) {
+        hostKey_ = e.type == SDL_KEYDOWN;
+        return true;
+    }
+    if (!hostKey_ && !(e.key.keysym.mod & KMOD_RCTRL)) return false;
+    if (e.type == SDL_KEYDOWN && !e.key.repeat) {
+        SDL_Keycode sym = e.key.keysym.sym;
+        for (const EmulatorKey& k : EmulatorKeys())
+            if (sym == SDLK_a + (k.letter - 'A')) Act(k.action);
+    }
+    return true;
+}
+
 void SdlFrontEnd::HandleEvent(Device& device, const void* raw) {
     const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
     auto toScreen = [&](int wx, int wy, int& x, int& y) {
         x = std::clamp(wx / scale_, 0, std::max(width_ - 1, 0));
         y = std::clamp(wy / scale_, 0, std::max(height_ - 1, 0));
     };
+    if (HandleHostKey(raw)) return;
     int x = 0, y = 0;
     switch (e.type) {
         case SDL_QUIT:
-            device.RequestQuit();
-            break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
-                device.RequestQuit();
-            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            if (e.type == SDL_QUIT || e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                // The close button is the device's power switch.
+                if (controls_.powerOff)
+                    controls_.powerOff();
+                else
+                    device.RequestQuit();
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 changes_ = ~uint64_t{0};  // show everything again
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button != SDL_BUTTON_LEFT) break;
@@ -230,12 +438,15 @@ void SdlFrontEnd::Pump(Device& device, Millis wait) {
         HandleEvent(device, &event);
         while (SDL_PollEvent(&event)) HandleEvent(device, &event);
     }
-    PresentIfChanged();
+    // The title follows what changed behind the window's back (a program
+    // turning the screen) within a second.
+    if (std::chrono::steady_clock::now() - titleAt_ > std::chrono::seconds(1)) UpdateTitle();
+    PresentIfChanged(device.Backlight());
 }
 
 void SdlFrontEnd::Run(Device& device, const std::function<bool()>& done) {
     while (!done()) Pump(device, Millis(15));
-    PresentIfChanged();
+    PresentIfChanged(device.Backlight());
 }
 
 }  // namespace ce::host

@@ -7,6 +7,7 @@
 #include "ce_kernel.h"
 #include "ce_user.h"
 #include "user_internal.h"
+#include "winioctl.h"
 
 namespace ce::user {
 
@@ -198,6 +199,22 @@ public:
             Dump(tops[i], focus, out);
         }
         return out + "]";
+    }
+
+    void StorageCardChanged(bool inserted) override {
+        for (const Snapshot& top : TopLevels())
+            PostMessage(top.hwnd, WM_DEVICECHANGE, inserted ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, 0);
+    }
+
+    bool RequestRestart() override {
+        // A timer message with a procedure is carried out by whichever loop
+        // of the program retrieves it (a dialog's or a message box's too).
+        TIMERPROC reboot = [](HWND, UINT, UINT_PTR, DWORD) {
+            KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);
+        };
+        for (const Snapshot& top : TopLevels())
+            if (PostMessage(top.hwnd, WM_TIMER, 0, reinterpret_cast<LPARAM>(reboot))) return true;
+        return false;
     }
 
     void RequestQuit() override {

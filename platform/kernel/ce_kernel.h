@@ -56,6 +56,11 @@ void SetImage(ImageInfo info);
 void ClearImage();
 bool HasImage();
 const ImageInfo& Image();
+// The storage card slot: a card is in while the image has a card folder and
+// nobody took it out (the emulator's card control). Programs see
+// "\StorageCard" only while one is in. SetImage puts the card back in.
+bool StorageCardInserted();
+void SetStorageCardInserted(bool inserted);
 // Incremented by every SetImage/ClearImage; layers that cache per-image state
 // (the registry's database connection) reopen when it changes.
 uint64_t ImageGeneration();

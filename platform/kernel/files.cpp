@@ -679,7 +679,7 @@ HANDLE FindFirstFile(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
             if (MatchesPattern(pattern, e.name))
                 find->entries.push_back(MakeFindData(e.name, e.st, AttributesOf(e.st)));
         }
-        if (internalRoot && !ce::Image().storageCard.empty() && MatchesPattern(pattern, kStorageCardName)) {
+        if (internalRoot && ce::StorageCardInserted() && MatchesPattern(pattern, kStorageCardName)) {
             Resolved card;
             ParsedPath cardPath;
             cardPath.components.emplace_back(kStorageCardName);

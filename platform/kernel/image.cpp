@@ -59,8 +59,21 @@ void DeviceConfig::Set(std::string_view key, std::string_view value) {
     values_[Lower(std::string(key))] = std::string(value);
 }
 
+namespace {
+std::atomic<bool> g_cardOut{false};
+}  // namespace
+
+bool StorageCardInserted() {
+    return HasImage() && !Image().storageCard.empty() && !g_cardOut;
+}
+
+void SetStorageCardInserted(bool inserted) {
+    g_cardOut = !inserted;
+}
+
 void SetImage(ImageInfo info) {
     std::lock_guard lock(g_imageMutex);
+    g_cardOut = false;
     g_image = std::move(info);
     g_hasImage = true;
     ++g_generation;

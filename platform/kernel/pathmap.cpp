@@ -213,7 +213,7 @@ DWORD ResolvePath(const ParsedPath& parsed, Resolved& out) {
     std::filesystem::path base = image.fsRoot;
     Fd dir;
     if (!comps.empty() && EqualsNoCase(comps[0], kStorageCardName)) {
-        if (image.storageCard.empty()) {
+        if (!StorageCardInserted()) {
             // No card: the name exists nowhere, and nothing may take it.
             if (comps.size() > 1) return ERROR_PATH_NOT_FOUND;
             out.dir = OpenFolder(image.fsRoot);

@@ -78,6 +78,11 @@ void RepaintDesktop();
 // positions; a program that wants to fill the new shape moves them itself.
 void FollowScreenChange();
 
+// A device restart in place: every window, queue and program class is
+// forgotten (the threads of the stopped program are never run again), and
+// the desktop is painted empty for the program that starts next.
+void ResetForRestart();
+
 // ---- State for the host and tests ---------------------------------------------------
 
 // True when no thread has a pending posted or sent message and no visible

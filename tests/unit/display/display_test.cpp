@@ -238,7 +238,9 @@ TEST_F(Display, HostStartsAProgramOnTheStoredOrientation) {
     ce::ShutdownDevice();
     Screen::SetMode(ce::gdi::ScreenMode{});
     std::string dir = image_->dir().string();
-    std::vector<std::string> args{"prog", "--device", dir, "--headless", "--screen", "640x200"};
+    std::string script = (image_->dir() / "wait.script").string();
+    ce::test::WriteTextFile(script, "wait-exit\n");
+    std::vector<std::string> args{"prog", "--device", dir, "--headless", "--script", script, "--screen", "640x200"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     DWORD seen = 99;

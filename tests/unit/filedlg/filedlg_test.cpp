@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ce_kernel.h"
 #include "commdlg.h"
 #include "dlgtest.h"
 #include "filelist.h"
@@ -267,6 +268,30 @@ TEST_F(FileDialog, ALongFolderScrollsByTouchAndAVanishedFolderShowsTheRoot) {
     EXPECT_FALSE(GetSaveFileName(&ofn_));
     EXPECT_GT(top, 0);
     EXPECT_EQ(shown, u"\\");
+}
+
+TEST_F(FileDialog, TheListFollowsTheCardGoingOutAndComingBack) {
+    Names out, in;
+    std::u16string shown;
+    WhenIdle({EnterCard,
+              [] {
+                  ce::SetStorageCardInserted(false);
+                  PostMessage(Dlg(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+              },
+              [&] {
+                  shown = Text(Dlg(), kFolder);
+                  out = Rows(Dlg());
+                  ce::SetStorageCardInserted(true);
+                  PostMessage(Dlg(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+              },
+              [&] {
+                  in = Rows(Dlg());
+                  Key(VK_ESCAPE);
+              }});
+    EXPECT_FALSE(GetSaveFileName(&ofn_));
+    EXPECT_EQ(shown, u"\\");
+    EXPECT_EQ(out, Names{u"Windows"});
+    EXPECT_EQ(in, (Names{u"StorageCard", u"Windows"}));
 }
 
 class NoCard : public FileDialog {

@@ -59,6 +59,11 @@ public:
         ended = endOnQuit || ended;
     }
 
+    BacklightView Backlight() override {
+        std::lock_guard lock(mutex);
+        return light;
+    }
+
     void Record(const std::string& what) {
         std::lock_guard lock(mutex);
         events.push_back(what);
@@ -83,6 +88,7 @@ public:
     bool endOnQuit = false;
     int endAfterEvents = 0;
     int status = 0;
+    BacklightView light;
 };
 
 }  // namespace ce::host::test

@@ -1,11 +1,17 @@
 // The host's main sequence, headless, with a stand-in window system.
 #include "hostmain.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <thread>
 
+#include "bootedimage.h"
+#include "ce_drivers.h"
 #include "testimage.h"
 #include "windows.h"
 #include "winioctl.h"
@@ -20,6 +26,10 @@ public:
         std::unique_lock lock(mutex_);
         cv_.wait(lock, [&] { return quit_; });
         return status_;
+    }
+    void Reset() {
+        std::lock_guard lock(mutex_);
+        quit_ = false;
     }
     void End(int status) {
         std::lock_guard lock(mutex_);
@@ -111,10 +121,61 @@ TEST_F(HostRun, BadScriptAndOptionsStopBeforeTheProgram) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "image"));
 }
 
+TEST_F(HostRun, WithoutAWindowOrAScriptNothingRunsAndTheLineSaysWhatToDo) {
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> env;  // null value: unset
+        bool headless;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{}, true, "--headless without --script"},
+        {{{"SDL_VIDEODRIVER", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"DISPLAY", nullptr}},
+         false,
+         "no display (DISPLAY is not set)"},
+        {{{"SDL_VIDEODRIVER", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"DISPLAY", ":97"}},
+         false,
+         "cannot reach the display \":97\""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<std::string, std::string>> saved;
+        for (auto [name, value] : c.env) {
+            if (const char* old = std::getenv(name)) saved.emplace_back(name, old);
+            value ? setenv(name, value, 1) : unsetenv(name);
+        }
+        std::vector<std::string> args = {"halvo", "--device", (dir_ / "image").string()};
+        if (c.headless) args.push_back("--headless");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        testing::internal::CaptureStderr();
+        int status = ce::host::Run(static_cast<int>(argv.size()), argv.data(), [] { return 0; });
+        std::string err = testing::internal::GetCapturedStderr();
+        for (auto [name, value] : c.env) unsetenv(name);
+        for (auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+        EXPECT_EQ(status, 2) << c.says;
+        EXPECT_TRUE(err.starts_with(std::string("halvo: ") + c.says)) << err;
+        EXPECT_NE(err.find("give --script FILE"), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_FALSE(std::filesystem::exists(dir_ / "image")) << c.says;  // nothing was booted
+    }
+}
+
+TEST_F(HostRun, ANewImageIsCreatedAndSaidSoOnce) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunWith("idle\n"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "halvo: created a new device image in " + (dir_ / "image").string() + "\n");
+    program_.Reset();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunWith("idle\n"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 TEST_F(HostRun, DeviceRestartEndsTheProcessWithThree) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ce::test::WriteTextFile(dir_ / "wait.txt", "wait-exit 60000\n");
     auto restart = [&] {
-        std::vector<std::string> args = {"arbor", "--headless", "--device", (dir_ / "image").string()};
+        std::vector<std::string> args = {
+            "arbor", "--headless", "--device", (dir_ / "image").string(), "--script", (dir_ / "wait.txt").string()};
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         std::exit(ce::host::Run(static_cast<int>(argv.size()), argv.data(), [] {
@@ -123,6 +184,125 @@ TEST_F(HostRun, DeviceRestartEndsTheProcessWithThree) {
         }));
     };
     EXPECT_EXIT(restart(), testing::ExitedWithCode(3), "");
+}
+
+// What reaches the window system through the host's device.
+class RecordingDesktop : public NullDesktop {
+public:
+    void InjectPointer(PointerKind kind, int x, int, uint32_t) override {
+        events.push_back((kind == PointerKind::Down ? "down "
+                          : kind == PointerKind::Up ? "up "
+                                                    : "move ") +
+                         std::to_string(x));
+    }
+    void InjectKey(unsigned vk, bool down, unsigned, char16_t) override {
+        events.push_back("key " + std::to_string(vk) + (down ? " down" : " up"));
+    }
+    std::vector<std::string> events;
+};
+
+TEST(HostDevice, TheTouchThatWakesTheScreenOnlyWakesItAndDumpsShowTheLight) {
+    auto now = std::chrono::steady_clock::time_point(std::chrono::hours(1));
+    ce::hw::SetBacklightClock([&] { return now; });
+    {
+        ce::test::BootedImage image;  // the factory screen saver: 300 s
+        RecordingDesktop desktop;
+        ProgramState state;
+        HostDevice device(desktop, state);
+        device.InjectPointer(PointerKind::Down, 1, 1, 0);
+        device.InjectPointer(PointerKind::Up, 1, 1, 0);
+        EXPECT_NE(device.DumpJson().find("\"backlight\":{\"level\":21,\"lit\":true}"), std::string::npos);
+
+        now += std::chrono::seconds(300);
+        EXPECT_NE(device.DumpJson().find("\"backlight\":{\"level\":21,\"lit\":false}"), std::string::npos);
+        device.InjectPointer(PointerKind::Down, 2, 1, 0);  // wakes
+        device.InjectPointer(PointerKind::Move, 3, 1, 0);
+        device.InjectPointer(PointerKind::Up, 3, 1, 0);
+        EXPECT_TRUE(device.Backlight().lit);
+        device.InjectPointer(PointerKind::Down, 4, 1, 0);  // the program's again
+        // A touch held past the time-out stays the program's to its release.
+        now += std::chrono::seconds(301);
+        device.InjectPointer(PointerKind::Up, 4, 1, 0);
+        now += std::chrono::seconds(300);
+        device.InjectKey(0x41, true, 0, u'a');  // a key wakes it as well
+        device.InjectKey(0x41, false, 0, 0);
+        device.InjectKey(0x42, true, 0, u'b');
+        EXPECT_EQ(desktop.events, (std::vector<std::string>{"down 1", "up 1", "down 4", "up 4", "key 66 down"}));
+    }
+    ce::hw::SetBacklightClock(nullptr);
+}
+
+TEST_F(HostRun, TheCloseButtonPowersTheDeviceOffWhateverDialogIsOpen) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The child runs this test again from the start: the image needs a name
+    // both know.
+    const auto image = std::filesystem::path(testing::TempDir()) / "power-off-image";
+    auto powerOff = [&] {
+        std::filesystem::remove_all(image);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        std::vector<std::string> args = {"halvo", "--device", image.string()};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        std::exit(10 + ce::host::Run(static_cast<int>(argv.size()), argv.data(), [] {
+                      SDL_Event e{};
+                      e.type = SDL_WINDOWEVENT;
+                      e.window.event = SDL_WINDOWEVENT_CLOSE;
+                      SDL_PushEvent(&e);
+                      for (;;) std::this_thread::sleep_for(std::chrono::hours(1));  // a dialog that never closes
+                      return 1;
+                  }));
+    };
+    EXPECT_EXIT(powerOff(), testing::ExitedWithCode(0), "");
+    EXPECT_NE(ce::test::ReadTextFile(image / "log" / "device.log").find("\"dev\":\"power\",\"state\":\"off\""),
+              std::string::npos);
+    std::filesystem::remove_all(image);
+}
+
+TEST_F(HostRun, ARestartInAWindowWithoutAScriptBootsAgainInTheSameWindow) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto image = std::filesystem::path(testing::TempDir()) / "reboot-image";
+    auto reboot = [&] {
+        std::filesystem::remove_all(image);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        std::vector<std::string> args = {"halvo", "--device", image.string()};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        static std::atomic<int> boots{0};
+        auto push = [](SDL_Keycode sym, Uint16 mod, uint32_t type) {
+            SDL_Event e{};
+            e.type = type;
+            e.key.keysym.sym = sym;
+            e.key.keysym.mod = mod;
+            SDL_PushEvent(&e);
+        };
+        std::exit(10 + ce::host::Run(static_cast<int>(argv.size()), argv.data(), [&] {
+                      int boot = ++boots;
+                      std::fprintf(stderr, "boot %d\n", boot);
+                      if (boot == 1)
+                          KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);  // the program asks
+                      if (boot == 2) {  // the emulator's reset key
+                          push(SDLK_RCTRL, KMOD_RCTRL, SDL_KEYDOWN);
+                          push(SDLK_b, KMOD_RCTRL, SDL_KEYDOWN);
+                      }
+                      if (boot == 3) {
+                          SDL_Event e{};
+                          e.type = SDL_QUIT;
+                          SDL_PushEvent(&e);
+                      }
+                      for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+                      return 1;
+                  }));
+    };
+    EXPECT_EXIT(reboot(), testing::ExitedWithCode(0), "boot 3");
+    std::string log = ce::test::ReadTextFile(image / "log" / "device.log");
+    size_t hal = log.find("\"request\":\"reboot\"");
+    size_t key = log.find("\"request\":\"reset\"");
+    size_t off = log.find("\"state\":\"off\"");
+    EXPECT_NE(hal, std::string::npos);
+    EXPECT_LT(hal, key);
+    EXPECT_LT(key, off);
+    EXPECT_NE(off, std::string::npos);
+    std::filesystem::remove_all(image);
 }
 
 }  // namespace

@@ -51,7 +51,9 @@ TEST(HostDevice, DumpFramesTheWindowsWithTheScreen) {
     NullDesktop desktop;
     ProgramState state;
     HostDevice device(desktop, state, [] { return 90; });
-    EXPECT_EQ(device.DumpJson(), "{\"screen\":{\"width\":480,\"height\":800,\"rotation\":90},\"windows\":[]}\n");
+    EXPECT_EQ(device.DumpJson(),
+              "{\"screen\":{\"width\":480,\"height\":800,\"rotation\":90,\"backlight\":{\"level\":21,\"lit\":true}},"
+              "\"windows\":[]}\n");
 }
 
 TEST(HostDevice, NothingReachesTheDesktopAfterTheProgramEnded) {
