@@ -1,6 +1,7 @@
 // Boot of the device image.
 #include "boot.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -8,6 +9,7 @@
 #include "ce_kernel.h"
 #include "ce_registry.h"
 #include "factory.h"
+#include "regfile.h"
 
 namespace ce {
 
@@ -67,6 +69,12 @@ bool BootDevice(const BootOptions& options, std::string& error) {
         error = "device image " + dir.string() + " is not a folder";
         return false;
     }
+    const bool isImage = fs::exists(dir / "registry.db", ec);
+    if (!options.createImage && !isImage) {
+        error = fs::exists(dir, ec) ? "the folder " + dir.string() + " is not a device image (it has no registry.db)"
+                                    : "there is no device image " + dir.string();
+        return false;
+    }
     for (const char* sub : {"fs", "log", "hw"}) {
         fs::create_directories(dir / sub, ec);
         if (ec) {
@@ -95,18 +103,32 @@ bool BootDevice(const BootOptions& options, std::string& error) {
     }
     SetImage(info);
 
-    // A registry replacement staged before the last restart comes first.
-    reg::ApplyPendingReplace();
+    // The store first: a damaged one is refused before anything changes it.
     HKEY probe = nullptr;
     if (LONG rc = RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"", 0, 0, &probe); rc != ERROR_SUCCESS) {
-        error =
-            "registry " + (info.root / "registry.db").string() + " cannot be opened (error " + std::to_string(rc) + ")";
+        error = reg::StoreProblem();
+        if (error.empty())
+            error = "the registry " + (info.root / "registry.db").string() +
+                    " cannot be opened: " + regtext::DescribeError(static_cast<DWORD>(rc));
         ClearImage();
         return false;
     }
     RegCloseKey(probe);
-    if (reg::StoreIsEmpty()) {
+    const bool newStore = reg::StoreCreated();
+
+    // A registry replacement staged before the last restart comes next.
+    if (DWORD err = reg::ApplyPendingReplace()) {
+        std::string why = regtext::DescribeError(err);
+        std::fprintf(stderr,
+                     "device: the staged registry restore %s could not be applied (%s); the registry is unchanged "
+                     "and the restore will be tried again at the next start\n",
+                     (info.root / "registry.pending").c_str(), why.c_str());
+        LogDevice("\"dev\":\"registry\",\"restore\":\"failed\",\"error\":" + std::to_string(err) + ",\"reason\":\"" +
+                  why + "\"");
+    }
+    if (newStore && reg::StoreIsEmpty()) {
         // First boot: factory content.
+        std::fprintf(stderr, "device: created a new device image in %s\n", info.root.c_str());
         WriteFactoryRegistry();
         fs::create_directories(info.fsRoot / "Windows", ec);
         fs::create_directories(info.fsRoot / "Temp", ec);

@@ -10,13 +10,17 @@ namespace ce {
 struct BootOptions {
     std::filesystem::path deviceDir = "device";  // --device DIR
     std::filesystem::path storageCardHostDir;    // --storage-card HOSTDIR (empty: DIR/fs/StorageCard)
+    bool createImage = true;                     // false: a missing image is an error (cereg)
 };
 
 // Creates a missing image with factory content (registry, \Windows\info.civ,
-// EEPROM, storage card folder, commented device.conf), applies a pending
-// registry replacement, reads device.conf and installs the simulated drivers
-// and the built-in libraries. Returns false with a one-line reason in `error`
-// when the image cannot be used.
+// EEPROM, storage card folder, commented device.conf) and says so in one line
+// on stderr, applies a pending registry replacement (a failure is reported on
+// stderr and in the device log, and the boot goes on with the registry as it
+// was), reads device.conf and installs the simulated drivers and the built-in
+// libraries. Returns false with a one-line reason in `error` when the image
+// cannot be used: not a folder, a damaged registry, or (createImage false)
+// no image at all.
 bool BootDevice(const BootOptions& options, std::string& error);
 
 // The commented device.conf a new image gets.

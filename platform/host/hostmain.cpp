@@ -102,7 +102,7 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
     bool fresh = !std::filesystem::exists(imageDir / "registry.db", ec);
     if (!BootDevice(options.boot, error)) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
-        return 1;
+        return 2;  // an unusable device image
     }
     if (fresh) std::fprintf(stderr, "%s: created a new device image in %s\n", program.c_str(), imageDir.c_str());
 

@@ -2,6 +2,8 @@
 // manage the device image. Programs use the Reg* functions of winreg.h.
 #pragma once
 
+#include <string>
+
 #include "windef.h"
 
 namespace ce::reg {
@@ -10,13 +12,24 @@ namespace ce::reg {
 // of HKEY_LOCAL_MACHINE becomes the staged tree in one transaction, then the
 // staged file is removed. Called by the boot before anything else uses the
 // registry. Returns ERROR_SUCCESS when nothing was staged or the replacement
-// was applied. A staged file that no longer validates is left in place,
-// reported on stderr, and its error returned (the registry is untouched).
+// was applied. Otherwise the error (a staged file that no longer validates,
+// a store that refuses the transaction) is returned, the registry is as it
+// was and the staged file stays for the next boot; the caller reports it.
 DWORD ApplyPendingReplace();
 
-// True when no key exists below the four roots (the boot then writes the
-// factory content). False as well when the store cannot be opened.
+// True when no key exists below the four roots. False as well when the
+// store cannot be opened.
 bool StoreIsEmpty();
+
+// True when this process created the store of the current image, which did
+// not exist: the boot then writes the factory content. A store file that
+// exists but holds no registry (an empty file) is damaged, never new.
+bool StoreCreated();
+
+// Why the store of the current image could not be opened, in words naming
+// the file ("the registry DIR/registry.db is damaged: its table of keys is
+// missing or incomplete"); "" when it could.
+std::string StoreProblem();
 
 // Drops this process's connection to the store; the next call reopens it.
 // Open key handles stay valid. (The connection is also reopened on its own

@@ -245,11 +245,7 @@ DWORD ApplyPendingReplace() {
         if (err == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
         SavedTree tree;
         if (!err) err = DecodeSave(bytes.data(), bytes.size(), tree);
-        if (err) {
-            std::fprintf(stderr, "registry: staged replacement %s is not valid (error %u); left in place\n",
-                         staged.c_str(), static_cast<unsigned>(err));
-            return err;
-        }
+        if (err) return err;
         r.store.Ensure();
         r.store.ReplaceRoot(kLocalMachine, tree);
         // Durable before the staged copy goes: a crash in between applies it again.
@@ -266,8 +262,20 @@ bool StoreIsEmpty() {
         empty = r.store.IsEmpty();
         return ERROR_SUCCESS;
     });
-    if (err) std::fprintf(stderr, "registry: cannot open the store (error %d)\n", static_cast<int>(err));
     return err == ERROR_SUCCESS && empty;
+}
+
+bool StoreCreated() {
+    bool created = false;
+    Call(true, [&](Registry& r) -> DWORD {
+        created = r.store.Created();
+        return ERROR_SUCCESS;
+    });
+    return created;
+}
+
+std::string StoreProblem() {
+    return Store::Problem();
 }
 
 void CloseStore() {

@@ -130,7 +130,11 @@ std::string DescribeError(DWORD error) {
         case ERROR_NOT_ENOUGH_MEMORY:
             return "out of memory";
         case ERROR_REGISTRY_CORRUPT:
-            return "the registry store is damaged";
+            return "the registry store or file is damaged";
+        case ERROR_BADDB:
+            return "not a registry save file of this format";
+        case ERROR_CANTREAD:
+            return "the file cannot be read";
         case ERROR_CANTOPEN:
             return "the registry store cannot be opened";
         case ERROR_CANTWRITE:

@@ -9,7 +9,10 @@
 
 #include <atomic>
 #include <bit>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 
 #include "ce_kernel.h"
@@ -304,6 +307,7 @@ bool Store::Ensure() {
         Close();
         generation_ = ImageGeneration();
         everOpened_ = true;
+        created_ = false;
     }
     if (!db_) Open();
     return changed;
@@ -327,22 +331,136 @@ void Store::Open() {
     }
 }
 
+namespace {
+
+// Runs one statement that yields a single integer (0 when it yields nothing).
+int64_t IntOf(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        throw DbError{rc};
+    }
+    rc = sqlite3_step(st);
+    int64_t v = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw DbError{rc};
+    return v;
+}
+
+bool Compiles(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    sqlite3_finalize(st);
+    return rc == SQLITE_OK;
+}
+
+void ExecOn(sqlite3* db, const char* sql) {
+    Check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+}
+
+// What is wrong with the schema of an existing store, or "".
+std::string SchemaProblem(sqlite3* db) {
+    int64_t version = IntOf(db, "PRAGMA user_version");
+    if (version == 0 && IntOf(db, "SELECT count(*) FROM sqlite_schema") == 0)
+        return "it holds no registry (an empty or unfinished file)";
+    if (version != kSchemaVersion)
+        return "its format version is " + std::to_string(version) + ", this device reads version " +
+               std::to_string(kSchemaVersion);
+    if (!Compiles(db, "SELECT id, parent, name, fold, path FROM keys"))
+        return "its table of keys is missing or incomplete";
+    if (!Compiles(db, "SELECT key, fold, name, type, data FROM vals"))
+        return "its table of values is missing or incomplete";
+    if (IntOf(db, "SELECT count(*) FROM sqlite_schema WHERE type='index' AND name='keys_children'") != 1)
+        return "its index of sub-keys is missing";
+    if (IntOf(db, "SELECT count(*) FROM keys WHERE id BETWEEN 1 AND 4 AND parent IS NULL") != 4)
+        return "one of its four root keys is missing";
+    return "";
+}
+
+std::mutex g_problemMutex;
+std::string g_problem;
+
+void SetProblem(std::string text) {
+    std::lock_guard lock(g_problemMutex);
+    g_problem = std::move(text);
+}
+
+}  // namespace
+
+std::string Store::Problem() {
+    std::lock_guard lock(g_problemMutex);
+    return g_problem;
+}
+
+// A new store is built under a temporary name and linked into place whole,
+// so that registry.db either does not exist or holds a complete registry:
+// any other state (an empty file, a foreign database) is damage. Of several
+// processes creating it at once, the first link wins; the others use it.
+void Store::CreateFile(const std::string& file) {
+    std::string temp = file + ".new-" + std::to_string(::getpid());
+    std::remove(temp.c_str());
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    try {
+        if (rc != SQLITE_OK) throw DbError{rc};
+        // WAL is a property of the file: set once, here.
+        ExecOn(db, "PRAGMA journal_mode=WAL");
+        ExecOn(db, "BEGIN IMMEDIATE");
+        ExecOn(db, kSchema);
+        // The four roots: ids 1..4, paths "0".."3" (UTF-16BE).
+        ExecOn(db,
+               "INSERT INTO keys(id, parent, name, fold, path) VALUES"
+               "(1, NULL, x'', x'', x'0030'), (2, NULL, x'', x'', x'0031'),"
+               "(3, NULL, x'', x'', x'0032'), (4, NULL, x'', x'', x'0033')");
+        ExecOn(db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+        ExecOn(db, "COMMIT");
+    } catch (...) {
+        sqlite3_close_v2(db);
+        std::remove(temp.c_str());
+        throw;
+    }
+    // The last connection's close checkpoints the WAL into the file and removes it.
+    sqlite3_close_v2(db);
+    int linked = ::link(temp.c_str(), file.c_str());
+    int linkErrno = errno;
+    std::remove(temp.c_str());
+    if (linked != 0 && linkErrno != EEXIST) throw DbError{SQLITE_CANTOPEN};
+    if (linked == 0) {
+        created_ = true;
+        int dir = ::open((Image().root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+}
+
 void Store::OpenOnce() {
     if (!HasImage()) throw DbError{SQLITE_CANTOPEN};
     stmts_.assign(kSqlCount, nullptr);
     std::string file = (Image().root / "registry.db").string();
+    SetProblem("");
+    struct stat st;
+    if (::lstat(file.c_str(), &st) != 0 && errno == ENOENT) CreateFile(file);
     sqlite3* db = nullptr;
-    int rc =
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);
+        SetProblem("the registry " + file + " cannot be opened (" + sqlite3_errstr(rc) + ")");
         throw DbError{rc};
     }
     db_ = db;
     try {
         sqlite3_busy_timeout(db_, kBusyTimeoutMs);
         sqlite3_extended_result_codes(db_, 1);
-        // WAL is a property of the file: set once, by whoever creates it.
+        // Checked before anything is written: a damaged file stays as found.
+        std::string problem = SchemaProblem(db_);
+        if (!problem.empty()) {
+            SetProblem("the registry " + file + " is damaged: " + problem);
+            throw DbError{SQLITE_CORRUPT};
+        }
         std::string mode;
         sqlite3_exec(
             db_, "PRAGMA journal_mode",
@@ -355,32 +473,14 @@ void Store::OpenOnce() {
         // In WAL mode every commit survives the end of the process; a
         // checkpoint (RegFlushKey) makes it survive the end of the machine.
         Exec("PRAGMA synchronous=NORMAL");
-        Exec("BEGIN IMMEDIATE");
-        int version = 0;
-        sqlite3_exec(
-            db_, "PRAGMA user_version",
-            [](void* out, int, char** v, char**) {
-                *static_cast<int*>(out) = v[0] ? std::atoi(v[0]) : 0;
-                return 0;
-            },
-            &version, nullptr);
-        if (version > kSchemaVersion) {
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw DbError{SQLITE_NOTADB};
-        }
-        if (version == 0) {
-            Exec(kSchema);
-            // The four roots: ids 1..4, paths "0".."3" (UTF-16BE).
-            Exec(
-                "INSERT INTO keys(id, parent, name, fold, path) VALUES"
-                "(1, NULL, x'', x'', x'0030'), (2, NULL, x'', x'', x'0031'),"
-                "(3, NULL, x'', x'', x'0032'), (4, NULL, x'', x'', x'0033')");
-            Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
-        }
-        Exec("COMMIT");
         // The connection now holds the -shm file open (and so in place) until it closes.
         MapWalIndex();
-    } catch (...) {
+    } catch (const DbError& e) {
+        if ((e.rc & 0xFF) == SQLITE_NOTADB || (e.rc & 0xFF) == SQLITE_CORRUPT) {
+            if (Problem().empty()) SetProblem("the registry " + file + " is damaged: it is not a registry store");
+        } else if ((e.rc & 0xFF) != SQLITE_BUSY && (e.rc & 0xFF) != SQLITE_LOCKED) {
+            SetProblem("the registry " + file + " cannot be used (" + sqlite3_errstr(e.rc) + ")");
+        }
         Close();
         throw;
     }

@@ -95,6 +95,12 @@ public:
     Stamp CurrentStamp();
 
     static KeyId RootId(int root) { return root + 1; }
+    // True when this process created the store of the current image.
+    bool Created() const { return created_; }
+    // Why the store of the current image could not be opened last, in words
+    // naming the file ("the registry DIR/registry.db is damaged: ..."); ""
+    // after an open that succeeded.
+    static std::string Problem();
 
     // ---- reads ----
     bool KeyExists(KeyId id);
@@ -138,6 +144,7 @@ private:
     void Exec(const char* sql);
     void Open();
     void OpenOnce();
+    void CreateFile(const std::string& file);
     void DeleteSubtree(KeyId id, const std::string& path);
 
     void MapWalIndex();
@@ -159,6 +166,7 @@ private:
     uint64_t generation_ = 0;
     bool everOpened_ = false;
     uint64_t localCommits_ = 0;
+    bool created_ = false;
 };
 
 // A write transaction (BEGIN IMMEDIATE ... COMMIT), rolled back unless

@@ -23,9 +23,11 @@ constexpr const char* kUsage =
     "       cereg [--device DIR] get KEY [NAME]\n"
     "       cereg [--device DIR] set KEY NAME sz|expand_sz|multi_sz|dword|binary|hex(N) DATA...\n"
     "       cereg [--device DIR] delete KEY [NAME]\n"
+    "       cereg [--device DIR] init\n"
     "KEY: HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn or HKLM\\Drivers\\BuiltIn (HKCR, HKCU, HKLM, HKU).\n"
     "NAME \"\" is the default value. Options may also follow the command; \"--\" ends them.\n"
-    "Exit status: 0 done, 1 key or value not found, 2 usage error or unusable image/file.\n";
+    "No command but init creates a device image; DIR defaults to ./device.\n"
+    "Exit status: 0 done, 1 key or value not found, 2 usage error or missing/unusable image or file.\n";
 
 // Ends the command with an exit status and a one-line message.
 struct Failure {
@@ -307,12 +309,16 @@ struct Context {
 
 class Booted {
 public:
-    explicit Booted(const Context& ctx) {
+    explicit Booted(const Context& ctx, bool create = false) {
         ce::BootOptions options;
         options.deviceDir = ctx.device;
+        options.createImage = create;
         std::string error;
-        if (!ce::BootDevice(options, error))
-            Fail(kExitUsage, "cannot use the device image " + ctx.device.string() + ": " + error);
+        if (!ce::BootDevice(options, error)) {
+            std::error_code ec;
+            bool missing = !create && !std::filesystem::exists(ctx.device / "registry.db", ec);
+            Fail(kExitUsage, error + (missing ? "; cereg --device " + ctx.device.string() + " init creates one" : ""));
+        }
     }
     ~Booted() { ce::ShutdownDevice(); }
     Booted(const Booted&) = delete;
@@ -460,6 +466,15 @@ int Delete(const Context& ctx, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+int Init(const Context& ctx, const std::vector<std::string>& args) {
+    if (!args.empty()) Fail(kExitUsage, "init takes no arguments");
+    std::error_code ec;
+    if (std::filesystem::exists(ctx.device / "registry.db", ec))
+        Fail(kExitUsage, "a device image already exists in " + ctx.device.string());
+    Booted booted(ctx, true);
+    return kExitOk;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -489,7 +504,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             }
         }
         if (ctx.device.empty()) Fail(kExitUsage, "--device needs a folder");
-        if (words.empty()) Fail(kExitUsage, "missing command (export, import, get, set, delete; see --help)");
+        if (words.empty()) Fail(kExitUsage, "missing command (export, import, get, set, delete, init; see --help)");
         std::string command = words[0];
         words.erase(words.begin());
         if (ctx.utf16 && command != "export") Fail(kExitUsage, "--utf16 applies to export only");
@@ -498,7 +513,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (command == "get") return Get(ctx, words);
         if (command == "set") return Set(ctx, words);
         if (command == "delete") return Delete(ctx, words);
-        Fail(kExitUsage, "unknown command \"" + command + "\" (export, import, get, set, delete; see --help)");
+        if (command == "init") return Init(ctx, words);
+        Fail(kExitUsage, "unknown command \"" + command + "\" (export, import, get, set, delete, init; see --help)");
     } catch (const Failure& f) {
         err << "cereg: " << f.message << '\n';
         return f.status;

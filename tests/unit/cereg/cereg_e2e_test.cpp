@@ -28,7 +28,14 @@ struct Result {
 
 class CeregE2E : public ::testing::Test {
 protected:
-    void SetUp() override { work_ = ce::test::MakeTempDir("cereg-e2e-"); }
+    void SetUp() override {
+        work_ = ce::test::MakeTempDir("cereg-e2e-");
+        Init(Device());
+    }
+    void Init(const fs::path& device) {
+        Result r = Run(device, {"init"});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
     void TearDown() override {
         std::error_code ec;
         fs::remove_all(work_, ec);
@@ -100,10 +107,27 @@ protected:
 
 const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
 
+TEST_F(CeregE2E, OnlyInitCreatesAnImageAndADamagedOneIsRefused) {
+    const fs::path fresh = Device("fresh");
+    Result r = Run(fresh, {"get", "HKLM"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("there is no device image " + fresh.string() + "; cereg --device"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(fresh));
+    fs::create_directories(fresh);
+    Fails(2, {"--device", fresh.string(), "export"}, "is not a device image (it has no registry.db)");
+    EXPECT_TRUE(fs::is_empty(fresh));
+    r = Run(fresh, {"init"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("created a new device image"), std::string::npos) << r.err;
+    Fails(2, {"--device", fresh.string(), "init"}, "a device image already exists in " + fresh.string());
+    fs::resize_file(fresh / "registry.db", 0);
+    Fails(2, {"--device", fresh.string(), "get", "HKLM"}, "registry.db is damaged: it holds no registry");
+    EXPECT_EQ(fs::file_size(fresh / "registry.db"), 0u);
+}
+
 TEST_F(CeregE2E, ExportOfAFreshImageHoldsTheFactoryRegistry) {
-    ASSERT_FALSE(fs::exists(Device()));
     std::string text = Ok({"export"});
-    EXPECT_TRUE(fs::exists(Device() / "registry.db"));
     EXPECT_EQ(text.rfind(kHeader, 0), 0u);
     EXPECT_NE(text.find("\n[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\ExtPartInit]\n"), std::string::npos);
     for (const char* root :
@@ -300,6 +324,7 @@ TEST_F(CeregE2E, EveryValueTypeRoundTripsExactly) {
                                    : "\"shortDword\"=hex(4):01,02,03\n"),
                   std::string::npos);
         fs::path other = Device(utf16 ? "copy16" : "copy8");
+        Init(other);
         Ok({"import", File(utf16 ? "rt16.reg" : "rt8.reg", first).string()}, other);
         EXPECT_EQ(Ok(exportArgs, other), first);
         Result r = Run(other, {"get", k, "binary"});
@@ -310,6 +335,7 @@ TEST_F(CeregE2E, EveryValueTypeRoundTripsExactly) {
 
     // The whole registry, factory content included, survives a round trip too.
     std::string all = Ok({"export"});
+    Init(Device("copyAll"));
     Ok({"import", File("all.reg", all).string()}, Device("copyAll"));
     EXPECT_EQ(Ok({"export"}, Device("copyAll")), all);
 }

@@ -1,5 +1,6 @@
 // First boot, later boots and the switches of device.conf.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "bootedimage.h"
 
@@ -113,6 +114,86 @@ TEST(Boot, StagedReplacementReplacesLocalMachineAtTheNextBoot) {
     EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 1u);
     // HKEY_CURRENT_USER is not part of the replacement.
     EXPECT_EQ(QueryDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"ACTimeout"), 300u);
+}
+
+void Sql(const std::filesystem::path& image, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((image / "registry.db").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST(Boot, AFailedRestoreIsReportedAtEveryBootAndKeptWhole) {
+    BootedImage device;
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\FTPD"), ERROR_SUCCESS);
+    HMODULE core = LoadLibrary(u"coredll.dll");
+    auto save = reinterpret_cast<LONG (*)(HKEY, LPCWSTR, LPSECURITY_ATTRIBUTES)>(GetProcAddress(core, u"RegSaveKey"));
+    auto replace = reinterpret_cast<LONG (*)(HKEY, LPCWSTR, LPCWSTR, LPCWSTR)>(GetProcAddress(core, u"RegReplaceKey"));
+    ASSERT_EQ(save(HKEY_LOCAL_MACHINE, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
+    FreeLibrary(core);
+    HKEY after = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, u"AfterBackup", 0, nullptr, 0, 0, nullptr, &after, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(after);
+    ASSERT_EQ(replace(HKEY_LOCAL_MACHINE, nullptr, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
+    // The store refuses the replacement part-way, as a full disk would.
+    // (The old tree is already deleted inside the transaction when the first insert fails.)
+    Sql(device.dir(), "CREATE TRIGGER full AFTER INSERT ON keys BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+    for (int boot = 1; boot <= 2; ++boot) {
+        testing::internal::CaptureStderr();
+        device.Reboot();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("registry.pending could not be applied"), std::string::npos) << err;
+        EXPECT_EQ(device.LogLinesWith("\"restore\":\"failed\"").size(), static_cast<size_t>(boot));
+        EXPECT_TRUE(std::filesystem::exists(device.dir() / "registry.pending"));
+        HKEY h = nullptr;  // nothing of the restore applied, nothing of the old registry lost
+        EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"AfterBackup", 0, 0, &h), ERROR_SUCCESS);
+        RegCloseKey(h);
+        EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 0xDEADBEEFu);
+    }
+    Sql(device.dir(), "DROP TRIGGER full");
+    device.Reboot();
+    EXPECT_FALSE(std::filesystem::exists(device.dir() / "registry.pending"));
+    HKEY h = nullptr;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"AfterBackup", 0, 0, &h), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Boot, ADamagedStoreIsRefusedAndNeverReplacedByTheFactoryOne) {
+    struct Case {
+        const char* sql;  // nullptr: the file is emptied
+        const char* says;
+    } cases[] = {
+        {nullptr, "holds no registry"},
+        {"DROP TABLE vals", "table of values is missing"},
+        {"DROP INDEX keys_children", "index of sub-keys is missing"},
+        {"DELETE FROM keys WHERE id = 3", "root keys is missing"},
+        {"PRAGMA user_version = 7", "format version is 7"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        auto dir = ce::test::MakeTempDir("ce-damaged-");
+        ce::BootOptions options;
+        options.deviceDir = dir;
+        std::string error;
+        ASSERT_TRUE(ce::BootDevice(options, error)) << error;
+        ce::ShutdownDevice();
+        if (c.sql)
+            Sql(dir, c.sql);
+        else
+            std::filesystem::resize_file(dir / "registry.db", 0);
+        auto size = std::filesystem::file_size(dir / "registry.db");
+        EXPECT_FALSE(ce::BootDevice(options, error));
+        EXPECT_NE(error.find("registry.db is damaged: "), std::string::npos) << error;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+        EXPECT_EQ(std::filesystem::file_size(dir / "registry.db"), size);
+        // Without the option to create one, a missing image is refused too.
+        options.deviceDir = dir / "none";
+        options.createImage = false;
+        EXPECT_FALSE(ce::BootDevice(options, error));
+        EXPECT_NE(error.find("there is no device image"), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists(dir / "none"));
+        std::filesystem::remove_all(dir);
+    }
 }
 
 }  // namespace
