@@ -1,5 +1,5 @@
-// SIGKILL at random moments: `cereg set`, a scripted edit in the registry
-// editor, and a boot applying a large staged restore. After every kill the
+// SIGKILL at random moments: `cereg set`, a scripted edit and an import in
+// the registry editor, and a boot applying a large staged restore. After every kill the
 // image must be whole: the store passes SQLite's integrity check, every
 // write a program acknowledged (exit 0) is there, the hardware files are
 // complete and the next program starts on the image.
@@ -201,6 +201,53 @@ TEST_F(KillTest, EditorEditKeepsTheStoreWhole) {
         }
     }
     EXPECT_EQ(RunCereg({"get", "HKU\\Kill0"}), 0);
+}
+
+// An import of some thousands of keys through the editor's File › Import...:
+// killed part-way, the registry holds none of the file or all of it.
+TEST_F(KillTest, EditorImportLandsWholeOrNotAtAll) {
+    MakeImage();
+    std::string text = "Windows Registry Editor Version 5.00\n\n";
+    for (int k = 0; k < 2000; ++k) {
+        text += "[HKEY_LOCAL_MACHINE\\Imported\\K" + std::to_string(k % 40) + "\\L" + std::to_string(k) + "]\n";
+        text += "\"v\"=dword:" + std::to_string(10000000 + k) + "\n\"s\"=\"text " + std::to_string(k) + "\"\n\n";
+    }
+    WriteTextFile(Image() / "fs" / "big.reg", text);
+    fs::path script = dir_ / "import.script";
+    WriteTextFile(script,
+                  "wait \"My Device\"\ntap \"File\"\ntap \"Import...\"\nwait \"Import Registry File\"\n"
+                  "type \"big.reg\"\nkey ENTER\nwait \"Its keys and values have been imported.\" 60000\n");
+    auto import = [&] {
+        return Program({ARBOR_EXE, "--device", Image().string(), "--headless", "--script", script.string()},
+                       dir_ / "arbor.txt");
+    };
+    fs::path pristine = dir_ / "pristine";
+    fs::copy(Image(), pristine, fs::copy_options::recursive);
+    auto fresh = [&] {
+        fs::remove_all(Image());
+        fs::copy(pristine, Image(), fs::copy_options::recursive);
+    };
+    Program first = import();
+    ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "arbor.txt");
+    auto full = first.Elapsed();
+    ASSERT_EQ(RunCereg({"export", "HKLM\\Imported"}), 0);
+    const std::string imported = ReadTextFile(dir_ / "cereg.txt");
+
+    for (int n = 1; n <= rounds_; ++n) {
+        fresh();
+        bool done = import().KillAfter(Moment(full)) == 0;
+        ExpectImageWhole("after killing an import in round " + std::to_string(n));
+        if (HasFatalFailure()) return;
+        int found = RunCereg({"export", "HKLM\\Imported"});
+        if (done) {
+            EXPECT_EQ(found, 0) << "the editor finished round " << n;
+        }
+        if (found == 0) {
+            EXPECT_TRUE(ReadTextFile(dir_ / "cereg.txt") == imported) << "round " << n << ": a part of the file landed";
+        } else {
+            EXPECT_EQ(found, 1) << ReadTextFile(dir_ / "cereg.txt");
+        }
+    }
 }
 
 // A restore of some thousands of keys staged as the editor's backup dialog
