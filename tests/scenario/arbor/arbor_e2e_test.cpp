@@ -65,7 +65,8 @@ TEST_F(ArborRun, ExportsAKeyToTheCardAndImportsItOnAnotherDevice) {
     // The other device lacks the key (and has a value the file does not
     // know, which the import leaves alone).
     ASSERT_EQ(Shell("cd " + dir_.string() +
-                    " && " CEREG_EXE " --device other delete 'HKLM\\Drivers\\BuiltIn' && " CEREG_EXE
+                    " && " CEREG_EXE " --device other init > /dev/null && " CEREG_EXE
+                    " --device other delete 'HKLM\\Drivers\\BuiltIn' && " CEREG_EXE
                     " --device other set 'HKLM\\Drivers' Extra dword 5 > /dev/null"),
               0);
     ASSERT_EQ(Shell(run + "--device other --script " IMPORT_SCRIPT " > out.txt 2> err.txt"), 0)
