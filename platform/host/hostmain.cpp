@@ -179,9 +179,9 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
                 std::string card = Image().storageCard.empty() ? "no card slot"
                                    : StorageCardInserted()     ? "card in"
                                                                : "card out";
-                return program + " \u2014 " + imageDir.string() + " \u2014 " + std::to_string(m.width) + "x" +
-                       std::to_string(m.height) + " \u2014 " + std::to_string(hooks.rotation ? hooks.rotation() : 0) +
-                       "\u00B0 \u2014 zoom " + std::to_string(zoom) + "x \u2014 " + card;
+                return program + " - " + imageDir.string() + " - " + std::to_string(m.width) + "x" +
+                       std::to_string(m.height) + " - " + std::to_string(hooks.rotation ? hooks.rotation() : 0) +
+                       " degrees - zoom " + std::to_string(zoom) + " - " + card;
             };
             window->SetControls(std::move(controls));
         }

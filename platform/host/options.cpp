@@ -53,10 +53,10 @@ std::string EmulatorKeysText() {
 
 const std::vector<EmulatorKey>& EmulatorKeys() {
     static const std::vector<EmulatorKey> keys = {
-        {'R', EmulatorAction::Rotate, "rotate the screen by 90 degrees"},
+        {'R', EmulatorAction::Rotate, "turn the screen by 90 degrees"},
         {'I', EmulatorAction::ZoomIn, "zoom in (up to 4)"},
         {'O', EmulatorAction::ZoomOut, "zoom out"},
-        {'S', EmulatorAction::Screenshot, "screenshot of the screen into the current folder"},
+        {'S', EmulatorAction::Screenshot, "screenshot into the current folder"},
         {'B', EmulatorAction::Reset, "reset: restart the device"},
         {'C', EmulatorAction::Card, "take the storage card out or put it in"},
         {'H', EmulatorAction::Help, "show or hide this list"},

@@ -262,18 +262,24 @@ void SdlFrontEnd::DrawHelp(void* surface) {
         for (const EmulatorKey& k : EmulatorKeys())
             lines.push_back(std::string("Right Ctrl+") + k.letter + "   " + k.what);
         constexpr int kLine = 18, kMargin = 10;
-        helpWidth_ = 440;
+        HDC dc = CreateCompatibleDC(nullptr);
+        std::vector<std::u16string> texts;
+        helpWidth_ = 0;
+        for (const std::string& line : lines) {
+            texts.push_back(ce::FromUtf8(line));
+            SIZE size{};
+            GetTextExtentPoint32(dc, texts.back().c_str(), static_cast<int>(texts.back().size()), &size);
+            helpWidth_ = std::max(helpWidth_, static_cast<int>(size.cx) + 2 * kMargin);
+        }
         helpHeight_ = kMargin * 2 + kLine * static_cast<int>(lines.size());
         std::vector<uint32_t> back(static_cast<size_t>(helpWidth_) * helpHeight_, 0x203040);
-        HDC dc = CreateCompatibleDC(nullptr);
         HBITMAP bmp = gdi::CreateBitmapFromPixels(helpWidth_, helpHeight_, back.data());
         HGDIOBJ old = SelectObject(dc, bmp);
         SetBkMode(dc, TRANSPARENT);
-        for (size_t i = 0; i < lines.size(); ++i) {
+        for (size_t i = 0; i < texts.size(); ++i) {
             SetTextColor(dc, i == 0 ? RGB(255, 220, 120) : RGB(255, 255, 255));
-            std::u16string text = ce::FromUtf8(lines[i]);
-            ExtTextOut(dc, kMargin, kMargin + kLine * static_cast<int>(i), 0, nullptr, text.c_str(),
-                       static_cast<UINT>(text.size()), nullptr);
+            ExtTextOut(dc, kMargin, kMargin + kLine * static_cast<int>(i), 0, nullptr, texts[i].c_str(),
+                       static_cast<UINT>(texts[i].size()), nullptr);
         }
         helpPixels_.resize(back.size());
         for (int y = 0; y < helpHeight_; ++y)
