@@ -97,14 +97,11 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
         std::fprintf(stderr, "%s: %s; running the script headless\n", program.c_str(), noDisplay.c_str());
 
     std::string error;
-    std::error_code ec;
     const std::filesystem::path imageDir = options.boot.deviceDir.empty() ? "device" : options.boot.deviceDir;
-    bool fresh = !std::filesystem::exists(imageDir / "registry.db", ec);
     if (!BootDevice(options.boot, error)) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
         return 2;  // an unusable device image
     }
-    if (fresh) std::fprintf(stderr, "%s: created a new device image in %s\n", program.c_str(), imageDir.c_str());
 
     SetScreenMode(options, hooks);
     std::unique_ptr<SdlFrontEnd> window;

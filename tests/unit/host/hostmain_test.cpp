@@ -163,7 +163,7 @@ TEST_F(HostRun, ANewImageIsCreatedAndSaidSoOnce) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(RunWith("idle\n"), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "halvo: created a new device image in " + (dir_ / "image").string() + "\n");
+              "device: created a new device image in " + (dir_ / "image").string() + "\n");
     program_.Reset();
     testing::internal::CaptureStderr();
     EXPECT_EQ(RunWith("idle\n"), 0);
