@@ -117,7 +117,7 @@ static BOOL MatchData(DWORD dwType, const BYTE* pData, DWORD cbData) {
 
         default:
             if (!cbData) return MatchText(TEXT(""), 0);
-            if (!TextRoom(cbData * 3)) return FALSE;
+            if (!TextRoom(cbData * 3 + 1)) return FALSE;  // each "%02X " writes its terminator too
             for (i = 0; i < cbData; i++) swprintf(s_pText + 3 * i, TEXT("%02X "), pData[i]);
             return MatchText(s_pText, (int)(cbData * 3 - 1));
     }
