@@ -24,8 +24,12 @@ namespace {
 
 constexpr char kSecret[] = "OUTSIDE THE IMAGE";
 
+// Two images side by side: in "fs" the storage card is a real folder with
+// links inside; in "fs2" the card's folder itself is a link out of the image.
+// Beside them a host folder given for the card as on the command line.
 struct Sandbox {
-    fs::path root, fsRoot, card, realFs, realCard;
+    fs::path root, fsRoot, card, fsRoot2, hostCard;
+    fs::path realFs, realFs2, realHostCard;
 
     Sandbox() {
         char tmpl[] = "/tmp/ce-fuzz-paths-XXXXXX";
@@ -33,12 +37,16 @@ struct Sandbox {
         root = tmpl;
         fsRoot = root / "fs";
         card = fsRoot / "StorageCard";
+        fsRoot2 = root / "fs2";
+        hostCard = root / "hostcard";
         fs::path outside = root / "outside";
-        for (const fs::path& d : {fsRoot / "Windows" / "Fonts", card / "Backup", fsRoot / "Docs", outside})
+        for (const fs::path& d : {fsRoot / "Windows" / "Fonts", card / "Backup", fsRoot / "Docs", outside,
+                                  fsRoot2 / "Windows", hostCard / "Backup"})
             fs::create_directories(d);
         Write(outside / "secret.txt", kSecret);
         Write(fsRoot / "Windows" / "info.civ", "inside");
         Write(card / "Backup" / "acc.bak", "inside");
+        Write(hostCard / "Backup" / "acc.bak", "inside");
         Write(fsRoot / "Docs" / "\xC3\x84.txt", "inside");  // "Ä.txt"
         Write(fsRoot / "Docs" / "\xC3\xA4.TXT", "inside");  // "ä.TXT"
         Write(fsRoot / "Docs" / "bad\xFFname", "inside");   // not UTF-8: not shown
@@ -52,9 +60,12 @@ struct Sandbox {
         fs::create_symlink("nowhere", fsRoot / "Dangling");
         fs::create_symlink("../../outside", card / "out");
         fs::create_symlink("../Backup/acc.bak", card / "Backup" / "again.bak");
+        fs::create_symlink("../outside", fsRoot2 / "StorageCard");
+        fs::create_symlink("../outside", hostCard / "out");
         FUZZ_CHECK(::mkfifo((fsRoot / "Docs" / "pipe").c_str(), 0644) == 0);
         realFs = fs::canonical(fsRoot);
-        realCard = fs::canonical(card);
+        realFs2 = fs::canonical(fsRoot2);
+        realHostCard = fs::canonical(hostCard);
     }
     ~Sandbox() {
         std::error_code ec;
@@ -62,12 +73,23 @@ struct Sandbox {
     }
     static void Write(const fs::path& p, const char* text) { std::ofstream(p, std::ios::binary) << text; }
 
-    bool Inside(const fs::path& p) const {
-        auto under = [&](const fs::path& base) {
-            std::string s = p.string(), b = base.string();
-            return s == b || (s.size() > b.size() && s.compare(0, b.size(), b) == 0 && s[b.size()] == '/');
-        };
-        return under(realFs) || under(realCard);
+    // The image for one of four cases: 0 the card's own folder, 1 no card,
+    // 2 the card's folder a link, 3 a host folder given for the card.
+    ce::ImageInfo Image(unsigned which) const {
+        ce::ImageInfo info;
+        info.root = root;
+        info.fsRoot = which == 2 ? fsRoot2 : fsRoot;
+        if (which != 1) info.storageCard = which == 3 ? hostCard : info.fsRoot / "StorageCard";
+        return info;
+    }
+
+    static bool Under(const fs::path& p, const fs::path& base) {
+        std::string s = p.string(), b = base.string();
+        return s == b || (s.size() > b.size() && s.compare(0, b.size(), b) == 0 && s[b.size()] == '/');
+    }
+    // Inside the image's file system, or the trusted host card folder.
+    bool Inside(const fs::path& p, unsigned which) const {
+        return Under(p, which == 2 ? realFs2 : realFs) || (which == 3 && Under(p, realHostCard));
     }
 };
 
@@ -86,19 +108,16 @@ fs::path RealPathOf(int fd) {
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     if (size == 0) return 0;
     Sandbox& box = Box();
-    // The first byte chooses how the rest is read and whether a card is in.
+    // The first byte chooses how the rest is read and which image it meets.
     unsigned mode = data[0];
+    unsigned which = (mode >> 2) & 3;
     std::u16string path;
     if (mode & 1) {
         for (size_t i = 1; i + 1 < size; i += 2) path += char16_t(data[i] | data[i + 1] << 8);
     } else {
         path = ce::FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     }
-    ce::ImageInfo info;
-    info.root = box.root;
-    info.fsRoot = box.fsRoot;
-    if (!(mode & 4)) info.storageCard = box.card;
-    ce::SetImage(info);
+    ce::SetImage(box.Image(which));
 
     ParsedPath parsed;
     if (ParseDevicePath(path, parsed, mode & 2) == ERROR_SUCCESS) {
@@ -109,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
         Resolved r;
         if (ResolvePath(parsed, r) == ERROR_SUCCESS) {
             FUZZ_CHECK(r.dir.valid());
-            FUZZ_CHECK(box.Inside(RealPathOf(r.dir.get())));
+            FUZZ_CHECK(box.Inside(RealPathOf(r.dir.get()), which));
             if (r.exists && !r.volumeRoot) {
                 FUZZ_CHECK(!S_ISLNK(r.st.st_mode));
                 struct stat st {};
