@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -118,10 +119,15 @@ protected:
         WriteTextFile(Image() / "hw" / "state", state);
     }
 
-    // A moment between the start and a little after the end of a run that
-    // took `full`.
-    std::chrono::microseconds Moment(std::chrono::microseconds full) {
-        return std::chrono::microseconds(std::uniform_int_distribution<long>(0, full.count() * 6 / 5)(random_));
+    // Kills `run` at a random moment up to a little after the end of the
+    // shortest run seen so far (`full`), so that some runs finish and their
+    // work counts as acknowledged; a run that ended before its moment
+    // shortens `full`.
+    int KillAtRandom(Program&& run, std::chrono::microseconds& full) {
+        std::chrono::microseconds moment(std::uniform_int_distribution<long>(0, full.count() * 5 / 4)(random_));
+        int status = run.KillAfter(moment);
+        if (status == 0) full = std::min(full, moment);
+        return status;
     }
 
     // Everything a kill must leave whole.
@@ -167,7 +173,7 @@ TEST_F(KillTest, CeregSetKeepsEveryAcknowledgedWrite) {
     auto full = first.Elapsed();
     std::vector<int> acknowledged = {0};
     for (int n = 1; n <= rounds_; ++n) {
-        if (set(n).KillAfter(Moment(full)) == 0) acknowledged.push_back(n);
+        if (KillAtRandom(set(n), full) == 0) acknowledged.push_back(n);
         ExpectImageWhole("after killing cereg set v" + std::to_string(n));
         if (HasFatalFailure()) return;
     }
@@ -193,7 +199,7 @@ TEST_F(KillTest, EditorEditKeepsTheStoreWhole) {
     ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "arbor.txt");
     auto full = first.Elapsed();
     for (int n = 1; n <= rounds_; ++n) {
-        bool done = edit(n).KillAfter(Moment(full)) == 0;
+        bool done = KillAtRandom(edit(n), full) == 0;
         ExpectImageWhole("after killing the editor in round " + std::to_string(n));
         if (HasFatalFailure()) return;
         if (done) {
@@ -291,7 +297,7 @@ TEST_F(KillTest, BootApplyingARestoreNeverHalfAppliesIt) {
 
     for (int n = 1; n <= rounds_; ++n) {
         fresh();
-        bool done = Program(Cereg({"get", "HKCU\\Kept", "v"}), dir_ / "boot.txt").KillAfter(Moment(full)) == 0;
+        bool done = KillAtRandom(Program(Cereg({"get", "HKCU\\Kept", "v"}), dir_ / "boot.txt"), full) == 0;
         if (done) {
             EXPECT_FALSE(fs::exists(Image() / "registry.pending"));
         }
