@@ -52,6 +52,11 @@ LONG RegEnumValue(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcValue
 LONG RegQueryInfoKey(HKEY hKey, LPWSTR lpClass, LPDWORD lpcClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
                      LPDWORD lpcMaxSubKeyLen, LPDWORD lpcMaxClassLen, LPDWORD lpcValues, LPDWORD lpcMaxValueNameLen,
                      LPDWORD lpcMaxValueLen, LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime);
+// Renames the sub-key lpSubKeyName of hKey (hKey itself when it is NULL or
+// empty) to lpNewKeyName, keeping its sub-keys and values; copies the values
+// and sub-keys of a key into another key, merging with what is there.
+LONG RegRenameKey(HKEY hKey, LPCWSTR lpSubKeyName, LPCWSTR lpNewKeyName);
+LONG RegCopyTree(HKEY hKeySrc, LPCWSTR lpSubKey, HKEY hKeyDest);
 
 // Save the whole tree of a root key to a new file (fails if the file exists),
 // and stage a saved file to replace HKEY_LOCAL_MACHINE at the next boot.

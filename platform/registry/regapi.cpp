@@ -24,6 +24,11 @@
 // - Keys have no class and no last-write time: both are reported empty/zero.
 // - RegDeleteKey deletes the whole subtree; "" or NULL deletes the handle's
 //   own key, which for a root key is refused with ERROR_ACCESS_DENIED.
+// - RegRenameKey refuses a new name that a sibling has in any case with
+//   ERROR_ALREADY_EXISTS (a change of case of the key's own name is allowed),
+//   and an empty name, a name with "\" or over 255 characters with
+//   ERROR_INVALID_PARAMETER; a root key cannot be renamed (ERROR_ACCESS_DENIED).
+//   Handles stay on their keys: a handle follows its key's new path.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -61,6 +66,7 @@ struct KeyHandle {
     std::vector<ChildEntry> children;  // in the store's order (by fold)
     bool valuesValid = false;
     Stamp valuesStamp;
+    Stamp pathStamp;  // when `path` was last known to be the key's path
     std::vector<ValueEntry> values;
 
     void Forget() {
@@ -134,6 +140,7 @@ struct Registry {
         k.root = root;
         k.id = id;
         k.path = std::move(path);
+        k.pathStamp = store.CurrentStamp();
         k.isRoot = id == Store::RootId(root);  // a handle opened with "" on a root
         return reinterpret_cast<HKEY>(v);
     }
@@ -202,9 +209,19 @@ DWORD ParseValueName(LPCWSTR text, std::u16string_view& name) {
     return ERROR_SUCCESS;
 }
 
-// The key a parsed sub-key path starts from.
+// The key a parsed sub-key path starts from, with its path as it is now: a
+// rename (by any process) moves the keys below the renamed one.
 KeyHandle& StartOf(Registry& r, KeyHandle& k, const SubKey& sub) {
-    return sub.fromRoot ? r.roots[k.root] : k;
+    KeyHandle& start = sub.fromRoot ? r.roots[k.root] : k;
+    if (!start.isRoot) {
+        Stamp now = r.store.CurrentStamp();
+        if (!(start.pathStamp == now)) {
+            // A key that is gone keeps its last path: lookups from it report it deleted.
+            r.store.KeyPath(start.id, start.path);
+            start.pathStamp = now;
+        }
+    }
+    return start;
 }
 
 std::string PathOf(const KeyHandle& start, const SubKey& sub) {
@@ -509,5 +526,63 @@ LONG RegReplaceKey(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpNewFile, LPCWSTR lpOld
         SavedTree tree;
         if (DWORD err = DecodeSave(bytes.data(), bytes.size(), tree)) return err;
         return ReplaceHostFile(Image().root / "registry.pending", bytes);
+    });
+}
+
+// ---- rename and copy --------------------------------------------------------------
+
+LONG RegRenameKey(HKEY hKey, LPCWSTR lpSubKeyName, LPCWSTR lpNewKeyName) {
+    if (!lpNewKeyName) return ERROR_INVALID_PARAMETER;
+    size_t n = Length(lpNewKeyName, kMaxKeyNameLength);
+    std::u16string_view newName(lpNewKeyName, n);
+    if (n == 0 || n > kMaxKeyNameLength || newName.find(u'\\') != std::u16string_view::npos)
+        return ERROR_INVALID_PARAMETER;
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        SubKey sub;
+        if (DWORD err = ParseSubKey(lpSubKeyName, sub)) return err;
+        KeyHandle& start = StartOf(r, *k, sub);
+        if (sub.names.empty() && start.isRoot) return ERROR_ACCESS_DENIED;
+        KeyId id = start.id;
+        std::string path = PathOf(start, sub);
+        if (!sub.names.empty()) {
+            bool baseExists;
+            id = r.store.FindKey(start.id, path, baseExists);
+            if (!baseExists) return ERROR_KEY_DELETED;
+            if (!id) return ERROR_FILE_NOT_FOUND;
+        }
+        std::string newPath;
+        if (DWORD err = r.store.RenameKey(id, path, newName, newPath)) return err;
+        // This process's handles on the key and below it follow it at once.
+        Stamp now = r.store.CurrentStamp();
+        for (auto& [v, h] : r.handles) {
+            if (h.root != start.root || h.isRoot || h.path.compare(0, path.size(), path) != 0) continue;
+            if (h.path.size() > path.size() && h.path.compare(path.size(), 2, std::string("\0\\", 2)) != 0) continue;
+            h.path = newPath + h.path.substr(path.size());
+            h.pathStamp = now;
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegCopyTree(HKEY hKeySrc, LPCWSTR lpSubKey, HKEY hKeyDest) {
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKeySrc);
+        KeyHandle* d = r.Find(hKeyDest);
+        if (!k || !d) return ERROR_INVALID_HANDLE;
+        SubKey sub;
+        if (DWORD err = ParseSubKey(lpSubKey, sub)) return err;
+        KeyHandle& start = StartOf(r, *k, sub);
+        std::string path = PathOf(start, sub);
+        KeyId id = start.id;
+        if (!sub.names.empty()) {
+            bool baseExists;
+            id = r.store.FindKey(start.id, path, baseExists);
+            if (!baseExists) return ERROR_KEY_DELETED;
+            if (!id) return ERROR_FILE_NOT_FOUND;
+        }
+        KeyHandle& dest = StartOf(r, *d, SubKey{});
+        return r.store.CopyTree(id, path, dest.id, dest.path);
     });
 }

@@ -91,6 +91,9 @@ enum Store::Sql : int {
     kDeleteSubtreeKeys,
     kSubtree,
     kKeyName,
+    kKeyPath,
+    kRenameKeyRow,
+    kSetPath,
     kSqlCount
 };
 
@@ -124,8 +127,11 @@ const char* const kSql[Store::kSqlCount] = {
     "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE path>=?1 AND path<?2)",
     "DELETE FROM keys WHERE id=?1",
     "DELETE FROM keys WHERE path>=?1 AND path<?2",
-    "SELECT id, parent, name FROM keys WHERE path>=?1 AND path<?2 ORDER BY path",
+    "SELECT id, parent, name, path FROM keys WHERE path>=?1 AND path<?2 ORDER BY path",
     "SELECT name FROM keys WHERE id=?1",
+    "SELECT path FROM keys WHERE id=?1",
+    "UPDATE keys SET name=?2, fold=?3, path=?4 WHERE id=?1",
+    "UPDATE keys SET path=?2 WHERE id=?1",
 };
 
 }  // namespace
@@ -709,6 +715,124 @@ DWORD Store::DeleteKey(KeyId base, const std::string& path) {
     if (id <= RootId(3)) return ERROR_ACCESS_DENIED;  // the roots stay, whatever the caller
     DeleteSubtree(id, path);
     Query(*this, kDeleteKeyRow).Int(1, id).Run();
+    txn.Commit();
+    return ERROR_SUCCESS;
+}
+
+bool Store::KeyPath(KeyId key, std::string& path) {
+    Query q(*this, kKeyPath);
+    if (!q.Int(1, key).Step()) return false;
+    path.assign(static_cast<const char*>(q.ColBlob(0)), static_cast<size_t>(q.ColBytes(0)));
+    return true;
+}
+
+DWORD Store::RenameKey(KeyId key, const std::string& path, std::u16string_view newName, std::string& newPath) {
+    WriteTxn txn(*this);
+    std::string current;
+    if (!KeyPath(key, current) || current != path) return ERROR_KEY_DELETED;
+    if (key <= RootId(3)) return ERROR_ACCESS_DENIED;
+    // The parent's path: everything before the last "\" (UTF-16BE units).
+    size_t cut = path.size();
+    do {
+        cut -= 2;
+    } while (cut > 0 && !(path[cut] == 0 && path[cut + 1] == '\\'));
+    newPath = path.substr(0, cut);
+    AppendToPath(newPath, newName);
+    std::string fold = FoldBlob(newName);
+    if (newPath != path) {
+        if (Query(*this, kFindKey).Blob(1, newPath).Step()) return ERROR_ALREADY_EXISTS;
+        // Every descendant's path starts with the old path: swap the prefix.
+        // No row can hold a new path yet (its parent would exist), so the
+        // unique index never sees two rows with one path.
+        std::vector<std::pair<KeyId, std::string>> below;
+        size_t longest = newPath.size();
+        {
+            auto [lo, hi] = SubtreeRange(path);
+            Query q(*this, kSubtree);
+            q.Blob(1, lo).Blob(2, hi);
+            while (q.Step()) {
+                auto p = static_cast<const char*>(q.ColBlob(3));
+                below.emplace_back(q.Col(0), newPath + std::string(p + path.size(), q.ColBytes(3) - path.size()));
+                longest = std::max(longest, below.back().second.size());
+            }
+        }
+        // A longer name lengthens every path below it (the root digit and its '\' do not count).
+        if (!WithinKeyLimits(0, longest / 2 - 2)) return ERROR_FILENAME_EXCED_RANGE;
+        for (const auto& [id, p] : below) Query(*this, kSetPath).Int(1, id).Blob(2, p).Run();
+    }
+    Query(*this, kRenameKeyRow).Int(1, key).Blob(2, newName).Blob(3, fold).Blob(4, newPath).Run();
+    txn.Commit();
+    return ERROR_SUCCESS;
+}
+
+DWORD Store::CopyTree(KeyId src, const std::string& srcPath, KeyId dst, const std::string& dstPath) {
+    WriteTxn txn(*this);
+    std::string current;
+    if (!KeyPath(src, current) || current != srcPath) return ERROR_KEY_DELETED;
+    if (!KeyPath(dst, current) || current != dstPath) return ERROR_KEY_DELETED;
+    struct Copied {
+        KeyId srcId;
+        size_t parent;
+        std::u16string name;
+    };
+    std::vector<Copied> keys{{src, 0, {}}};
+    {
+        std::unordered_map<KeyId, size_t> index{{src, 0}};
+        auto [lo, hi] = SubtreeRange(srcPath);
+        Query q(*this, kSubtree);
+        q.Blob(1, lo).Blob(2, hi);
+        while (q.Step()) {
+            auto parent = index.find(q.Col(1));
+            if (parent == index.end()) throw DbError{SQLITE_CORRUPT};
+            index.emplace(q.Col(0), keys.size());
+            keys.push_back({q.Col(0), parent->second, q.ColU16(2)});
+        }
+    }
+    std::vector<std::vector<ValueEntry>> values(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        Query q(*this, kValues);
+        q.Int(1, keys[i].srcId);
+        while (q.Step()) {
+            auto p = static_cast<const uint8_t*>(q.ColBlob(2));
+            values[i].push_back({q.ColU16(0), static_cast<DWORD>(q.Col(1)), {p, p + q.ColBytes(2)}});
+        }
+    }
+    std::vector<KeyId> ids(keys.size());
+    std::vector<std::string> paths(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i == 0) {
+            ids[0] = dst;
+            paths[0] = dstPath;
+        } else {
+            paths[i] = paths[keys[i].parent];
+            AppendToPath(paths[i], keys[i].name);
+            if (!WithinKeyLimits(PathDepth(paths[i]), paths[i].size() / 2 - 2))
+                return ERROR_FILENAME_EXCED_RANGE;  // nothing of the copy stays
+            Query find(*this, kFindKey);
+            if (find.Blob(1, paths[i]).Step()) {
+                ids[i] = find.Col(0);
+            } else {
+                std::string fold = FoldBlob(keys[i].name);
+                Query(*this, kInsertKey)
+                    .Int(1, ids[keys[i].parent])
+                    .Blob(2, std::u16string_view(keys[i].name))
+                    .Blob(3, fold)
+                    .Blob(4, paths[i])
+                    .Run();
+                ids[i] = sqlite3_last_insert_rowid(db_);
+            }
+        }
+        for (const ValueEntry& v : values[i]) {
+            std::string fold = FoldBlob(v.name);
+            Query(*this, kUpsertValue)
+                .Int(1, ids[i])
+                .Blob(2, fold)
+                .Blob(3, std::u16string_view(v.name))
+                .Int(4, v.type)
+                .Blob(5, v.data.data(), v.data.size())
+                .Run();
+        }
+    }
     txn.Commit();
     return ERROR_SUCCESS;
 }

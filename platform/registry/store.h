@@ -116,6 +116,8 @@ public:
     bool IsEmpty();
     // The subtree of `key` (at `path`) in save-file form; false when it is gone.
     bool ReadTree(KeyId key, const std::string& path, SavedTree& out);
+    // The folded full path of a key; false when it is gone.
+    bool KeyPath(KeyId key, std::string& path);
 
     // The name of key `id` as created; false when it is gone.
     bool KeyName(KeyId id, std::u16string& name);
@@ -130,6 +132,19 @@ public:
     DWORD DeleteValue(KeyId key, std::u16string_view name);
     // Deletes the key at `path` with its whole subtree.
     DWORD DeleteKey(KeyId base, const std::string& path);
+    // Renames the key at `path` (not a root) to `newName`: its row and the
+    // paths of its whole subtree change, ids, sub-keys and values stay.
+    // ERROR_ALREADY_EXISTS when a sibling has the name in any case (a change
+    // of case only is allowed); ERROR_KEY_DELETED when the key is gone;
+    // ERROR_FILENAME_EXCED_RANGE when a path below would pass the limit.
+    DWORD RenameKey(KeyId key, const std::string& path, std::u16string_view newName, std::string& newPath);
+    // Copies the values and sub-keys of `src` into `dst`, merging with what
+    // is there (same-named values are replaced, same-named keys keep their
+    // name and receive the copy). The source is read first, so a copy into
+    // its own subtree copies the subtree as it was. A key the copy would put
+    // past the depth or path-length limit: ERROR_FILENAME_EXCED_RANGE, and
+    // nothing is copied.
+    DWORD CopyTree(KeyId src, const std::string& srcPath, KeyId dst, const std::string& dstPath);
     // Replaces everything below root `root` (and its own values) by `tree`.
     void ReplaceRoot(int root, const SavedTree& tree);
     // Makes every commit so far durable.

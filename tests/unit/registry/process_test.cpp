@@ -178,4 +178,25 @@ TEST_F(Processes, KilledWriterLeavesEveryFlushedWrite) {
     RegCloseKey(h);
 }
 
+TEST_F(Processes, HandleFollowsAKeyRenamedByAnotherProcess) {
+    HKEY panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
+    RegCloseKey(Create(panel, u"Mode"));
+    pid_t child = Spawn([] {
+        // Renamed away, then a new key takes the old name.
+        if (RegRenameKey(HKEY_LOCAL_MACHINE, u"Panel", u"Screen") != ERROR_SUCCESS) return false;
+        HKEY again = Create(HKEY_LOCAL_MACHINE, u"Panel\\Other");
+        return again && RegCloseKey(again) == ERROR_SUCCESS;
+    });
+    ASSERT_EQ(Wait(child), 0);
+    HKEY mode = nullptr;
+    ASSERT_EQ(Open(panel, u"Mode", &mode), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(mode, u"Level", 2), ERROR_SUCCESS);
+    HKEY screenMode = nullptr;
+    ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Screen\\Mode", &screenMode), ERROR_SUCCESS);
+    DWORD v = 0;
+    EXPECT_EQ(GetDword(screenMode, u"Level", v), ERROR_SUCCESS);
+    EXPECT_EQ(SubKeys(panel), std::vector<std::u16string>{u"Mode"});
+    for (HKEY h : {panel, mode, screenMode}) RegCloseKey(h);
+}
+
 }  // namespace
