@@ -72,6 +72,14 @@ public:
     // had asked the HAL) between two of its messages. False when the
     // program has no window to carry the request.
     virtual bool RequestRestart() { return false; }
+    // The device clipboard's text (UTF-8) and a count that moves whenever it
+    // changes; SetClipboardText puts desktop text there. A desktop without a
+    // clipboard has no text and ignores it.
+    virtual std::optional<std::string> ClipboardText(uint64_t& changes) {
+        changes = 0;
+        return std::nullopt;
+    }
+    virtual void SetClipboardText(const std::string&) {}
 };
 
 class Device {
@@ -94,6 +102,12 @@ public:
     // The backlight now (asking lets the driver notice its time-out).
     virtual BacklightView Backlight() { return {}; }
     virtual void StorageCardChanged(bool /*inserted*/) {}
+    // The device's clipboard text, as Desktop has it.
+    virtual std::optional<std::string> ClipboardText(uint64_t& changes) {
+        changes = 0;
+        return std::nullopt;
+    }
+    virtual void SetClipboardText(const std::string&) {}
 };
 
 // The lifetime of the program: its thread marks the end with its status (or
@@ -146,6 +160,8 @@ public:
     void StorageCardChanged(bool inserted) override {
         if (!program_.Ended()) desktop_.StorageCardChanged(inserted);
     }
+    std::optional<std::string> ClipboardText(uint64_t& changes) override { return desktop_.ClipboardText(changes); }
+    void SetClipboardText(const std::string& text) override { desktop_.SetClipboardText(text); }
 
 private:
     Desktop& desktop_;

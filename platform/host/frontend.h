@@ -101,6 +101,7 @@ private:
     void UpdateTitle();
     void Screenshot();
     void DrawHelp(void* surface);
+    void ShareClipboard(Device& device);
 
     void* window_ = nullptr;  // SDL_Window
     std::string program_;
@@ -117,6 +118,8 @@ private:
     int helpWidth_ = 0, helpHeight_ = 0;
     std::string lastShot_;
     std::chrono::steady_clock::time_point titleAt_{};
+    uint64_t clipboardChanges_ = 0;
+    bool desktopClipboardChanged_ = true;  // read the desktop's text once at the start
 };
 
 // Win32 virtual key and character of an SDL key (US layout); vk 0 when the

@@ -404,7 +404,12 @@ void SdlFrontEnd::HandleEvent(Device& device, const void* raw) {
                     device.RequestQuit();
             } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 changes_ = ~uint64_t{0};  // show everything again
+            } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                desktopClipboardChanged_ = true;
             }
+            break;
+        case SDL_CLIPBOARDUPDATE:
+            desktopClipboardChanged_ = true;
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button != SDL_BUTTON_LEFT) break;
@@ -444,10 +449,32 @@ void SdlFrontEnd::Pump(Device& device, Millis wait) {
         HandleEvent(device, &event);
         while (SDL_PollEvent(&event)) HandleEvent(device, &event);
     }
+    ShareClipboard(device);
     // The title follows what changed behind the window's back (a program
     // turning the screen) within a second.
     if (std::chrono::steady_clock::now() - titleAt_ > std::chrono::seconds(1)) UpdateTitle();
     PresentIfChanged(device.Backlight());
+}
+
+void SdlFrontEnd::ShareClipboard(Device& device) {
+    // Text a program copied goes to the desktop; text copied on the desktop
+    // (seen when the window gets the focus or SDL reports a change) goes to
+    // the device. Equal texts change nothing on either side, so neither
+    // echoes the other for ever.
+    uint64_t changes = 0;
+    std::optional<std::string> text = device.ClipboardText(changes);
+    if (changes != clipboardChanges_) {
+        clipboardChanges_ = changes;
+        if (text) SDL_SetClipboardText(text->c_str());
+    }
+    if (desktopClipboardChanged_) {
+        desktopClipboardChanged_ = false;
+        if (SDL_HasClipboardText()) {
+            char* utf8 = SDL_GetClipboardText();
+            if (utf8 && (!text || *text != utf8)) device.SetClipboardText(utf8);
+            SDL_free(utf8);
+        }
+    }
 }
 
 void SdlFrontEnd::Run(Device& device, const std::function<bool()>& done) {

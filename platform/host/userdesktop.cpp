@@ -216,6 +216,12 @@ public:
             if (PostMessage(top.hwnd, WM_TIMER, 0, reinterpret_cast<LPARAM>(reboot))) return true;
         return false;
     }
+    std::optional<std::string> ClipboardText(uint64_t& changes) override {
+        ClipboardState c = DeviceClipboard();
+        changes = c.changes;
+        return c.hasText ? std::optional<std::string>(ToUtf8(c.text)) : std::nullopt;
+    }
+    void SetClipboardText(const std::string& text) override { SetDeviceClipboardText(FromUtf8(text)); }
 
     void RequestQuit() override {
         // Close the program's main window as its user would: the topmost

@@ -64,6 +64,43 @@ void SetLastError(DWORD dwErrCode);
 // Handles.
 BOOL CloseHandle(HANDLE hObject);
 
+// Memory blocks (clipboard data). The device's heap has fixed blocks only:
+// the handle is the block's address and Lock returns it; LMEM_MOVEABLE is
+// taken as fixed. Freeing a handle that is not a live block is refused.
+typedef HANDLE HLOCAL;
+typedef HANDLE HGLOBAL;
+#define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
+#define LMEM_ZEROINIT 0x0040
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
+#define GMEM_FIXED LMEM_FIXED
+#define GMEM_MOVEABLE LMEM_MOVEABLE
+#define GMEM_ZEROINIT LMEM_ZEROINIT
+#define GPTR LPTR
+#define GHND LHND
+HLOCAL LocalAlloc(UINT uFlags, UINT uBytes);
+// NULL when freed; the handle again when it is not a live block.
+HLOCAL LocalFree(HLOCAL hMem);
+UINT LocalSize(HLOCAL hMem);
+LPVOID LocalLock(HLOCAL hMem);
+BOOL LocalUnlock(HLOCAL hMem);
+inline HGLOBAL GlobalAlloc(UINT uFlags, UINT dwBytes) {
+    return LocalAlloc(uFlags, dwBytes);
+}
+inline HGLOBAL GlobalFree(HGLOBAL hMem) {
+    return LocalFree(hMem);
+}
+inline UINT GlobalSize(HGLOBAL hMem) {
+    return LocalSize(hMem);
+}
+inline LPVOID GlobalLock(HGLOBAL hMem) {
+    return LocalLock(hMem);
+}
+inline BOOL GlobalUnlock(HGLOBAL hMem) {
+    return LocalUnlock(hMem);
+}
+
 // Events.
 HANDLE CreateEvent(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
 HANDLE OpenEvent(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCWSTR lpName);

@@ -101,6 +101,8 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define SC_KEYMENU 0xF100
+#define WM_CONTEXTMENU 0x007B
 #define WM_TIMER 0x0113
 #define WM_DEVICECHANGE 0x0219
 // wParam of WM_DEVICECHANGE (a storage card put in or taken out).
@@ -1233,3 +1235,20 @@ typedef struct tagACCEL {
 // MAKEWPARAM(cmd, 1) and returns nonzero; anything else returns 0.
 int TranslateAccelerator(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
 BOOL DestroyAcceleratorTable(HACCEL hAccel);
+
+// ---- Clipboard ----------------------------------------------------------------------
+//
+// Data is a memory block from LocalAlloc; SetClipboardData takes it over (the
+// program no longer frees it) and GetClipboardData lends it while the
+// clipboard is open. CF_UNICODETEXT is text with its NUL.
+#define CF_TEXT 1
+#define CF_BITMAP 2
+#define CF_UNICODETEXT 13
+BOOL OpenClipboard(HWND hWndNewOwner);
+BOOL CloseClipboard();
+BOOL EmptyClipboard();
+HANDLE SetClipboardData(UINT uFormat, HANDLE hMem);
+HANDLE GetClipboardData(UINT uFormat);
+BOOL IsClipboardFormatAvailable(UINT format);
+int CountClipboardFormats();
+HWND GetClipboardOwner();

@@ -2,7 +2,9 @@
 // manager and the emulator host. Programs never include this header.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "winuser.h"
@@ -43,6 +45,33 @@ void SetCaptionTextPainter(CaptionTextPainter painter);
 // The caption's OK button of a window with WS_EX_CAPTIONOKBTN, in screen
 // coordinates; empty when the window has none.
 RECT CaptionOkRect(HWND h);
+
+// ---- Keyboard access to menu bars ------------------------------------------------------
+//
+// DefWindowProc turns Alt with a letter (WM_SYSCHAR), Alt alone and F10
+// (their WM_SYSKEYUP) into WM_SYSCOMMAND SC_KEYMENU with the letter (0 for
+// none) in lParam, and answers that by asking this handler to open the menu
+// bar of the window's top-level window. The controls install it (the menu
+// bar lives in the command bar); false: the window has no such menu.
+using KeyMenuHandler = bool (*)(HWND topLevel, WCHAR letter);
+void SetKeyMenuHandler(KeyMenuHandler handler);
+
+// ---- Clipboard ---------------------------------------------------------------------
+//
+// The host shares the device's clipboard text with the desktop's (any
+// thread; nothing here touches windows). A change count tells the host when
+// a program has put new text there.
+struct ClipboardState {
+    uint64_t changes = 0;  // moves whenever the device's text changes
+    bool hasText = false;
+    std::u16string text;  // CF_UNICODETEXT up to its NUL
+};
+ClipboardState DeviceClipboard();
+// Text from the desktop becomes the device's CF_UNICODETEXT (everything else
+// on the clipboard goes, as when a program copies). While a program holds
+// the clipboard open the change waits until it closes it. The same text
+// again changes nothing.
+void SetDeviceClipboardText(std::u16string_view text);
 
 // ---- Input -------------------------------------------------------------------------
 //
