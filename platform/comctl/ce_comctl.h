@@ -13,6 +13,26 @@ void RegisterControls();
 // window's DC measures it; `fallback` when it cannot be measured.
 int FontHeight(HWND h, HFONT font, int fallback);
 
+// Tap-and-hold, the touch screen's right click. A control arms it when the
+// stylus goes down on it (with the stylus captured), passes on the moves and
+// disarms it on release; when the stylus stays within kSlop pixels for
+// kDelayMs its timer (kTimerId) fires and Fire() answers true once: the
+// control then sends NM_RCLICK and, when the parent leaves that alone,
+// WM_CONTEXTMENU (SendContextMenu), as a right click does on Win32.
+struct Hold {
+    static constexpr UINT_PTR kTimerId = 0x484F;
+    static constexpr UINT kDelayMs = 500;
+    static constexpr int kSlop = 5;
+    bool armed = false;
+    POINT at{};  // client coordinates
+    void Arm(HWND h, POINT client);
+    void Move(HWND h, POINT client);
+    void Disarm(HWND h);
+    bool Fire(HWND h, WPARAM timerId);
+};
+// WM_CONTEXTMENU to the parent of `h` for a point in h's client area.
+void SendContextMenu(HWND h, POINT client);
+
 // Each control file registers its class.
 void RegisterButtonClass();
 void RegisterStaticClass();
@@ -26,5 +46,6 @@ void RegisterHeaderClass();
 void RegisterMenuClasses();
 void RegisterCommandBarClass();
 void RegisterFileDialogClasses();
+void RegisterStatusBarClass();
 
 }  // namespace ce::comctl

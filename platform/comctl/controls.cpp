@@ -1,4 +1,5 @@
 // Registration of the control classes, and what the controls share.
+#include <cstdlib>
 #include <mutex>
 
 #include "ce_comctl.h"
@@ -14,6 +15,38 @@ int FontHeight(HWND h, HFONT font, int fallback) {
     if (old) SelectObject(dc, old);
     ReleaseDC(h, dc);
     return height;
+}
+
+void Hold::Arm(HWND h, POINT client) {
+    armed = true;
+    at = client;
+    SetTimer(h, kTimerId, kDelayMs, nullptr);
+}
+
+void Hold::Move(HWND h, POINT client) {
+    if (armed && (std::abs(client.x - at.x) > kSlop || std::abs(client.y - at.y) > kSlop)) Disarm(h);
+}
+
+void Hold::Disarm(HWND h) {
+    if (armed) KillTimer(h, kTimerId);
+    armed = false;
+}
+
+bool Hold::Fire(HWND h, WPARAM timerId) {
+    if (timerId != kTimerId) return false;
+    KillTimer(h, kTimerId);
+    if (!armed) return false;
+    armed = false;
+    // The menu the parent may show takes the stylus from here.
+    if (GetCapture() == h) ReleaseCapture();
+    return true;
+}
+
+void SendContextMenu(HWND h, POINT client) {
+    POINT screen = client;
+    ClientToScreen(h, &screen);
+    if (HWND parent = GetParent(h))
+        SendMessage(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(screen.x, screen.y));
 }
 
 void RegisterControls() {
@@ -32,6 +65,7 @@ void RegisterControls() {
         RegisterMenuClasses();
         RegisterCommandBarClass();
         RegisterFileDialogClasses();
+        RegisterStatusBarClass();
     });
 }
 

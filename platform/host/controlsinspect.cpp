@@ -61,6 +61,44 @@ std::string ComboFields(HWND h) {
     return out + ",\"text\":" + JsonString(ToUtf8(text));
 }
 
+// A status bar: whether it shows its simple text, and every part's text
+// (the simple text apart). What it shows is found as its parts' texts (or a
+// tab-separated piece of one).
+std::u16string StatusText(HWND h, WPARAM part) {
+    auto n = LOWORD(SendMessage(h, SB_GETTEXTLENGTH, part, 0));
+    std::u16string s(static_cast<size_t>(n) + 1, u'\0');
+    SendMessage(h, SB_GETTEXT, part, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(n);
+    return s;
+}
+
+std::string StatusFields(HWND h) {
+    std::string out = "\"simple\":" + JsonBool(SendMessage(h, SB_ISSIMPLE, 0, 0) != 0) + ",\"parts\":[";
+    auto parts = SendMessage(h, SB_GETPARTS, 0, 0);
+    for (int i = 0; i < parts; ++i) out += (i ? "," : "") + JsonString(ToUtf8(StatusText(h, static_cast<WPARAM>(i))));
+    return out + "],\"simple_text\":" + JsonString(ToUtf8(StatusText(h, SB_SIMPLEID)));
+}
+
+bool FindStatusText(HWND h, std::u16string_view text, POINT& pt) {
+    const bool simple = SendMessage(h, SB_ISSIMPLE, 0, 0) != 0;
+    const auto parts = simple ? 1 : SendMessage(h, SB_GETPARTS, 0, 0);
+    for (int i = 0; i < parts; ++i) {
+        std::u16string shown = StatusText(h, simple ? SB_SIMPLEID : static_cast<WPARAM>(i));
+        bool found = shown == text;
+        for (size_t at = 0; !found && at <= shown.size();) {
+            size_t tab = shown.find(u'\t', at);
+            found = std::u16string_view(shown).substr(at, tab == shown.npos ? shown.npos : tab - at) == text;
+            at = tab == shown.npos ? shown.size() + 1 : tab + 1;
+        }
+        RECT r{};
+        if (!found || !SendMessage(h, SB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r))) continue;
+        pt = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(h, &pt);
+        return true;
+    }
+    return false;
+}
+
 // The centre of the entry showing `text` in the box's open list.
 bool FindComboEntry(HWND h, std::u16string_view text, POINT& pt) {
     if (!h || !SendMessage(h, CB_GETDROPPEDSTATE, 0, 0)) return false;
@@ -90,6 +128,7 @@ void RegisterControlInspectors() {
     RegisterFileDialogInspectors();
     RegisterClassInspector(u"Button", {nullptr, ButtonFields});
     RegisterClassInspector(PROGRESS_CLASS, {nullptr, ProgressFields});
+    RegisterClassInspector(STATUSCLASSNAME, {FindStatusText, StatusFields});
     RegisterClassInspector(u"ComboBox", {FindComboEntry, ComboFields});
     // The drop-down list lies above everything: its entries are found
     // through the box it belongs to.

@@ -25,6 +25,43 @@ inline BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) {
     return TRUE;
 }
 
+// ---- Status bar ---------------------------------------------------------------------
+
+#define STATUSCLASSNAMEW u"msctls_statusbar32"
+#define STATUSCLASSNAME STATUSCLASSNAMEW
+
+#define CCS_TOP 0x00000001L
+#define CCS_NOMOVEY 0x00000002L
+#define CCS_BOTTOM 0x00000003L
+#define CCS_NORESIZE 0x00000004L
+#define CCS_NOPARENTALIGN 0x00000008L
+#define SBARS_SIZEGRIP 0x0100
+
+#define SB_SETTEXTW (WM_USER + 11)
+#define SB_GETTEXTW (WM_USER + 13)
+#define SB_GETTEXTLENGTHW (WM_USER + 12)
+#define SB_SETTEXT SB_SETTEXTW
+#define SB_GETTEXT SB_GETTEXTW
+#define SB_GETTEXTLENGTH SB_GETTEXTLENGTHW
+#define SB_SETPARTS (WM_USER + 4)
+#define SB_GETPARTS (WM_USER + 6)
+#define SB_GETBORDERS (WM_USER + 7)
+#define SB_SETMINHEIGHT (WM_USER + 8)
+#define SB_SIMPLE (WM_USER + 9)
+#define SB_GETRECT (WM_USER + 10)
+#define SB_ISSIMPLE (WM_USER + 14)
+
+#define SB_SIMPLEID 0x00FF
+#define SBT_NOBORDERS 0x0100
+#define SBT_POPOUT 0x0200
+#define SBT_RTLREADING 0x0400
+#define SBT_NOTABPARSING 0x0800
+#define SBT_OWNERDRAW 0x1000
+
+// A status window at the bottom of `hwndParent` showing `lpszText`; it sizes
+// itself to its parent whenever it is sent WM_SIZE (pass the parent's on).
+HWND CreateStatusWindow(LONG style, LPCWSTR lpszText, HWND hwndParent, UINT wID);
+
 // ---- Progress bar -------------------------------------------------------------------
 
 #define PROGRESS_CLASSW u"msctls_progress32"
@@ -119,6 +156,7 @@ COLORREF ImageList_GetBkColor(HIMAGELIST himl);
 #define TVS_FULLROWSELECT 0x1000
 #define TVS_NOSCROLL 0x2000
 #define TVS_NONEVENHEIGHT 0x4000
+#define TVS_NOHSCROLL 0x8000
 
 typedef struct _TREEITEM* HTREEITEM;
 
@@ -378,6 +416,8 @@ typedef struct _HD_ITEMW {
 #define HDF_BITMAP 0x2000
 #define HDF_STRING 0x4000
 #define HDF_OWNERDRAW 0x8000
+#define HDF_SORTDOWN 0x0200
+#define HDF_SORTUP 0x0400
 
 typedef struct _HD_LAYOUT {
     RECT* prc;
@@ -433,6 +473,12 @@ inline BOOL Header_GetItemRect(HWND hwnd, int iItem, RECT* lprc) {
 }
 inline BOOL Header_Layout(HWND hwndHD, HD_LAYOUT* playout) {
     return (BOOL)SendMessage(hwndHD, HDM_LAYOUT, 0, (LPARAM)playout);
+}
+inline BOOL Header_GetItem(HWND hwndHD, int i, HD_ITEM* phdi) {
+    return (BOOL)SendMessage(hwndHD, HDM_GETITEM, (WPARAM)i, (LPARAM)phdi);
+}
+inline BOOL Header_SetItem(HWND hwndHD, int i, const HD_ITEM* phdi) {
+    return (BOOL)SendMessage(hwndHD, HDM_SETITEM, (WPARAM)i, (LPARAM)phdi);
 }
 
 #define WC_LISTVIEWW u"SysListView32"
@@ -560,12 +606,14 @@ typedef struct tagLVHITTESTINFO {
 #define LVM_GETCOUNTPERPAGE (LVM_FIRST + 40)
 #define LVM_SETITEMSTATE (LVM_FIRST + 43)
 #define LVM_GETITEMSTATE (LVM_FIRST + 44)
+#define LVM_SORTITEMS (LVM_FIRST + 48)
 #define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
 #define LVM_GETSELECTIONMARK (LVM_FIRST + 66)
 #define LVM_SETSELECTIONMARK (LVM_FIRST + 67)
 #define LVM_GETITEMW (LVM_FIRST + 75)
 #define LVM_SETITEMW (LVM_FIRST + 76)
 #define LVM_INSERTITEMW (LVM_FIRST + 77)
+#define LVM_SORTITEMSEX (LVM_FIRST + 81)
 #define LVM_GETCOLUMNW (LVM_FIRST + 95)
 #define LVM_SETCOLUMNW (LVM_FIRST + 96)
 #define LVM_INSERTCOLUMNW (LVM_FIRST + 97)
@@ -679,6 +727,17 @@ inline UINT ListView_GetItemState(HWND hwnd, int i, UINT mask) {
 }
 inline UINT ListView_GetSelectedCount(HWND hwnd) {
     return (UINT)SendMessage(hwnd, LVM_GETSELECTEDCOUNT, 0, 0L);
+}
+// Sorts the rows with a comparison: LVM_SORTITEMS passes it the two rows'
+// lParam values, LVM_SORTITEMSEX their indexes as they were when the sort
+// began; it answers < 0, 0 or > 0 as the first row goes before, with or
+// after the second.
+typedef int(CALLBACK* PFNLVCOMPARE)(LPARAM, LPARAM, LPARAM);
+inline BOOL ListView_SortItems(HWND hwnd, PFNLVCOMPARE pfnCompare, LPARAM lPrm) {
+    return (BOOL)SendMessage(hwnd, LVM_SORTITEMS, (WPARAM)lPrm, (LPARAM)pfnCompare);
+}
+inline BOOL ListView_SortItemsEx(HWND hwnd, PFNLVCOMPARE pfnCompare, LPARAM lPrm) {
+    return (BOOL)SendMessage(hwnd, LVM_SORTITEMSEX, (WPARAM)lPrm, (LPARAM)pfnCompare);
 }
 inline int ListView_GetSelectionMark(HWND hwnd) {
     return (int)SendMessage(hwnd, LVM_GETSELECTIONMARK, 0, 0);
