@@ -272,9 +272,28 @@ bool IsBar(HWND h) {
     return h && IsWindow(h) && GetClassName(h, cls, 16) && std::u16string_view(cls) == kBarClass;
 }
 
+// Alt with a letter, Alt alone and F10 in a window with a command bar: the
+// menu of that letter (the first one) opens with its first item lit.
+bool OnKeyMenu(HWND top, WCHAR letter) {
+    HWND bar = nullptr;
+    for (HWND c = GetWindow(top, GW_CHILD); c && !bar; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsBar(c) && IsWindowVisible(c)) bar = c;
+    BarData* d = bar ? DataOf(bar) : nullptr;
+    if (!d || !d->menu || !IsWindowEnabled(top)) return false;
+    const int item = MenuBarItemOf(d->menu, letter);
+    if (item < 0) return false;
+    HWND owner = GetParent(bar);
+    HMENU menu = d->menu;
+    UINT state = GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION);
+    UINT id = (state & MF_POPUP) ? TrackMenuBar(bar, menu, item, owner, true) : GetMenuItemID(menu, item);
+    if (id && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    return true;
+}
+
 }  // namespace
 
 void RegisterCommandBarClass() {
+    ce::user::SetKeyMenuHandler(OnKeyMenu);
     WNDCLASSW wc{};
     wc.lpfnWndProc = BarProc;
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);

@@ -11,6 +11,8 @@
 // within a few pixels of an item's right edge grabs the divider instead;
 // dragging it changes the item's width, and the parent hears
 // HDN_ITEMCHANGED for every new width.
+//
+// An item with HDF_SORTUP or HDF_SORTDOWN shows a small arrow at its right.
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -24,6 +26,7 @@ namespace {
 constexpr int kDataSlot = 0;
 constexpr int kTextPad = 4;      // between a button's edge and its text
 constexpr int kDividerGrab = 3;  // either side of a divider
+constexpr int kArrowWidth = 8;   // HDF_SORTUP / HDF_SORTDOWN
 
 struct HdItem {
     std::u16string text;
@@ -122,6 +125,18 @@ void Paint(HWND h, HDC dc, const HeaderData& d) {
         DrawEdge(dc, &e, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         RECT t{r.left + kTextPad, r.top + 1, r.right - kTextPad, r.bottom - 1};
         if (down) OffsetRect(&t, 1, 1);
+        if ((it.fmt & (HDF_SORTUP | HDF_SORTDOWN)) && t.right - t.left > 2 * kArrowWidth) {
+            // The sort arrow at the right: a small triangle pointing up or down.
+            t.right -= kArrowWidth + kTextPad;
+            const int x0 = t.right + kTextPad, y0 = (t.top + t.bottom) / 2 - kArrowWidth / 4;
+            const bool up = it.fmt & HDF_SORTUP;
+            HBRUSH ink = GetSysColorBrush(COLOR_BTNSHADOW);
+            for (int row = 0; row < kArrowWidth / 2; ++row) {
+                const int inset = up ? kArrowWidth / 2 - 1 - row : row;
+                RECT line{x0 + inset, y0 + row, x0 + kArrowWidth - inset, y0 + row + 1};
+                FillRect(dc, &line, ink);
+            }
+        }
         if (t.right <= t.left || it.text.empty()) continue;
         UINT just = (it.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT    ? DT_RIGHT
                     : (it.fmt & HDF_JUSTIFYMASK) == HDF_CENTER ? DT_CENTER

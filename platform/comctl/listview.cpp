@@ -227,6 +227,11 @@ LRESULT GetColumn(const ListData& d, size_t i, LVCOLUMNW* dst) {
 void SyncHeader(const ListData& d, size_t i) {
     if (!d.header || i >= d.columns.size()) return;
     HDITEMW hd = HeaderItem(d.columns[i]);
+    // The sort arrow is the program's, set on the header item itself.
+    HDITEMW now{};
+    now.mask = HDI_FORMAT;
+    if (SendMessage(d.header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&now)))
+        hd.fmt |= now.fmt & (HDF_SORTUP | HDF_SORTDOWN);
     SendMessage(d.header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&hd));
 }
 
@@ -252,6 +257,53 @@ LRESULT SetColumnWidth(HWND h, ListData& d, size_t i, int cx) {
     return TRUE;
 }
 
+// ---- Sorting ------------------------------------------------------------------------------
+
+// LVM_SORTITEMS (byIndex false: the comparison gets lParams) and
+// LVM_SORTITEMSEX (indexes as they were when the sort began). A stable merge
+// sort that needs nothing of the comparison: one that contradicts itself
+// gives some order, never a fault. The rows stay where they are while the
+// comparison runs (it may read them); if it changes or destroys the list,
+// the sort is abandoned and FALSE answered.
+LRESULT SortItems(HWND h, ListData* d, PFNLVCOMPARE compare, LPARAM sortParam, bool byIndex) {
+    if (!compare) return FALSE;
+    const size_t n = d->rows.size();
+    std::vector<uint64_t> ids(n);
+    std::vector<LPARAM> keys(n);
+    for (size_t i = 0; i < n; ++i) {
+        ids[i] = d->rows[i].id;
+        keys[i] = byIndex ? static_cast<LPARAM>(i) : d->rows[i].lParam;
+    }
+    std::vector<size_t> order(n), merged(n);
+    for (size_t i = 0; i < n; ++i) order[i] = i;
+    for (size_t width = 1; width < n; width *= 2) {
+        for (size_t lo = 0; lo < n; lo += 2 * width) {
+            const size_t mid = std::min(n, lo + width), hi = std::min(n, lo + 2 * width);
+            size_t a = lo, b = mid, out = lo;
+            while (a < mid && b < hi)
+                merged[out++] = compare(keys[order[b]], keys[order[a]], sortParam) < 0 ? order[b++] : order[a++];
+            while (a < mid) merged[out++] = order[a++];
+            while (b < hi) merged[out++] = order[b++];
+        }
+        order.swap(merged);
+    }
+    d = Alive(h, d);
+    if (!d || d->rows.size() != n) return FALSE;
+    for (size_t i = 0; i < n; ++i)
+        if (d->rows[i].id != ids[i]) return FALSE;
+    std::vector<Row> sorted;
+    sorted.reserve(n);
+    int mark = -1;
+    for (size_t i = 0; i < n; ++i) {
+        if (static_cast<int>(order[i]) == d->mark) mark = static_cast<int>(i);
+        sorted.push_back(std::move(d->rows[order[i]]));
+    }
+    d->rows.swap(sorted);
+    d->mark = mark;
+    Changed(h, *d);
+    return TRUE;
+}
+
 // ---- Notifications from the header --------------------------------------------------------
 
 LRESULT OnHeaderNotify(HWND h, ListData* d, const NMHDR* nm) {
@@ -268,14 +320,16 @@ LRESULT OnHeaderNotify(HWND h, ListData* d, const NMHDR* nm) {
 
 LRESULT OnScrollInfo(HWND h, ListData& d, WPARAM wp, LPARAM lp) {
     auto* si = reinterpret_cast<SCROLLINFO*>(lp);
-    if (!si || LOWORD(wp) != SB_VERT) return DefWindowProc(h, kWmWindowScrollInfo, wp, lp);
+    const bool horz = LOWORD(wp) == SB_HORZ;
+    if (!si || (LOWORD(wp) != SB_VERT && !horz)) return DefWindowProc(h, kWmWindowScrollInfo, wp, lp);
     Layout(h, d);
     if (HIWORD(wp) & kScrollInfoSet) {
-        // The bar follows the rows; a program may move the position only.
-        if (si->fMask & SIF_POS) ScrollTo(h, d, si->nPos);
-        return d.vbar.Pos();
+        // The bars follow the rows and columns; a program may move the position only.
+        if (si->fMask & SIF_POS) horz ? ScrollSideways(h, d, si->nPos) : ScrollTo(h, d, si->nPos);
+        Layout(h, d);
+        return horz ? d.hbar.Pos() : d.vbar.Pos();
     }
-    d.vbar.GetInfo(*si);
+    (horz ? d.hbar : d.vbar).GetInfo(*si);
     return TRUE;
 }
 
@@ -353,9 +407,14 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONUP:
             OnRelease(h, *d, pt);
             return 0;
+        case WM_TIMER:
+            if (d->hold.Fire(h, wp)) OnHold(h, *d);
+            return 0;
         case WM_CAPTURECHANGED:
-            if (d->vbar.Tracking()) {
+            if (reinterpret_cast<HWND>(lp) != h) d->hold.Disarm(h);
+            if (d->vbar.Tracking() || d->hbar.Tracking()) {
                 d->vbar.Cancel();
+                d->hbar.Cancel();
                 InvalidateRect(h, nullptr, FALSE);
             }
             d->pressed = false;
@@ -365,6 +424,9 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_VSCROLL:
             ApplyScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+            return 0;
+        case WM_HSCROLL:
+            ApplyHScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
             return 0;
         case kWmWindowScrollInfo:
             return OnScrollInfo(h, *d, wp, lp);
@@ -501,8 +563,12 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             int dy = static_cast<int>(lp);
             int rows = dy > 0 ? (dy + d->rowHeight - 1) / d->rowHeight : -((-dy + d->rowHeight - 1) / d->rowHeight);
             ScrollTo(h, *d, d->top + rows);
+            ScrollSideways(h, *d, d->left + static_cast<int>(wp));
             return TRUE;
         }
+        case LVM_SORTITEMS:
+        case LVM_SORTITEMSEX:
+            return SortItems(h, d, reinterpret_cast<PFNLVCOMPARE>(lp), static_cast<LPARAM>(wp), msg == LVM_SORTITEMSEX);
         case LVM_REDRAWITEMS:
             InvalidateRect(h, nullptr, FALSE);
             return TRUE;

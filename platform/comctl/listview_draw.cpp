@@ -4,7 +4,9 @@
 // row per item, each as high as the font or the small images, whichever is
 // taller. The vertical scroll bar is drawn inside the client area at its
 // right, over the whole height, whenever the rows do not fit; the header
-// then stops at the bar.
+// then stops at the bar. The horizontal one runs along the bottom whenever
+// the columns are wider than the list; rows and header scroll sideways
+// together (the header is moved left by what is scrolled off).
 //
 // In each row the column showing the item's own text (sub-item 0) starts
 // with the small image, or with the image's room when the row has none
@@ -93,12 +95,12 @@ void Layout(HWND h, ListData& d) {
     }
     if (!d.dirty) return;
     d.dirty = false;
-    RECT rc;
-    GetClientRect(h, &rc);
-    int rowsHeight = std::max(0, static_cast<int>(rc.bottom) - d.headerHeight);
-    int perPage = rowsHeight / d.rowHeight;
-    int barWidth = GetSystemMetrics(SM_CXVSCROLL);
-    d.barShown = !(StyleOf(h) & LVS_NOSCROLL) && Count(d) > perPage && rc.right > barWidth;
+    const bool scroll = !(StyleOf(h) & LVS_NOSCROLL);
+    const int contentWidth = d.columns.empty() ? 0 : ColumnLeft(d, d.columns.size());
+    d.bars = LayOutClientBars(h, d.headerHeight, Count(d), d.rowHeight, contentWidth, scroll, scroll);
+    d.barShown = d.bars.vert;
+    const RECT& view = d.bars.view;
+    int perPage = (view.bottom - view.top) / d.rowHeight;
     d.top = std::clamp(d.top, 0, std::max(0, Count(d) - std::max(1, perPage)));
     SCROLLINFO si{sizeof si,
                   SIF_RANGE | SIF_PAGE | SIF_POS,
@@ -108,24 +110,30 @@ void Layout(HWND h, ListData& d) {
                   d.top,
                   0};
     d.vbar.SetInfo(si);
+    const int viewWidth = std::max(1, static_cast<int>(view.right - view.left));
+    d.left = std::clamp(d.left, 0, std::max(0, contentWidth - viewWidth));
+    SCROLLINFO sh{sizeof sh,
+                  SIF_RANGE | SIF_PAGE | SIF_POS,
+                  0,
+                  std::max(0, contentWidth - 1),
+                  static_cast<UINT>(viewWidth),
+                  d.left,
+                  0};
+    d.hbar.SetInfo(sh);
     if (d.header) {
-        int width = rc.right - (d.barShown ? barWidth : 0);
+        const int width = viewWidth + d.left;
         RECT now;
         GetWindowRect(d.header, &now);
         POINT at{now.left, now.top};
         ScreenToClient(h, &at);
-        if (at.x != 0 || at.y != 0 || now.right - now.left != width || now.bottom - now.top != d.headerHeight)
-            SetWindowPos(d.header, nullptr, 0, 0, width, d.headerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (at.x != -d.left || at.y != 0 || now.right - now.left != width || now.bottom - now.top != d.headerHeight)
+            SetWindowPos(d.header, nullptr, -d.left, 0, width, d.headerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
 RECT RowsArea(HWND h, ListData& d) {
     Layout(h, d);
-    RECT rc;
-    GetClientRect(h, &rc);
-    rc.top = std::min<LONG>(rc.bottom, d.headerHeight);
-    if (d.barShown) rc.right = ClientBarRect(h).left;
-    return rc;
+    return d.bars.view;
 }
 
 int PerPage(HWND h, ListData& d) {
@@ -141,6 +149,15 @@ void ScrollTo(HWND h, ListData& d, int top) {
     top = ClampTop(h, d, top);
     if (top == d.top) return;
     d.top = top;
+    Changed(h, d);
+}
+
+void ScrollSideways(HWND h, ListData& d, int left) {
+    RECT a = RowsArea(h, d);
+    const int contentWidth = d.columns.empty() ? 0 : ColumnLeft(d, d.columns.size());
+    left = std::clamp(left, 0, std::max(0, contentWidth - static_cast<int>(a.right - a.left)));
+    if (left == d.left) return;
+    d.left = left;
     Changed(h, d);
 }
 
@@ -165,9 +182,10 @@ int ColumnLeft(const ListData& d, size_t c) {
 RECT ItemRect(HWND h, ListData& d, int i, int code) {
     RECT a = RowsArea(h, d);
     int y = a.top + (i - d.top) * d.rowHeight;
-    RECT bounds{0, y, d.columns.empty() ? a.right : ColumnLeft(d, d.columns.size()), y + d.rowHeight};
+    const int x0 = -d.left;
+    RECT bounds{x0, y, d.columns.empty() ? a.right : x0 + ColumnLeft(d, d.columns.size()), y + d.rowHeight};
     size_t main = MainColumn(d);
-    int left = ColumnLeft(d, main), right = left + Width(h, d, main);
+    int left = x0 + ColumnLeft(d, main), right = left + Width(h, d, main);
     int iconW = IconWidth(d);
     RECT icon{left + kIconGap, y, std::min(right, left + kIconGap + iconW), y + d.rowHeight};
     RECT label{std::min(right, static_cast<int>(icon.right) + (iconW ? kIconGap : 0)), y, right, y + d.rowHeight};
@@ -203,7 +221,7 @@ int HitTest(HWND h, ListData& d, LVHITTESTINFO& info) {
         return -1;
     }
     for (size_t c = 0; c < d.columns.size(); ++c)
-        if (p.x >= ColumnLeft(d, c) && p.x < ColumnLeft(d, c + 1)) info.iSubItem = d.columns[c].sub;
+        if (p.x + d.left >= ColumnLeft(d, c) && p.x + d.left < ColumnLeft(d, c + 1)) info.iSubItem = d.columns[c].sub;
     RECT icon = ItemRect(h, d, i, LVIR_ICON);
     info.flags = PtInRect(&icon, p) ? LVHT_ONITEMICON : LVHT_ONITEMLABEL;
     info.iItem = i;
@@ -226,12 +244,11 @@ int TextWidth(HWND h, const ListData& d, const std::u16string& s) {
 
 void Paint(HWND h, HDC dc, ListData& d) {
     bool enabled = IsWindowEnabled(h) != FALSE;
-    if (d.barShown) {
-        RECT bar = ClientBarRect(h);
-        d.vbar.Draw(dc, bar, enabled);
-        ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
-    }
     RECT area = RowsArea(h, d);
+    if (d.bars.vert) d.vbar.Draw(dc, d.bars.vbar, enabled);
+    if (d.bars.horz) d.hbar.Draw(dc, d.bars.hbar, enabled);
+    if (d.bars.vert && d.bars.horz) FillRect(dc, &d.bars.corner, GetSysColorBrush(COLOR_BTNFACE));
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
     COLORREF bk = d.bk == CLR_DEFAULT || d.bk == CLR_NONE ? GetSysColor(COLOR_WINDOW) : d.bk;
     HBRUSH bkBrush = CreateSolidBrush(bk);
     FillRect(dc, &area, bkBrush);
@@ -248,7 +265,7 @@ void Paint(HWND h, HDC dc, ListData& d) {
     for (int i = d.top; i < last; ++i) {
         const Row& r = d.rows[static_cast<size_t>(i)];
         int y = area.top + (i - d.top) * d.rowHeight;
-        int x = 0;
+        int x = d.columns.empty() ? 0 : -d.left;
         for (size_t c = 0; c < Columns(d) && x < area.right; ++c) {
             int w = Width(h, d, c);
             RECT cell{x, y, std::min<LONG>(x + w, area.right), y + d.rowHeight};
@@ -321,18 +338,70 @@ void ApplyScroll(HWND h, ListData& d, int code, int pos) {
     }
 }
 
+void ApplyHScroll(HWND h, ListData& d, int code, int pos) {
+    RECT a = RowsArea(h, d);
+    const int page = std::max(1, static_cast<int>(a.right - a.left));
+    switch (code) {
+        case SB_LINELEFT:
+            ScrollSideways(h, d, d.left - kHorzLine);
+            break;
+        case SB_LINERIGHT:
+            ScrollSideways(h, d, d.left + kHorzLine);
+            break;
+        case SB_PAGELEFT:
+            ScrollSideways(h, d, d.left - page);
+            break;
+        case SB_PAGERIGHT:
+            ScrollSideways(h, d, d.left + page);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            ScrollSideways(h, d, pos);
+            break;
+        case SB_LEFT:
+            ScrollSideways(h, d, 0);
+            break;
+        case SB_RIGHT:
+            ScrollSideways(h, d, ColumnLeft(d, d.columns.size()));
+            break;
+        default:
+            break;
+    }
+}
+
+namespace {
+
+// The bar being dragged: its model, rectangle and direction.
+struct Tracked {
+    ScrollBarModel* bar = nullptr;
+    RECT rect{};
+    bool horz = false;
+};
+Tracked TrackedBar(HWND h, ListData& d) {
+    Layout(h, d);
+    if (d.vbar.Tracking()) return {&d.vbar, d.bars.vbar, false};
+    if (d.hbar.Tracking()) return {&d.hbar, d.bars.hbar, true};
+    return {};
+}
+void ApplyRequests(HWND h, ListData& d, bool horz, const std::vector<ScrollRequest>& reqs) {
+    for (auto& r : reqs) horz ? ApplyHScroll(h, d, r.code, r.pos) : ApplyScroll(h, d, r.code, r.pos);
+}
+
+}  // namespace
+
 void OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     Layout(h, d);
-    if (d.barShown) {
-        RECT bar = ClientBarRect(h);
-        if (PtInRect(&bar, p)) {
-            auto reqs = d.vbar.Press(bar, p);
-            if (d.vbar.Tracking()) SetCapture(h);
-            for (auto& r : reqs) ApplyScroll(h, d, r.code, r.pos);
-            InvalidateRect(h, nullptr, FALSE);
-            return;
-        }
+    for (bool horz : {false, true}) {
+        const RECT bar = horz ? d.bars.hbar : d.bars.vbar;
+        if (!PtInRect(&bar, p)) continue;
+        ScrollBarModel& model = horz ? d.hbar : d.vbar;
+        auto reqs = model.Press(bar, p);
+        if (model.Tracking()) SetCapture(h);
+        ApplyRequests(h, d, horz, reqs);
+        InvalidateRect(h, nullptr, FALSE);
+        return;
     }
+    if (PtInRect(&d.bars.corner, p)) return;
     LVHITTESTINFO hit{p, 0, -1, 0};
     int i = HitTest(h, d, hit);
     ListData* live = &d;
@@ -347,20 +416,32 @@ void OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     live->clickItem = i;
     live->clickSub = hit.iSubItem;
     SetCapture(h);
+    live->hold.Arm(h, p);
+}
+
+void OnHold(HWND h, ListData& d) {
+    // The release that follows is no tap.
+    d.pressed = false;
+    const POINT at = d.hold.at;
+    if (Notify(h, NM_RCLICK, d.clickItem, d.clickSub, 0, 0, 0, 0, at)) return;
+    if (Alive(h, &d)) SendContextMenu(h, at);
 }
 
 void OnMove(HWND h, ListData& d, POINT p) {
-    if (!d.vbar.Tracking()) return;
-    auto reqs = d.vbar.Move(ClientBarRect(h), p);
-    for (auto& r : reqs) ApplyScroll(h, d, r.code, r.pos);
+    d.hold.Move(h, p);
+    Tracked t = TrackedBar(h, d);
+    if (!t.bar) return;
+    auto reqs = t.bar->Move(t.rect, p);
+    ApplyRequests(h, d, t.horz, reqs);
     if (!reqs.empty()) InvalidateRect(h, nullptr, FALSE);
 }
 
 void OnRelease(HWND h, ListData& d, POINT p) {
-    if (d.vbar.Tracking()) {
-        auto reqs = d.vbar.Release(ClientBarRect(h), p);
+    d.hold.Disarm(h);
+    if (Tracked t = TrackedBar(h, d); t.bar) {
+        auto reqs = t.bar->Release(t.rect, p);
         if (GetCapture() == h) ReleaseCapture();
-        for (auto& r : reqs) ApplyScroll(h, d, r.code, r.pos);
+        ApplyRequests(h, d, t.horz, reqs);
         InvalidateRect(h, nullptr, FALSE);
         return;
     }
@@ -372,6 +453,11 @@ void OnRelease(HWND h, ListData& d, POINT p) {
 }
 
 void OnKey(HWND h, ListData& d, UINT vk) {
+    // A report has no column to move to: the arrows across scroll it sideways.
+    if (vk == VK_LEFT || vk == VK_RIGHT) {
+        ApplyHScroll(h, d, vk == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0);
+        return;
+    }
     if (d.rows.empty()) return;
     int cur = -1;
     for (int k = 0; k < Count(d) && cur < 0; ++k)

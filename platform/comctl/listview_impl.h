@@ -45,8 +45,12 @@ struct ListData {
     int rowHeight = 16;
     int headerHeight = 0;
     bool barShown = false;
+    ClientBars bars;  // where the scroll bars are, from the last layout
+    int left = 0;     // pixels scrolled off at the left
     ScrollBarModel vbar{true};
+    ScrollBarModel hbar{false};
     bool pressed = false;  // the stylus went down on the rows (not the bar)
+    Hold hold;             // tap-and-hold on the rows
     int clickItem = -1;    // where it went down, for NM_CLICK on release
     int clickSub = 0;
 };
@@ -74,6 +78,9 @@ RECT RowsArea(HWND h, ListData& d);
 int PerPage(HWND h, ListData& d);
 int ClampTop(HWND h, ListData& d, int top);
 void ScrollTo(HWND h, ListData& d, int top);
+// Scrolls sideways so that pixel `left` of the columns is at the left edge.
+void ScrollSideways(HWND h, ListData& d, int left);
+void ApplyHScroll(HWND h, ListData& d, int code, int pos);
 bool EnsureVisible(HWND h, ListData& d, int i, bool partialOk);
 // LVIR_* rectangle of a row, client coordinates.
 RECT ItemRect(HWND h, ListData& d, int i, int code);
@@ -87,6 +94,8 @@ int TextWidth(HWND h, const ListData& d, const std::u16string& s);
 void OnPress(HWND h, ListData& d, POINT p, bool dbl);
 void OnMove(HWND h, ListData& d, POINT p);
 void OnRelease(HWND h, ListData& d, POINT p);
+// The hold timer fired: a right click where the stylus went down.
+void OnHold(HWND h, ListData& d);
 void OnKey(HWND h, ListData& d, UINT vk);
 void ApplyScroll(HWND h, ListData& d, int code, int pos);
 

@@ -8,6 +8,7 @@
 // (painting, timers, sent messages). The command chosen is posted to the
 // owner after every menu window is gone.
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -28,6 +29,7 @@ constexpr int kSeparatorHeight = 8;
 constexpr int kTextLeft = 18;   // room for a check mark
 constexpr int kTextRight = 20;  // room for a submenu arrow
 constexpr int kAccelGap = 16;   // between a text and its accelerator text
+constexpr int kHoldSlop = 5;    // a held stylus moving less than this has not moved
 
 // ---- Menu handles ------------------------------------------------------------------------------
 //
@@ -287,10 +289,19 @@ public:
         if (GetWindowRect(bar_, &barRect)) r.bottom = barRect.bottom;  // drops from the bar's lower edge
         Open(sub, item, r, false, selectFirst);
     }
-    // Opens `menu` with its top-left corner at `at` (TrackPopupMenuEx).
-    bool OpenAt(HMENU menu, POINT at) {
+    // Opens `menu` at `at` (TrackPopupMenuEx): its top-left corner there,
+    // or as the TPM_*ALIGN flags in `align` say.
+    bool OpenAt(HMENU menu, POINT at, UINT align) {
+        align_ = align;
         RECT r{at.x, at.y, at.x, at.y};
         return Open(menu, 0, r, false, false);
+    }
+    // The stylus that opened the menu is still down (a tap-and-hold): lifting
+    // it where it is chooses nothing, dragging it to an item and lifting it
+    // there does. Where it is: the first stylus message of the loop says.
+    void Held() {
+        held_ = true;
+        heldKnown_ = false;
     }
     UINT Run(bool stylusDown);
     void Cancel() { cancelled_ = true; }
@@ -340,6 +351,11 @@ private:
     std::vector<Level> levels_;
     bool down_ = false;
     bool closing_ = false;  // dismissed by a stylus press: ends with its release
+    UINT align_ = 0;
+    UINT closeOnUp_ = 0;  // the key whose release ends the loop
+    bool held_ = false;
+    bool heldKnown_ = false;
+    POINT heldAt_{};
     bool done_ = false;
     bool cancelled_ = false;
     UINT chosen_ = 0;
@@ -370,6 +386,12 @@ bool Tracker::Open(HMENU menu, int indexInParent, const RECT& anchor, bool besid
     } else {  // under the menu-bar item, or above it where the screen ends
         x = anchor.left;
         y = anchor.bottom;
+        if (levels_.empty() && !bar_) {  // a popup menu's alignment on its point
+            if (align_ & TPM_RIGHTALIGN) x -= width;
+            if (align_ & TPM_CENTERALIGN) x -= width / 2;
+            if (align_ & TPM_BOTTOMALIGN) y -= height;
+            if (align_ & TPM_VCENTERALIGN) y -= height / 2;
+        }
         if (y + height > sh && anchor.top - height >= 0) y = anchor.top - height;
     }
     x = std::max(0, std::min(x, sw - width));
@@ -468,6 +490,12 @@ void Tracker::Mouse(const MSG& m) {
             }
             return;
         case WM_MOUSEMOVE:
+            if (held_ && !heldKnown_) {
+                heldKnown_ = true;
+                heldAt_ = m.pt;
+            }
+            if (held_ && (std::abs(m.pt.x - heldAt_.x) > kHoldSlop || std::abs(m.pt.y - heldAt_.y) > kHoldSlop))
+                held_ = false;
             if (!down_ || closing_) return;
             if (hit.level >= 0)
                 Touch(static_cast<size_t>(hit.level), hit.item, false);
@@ -481,6 +509,11 @@ void Tracker::Mouse(const MSG& m) {
             down_ = false;
             if (closing_) {
                 done_ = true;
+                return;
+            }
+            if (held_) {  // the hold that opened the menu ends: it stays open
+                held_ = false;
+                if (!levels_.empty()) SetHot(levels_.size() - 1, -1);
                 return;
             }
             if (!wasDown) return;
@@ -511,6 +544,10 @@ void Tracker::Key(MSG& m) {
                 Choose(GetMenuItemID(levels_[l].menu, i));
             return;
         }
+        return;
+    }
+    if ((m.message == WM_KEYUP || m.message == WM_SYSKEYUP) && closeOnUp_ && m.wParam == closeOnUp_) {
+        done_ = true;  // the key's release stays here: it would open the menus again
         return;
     }
     if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN) return;
@@ -559,9 +596,11 @@ void Tracker::Key(MSG& m) {
                 OpenBar((barItem_ - 1 + barCount) % barCount, true);
             return;
         case VK_MENU:
+        case VK_LMENU:
+        case VK_RMENU:
         case VK_F10:
-            done_ = true;
-            return;  // Alt leaves the menus, as on Win32
+            closeOnUp_ = static_cast<UINT>(m.wParam);
+            return;  // Alt and F10 leave the menus when released, as on Win32
         default:
             TranslateMessage(&m);
             return;  // characters choose by mnemonic
@@ -599,11 +638,20 @@ UINT Tracker::Run(bool stylusDown) {
 
 }  // namespace
 
-UINT TrackMenuBar(HWND bar, HMENU menu, int item, HWND owner) {
+UINT TrackMenuBar(HWND bar, HMENU menu, int item, HWND owner, bool byKey) {
     if (!IsWindow(bar) || !IsWindow(owner) || item < 0 || item >= GetMenuItemCount(menu)) return 0;
     Tracker t(owner, bar, menu, true);
-    t.OpenBar(item, false);
-    return t.Run(true);
+    t.OpenBar(item, byKey);
+    return t.Run(!byKey);
+}
+
+int MenuBarItemOf(HMENU menu, WCHAR letter) {
+    const int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n; ++i) {
+        if (!Choosable(ItemFlags(menu, i))) continue;
+        if (!letter || Lower(Mnemonic(ItemText(menu, i))) == Lower(letter)) return i;
+    }
+    return -1;
 }
 
 void CancelMenuLoop() {
@@ -718,8 +766,10 @@ BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hWnd, LPTPMPA
     }
     if (GetMenuItemCount(hMenu) < 0) return FALSE;
     Tracker t(hWnd, nullptr, nullptr, !(uFlags & TPM_NONOTIFY));
-    if (!t.OpenAt(hMenu, POINT{x, y})) return FALSE;
-    UINT id = t.Run(GetKeyState(VK_LBUTTON) < 0);
+    if (!t.OpenAt(hMenu, POINT{x, y}, uFlags)) return FALSE;
+    const bool stylusDown = GetKeyState(VK_LBUTTON) < 0;
+    if (stylusDown) t.Held();
+    UINT id = t.Run(stylusDown);
     if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(id);
     if (id) PostMessage(hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     return id ? TRUE : FALSE;

@@ -14,9 +14,13 @@ constexpr UINT kMnGetItemRect = 0x01EA;
 constexpr UINT kMnSetBarHot = 0x01EB;
 
 // Runs the menu loop of a menu bar: `bar` shows the top-level items of
-// `menu`, the stylus went down on item `item` (drop-down opened at once).
-// Returns the id chosen (0: dismissed). The caller posts the command.
-UINT TrackMenuBar(HWND bar, HMENU menu, int item, HWND owner);
+// `menu`, the stylus went down on item `item` (drop-down opened at once),
+// or a key opened it (`byKey`: its first item is highlighted for the arrow
+// keys). Returns the id chosen (0: dismissed). The caller posts the command.
+UINT TrackMenuBar(HWND bar, HMENU menu, int item, HWND owner, bool byKey = false);
+// The enabled menu-bar item whose mnemonic is `letter` (0: the first enabled
+// item); -1 when none.
+int MenuBarItemOf(HMENU menu, WCHAR letter);
 // A window of the menu loop lost the stylus: the loop ends without a choice.
 void CancelMenuLoop();
 

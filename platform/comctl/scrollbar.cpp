@@ -220,6 +220,28 @@ RECT ClientBarRect(HWND h) {
     return rc;
 }
 
+ClientBars LayOutClientBars(HWND h, int top, int rows, int rowHeight, int contentWidth, bool allowVert,
+                            bool allowHorz) {
+    RECT rc;
+    GetClientRect(h, &rc);
+    const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+    const int width = rc.right - rc.left, height = std::max(0, static_cast<int>(rc.bottom) - top);
+    rowHeight = std::max(1, rowHeight);
+    auto rowsFit = [&](int h) { return rows <= std::max(1, h / rowHeight); };
+    ClientBars b;
+    allowVert = allowVert && width > cx;
+    allowHorz = allowHorz && height > cy;
+    b.vert = allowVert && !rowsFit(height);
+    b.horz = allowHorz && contentWidth > width - (b.vert ? cx : 0);
+    if (b.horz && !b.vert && allowVert && !rowsFit(height - cy)) b.vert = true;
+    b.view = RECT{rc.left, std::min<LONG>(rc.bottom, top), rc.right - (b.vert ? cx : 0), rc.bottom - (b.horz ? cy : 0)};
+    b.view.bottom = std::max(b.view.top, b.view.bottom);
+    if (b.vert) b.vbar = RECT{b.view.right, rc.top, rc.right, b.view.bottom};
+    if (b.horz) b.hbar = RECT{rc.left, b.view.bottom, b.view.right, rc.bottom};
+    if (b.vert && b.horz) b.corner = RECT{b.view.right, b.view.bottom, rc.right, rc.bottom};
+    return b;
+}
+
 }  // namespace ce::comctl
 
 // ---- The "ScrollBar" control --------------------------------------------------------------

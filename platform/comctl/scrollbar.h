@@ -90,4 +90,22 @@ private:
 // that is narrower).
 RECT ClientBarRect(HWND h);
 
+// Both bars a control draws inside its own client area (list and tree
+// views): the vertical one along the right edge, the horizontal one along
+// the bottom, each shown when allowed and the content does not fit, as the
+// Win32 views do. One bar taking room can make the other one needed; when
+// both show, they stop short of the corner square between them.
+struct ClientBars {
+    bool vert = false, horz = false;
+    RECT view{};  // the client area below `top`, left of and above the bars
+    RECT vbar{};  // from the top of the client area (empty when hidden)
+    RECT hbar{};  // under the view (empty when hidden)
+    RECT corner{};
+};
+// `rows` of `rowHeight` pixels and `contentWidth` pixels of content are
+// laid out below `top` (a header).
+ClientBars LayOutClientBars(HWND h, int top, int rows, int rowHeight, int contentWidth, bool allowVert, bool allowHorz);
+// Pixels a line of a horizontal bar scrolls.
+constexpr int kHorzLine = 16;
+
 }  // namespace ce::comctl

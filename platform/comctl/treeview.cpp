@@ -127,6 +127,17 @@ BOOL EnsureVisible(Tree& t, Item* item) {
         scrolled = ScrollTo(t, row);
     else if (row >= t.top + page)
         scrolled = ScrollTo(t, row - page + 1);
+    // Sideways: the item from its button (or image, or label) on in view;
+    // scrolled right only as far as its whole width fits.
+    const RowGeometry g = Geometry(t, item, row);
+    const RECT area = ListArea(t);
+    const LONG start = !IsRectEmpty(&g.button) ? g.button.left : IsRectEmpty(&g.icon) ? g.label.left : g.icon.left;
+    int left = t.left;
+    if (start < area.left)
+        left -= area.left - start;
+    else if (g.label.right > area.right && g.label.right - start <= area.right - area.left)
+        left += g.label.right - area.right;
+    if (ScrollSideways(t, left)) scrolled = true;
     return scrolled && !expanded;
 }
 
@@ -222,6 +233,7 @@ void Apply(Tree& t, Item& i, const TVITEMW& tv) {
     if (tv.mask & TVIF_TEXT) {
         i.text = (tv.pszText && tv.pszText != LPSTR_TEXTCALLBACKW) ? std::u16string(tv.pszText) : std::u16string();
         i.textWidth = -1;
+        t.width = -1;
     }
     if (tv.mask & TVIF_IMAGE) i.image = tv.iImage;
     if (tv.mask & TVIF_SELECTEDIMAGE) i.selImage = tv.iSelectedImage;
@@ -517,17 +529,66 @@ void OnKey(Tree& t, UINT vk) {
     if (target && !t.destroyed && t.Alive(target)) Select(t, target, TVC_BYKEYBOARD);
 }
 
-void OnPress(Tree& t, POINT p, bool dbl) {
-    if (BarShown(t)) {
-        RECT bar = BarRect(t);
-        if (PtInRect(&bar, p)) {
-            auto reqs = t.vbar.Press(bar, p);
-            if (t.vbar.Tracking()) SetCapture(t.hwnd);
-            for (auto& r : reqs) ApplyScroll(t, r.code, r.pos);
-            InvalidateRect(t.hwnd, nullptr, FALSE);
-            return;
-        }
+void ApplyHScroll(Tree& t, int code, int pos) {
+    const RECT area = ListArea(t);
+    const int page = std::max(1, static_cast<int>(area.right - area.left));
+    switch (code) {
+        case SB_LINELEFT:
+            ScrollSideways(t, t.left - ce::comctl::kHorzLine);
+            break;
+        case SB_LINERIGHT:
+            ScrollSideways(t, t.left + ce::comctl::kHorzLine);
+            break;
+        case SB_PAGELEFT:
+            ScrollSideways(t, t.left - page);
+            break;
+        case SB_PAGERIGHT:
+            ScrollSideways(t, t.left + page);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            ScrollSideways(t, pos);
+            break;
+        case SB_LEFT:
+            ScrollSideways(t, 0);
+            break;
+        case SB_RIGHT:
+            ScrollSideways(t, ContentWidth(t));
+            break;
+        default:
+            break;
     }
+}
+
+// The bar being dragged (or null) and its scroll requests.
+struct Tracked {
+    ce::comctl::ScrollBarModel* bar;
+    RECT rect;
+    bool horz;
+};
+Tracked TrackedBar(Tree& t) {
+    ce::comctl::ClientBars b = Bars(t);
+    if (t.vbar.Tracking()) return {&t.vbar, b.vbar, false};
+    if (t.hbar.Tracking()) return {&t.hbar, b.hbar, true};
+    return {nullptr, {}, false};
+}
+void ApplyRequests(Tree& t, bool horz, const std::vector<ce::comctl::ScrollRequest>& reqs) {
+    for (auto& r : reqs) horz ? ApplyHScroll(t, r.code, r.pos) : ApplyScroll(t, r.code, r.pos);
+}
+
+void OnPress(Tree& t, POINT p, bool dbl) {
+    const ce::comctl::ClientBars bars = Bars(t);
+    for (bool horz : {false, true}) {
+        const RECT& bar = horz ? bars.hbar : bars.vbar;
+        if (!PtInRect(&bar, p)) continue;
+        auto& model = horz ? t.hbar : t.vbar;
+        auto reqs = model.Press(bar, p);
+        if (model.Tracking()) SetCapture(t.hwnd);
+        ApplyRequests(t, horz, reqs);
+        InvalidateRect(t.hwnd, nullptr, FALSE);
+        return;
+    }
+    if (PtInRect(&bars.corner, p)) return;
     if (GetFocus() != t.hwnd) SetFocus(t.hwnd);
     if (t.destroyed) return;
     UINT flags = 0;
@@ -538,6 +599,12 @@ void OnPress(Tree& t, POINT p, bool dbl) {
     }
     if (NotifySimple(t, dbl ? NM_DBLCLK : NM_CLICK) || t.destroyed) return;
     if (!item || !(flags & TVHT_ONITEM) || !t.Alive(item)) return;
+    if (!dbl) {
+        // Held still on the item, this press becomes a right click.
+        POINT c = p;
+        t.hold.Arm(t.hwnd, c);
+        SetCapture(t.hwnd);
+    }
     if (dbl)
         Expand(t, item, TVE_TOGGLE, true);
     else
@@ -584,24 +651,37 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONDBLCLK:
             OnPress(t, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, msg == WM_LBUTTONDBLCLK);
             return 0;
-        case WM_MOUSEMOVE:
-            if (t.vbar.Tracking()) {
-                auto reqs = t.vbar.Move(BarRect(t), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-                for (auto& r : reqs) ApplyScroll(t, r.code, r.pos);
+        case WM_MOUSEMOVE: {
+            t.hold.Move(h, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            Tracked tr = TrackedBar(t);
+            if (tr.bar) {
+                auto reqs = tr.bar->Move(tr.rect, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+                ApplyRequests(t, tr.horz, reqs);
                 if (!reqs.empty()) InvalidateRect(h, nullptr, FALSE);
             }
             return 0;
+        }
         case WM_LBUTTONUP: {
+            t.hold.Disarm(h);
             std::vector<ce::comctl::ScrollRequest> reqs;
-            if (t.vbar.Tracking()) reqs = t.vbar.Release(BarRect(t), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            Tracked tr = TrackedBar(t);
+            if (tr.bar) reqs = tr.bar->Release(tr.rect, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
             if (GetCapture() == h) ReleaseCapture();
-            for (auto& r : reqs) ApplyScroll(t, r.code, r.pos);
+            ApplyRequests(t, tr.horz, reqs);
             InvalidateRect(h, nullptr, FALSE);
             return 0;
         }
+        case WM_TIMER:
+            if (t.hold.Fire(h, wp)) {
+                const POINT at = t.hold.at;
+                if (!NotifySimple(t, NM_RCLICK) && !t.destroyed) ce::comctl::SendContextMenu(h, at);
+            }
+            return 0;
         case WM_CAPTURECHANGED:
-            if (t.vbar.Tracking()) {
+            if (reinterpret_cast<HWND>(lp) != h) t.hold.Disarm(h);
+            if (t.vbar.Tracking() || t.hbar.Tracking()) {
                 t.vbar.Cancel();
+                t.hbar.Cancel();
                 InvalidateRect(h, nullptr, FALSE);
             }
             return 0;
@@ -611,15 +691,21 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_VSCROLL:
             ApplyScroll(t, LOWORD(wp), static_cast<short>(HIWORD(wp)));
             return 0;
+        case WM_HSCROLL:
+            ApplyHScroll(t, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+            return 0;
         case ce::comctl::kWmWindowScrollInfo: {
             auto* si = reinterpret_cast<SCROLLINFO*>(lp);
-            if (!si || LOWORD(wp) != SB_VERT || !BarShown(t)) return DefWindowProc(h, msg, wp, lp);
-            EnsureRows(t);
+            const bool horz = LOWORD(wp) == SB_HORZ;
+            if (!si || (LOWORD(wp) != SB_VERT && !horz)) return DefWindowProc(h, msg, wp, lp);
+            ce::comctl::ClientBars bars = Bars(t);
+            if (!(horz ? bars.horz : bars.vert)) return DefWindowProc(h, msg, wp, lp);
+            SyncScroll(t);
             if (HIWORD(wp) & ce::comctl::kScrollInfoSet) {
-                if (si->fMask & SIF_POS) ScrollTo(t, si->nPos);
-                return t.vbar.Pos();
+                if (si->fMask & SIF_POS) horz ? ScrollSideways(t, si->nPos) : ScrollTo(t, si->nPos);
+                return horz ? t.hbar.Pos() : t.vbar.Pos();
             }
-            t.vbar.GetInfo(*si);
+            (horz ? t.hbar : t.vbar).GetInfo(*si);
             return TRUE;
         }
 
@@ -723,6 +809,7 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wp, LPARAM lp) {
             return t.indent;
         case TVM_SETINDENT:
             t.indent = std::clamp(static_cast<int>(wp), 12, 200);
+            t.width = -1;
             Invalidate(t);
             return 0;
         default:

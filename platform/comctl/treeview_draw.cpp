@@ -111,6 +111,7 @@ void EnsureRows(Tree& t) {
         if (i) i = i->next;
     }
     t.rowsStale = false;
+    t.width = -1;
     SyncScroll(t);
 }
 
@@ -140,32 +141,39 @@ int TextWidth(Tree& t, Item* item) {
     return item->textWidth;
 }
 
-bool BarShown(Tree& t) {
-    if (!(StyleOf(t) & WS_VSCROLL) || (StyleOf(t) & TVS_NOSCROLL)) return false;
+int ContentWidth(Tree& t) {
     EnsureRows(t);
-    RECT rc;
-    GetClientRect(t.hwnd, &rc);
-    const int fit = std::max(1, static_cast<int>(rc.bottom - rc.top) / std::max(1, ItemHeight(t)));
-    return static_cast<int>(t.rows.size()) > fit;
+    if (t.width >= 0) return t.width;
+    int icx = 0, icy = 0;
+    const int image = t.normal && ImageList_GetIconSize(t.normal, &icx, &icy) ? icx + 3 : 0;
+    int w = 0;
+    for (Item* i : t.rows) w = std::max(w, Columns(t, i) * t.indent + image + TextWidth(t, i) + 4);
+    t.width = w;
+    return w;
+}
+
+ClientBars Bars(Tree& t) {
+    EnsureRows(t);
+    const DWORD s = StyleOf(t);
+    const bool scroll = !(s & TVS_NOSCROLL);
+    return LayOutClientBars(t.hwnd, 0, static_cast<int>(t.rows.size()), ItemHeight(t), ContentWidth(t),
+                            scroll && (s & WS_VSCROLL), scroll && !(s & TVS_NOHSCROLL));
+}
+
+bool BarShown(Tree& t) {
+    return Bars(t).vert;
 }
 
 RECT BarRect(Tree& t) {
-    if (BarShown(t)) return ClientBarRect(t.hwnd);
-    RECT rc;
-    GetClientRect(t.hwnd, &rc);
-    return RECT{rc.right, rc.top, rc.right, rc.bottom};
+    return Bars(t).vbar;
 }
 
 RECT ListArea(Tree& t) {
-    RECT rc;
-    GetClientRect(t.hwnd, &rc);
-    rc.right = BarRect(t).left;
-    return rc;
+    return Bars(t).view;
 }
 
 int PageRows(Tree& t) {
-    RECT rc;
-    GetClientRect(t.hwnd, &rc);
+    RECT rc = ListArea(t);
     return std::max(1, static_cast<int>(rc.bottom - rc.top) / std::max(1, ItemHeight(t)));
 }
 
@@ -175,6 +183,13 @@ void SyncScroll(Tree& t) {
     t.top = std::clamp(t.top, 0, std::max(0, n - page));
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, n - 1), static_cast<UINT>(page), t.top, 0};
     t.vbar.SetInfo(si);
+    const RECT area = ListArea(t);
+    const int view = std::max(1, static_cast<int>(area.right - area.left));
+    const int width = ContentWidth(t);
+    t.left = std::clamp(t.left, 0, std::max(0, width - view));
+    SCROLLINFO sh{sizeof sh, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, width - 1), static_cast<UINT>(view), t.left,
+                  0};
+    t.hbar.SetInfo(sh);
 }
 
 bool ScrollTo(Tree& t, int top) {
@@ -188,6 +203,16 @@ bool ScrollTo(Tree& t, int top) {
     return true;
 }
 
+bool ScrollSideways(Tree& t, int left) {
+    const RECT area = ListArea(t);
+    left = std::clamp(left, 0, std::max(0, ContentWidth(t) - static_cast<int>(area.right - area.left)));
+    if (left == t.left) return false;
+    t.left = left;
+    SyncScroll(t);
+    Invalidate(t);
+    return true;
+}
+
 RowGeometry Geometry(Tree& t, Item* item, int row) {
     RowGeometry g{};
     const RECT area = ListArea(t);
@@ -195,7 +220,7 @@ RowGeometry Geometry(Tree& t, Item* item, int row) {
     const int y = (row - t.top) * h;
     g.row = RECT{area.left, y, area.right, y + h};
     const int cols = Columns(t, item);
-    int x = area.left + cols * t.indent;
+    int x = area.left - t.left + cols * t.indent;
     g.lineX = cols > 0 ? x - t.indent / 2 - 1 : -1;
     const DWORD s = StyleOf(t);
     if (g.lineX >= 0 && (s & TVS_HASBUTTONS) && item->HasButton()) {
@@ -246,10 +271,14 @@ Item* HitTest(Tree& t, POINT p, UINT& flags) {
 
 void Paint(Tree& t, HDC dc, const RECT& update) {
     EnsureRows(t);
+    SyncScroll(t);  // a label may have changed width
     const DWORD s = StyleOf(t);
-    const RECT area = ListArea(t);
-    const bool bar = BarShown(t);
-    if (bar) t.vbar.Draw(dc, BarRect(t), IsWindowEnabled(t.hwnd) != FALSE);
+    const ClientBars bars = Bars(t);
+    const RECT area = bars.view;
+    const bool enabled = IsWindowEnabled(t.hwnd) != FALSE;
+    if (bars.vert) t.vbar.Draw(dc, bars.vbar, enabled);
+    if (bars.horz) t.hbar.Draw(dc, bars.hbar, enabled);
+    if (bars.vert && bars.horz) Fill(dc, bars.corner, GetSysColor(COLOR_BTNFACE));
     RECT fill{};
     IntersectRect(&fill, &area, &update);
     Fill(dc, fill, GetSysColor(COLOR_WINDOW));

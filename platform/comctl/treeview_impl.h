@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "ce_comctl.h"
 #include "commctrl.h"
 #include "scrollbar.h"
 
@@ -52,6 +53,10 @@ struct Tree {
     int indent = 19;
 
     ScrollBarModel vbar{true};
+    ScrollBarModel hbar{false};
+    Hold hold;       // tap-and-hold on an item
+    int left = 0;    // pixels scrolled off at the left
+    int width = -1;  // of the widest row, measured lazily (-1: stale)
     bool paintPending = false;
 
     // Set while a message is being handled; WM_NCDESTROY during a
@@ -70,16 +75,22 @@ void EnsureRows(Tree& t);
 int RowOf(Tree& t, Item* item);
 int ItemHeight(Tree& t);
 int TextWidth(Tree& t, Item* item);
-// The client area without the scroll bar, and the bar (empty when not shown).
+// Where the scroll bars are (each shown when the rows do not fit), the
+// client area without them, and the vertical bar (empty when not shown).
+ClientBars Bars(Tree& t);
 RECT ListArea(Tree& t);
 RECT BarRect(Tree& t);
 bool BarShown(Tree& t);
+// Pixels from the left of the first column to the right of the widest row.
+int ContentWidth(Tree& t);
 // Whole rows that fit in the list area (at least 1).
 int PageRows(Tree& t);
 // Keeps `top` in range and the scroll bar in step with the rows.
 void SyncScroll(Tree& t);
 // Scrolls so that row `top` is the first shown; true when it moved.
 bool ScrollTo(Tree& t, int top);
+// Scrolls sideways so that pixel `left` of the rows is at the left edge.
+bool ScrollSideways(Tree& t, int left);
 
 struct RowGeometry {
     RECT row;     // the whole row across the list area

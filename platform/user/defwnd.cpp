@@ -1,5 +1,6 @@
 // Default message handling and system metrics.
 #include <algorithm>
+#include <atomic>
 
 #include "user_internal.h"
 #include "winres.h"
@@ -42,8 +43,33 @@ LRESULT HitTest(HWND h, LPARAM lp) {
 
 }  // namespace
 
+namespace {
+std::atomic<ce::user::KeyMenuHandler> g_keyMenu{nullptr};
+}  // namespace
+
+void ce::user::SetKeyMenuHandler(KeyMenuHandler handler) {
+    g_keyMenu.store(handler);
+}
+
 LRESULT DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_SYSCHAR:
+            // Alt with a letter opens the menu of that mnemonic.
+            if ((lp & 0x20000000) && wp != VK_ESCAPE && wp != u'\t' && wp != u' ' && wp != u'\r')
+                SendMessage(h, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wp));
+            return 0;
+        case WM_SYSKEYUP:
+            // Alt alone (it comes up as a system key only when nothing was typed with it) and F10.
+            if (wp == VK_MENU || wp == VK_LMENU || wp == VK_RMENU || wp == VK_F10)
+                SendMessage(h, WM_SYSCOMMAND, SC_KEYMENU, 0);
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wp & 0xFFF0) == SC_KEYMENU) {
+                HWND top = h;
+                while (top && (GetWindowLong(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
+                if (auto handler = g_keyMenu.load(); handler && top) handler(top, static_cast<WCHAR>(lp));
+            }
+            return 0;
         case WM_NCCREATE: {
             auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
             if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {

@@ -64,6 +64,22 @@ inline POINT Center(HWND h) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// Handles messages as they come (waiting for them) until `done()` holds, for
+// what a timer of the window system brings; false when a guard of
+// `guardMs` passed first.
+inline bool PumpUntil(const std::function<bool()>& done, UINT guardMs = 5000) {
+    static bool expired;
+    expired = false;
+    UINT_PTR guard = SetTimer(nullptr, 0, guardMs, [](HWND, UINT, UINT_PTR, DWORD) { expired = true; });
+    MSG m;
+    while (!done() && !expired && GetMessage(&m, nullptr, 0, 0)) {
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+    KillTimer(nullptr, guard);
+    return done();
+}
+
 // A key pressed and released, and a stylus tap; both only queued (no pump).
 inline void Key(UINT vk) {
     ce::user::InjectKey(vk, true, 0);

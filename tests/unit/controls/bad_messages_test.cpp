@@ -36,6 +36,8 @@ protected:
     void Hammer(HWND h, UINT first, UINT last) {
         const std::array<WPARAM, 4> wps{0, 1, static_cast<WPARAM>(-1), 0x7FFFFFFF};
         for (UINT m = first; m <= last && IsWindow(h); ++m) {
+            // These call lParam as the comparison: a code address nothing can check.
+            if (m == LVM_SORTITEMS || m == LVM_SORTITEMSEX) continue;
             for (WPARAM wp : wps) {
                 alignas(16) unsigned char block[1024];
                 std::memset(block, 0, sizeof block);

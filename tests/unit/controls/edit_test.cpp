@@ -214,6 +214,11 @@ TEST_F(Edit, SetSelFollowsTheMinusOneRules) {
     EXPECT_EQ(Sel(e), std::make_pair(4, 6));
     SendMessage(e, EM_REPLACESEL, FALSE, 0);  // no text: removes the selection
     EXPECT_EQ(Text(e), u"abcd");
+    // All selected, typing replaces it (a field opened for a change).
+    SetFocus(e);
+    SendMessage(e, EM_SETSEL, 0, -1);
+    Type(u"new");
+    EXPECT_EQ(Text(e), u"new");
 }
 
 TEST_F(Edit, StylusPressPlacesTheCaretAndDragSelects) {

@@ -149,6 +149,56 @@ TEST_F(ListTest, TheScrollBarAppearsWhenNeededAndWorksByTouch) {
     EXPECT_EQ(Top(l), 0);
 }
 
+TEST_F(ListTest, WideColumnsScrollSidewaysWithTheHeader) {
+    HWND l = Make(LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 100, 50, 300, 200, {200, 250});
+    auto header = reinterpret_cast<HWND>(SendMessage(l, LVM_GETHEADER, 0, 0));
+    for (int i = 0; i < 3; ++i) Add(l, i, u"row", u"data");
+    UpdateWindow(l);
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(l, SB_HORZ, &si));
+    RECT client;
+    GetClientRect(l, &client);
+    EXPECT_EQ(si.nMax, 449);
+    EXPECT_EQ(si.nPage, static_cast<UINT>(client.right));
+    EXPECT_EQ(si.nPos, 0);
+
+    // The right arrow of the bar along the bottom, then the arrow key.
+    const int cy = GetSystemMetrics(SM_CYHSCROLL);
+    Tap(Screen(l, client.right - GetSystemMetrics(SM_CXHSCROLL) / 2, client.bottom - cy / 2));
+    Key(VK_RIGHT);
+    ASSERT_TRUE(GetScrollInfo(l, SB_HORZ, &si));
+    EXPECT_EQ(si.nPos, 32);
+    RECT lr, hr;
+    GetWindowRect(l, &lr);
+    GetWindowRect(header, &hr);
+    EXPECT_EQ(hr.left, lr.left + 1 - 32);  // inside the border, moved with the rows
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessage(l, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(item.left, -32);
+    // A point now over the second column is its sub-item.
+    LVHITTESTINFO hit{{200 - 32 + 5, item.top + 2}, 0, -1, 0};
+    EXPECT_EQ(SendMessage(l, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 0);
+    EXPECT_EQ(hit.iSubItem, 1);
+
+    SendMessage(l, WM_HSCROLL, SB_RIGHT, 0);
+    ASSERT_TRUE(GetScrollInfo(l, SB_HORZ, &si));
+    EXPECT_EQ(si.nPos, 450 - client.right);
+    EXPECT_TRUE(SendMessage(l, LVM_SCROLL, static_cast<WPARAM>(-1000), 0));
+    ASSERT_TRUE(GetScrollInfo(l, SB_HORZ, &si));
+    EXPECT_EQ(si.nPos, 0);
+    std::string error;
+    SendMessage(l, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 60), 0);
+    UpdateWindow(l);
+    EXPECT_TRUE(ce::host::WriteScreenPng(testing::TempDir() + "listview_sideways.png", error)) << error;
+    // Narrow columns again: the bar goes and the list is back at its left edge.
+    ListView_SetColumnWidth(l, 1, 50);
+    ASSERT_TRUE(GetScrollInfo(l, SB_HORZ, &si));
+    EXPECT_EQ(si.nPos, 0);
+    GetWindowRect(header, &hr);
+    EXPECT_EQ(hr.left, lr.left + 1);
+}
+
 TEST_F(ListTest, TheHostSeesCellsAndTapsThemByText) {
     ce::user::RegisterControlInspectors();
     auto desktop = ce::user::MakeDesktop();

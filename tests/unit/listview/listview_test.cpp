@@ -1,7 +1,10 @@
 // The list view's messages: columns and the header, rows with the
 // selection mark, texts cut to the caller's buffer, taps and keys selecting
 // rows, and a parent that changes the list from inside its notifications.
+#include <algorithm>
+
 #include "lvtest.h"
+#include "screenshot.h"
 
 using namespace lvtest;
 
@@ -212,6 +215,96 @@ TEST_F(ListTest, AParentMayRefuseAChangeAndTappingAColumnTitleIsHeard) {
     Pump();
     EXPECT_EQ(SendMessage(l, LVM_GETCOLUMNWIDTH, 0, 0), 150);
     EXPECT_EQ(NotesOf(LVN_COLUMNCLICK).size(), 1u);
+}
+
+HWND g_sorted = nullptr;
+int CALLBACK ByParamDown(LPARAM a, LPARAM b, LPARAM) {
+    return static_cast<int>(b - a);
+}
+int CALLBACK ByTextAtIndex(LPARAM a, LPARAM b, LPARAM sub) {
+    WCHAR x[32] = {}, y[32] = {};
+    ListView_GetItemText(g_sorted, static_cast<int>(a), static_cast<int>(sub), x, 32);
+    ListView_GetItemText(g_sorted, static_cast<int>(b), static_cast<int>(sub), y, 32);
+    return std::u16string_view(x).compare(y);
+}
+int CALLBACK Contradicts(LPARAM, LPARAM, LPARAM) {
+    return -1;
+}
+int CALLBACK DeletesARow(LPARAM, LPARAM, LPARAM) {
+    ListView_DeleteItem(g_sorted, 0);
+    return 0;
+}
+
+TEST_F(ListTest, SortingMovesRowsWithTheirStatesAndSurvivesBadComparisons) {
+    HWND l = Make();
+    g_sorted = l;
+    const char16_t* names[] = {u"c", u"a", u"d", u"b", u"a"};
+    const char16_t* data[] = {u"3", u"5", u"1", u"4", u"2"};
+    for (int i = 0; i < 5; ++i) Add(l, i, names[i], data[i], 0, i);
+    ListView_SetItemState(l, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(l, 2);
+    auto column = [&](int sub) {
+        std::u16string s;
+        for (int i = 0; i < Rows(l); ++i) s += Text(l, i, sub);
+        return s;
+    };
+
+    EXPECT_TRUE(ListView_SortItems(l, ByParamDown, 0));
+    EXPECT_EQ(column(0), u"abdac");
+    EXPECT_TRUE(Selected(l, 2));  // "d" stayed in the middle
+    EXPECT_TRUE(ListView_SortItemsEx(l, ByTextAtIndex, 0));
+    EXPECT_EQ(column(0), u"aabcd");
+    EXPECT_EQ(column(1),
+              u"2543"
+              u"1");  // equal names keep their order
+    EXPECT_TRUE(Selected(l, 4));
+    EXPECT_EQ(Mark(l), 4);
+    EXPECT_TRUE(ListView_SortItemsEx(l, ByTextAtIndex, 1));
+    EXPECT_EQ(column(1), u"12345");
+
+    EXPECT_TRUE(ListView_SortItems(l, Contradicts, 0));
+    std::u16string all = column(1);
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all, u"12345");
+    EXPECT_FALSE(ListView_SortItems(l, nullptr, 0));
+    EXPECT_FALSE(ListView_SortItems(l, DeletesARow, 0));
+    EXPECT_LT(Rows(l), 5);
+
+    // A sort arrow set on the header stays when the column changes width.
+    HWND header = ListView_GetHeader(l);
+    HDITEMW hd{};
+    hd.mask = HDI_FORMAT;
+    ASSERT_TRUE(Header_GetItem(header, 1, &hd));
+    hd.fmt |= HDF_SORTUP;
+    ASSERT_TRUE(Header_SetItem(header, 1, &hd));
+    ListView_SetColumnWidth(l, 1, 140);
+    hd.fmt = 0;
+    ASSERT_TRUE(Header_GetItem(header, 1, &hd));
+    EXPECT_TRUE(hd.fmt & HDF_SORTUP);
+    UpdateWindow(l);
+    std::string error;
+    EXPECT_TRUE(ce::host::WriteScreenPng(testing::TempDir() + "listview_sorted.png", error)) << error;
+}
+
+TEST_F(ListTest, HoldingARowIsARightClickWithoutATap) {
+    HWND l = Make();
+    for (auto* s : {u"zero", u"one", u"two"}) Add(l, Rows(l), s);
+    Tap(RowPoint(l, 0));
+    SendMessage(l, WM_TIMER, ce::comctl::Hold::kTimerId, 0);  // too late: the tap ended it
+    EXPECT_TRUE(NotesOf(NM_RCLICK).empty());
+    Notes().clear();
+    POINT p = RowPoint(l, 1);
+    ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
+    ASSERT_TRUE(ce::test::PumpUntil([] { return !NotesOf(NM_RCLICK).empty(); }));
+    EXPECT_EQ(NotesOf(NM_RCLICK)[0].item, 1);
+    EXPECT_TRUE(Selected(l, 1));
+    auto menus = NotesOf(WM_CONTEXTMENU);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(GET_X_LPARAM(menus[0].lParam), p.x);
+    EXPECT_EQ(GET_Y_LPARAM(menus[0].lParam), p.y);
+    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
+    Pump();
+    EXPECT_TRUE(NotesOf(NM_CLICK).empty());  // the release is no tap
 }
 
 // The parent empties the list, or destroys it, while hearing about a tap:

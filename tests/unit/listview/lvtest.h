@@ -37,6 +37,7 @@ inline std::vector<Note> NotesOf(UINT code) {
 }
 
 inline LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_CONTEXTMENU) Notes().push_back({WM_CONTEXTMENU, -1, 0, 0, 0, lp});
     if (m == WM_NOTIFY) {
         auto* hdr = reinterpret_cast<const NMHDR*>(lp);
         // Every list notification carries NMLISTVIEW (NMITEMACTIVATE starts with it).

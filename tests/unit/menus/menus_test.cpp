@@ -225,6 +225,52 @@ TEST_F(MenuTest, KeysMoveOpenCloseAndChoose) {
     EXPECT_EQ(LOWORD(Commands()[1].wp), IDM_EXIT);
 }
 
+TEST_F(MenuTest, AltWithALetterF10AndAltAloneOpenTheMenus) {
+    using ce::user::InjectKey;
+    HMENU edit = GetSubMenu(menu_, 1);
+    auto shown = [] {
+        return OpenMenus().size() == 1 ? reinterpret_cast<HMENU>(SendMessage(OpenMenus()[0], MN_GETHMENU, 0, 0))
+                                       : nullptr;
+    };
+    WhenIdle({[&] {
+        EXPECT_EQ(shown(), edit);
+        EXPECT_NE(GetMenuState(edit, 0, MF_BYPOSITION) & MF_HILITE, 0u);  // "New" lit for the arrows
+        Key(VK_DOWN);
+        Key(VK_RETURN);
+    }});
+    InjectKey(VK_MENU, true, 0);
+    InjectKey('E', true, u'e');
+    InjectKey('E', false, 0);
+    InjectKey(VK_MENU, false, 0);
+    Pump();
+    ASSERT_EQ(Commands().size(), 1u);
+    EXPECT_EQ(LOWORD(Commands()[0].wp), IDM_DELETE);
+
+    // F10 opens the first menu and closes it again; so does Alt alone, and Escape closes.
+    WhenIdle({[&] {
+        EXPECT_EQ(shown(), GetSubMenu(menu_, 0));
+        Key(VK_F10);
+    }});
+    Key(VK_F10);
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    WhenIdle({[&] {
+        EXPECT_EQ(shown(), GetSubMenu(menu_, 0));
+        Key(VK_ESCAPE);
+    }});
+    Key(VK_MENU);
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    // A letter no menu has opens nothing.
+    InjectKey(VK_MENU, true, 0);
+    InjectKey('Q', true, u'q');
+    InjectKey('Q', false, 0);
+    InjectKey(VK_MENU, false, 0);
+    Pump();
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_EQ(Commands().size(), 1u);
+}
+
 TEST_F(MenuTest, CloseBoxSendsCloseOnlyWhenReleasedOnIt) {
     RECT r;
     GetWindowRect(bar_, &r);
@@ -354,6 +400,33 @@ TEST_F(MenuTest, TrackPopupMenuReturnsTheChoiceOrNothing) {
     EXPECT_TRUE(Commands().empty());
     EXPECT_FALSE(TrackPopupMenuEx(file, 0, 0, 0, nullptr, nullptr));
     EXPECT_FALSE(TrackPopupMenuEx(nullptr, 0, 0, 0, main_, nullptr));
+}
+
+TEST_F(MenuTest, ContextMenusAlignOnTheirPointStayOnTheScreenAndIgnoreTheHoldsRelease) {
+    HMENU file = GetSubMenu(menu_, 0);
+    WhenIdle({[&] {
+        RECT r;
+        GetWindowRect(OpenMenus()[0], &r);
+        EXPECT_EQ(r.right, 300);
+        EXPECT_EQ(r.bottom, 200);
+        Tap({700, 400});
+    }});
+    EXPECT_EQ(TrackPopupMenuEx(file, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, 300, 200, main_, nullptr), 0);
+    // At the corner of the screen the menu moves onto it, beside the stylus
+    // that held the item: lifting that stylus chooses nothing.
+    const POINT corner{GetSystemMetrics(SM_CXSCREEN) - 3, GetSystemMetrics(SM_CYSCREEN) - 3};
+    WhenIdle({[&] {
+                  RECT r;
+                  GetWindowRect(OpenMenus()[0], &r);
+                  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+                  EXPECT_EQ(r.bottom, corner.y);  // above the point: there is no room below
+                  ce::user::InjectMouse(ce::user::Mouse::Up, corner.x, corner.y);
+              },
+              [&] {
+                  ASSERT_EQ(OpenMenus().size(), 1u);
+                  Tap(Item(file, 0));
+              }});
+    EXPECT_EQ(TrackPopupMenuEx(file, TPM_RETURNCMD, corner.x, corner.y, main_, nullptr), IDM_OPEN);
 }
 
 }  // namespace

@@ -28,7 +28,11 @@ std::vector<Note> g_notes;
 // Runs inside every notification; its result is the notification's.
 std::function<LRESULT(const NMTREEVIEWW&)> g_hook;
 
+// WM_CONTEXTMENU the host heard: the window and the screen point.
+std::vector<std::pair<HWND, POINT>> g_menus;
+
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_CONTEXTMENU) g_menus.push_back({reinterpret_cast<HWND>(wp), {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}});
     if (m == WM_NOTIFY) {
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(lp);
         Note n{nm->hdr.code, 0, nullptr, nullptr, 0, 0};
@@ -409,6 +413,110 @@ TEST_F(Tree, ScrollBarAppearsWhenItemsDoNotFitAndTouchScrollsIt) {
     Pump();
     ASSERT_TRUE(GetScrollInfo(tree_, SB_VERT, &si));
     EXPECT_EQ(si.nPos, 0);
+}
+
+TEST_F(Tree, ASidewaysBarAppearsForWideRowsAndEnsureVisibleScrollsBothWays) {
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    HTREEITEM first = Add(TVI_ROOT, u"first", 1);
+    Pump();
+    EXPECT_FALSE(GetScrollInfo(tree_, SB_HORZ, &si));
+    // Deep enough and long enough to be wider than the tree.
+    HTREEITEM deep = first;
+    for (int level = 0; level < 5; ++level) deep = Add(deep, u"nested", 1);
+    HTREEITEM wide = Add(deep, u"a label long enough to run past the right edge of the tree view");
+    HTREEITEM mid = Add(deep, u"a label of some length");
+    TreeView_EnsureVisible(tree_, wide);  // opens the parents, so it answers FALSE
+    Pump();
+    ASSERT_TRUE(GetScrollInfo(tree_, SB_HORZ, &si));
+    RECT client;
+    GetClientRect(tree_, &client);
+    EXPECT_GT(si.nMax + 1, client.right);
+    EXPECT_EQ(si.nPage, static_cast<UINT>(client.right));  // no vertical bar: 8 rows fit
+    // Wider than the view, its start in view: nothing to gain by scrolling.
+    EXPECT_EQ(si.nPos, 0);
+    // One that fits but ends past the edge: scrolled just enough to show its end.
+    RECT label{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree_, mid, &label, TRUE));
+    ASSERT_GT(label.right, client.right);
+    TreeView_EnsureVisible(tree_, mid);
+    ASSERT_TRUE(TreeView_GetItemRect(tree_, mid, &label, TRUE));
+    EXPECT_EQ(label.right, client.right);
+    ASSERT_TRUE(GetScrollInfo(tree_, SB_HORZ, &si));
+    EXPECT_GT(si.nPos, 0);
+
+    // The rows end above the bar; its arrows and WM_HSCROLL move the rows.
+    EXPECT_EQ(TreeView_GetVisibleCount(tree_),
+              (client.bottom - GetSystemMetrics(SM_CYHSCROLL)) / static_cast<int>(TreeView_GetItemHeight(tree_)));
+    SendMessage(tree_, WM_HSCROLL, SB_LEFT, 0);
+    RECT wr;
+    GetWindowRect(tree_, &wr);
+    const POINT rightArrow{wr.right - 2 - GetSystemMetrics(SM_CXHSCROLL) / 2,
+                           wr.bottom - 2 - GetSystemMetrics(SM_CYHSCROLL) / 2};
+    TapAt(rightArrow);
+    TapAt(rightArrow);
+    ASSERT_TRUE(GetScrollInfo(tree_, SB_HORZ, &si));
+    EXPECT_EQ(si.nPos, 32);
+    RECT firstLabel{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree_, first, &firstLabel, TRUE));
+    EXPECT_LT(firstLabel.left, 0);
+    // Selecting the first item brings its start back into view.
+    ASSERT_TRUE(TreeView_SelectItem(tree_, first));
+    ASSERT_TRUE(TreeView_GetItemRect(tree_, first, &firstLabel, TRUE));
+    EXPECT_GE(firstLabel.left, 0);
+    EXPECT_LT(firstLabel.left, 40);
+
+    // Without sideways scrolling, no bar and no movement.
+    SetWindowLong(tree_, GWL_STYLE, GetWindowLong(tree_, GWL_STYLE) | TVS_NOHSCROLL);
+    SendMessage(tree_, WM_SIZE, 0, 0);
+    EXPECT_FALSE(GetScrollInfo(tree_, SB_HORZ, &si));
+}
+
+TEST_F(Tree, HoldingTheStylusStillIsARightClickAndATapIsNot) {
+    HTREEITEM a = Add(TVI_ROOT, u"alpha");
+    HTREEITEM b = Add(TVI_ROOT, u"beta");
+    Pump();
+    g_menus.clear();
+    // Each press long after the last: never a double tap.
+    auto press = [](ce::user::Mouse kind, POINT p) {
+        g_time += kind == ce::user::Mouse::Down ? 10000 : 1;
+        ce::user::InjectMouse(kind, p.x, p.y, g_time);
+    };
+    auto rclicks = [] {
+        return std::count_if(g_notes.begin(), g_notes.end(), [](const Note& n) { return n.code == NM_RCLICK; });
+    };
+    // A tap: no right click, even when its timer would have come.
+    TapAt(LabelPoint(a));
+    SendMessage(tree_, WM_TIMER, ce::comctl::Hold::kTimerId, 0);
+    EXPECT_EQ(rclicks(), 0);
+    // Moved away while held: no right click either.
+    POINT pb = LabelPoint(b);
+    press(ce::user::Mouse::Down, {pb.x, pb.y});
+    press(ce::user::Mouse::Move, {pb.x + 20, pb.y});
+    Pump();
+    SendMessage(tree_, WM_TIMER, ce::comctl::Hold::kTimerId, 0);
+    press(ce::user::Mouse::Up, {pb.x + 20, pb.y});
+    Pump();
+    EXPECT_EQ(rclicks(), 0);
+
+    // Held still: the item is selected, then NM_RCLICK and WM_CONTEXTMENU at the stylus.
+    g_notes.clear();
+    press(ce::user::Mouse::Down, {pb.x, pb.y});
+    ASSERT_TRUE(ce::test::PumpUntil([&] { return rclicks() > 0; }));
+    EXPECT_EQ(TreeView_GetSelection(tree_), b);
+    ASSERT_EQ(g_menus.size(), 1u);
+    EXPECT_EQ(g_menus[0].first, tree_);
+    EXPECT_EQ(g_menus[0].second.x, pb.x);
+    EXPECT_EQ(g_menus[0].second.y, pb.y);
+    press(ce::user::Mouse::Up, {pb.x, pb.y});
+    Pump();
+    EXPECT_EQ(rclicks(), 1);
+    // A parent that handles NM_RCLICK itself gets no WM_CONTEXTMENU.
+    g_hook = [](const NMTREEVIEWW& nm) -> LRESULT { return nm.hdr.code == NM_RCLICK; };
+    press(ce::user::Mouse::Down, {pb.x, pb.y});
+    ASSERT_TRUE(ce::test::PumpUntil([&] { return rclicks() > 1; }));
+    press(ce::user::Mouse::Up, {pb.x, pb.y});
+    Pump();
+    EXPECT_EQ(g_menus.size(), 1u);
 }
 
 // ---- Picture and host view ------------------------------------------------------------------------
