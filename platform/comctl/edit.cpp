@@ -18,8 +18,8 @@
 // window; multi-line text starts at the top.
 //
 // In a dialog the control wants characters and arrows; a multi-line edit
-// with ES_WANTRETURN wants every key (Enter makes a new line), otherwise
-// Enter and Escape stay with the dialog.
+// with ES_WANTRETURN wants every key but Escape and Tab (Enter makes a new
+// line), otherwise Enter and Escape stay with the dialog.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -728,7 +728,11 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_GETDLGCODE: {
             LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-            if ((StyleOf(h) & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN))
+            // Enter makes a new line; Escape and Tab still close the dialog
+            // and move to the next control, as in any other edit.
+            auto* m = reinterpret_cast<const MSG*>(lp);
+            bool dialogKey = m && m->message == WM_KEYDOWN && (m->wParam == VK_ESCAPE || m->wParam == VK_TAB);
+            if ((StyleOf(h) & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN) && !dialogKey)
                 code |= DLGC_WANTALLKEYS;
             return code;
         }

@@ -327,6 +327,14 @@ TEST_F(Edit, ParentHearsFocusUpdateAndChangeInOrder) {
     EXPECT_EQ(Count(EN_CHANGE), 0);
 
     EXPECT_EQ(SendMessage(e, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+    // A multi-line edit that takes Enter leaves Escape and Tab to its dialog.
+    HWND lines = Make(ES_MULTILINE | ES_WANTRETURN, 10, 150, 200, 60);
+    for (WPARAM vk : {VK_RETURN, VK_ESCAPE, VK_TAB}) {
+        MSG m{lines, WM_KEYDOWN, vk, 0, 0, {0, 0}};
+        EXPECT_EQ((SendMessage(lines, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(&m)) & DLGC_WANTALLKEYS) != 0,
+                  vk == VK_RETURN)
+            << vk;
+    }
 }
 
 TEST_F(Edit, ReadOnlyEditsAskStaticColours) {
