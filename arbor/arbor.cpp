@@ -19,10 +19,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLin
         // the tree or the list (they hold the focus), so the main window is
         // named here: otherwise the accelerator's WM_COMMAND would go to
         // the control, and Alt+F4 or Alt+/ would do nothing.
+        if (PreTranslatePaneKey(&msg)) continue;
         if (!TranslateAccelerator(g_hWndMain, hAccel, &msg)) {
             TranslateMessage(&msg);
             DispatchMessage(&msg);
         }
+        NotePaneFocus();
     }
     return (int)msg.wParam;
 }
@@ -95,6 +97,12 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 
         case WM_NOTIFY:
             if (wParam == IDC_TREE) OnTreeNotify((LPNMTREEVIEW)lParam);
+            if (wParam == IDC_LIST) OnListNotify((LPNMHDR)lParam);
+            return 0;
+
+        case WM_ACTIVATE:
+            // Back from a dialog or a message box: the focus returns to its pane.
+            if (LOWORD(wParam) != WA_INACTIVE) RestorePaneFocus();
             return 0;
 
         case WM_COMMAND:
@@ -164,9 +172,25 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
             }
             break;
 
+        case IDM_MODIFY:
+            ModifySelectedValue();
+            break;
+
+        case IDM_NEW_MULTI_STRING:
+            NewTypedValue(REG_MULTI_SZ);
+            break;
+
+        case IDM_NEW_EXPAND_STRING:
+            NewTypedValue(REG_EXPAND_SZ);
+            break;
+
+        case IDM_NEW_QWORD:
+            NewTypedValue(REG_QWORD);
+            break;
+
         case IDM_DELETE:
             hItem = TreeView_GetSelection(g_hTree);
-            iMark = ListView_GetSelectionMark(g_hList);
+            iMark = GetSelectedRow();
             if (hItem && !CanNameItem(hItem)) break;
             if (hItem && iMark == -1) {
                 // "My Device" and the four roots are never deleted: no question,

@@ -11,6 +11,10 @@
 #define MAX_KEY_PATH 260
 #define MAX_VALUE_TEXT 1024
 #define MAX_VALUE_DATA 1024
+// The longest key or value name the device's registry takes, and its
+// largest value (bytes).
+#define MAX_NAME_CHARS 255
+#define MAX_VALUE_BYTES 1048576
 
 // Pictures of bitmap IDB_IMAGES, by index.
 #define IMG_DEVICE 0
@@ -80,6 +84,12 @@ void AddDwordValue(HTREEITEM hItem);
 void AddBinaryValue(HTREEITEM hItem);
 void DeleteSelectedKey(HTREEITEM hItem);
 void DeleteSelectedValue(HTREEITEM hItem);
+// Opens the key of hItem for one value operation: the root key itself for
+// an empty path. FALSE when it cannot be named or opened.
+BOOL OpenItemKey(HTREEITEM hItem, HKEY* phRoot, HKEY* phKey);
+void CloseItemKey(HKEY hRoot, HKEY hKey);
+// The row shown as selected in the list, or -1.
+int GetSelectedRow(void);
 
 // ---- Find (find.cpp) ------------------------------------------------------------
 
@@ -117,3 +127,31 @@ void RefreshViews(void);
 void ExportSelectedKey(void);
 // File › Import...: a registry file applied whole or not at all.
 void ImportRegistryFile(void);
+
+// ---- Value editors (valueedit.cpp) -------------------------------------------------
+
+// Edit > Modify: the editor of the selected row's type.
+void ModifySelectedValue(void);
+// Edit > New > Multi-String, Expandable String and QWORD Value.
+void NewTypedValue(DWORD dwType);
+// Drops the item of a key another program deleted; the list goes empty.
+void ForgetVanishedKey(HTREEITEM hItem);
+// The same when the key of hItem (szPath under hRoot) no longer exists.
+void ForgetKeyIfGone(HTREEITEM hItem, HKEY hRoot, LPCWSTR szPath);
+
+// ---- Rename (rename.cpp) ------------------------------------------------------------
+
+// Edit > Rename: the selected value when the list has the focus, else the
+// selected key.
+void RenameSelected(void);
+
+// ---- Panes and keys (panes.cpp) -----------------------------------------------------
+
+// Keys of the panes the message loop hands over before the accelerators:
+// Tab between the panes, Enter on the tree. TRUE when the key was used.
+BOOL PreTranslatePaneKey(const MSG* pMsg);
+// Notes which pane has the focus; the focus goes back there whenever the
+// main window is activated again (after every dialog and message box).
+void NotePaneFocus(void);
+void RestorePaneFocus(void);
+LRESULT OnListNotify(LPNMHDR pnmh);

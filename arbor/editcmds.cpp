@@ -20,6 +20,12 @@ INT_PTR CALLBACK NewKeyDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lP
                 GetDlgItemText(hDlg, IDC_KEYNAME, g_szNewKeyName, MAX_KEY_PATH);
                 // A key needs a name, and a "\" would make the name a path of
                 // several keys: both are refused and the dialog stays open.
+                // The registry takes names of up to MAX_NAME_CHARS characters;
+                // a longer one is refused here with its reason, never cut.
+                if (GetWindowTextLength(GetDlgItem(hDlg, IDC_KEYNAME)) > MAX_NAME_CHARS) {
+                    MessageBox(hDlg, TEXT("Key name is too long (at most 255 characters)"), TEXT("ERROR"), MB_OK);
+                    return FALSE;
+                }
                 if (!g_szNewKeyName[0]) {
                     MessageBox(hDlg, TEXT("Key name can not be empty"), TEXT("ERROR"), MB_OK);
                     return FALSE;
@@ -51,10 +57,17 @@ INT_PTR CALLBACK NewValueDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
         case WM_INITDIALOG:
             CenterDialog(hDlg);
+            // The data field takes no more than its buffer holds, so what is
+            // typed is what is stored.
+            SendDlgItemMessage(hDlg, IDC_VALUEDATA, EM_LIMITTEXT, MAX_VALUE_TEXT - 1, 0);
             return TRUE;
 
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {
+                if (GetWindowTextLength(GetDlgItem(hDlg, IDC_VALUENAME)) > MAX_NAME_CHARS) {
+                    MessageBox(hDlg, TEXT("Name is too long (at most 255 characters)"), TEXT("ERROR"), MB_OK);
+                    return FALSE;
+                }
                 GetDlgItemText(hDlg, IDC_VALUENAME, g_szValueName, MAX_KEY_PATH);
                 GetDlgItemText(hDlg, IDC_VALUEDATA, g_szValueData, MAX_VALUE_TEXT);
                 if (g_szValueName[0]) {
@@ -73,10 +86,44 @@ INT_PTR CALLBACK NewValueDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM 
     return FALSE;
 }
 
+// The child item of hParent named szName (in any case), or NULL.
+static HTREEITEM FindChildItem(HTREEITEM hParent, LPCWSTR szName) {
+    WCHAR szText[MAX_KEY_PATH];
+    TVITEM tvi;
+    HTREEITEM hChild;
+
+    for (hChild = TreeView_GetChild(g_hTree, hParent); hChild; hChild = TreeView_GetNextSibling(g_hTree, hChild)) {
+        tvi.mask = TVIF_HANDLE | TVIF_TEXT;
+        tvi.hItem = hChild;
+        tvi.pszText = szText;
+        tvi.cchTextMax = MAX_KEY_PATH;
+        szText[0] = 0;
+        if (TreeView_GetItem(g_hTree, &tvi) && !_wcsicmp(szText, szName)) return hChild;
+    }
+    return NULL;
+}
+
+// The key named in New KEY existed already: its item is selected (the
+// parent opened to show it), and no second item stands for it.
+static void SelectExistingKey(HTREEITEM hItem) {
+    HTREEITEM hChild;
+
+    if (!(TreeView_GetItemState(g_hTree, hItem, TVIS_EXPANDED) & TVIS_EXPANDED)) {
+        // As a person opens it, so that the sub-keys are read.
+        TreeView_SelectItem(g_hTree, hItem);
+        SendMessage(g_hTree, WM_KEYDOWN, VK_RIGHT, 0);
+    }
+    hChild = FindChildItem(hItem, g_szNewKeyName);
+    // Made by another program after the parent was opened: it gets its item.
+    if (!hChild && (TreeView_GetItemState(g_hTree, hItem, TVIS_EXPANDED) & TVIS_EXPANDED))
+        hChild = AddKeyItem(hItem, g_szNewKeyName, 0, TRUE);
+    if (hChild) TreeView_SelectItem(g_hTree, hChild);
+}
+
 void AddNewKey(HTREEITEM hItem) {
     WCHAR szPath[MAX_KEY_PATH];
     HKEY hRoot = NULL, hKey;
-    DWORD dwDisposition;
+    DWORD dwDisposition = 0;
     HTREEITEM hNew;
     TVITEM tvi;
 
@@ -95,6 +142,10 @@ void AddNewKey(HTREEITEM hItem) {
         tvi.cChildren = 1;
         TreeView_SetItem(g_hTree, &tvi);
     }
+    if (dwDisposition == REG_OPENED_EXISTING_KEY) {
+        SelectExistingKey(hItem);
+        return;
+    }
 
     hNew = AddKeyItem(hItem, g_szNewKeyName, 0, FALSE);
     // Under a collapsed key the next expansion reads the new key with the
@@ -106,9 +157,7 @@ void AddNewKey(HTREEITEM hItem) {
     if (hNew && !(tvi.state & TVIS_EXPANDED)) TreeView_DeleteItem(g_hTree, hNew);
 }
 
-// Opens the key of hItem for one value operation: the root key itself for
-// an empty path. FALSE when it cannot be named or opened.
-static BOOL OpenItemKey(HTREEITEM hItem, HKEY* phRoot, HKEY* phKey) {
+BOOL OpenItemKey(HTREEITEM hItem, HKEY* phRoot, HKEY* phKey) {
     WCHAR szPath[MAX_KEY_PATH];
 
     szPath[0] = 0;
@@ -119,8 +168,14 @@ static BOOL OpenItemKey(HTREEITEM hItem, HKEY* phRoot, HKEY* phKey) {
     return TRUE;
 }
 
-static void CloseItemKey(HKEY hRoot, HKEY hKey) {
+void CloseItemKey(HKEY hRoot, HKEY hKey) {
     if (hKey != hRoot) RegCloseKey(hKey);
+}
+
+int GetSelectedRow(void) {
+    // The selection mark outlives a tap on the empty part of the list; only
+    // a row the user sees selected counts.
+    return ListView_GetNextItem(g_hList, -1, LVNI_SELECTED);
 }
 
 void AddStringValue(HTREEITEM hItem) {
@@ -133,23 +188,41 @@ void AddStringValue(HTREEITEM hItem) {
     CloseItemKey(hRoot, hKey);
 }
 
+// Reads the DWORD of New DWORD Value: blanks skipped, an optional sign,
+// decimal digits up to the first other character (none: 0). A number of
+// 0 to 4294967295 is stored as typed, a negative one as its 32-bit pattern
+// ("-1" is 4294967295); beyond, it stops at 4294967295 or 0x80000000.
+static DWORD ReadTypedDword(LPCWSTR sz) {
+    ULONGLONG qw = 0;
+    BOOL bNegative = FALSE;
+
+    while (iswspace(*sz)) sz++;
+    if (*sz == TEXT('+') || *sz == TEXT('-')) bNegative = *sz++ == TEXT('-');
+    for (; *sz >= TEXT('0') && *sz <= TEXT('9'); sz++) {
+        qw = qw * 10 + (ULONGLONG)(*sz - TEXT('0'));
+        if (qw > 0xFFFFFFFFull) qw = 0x100000000ull;  // stays beyond the range
+    }
+    if (bNegative) return qw > 0x80000000ull ? 0x80000000u : (DWORD)(0 - (DWORD)qw);
+    return qw > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)qw;
+}
+
 void AddDwordValue(HTREEITEM hItem) {
     HKEY hRoot, hKey;
-    LONG lValue;
     DWORD dwValue;
     BYTE data[4];
+    WCHAR szText[MAX_VALUE_TEXT];
 
     if (!OpenItemKey(hItem, &hRoot, &hKey)) return;
-    // As the C library converts: digits up to the first other character,
-    // saturating at the limits of a signed 32-bit number.
-    lValue = (LONG)_wtol(g_szValueData);
-    dwValue = (DWORD)lValue;
+    dwValue = ReadTypedDword(g_szValueData);
     data[0] = (BYTE)dwValue;
     data[1] = (BYTE)(dwValue >> 8);
     data[2] = (BYTE)(dwValue >> 16);
     data[3] = (BYTE)(dwValue >> 24);
-    if (RegSetValueEx(hKey, g_szValueName, 0, REG_DWORD, data, 4) == ERROR_SUCCESS)
-        AddValueRow(ListView_GetItemCount(g_hList), IMG_DWORD, g_szValueName, g_szValueData);
+    // The row shows the number stored, not the text typed.
+    if (RegSetValueEx(hKey, g_szValueName, 0, REG_DWORD, data, 4) == ERROR_SUCCESS) {
+        FormatValueData(REG_DWORD, data, 4, szText);
+        AddValueRow(ListView_GetItemCount(g_hList), IMG_DWORD, g_szValueName, szText);
+    }
     CloseItemKey(hRoot, hKey);
 }
 
@@ -207,8 +280,8 @@ void DeleteSelectedValue(HTREEITEM hItem) {
     WCHAR szName[MAX_KEY_PATH];
     int iMark;
 
-    if (!OpenItemKey(hItem, &hRoot, &hKey)) return;
-    iMark = ListView_GetSelectionMark(g_hList);
+    iMark = GetSelectedRow();
+    if (iMark < 0 || !OpenItemKey(hItem, &hRoot, &hKey)) return;
     szName[0] = 0;
     ListView_GetItemText(g_hList, iMark, 0, szName, MAX_KEY_PATH);
     // The row goes only when the value is gone.

@@ -152,9 +152,9 @@ LRESULT OnTreeNotify(LPNMTREEVIEW pnmtv) {
     switch (pnmtv->hdr.code) {
         case TVN_SELCHANGED:
             szPath[0] = 0;
-            if (BuildKeyPath(pnmtv->itemNew.hItem, &hRoot, szPath))
-                FillValueList(hRoot, szPath);
-            else if (g_hList)
+            if (BuildKeyPath(pnmtv->itemNew.hItem, &hRoot, szPath)) {
+                if (!FillValueList(hRoot, szPath) && g_hList) ForgetKeyIfGone(pnmtv->itemNew.hItem, hRoot, szPath);
+            } else if (g_hList)
                 // A key too deep to name: its values cannot be read, and the
                 // rows of the key shown before must not stand for it.
                 ListView_DeleteAllItems(g_hList);

@@ -54,3 +54,17 @@
 #define IDC_FIND_DATA 1043
 #define IDC_FIND_WHOLE 1044
 #define IDC_FIND_KEY 1045
+
+// The value editors and Rename.
+#define IDD_EDITSTRING 111
+#define IDD_EDITMULTISTRING 112
+#define IDD_EDITNUMBER 113
+#define IDD_EDITBINARY 114
+#define IDD_RENAME 115
+
+// Controls of the value editors and the Rename dialog.
+#define IDC_EDIT_NAME 1010
+#define IDC_EDIT_DATA 1011
+#define IDC_EDIT_HEX 1012
+#define IDC_EDIT_DECIMAL 1013
+#define IDC_RENAME_NAME 1014

@@ -80,20 +80,79 @@ TEST(NewKey, RefusesEmptyNamesAndBackslashesKeepingTheDialogOpen) {
     EXPECT_EQ(subkeys, 0u);
 }
 
-TEST(NewKey, AKeyTheRegistryRefusesAddsNoItem) {
+TEST(NewKey, ANameTooLongForTheRegistryIsRefusedWithItsReason) {
     BootedImage device;
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor");
     EditorRun run;
-    HTREEITEM hklm = run.Find(run.Root(), "HKEY_LOCAL_MACHINE");
-    run.TapButton(hklm);
-    run.Select(hklm);
-    const size_t before = run.Children(hklm).size();
+    HTREEITEM users = run.Find(run.Root(), "HKEY_USERS");
+    run.Select(users);
     run.Command(IDM_NEW_KEY);
-    // Key names are at most 255 characters: the registry refuses this one.
-    run.FillAndOk(std::u16string(256, u'k'));
+    HWND dlg = run.Top();
+    // 256 to 259 characters fit the dialog's buffer, 300 do not: both are
+    // refused, never cut short.
+    for (size_t n : {256, 259, 300}) {
+        run.FillAndOk(std::u16string(n, u'k'));
+        ASSERT_NE(run.Top(), dlg) << n;
+        EXPECT_EQ(Message(run.Top()), "Key name is too long (at most 255 characters)");
+        run.Key(VK_RETURN);
+        ASSERT_EQ(run.Top(), dlg);
+    }
+    run.FillAndOk(std::u16string(255, u'k'));
     EXPECT_EQ(run.Top(), run.main());
-    EXPECT_EQ(run.Children(hklm).size(), before);
-    EXPECT_EQ(run.Find(hklm, std::string(256, 'k')), nullptr);
+    EXPECT_TRUE(KeyExists(HKEY_USERS, std::u16string(255, u'k')));
+}
+
+TEST(NewKey, AnExistingNameInAnyCaseSelectsThatKeyAndAddsNoItem) {
+    BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\First\\Inner", u"kept", REG_DWORD, {5, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Second");
+    EditorRun run;
+    HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
+    // Under an open key.
+    run.TapButton(arbor);
+    run.Select(arbor);
+    run.Command(IDM_NEW_KEY);
+    run.FillAndOk(u"FIRST");
+    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"First", "Second"}));
+    EXPECT_EQ(run.Selected(), run.Find(arbor, "First"));
+    // Under a closed key: it opens to show the key.
+    HTREEITEM first = run.Find(arbor, "First");
+    run.Select(first);
+    run.Command(IDM_NEW_KEY);
+    run.FillAndOk(u"inner");
+    EXPECT_TRUE(run.Expanded(first));
+    EXPECT_EQ(run.Children(first), (std::vector<std::string>{"Inner"}));
+    EXPECT_EQ(run.Selected(), run.Find(first, "Inner"));
+    EXPECT_EQ(run.Cell(0, 0), "kept");
+    // Made by another program after the parent was opened: one item.
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Third");
+    run.Select(arbor);
+    run.Command(IDM_NEW_KEY);
+    run.FillAndOk(u"Third");
+    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"First", "Second", "Third"}));
+    EXPECT_EQ(run.Selected(), run.Find(arbor, "Third"));
+}
+
+TEST(NewKey, ASelectedKeyAnotherProgramDeletedLeavesTheTreeSilently) {
+    BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Shown", u"v", REG_DWORD, {1, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Gone");
+    EditorRun run;
+    HTREEITEM shown = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Shown"});
+    HTREEITEM arbor = TreeView_GetParent(run.tree(), shown);
+    run.Select(shown);
+    ASSERT_EQ(run.Rows(), 1);
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"), ERROR_SUCCESS);
+    run.Select(run.Find(arbor, "Gone"));
+    EXPECT_EQ(run.Top(), run.main());  // no message
+    EXPECT_EQ(run.Rows(), 0);
+    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"Shown"}));
+    EXPECT_EQ(run.Selected(), nullptr);
+    // The tree goes on as before (a tap off the spot of the last one, which
+    // would make a double tap).
+    RECT r = run.ItemRect(shown);
+    run.Tap(r.left + 20, (r.top + r.bottom) / 2);
+    EXPECT_EQ(run.Selected(), shown);
+    EXPECT_EQ(run.Rows(), 1);
 }
 
 TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
@@ -137,6 +196,29 @@ TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
     run.TapText("OK");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"));
     EXPECT_EQ(run.Find(arbor, "Gone"), nullptr);
+}
+
+TEST(Delete, ActsOnlyOnARowShownSelectedAndTheKeyAsksTheSameQuestion) {
+    BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
+    EditorRun run;
+    run.Select(run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Key"}));
+    // The Delete key on a picked row: the value question of Edit > Delete.
+    run.TapRow(0);
+    run.Key(VK_DELETE);
+    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this registry value?");
+    run.TapText("Cancel");
+    // A tap on the empty part of the list takes the selection away: Delete
+    // then speaks of the key, whose row nobody sees selected.
+    RECT r{};
+    GetWindowRect(run.list(), &r);
+    run.Tap((r.left + r.right) / 2, r.bottom - 20);
+    ASSERT_EQ(ListView_GetNextItem(run.list(), -1, LVNI_SELECTED), -1);
+    run.Key(VK_DELETE);
+    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this KEY?");
+    run.TapText("Cancel");
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v").first, static_cast<DWORD>(REG_DWORD));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Key"));
 }
 
 TEST(Delete, NeverTouchesMyDeviceOrARoot) {

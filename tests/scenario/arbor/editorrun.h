@@ -11,6 +11,7 @@
 #include "../../../arbor/res/resource.h"
 #include "../programrun.h"
 #include "commctrl.h"
+#include "script.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
 
@@ -73,6 +74,16 @@ public:
         for (unsigned vk : vks) {
             desktop_->InjectKey(vk, true, 0, 0);
             desktop_->InjectKey(vk, false, 0, 0);
+        }
+        Idle();
+    }
+    // Types text into the focused control, one key a character ("\r" is
+    // Enter), as the automation scripts do.
+    void Type(const std::u16string& text) {
+        for (char16_t c : text) {
+            ce::host::KeyStroke k = ce::host::KeyForChar(c);
+            desktop_->InjectKey(k.vk, true, k.modifiers, k.ch);
+            desktop_->InjectKey(k.vk, false, k.modifiers, 0);
         }
         Idle();
     }
@@ -191,11 +202,13 @@ public:
             if (Cell(i, 0) == name) return i;
         return -1;
     }
-    void TapRow(int row) {
+    // Taps a row's name, dx pixels right of its middle (two taps on one
+    // spot in quick succession are a double tap).
+    void TapRow(int row, int dx = 0) {
         RECT r{};
         r.left = LVIR_LABEL;
         SendMessage(list(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
-        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        POINT p{(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2};
         ClientToScreen(list(), &p);
         Tap(p.x, p.y);
     }
@@ -223,6 +236,18 @@ private:
         return nullptr;
     }
 };
+
+// A window's text (a dialog's caption), and the text of a message box.
+inline std::string TextOf(HWND h) {
+    WCHAR text[512] = {0};
+    GetWindowText(h, text, 512);
+    return Narrow(text);
+}
+inline std::string MessageOf(HWND box) {
+    WCHAR text[512] = {0};
+    GetDlgItemText(box, 0xFFFF, text, 512);
+    return Narrow(text);
+}
 
 // Registry access for the tests, as another program of the device would.
 inline HKEY CreateKey(HKEY root, const std::u16string& path) {

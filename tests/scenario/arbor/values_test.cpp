@@ -133,8 +133,11 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
         {u"abc", 0},
         {u"-1", 0xFFFFFFFF},
         {u"  42", 42},
-        // Outside the signed 32-bit range the conversion saturates.
-        {u"99999999999", 0x7FFFFFFF},
+        // The whole unsigned range is stored as typed; beyond, the number
+        // stops at the end of the range.
+        {u"2147483648", 0x80000000},
+        {u"4294967295", 0xFFFFFFFF},
+        {u"99999999999", 0xFFFFFFFF},
         {u"-99999999999", 0x80000000},
     };
     for (const Dword& d : dwords) {
@@ -167,29 +170,30 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
             << ce::test::Narrow(b.text);
     }
 
-    // The rows added: strings as typed, DWORDs as typed, binaries formatted.
+    // The rows added: strings as typed, DWORDs and binaries as stored.
     EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "text here");
     EXPECT_EQ(run.Image(run.RowOf("s")), IMG_STRING);
     EXPECT_EQ(run.Cell(run.RowOf("blank"), 1), "");
-    EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "-1");
+    EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "4294967295");
+    EXPECT_EQ(run.Cell(run.RowOf("d4294967295"), 1), "4294967295");
     EXPECT_EQ(run.Image(run.RowOf("d-1")), IMG_DWORD);
     EXPECT_EQ(run.Cell(run.RowOf("b0a 1B ff"), 1), "0A 1B FF ");
     EXPECT_EQ(run.Image(run.RowOf("b0a 1B ff")), IMG_BINARY);
     EXPECT_EQ(run.Cell(run.RowOf("b00 01 fF 7"), 1), "00 01 FF 07 ");
-    EXPECT_EQ(run.Rows(), 14);
+    EXPECT_EQ(run.Rows(), 16);
     run.Screenshot("arbor-new-values.png");
 
     // A name that exists already: the value is replaced, a second row shows
     // until the list is refilled.
     NewValue(run, IDM_NEW_STRING, u"s", u"again");
-    EXPECT_EQ(run.Rows(), 15);
-    EXPECT_EQ(run.Cell(14, 0), "s");
+    EXPECT_EQ(run.Rows(), 17);
+    EXPECT_EQ(run.Cell(16, 0), "s");
 
     // After a refill the DWORD shows as stored, and "s" once.
     run.Select(run.Root());
     ASSERT_TRUE(SelectValuesKey(run));
     EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "4294967295");
-    EXPECT_EQ(run.Rows(), 14);
+    EXPECT_EQ(run.Rows(), 16);
     EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "again");
 }
 
@@ -219,6 +223,34 @@ TEST(NewValues, AnEmptyNameIsRefusedAndTheDialogKeepsItsInput) {
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(run.Top(), run.main());
     EXPECT_EQ(run.Rows(), 0);
+}
+
+TEST(NewValues, TheFieldsScrollSoAllTheBinaryDialogReadsCanBeTypedAndLongNamesAreRefused) {
+    BootedImage device;
+    CreateKey(HKEY_LOCAL_MACHINE, kKey);
+    EditorRun run;
+    ASSERT_TRUE(SelectValuesKey(run));
+    run.Command(IDM_NEW_BINARY);
+    HWND dlg = run.Top();
+    run.TapControl(dlg, IDC_VALUENAME);
+    run.Type(std::u16string(256, u'n'));
+    run.TapControl(dlg, IDC_VALUEDATA);
+    // 1023 digits (the most the field takes): 511 bytes and a lone digit.
+    std::u16string digits;
+    while (digits.size() < 1030) digits += u"0123456789abcdef";
+    run.Type(digits);
+    run.TapControl(dlg, IDOK);
+    ASSERT_NE(run.Top(), dlg);
+    EXPECT_EQ(ce::test::MessageOf(run.Top()), "Name is too long (at most 255 characters)");
+    run.Key(VK_RETURN);
+    SetDlgItemText(dlg, IDC_VALUENAME, u"blob");
+    run.TapControl(dlg, IDOK);
+    auto [type, data] = GetValue(HKEY_LOCAL_MACHINE, kKey, u"blob");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(data.size(), 512u);
+    EXPECT_EQ(data[0], 0x01);
+    EXPECT_EQ(data[510], 0xCD);
+    EXPECT_EQ(data[511], 0x0E);
 }
 
 TEST(NewValues, MyDeviceSelectedOpensNoDialog) {
