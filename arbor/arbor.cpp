@@ -188,6 +188,10 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
             NewTypedValue(REG_QWORD);
             break;
 
+        case IDM_RENAME:
+            RenameSelected();
+            break;
+
         case IDM_DELETE:
             hItem = TreeView_GetSelection(g_hTree);
             iMark = GetSelectedRow();
