@@ -406,6 +406,14 @@ bool Replace(HWND h, EditData& d, int from, int to, std::u16string_view ins) {
             }
         }
         bool changed = next != d.text;
+        if (!changed && !ins.empty() && !refused) {
+            // A character typed over a selection of that same character: the
+            // text stays, the selection goes and the caret moves past it.
+            d.caret = d.anchor = from + static_cast<int>(ins.size());
+            EnsureCaretVisible(h, d, m, true);
+            InvalidateRect(h, nullptr, TRUE);
+            return false;
+        }
         if (changed) {
             d.text = std::move(next);
             d.caret = d.anchor = from + static_cast<int>(ins.size());

@@ -327,6 +327,14 @@ TEST_F(Edit, ParentHearsFocusUpdateAndChangeInOrder) {
     EXPECT_EQ(Count(EN_CHANGE), 0);
 
     EXPECT_EQ(SendMessage(e, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+    // Typing over a selection of the same character moves on past it.
+    SetWindowText(e, u"0");
+    SendMessage(e, EM_SETSEL, 0, -1);
+    SendMessage(e, WM_CHAR, u'0', 0);
+    SendMessage(e, WM_CHAR, u'x', 0);
+    WCHAR typed[8] = {0};
+    GetWindowText(e, typed, 8);
+    EXPECT_EQ(std::u16string(typed), u"0x");
     // A multi-line edit that takes Enter leaves Escape and Tab to its dialog.
     HWND lines = Make(ES_MULTILINE | ES_WANTRETURN, 10, 150, 200, 60);
     for (WPARAM vk : {VK_RETURN, VK_ESCAPE, VK_TAB}) {
