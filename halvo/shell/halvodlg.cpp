@@ -182,8 +182,7 @@ void CHalvoDlg::OnLButtonUp(UINT nFlags, CPoint point) {
     CDialog::OnLButtonUp(nFlags, point);
 }
 
-// Each setting button runs its dialog modally on this handler's stack; the
-// dialogs not built yet leave their buttons without effect.
+// Each setting button runs its dialog modally on this handler's stack.
 void CHalvoDlg::OnBnClickedTouchScreen() {
     CTouchScreen dlg;
     dlg.DoModal();

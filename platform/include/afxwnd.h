@@ -6,13 +6,6 @@
 
 #include "winuser.h"
 
-#ifndef BM_SETIMAGE
-#define BM_SETIMAGE 0x00F7
-#endif
-#ifndef IMAGE_BITMAP
-#define IMAGE_BITMAP 0
-#endif
-
 class CCmdTarget;
 class CWnd;
 class CDialog;

@@ -764,6 +764,8 @@ int MessageBox(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 #define BM_SETSTATE 0x00F3
 #define BM_SETSTYLE 0x00F4
 #define BM_CLICK 0x00F5
+#define BM_GETIMAGE 0x00F6
+#define BM_SETIMAGE 0x00F7
 
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
@@ -1171,6 +1173,7 @@ BOOL EnableScrollBar(HWND hWnd, UINT wSBflags, UINT wArrows);
 #define MF_MENUBARBREAK 0x00000020L
 #define MF_MENUBREAK 0x00000040L
 #define MF_HILITE 0x00000080L
+#define MF_END 0x00000080L  // in menu templates: the last item of its menu
 #define MF_SEPARATOR 0x00000800L
 
 #define TPM_LEFTALIGN 0x0000L

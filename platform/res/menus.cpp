@@ -9,8 +9,6 @@
 namespace ce::res {
 namespace {
 
-constexpr UINT kMfPopup = 0x10, kMfEnd = 0x80, kMfSeparator = 0x800;
-
 // Handles are the addresses of the parsed data, kept alive by these tables.
 struct Tables {
     std::mutex mutex;
@@ -53,17 +51,17 @@ bool ParseItems(Reader& r, std::vector<MenuItem>* items, int depth) {
         WORD flags = 0, id = 0;
         if (!r.Word(&flags)) return false;
         MenuItem item;
-        if (!(flags & kMfPopup) && !r.Word(&id)) return false;
+        if (!(flags & MF_POPUP) && !r.Word(&id)) return false;
         if (!r.Str(&item.text)) return false;
-        item.flags = flags & ~kMfEnd;
+        item.flags = flags & ~MF_END;
         item.id = id;
-        if (flags & kMfPopup) {
+        if (flags & MF_POPUP) {
             if (!ParseItems(r, &item.children, depth + 1)) return false;
         } else if (flags == 0 && id == 0 && item.text.empty()) {
-            item.flags = kMfSeparator;
+            item.flags = MF_SEPARATOR;
         }
         items->push_back(std::move(item));
-        if (flags & kMfEnd) return true;
+        if (flags & MF_END) return true;
     }
 }
 

@@ -33,7 +33,6 @@ bool IsDialogWindow(const Window* w) {
 namespace {
 
 constexpr char16_t kDialogClass[] = u"#32770";
-constexpr UINT kEmSetSel = 0x00B1;  // EM_SETSEL of edit controls
 
 struct DialogInfo {
     HFONT font = nullptr;
@@ -237,7 +236,7 @@ void DialogFocus(HWND dlg, HWND ctl) {
         SetButtonDefault(home, true);
     }
     SetFocus(ctl);
-    if (code & DLGC_HASSETSEL) SendMessage(ctl, kEmSetSel, 0, -1);
+    if (code & DLGC_HASSETSEL) SendMessage(ctl, EM_SETSEL, 0, -1);
 }
 
 // The control of the dialog that has the focus (NULL if none does).
