@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ce_kernel.h"
+#include "touchcal.h"
 
 namespace ce::hw {
 
@@ -39,9 +40,23 @@ bool ParseMac(const std::string& text, BYTE mac[6]);
 void InstallDrivers();
 void UninstallDrivers();
 
+// ---- The display driver (display.cpp) ----
 // The display's orientation in degrees (0, 90, 180, 270) as the display
 // driver keeps it in the image; the host sizes the screen with it at boot.
 int DisplayRotation();
+// The orientation (DMDO_*) of the screen that now has `width` x `height`.
+// A screen this driver did not leave (first use, or someone else set a mode)
+// is the panel turned the stored way: its size at DMDO_0 is worked out.
+DWORD DisplayOrientation(int width, int height);
+// The screen size of the panel turned to `orientation`.
+SIZE DisplaySize(DWORD orientation);
+// The screen was turned to `orientation` and took `width` x `height`: the
+// orientation is kept in the image for the next program.
+void SetDisplayOrientation(DWORD orientation, int width, int height);
+// device.conf "display.rotation = refuse": the display takes no new mode.
+bool DisplayRotationRefused();
+// Logs a request to turn the screen, its result and the size it left.
+void LogDisplayChange(DWORD orientation, LONG result);
 
 // The LCD's backlight (see backlight.cpp): its level 0..31 and whether it is
 // lit. Asking lets the driver notice that the screen saver's time-out has
@@ -60,10 +75,23 @@ void SetBacklightLevel(DWORD level);
 using BacklightClock = std::function<std::chrono::steady_clock::time_point()>;
 void SetBacklightClock(BacklightClock clock);
 
-// The touch driver's calibration run behind coredll's TouchCalibrate. Until a
-// calibration screen is installed, the run is logged and reports failure.
-void SetTouchCalibrateHandler(std::function<BOOL()> handler);
-BOOL RunTouchCalibrate();
+// ---- The touch driver (touch.cpp) ----
+// The screen point of a raw stylus point on a screen of the given size: the
+// stored calibration applied; the raw point while a calibration runs or no
+// touch driver is installed.
+POINT CorrectTouchPoint(POINT raw, int screenWidth, int screenHeight);
+// A calibration screen starts: false (logged, ERROR_BUSY) when one runs
+// already. Until EndTouchCalibration the stylus goes uncorrected.
+bool BeginTouchCalibration();
+// How long the calibration screen waits for a tap, in milliseconds (0: no
+// limit).
+UINT TouchCalibrationTimeoutMs();
+enum class CalibrationOutcome { Accepted, Cancelled, Timeout, Failed };
+// The calibration screen ended after `points` confirmed taps (or could not be
+// shown: Failed with the `error` of its window). An accepted `fit` is stored
+// in the registry and used from now on; every end is logged. TRUE when the
+// new calibration is stored.
+BOOL EndTouchCalibration(CalibrationOutcome outcome, const TouchCalibration& fit, int points, DWORD error = 0);
 
 // Driver records are little-endian 32-bit fields.
 inline DWORD RecordField(const BYTE* record, size_t index) {

@@ -1,5 +1,4 @@
-// The HAL (device restart), the touch driver's calibration entry and the
-// installation of every simulated driver.
+// The HAL (device restart) and the installation of every simulated driver.
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,7 +12,6 @@ namespace {
 
 std::mutex g_halMutex;
 std::function<void()> g_restartHandler;
-std::function<BOOL()> g_calibrateHandler;
 
 }  // namespace
 
@@ -31,23 +29,6 @@ void UninstallBacklightDriver();
 void InstallDisplayDriver();
 void InstallTouchDriver();
 void UninstallTouchDriver();
-
-void SetTouchCalibrateHandler(std::function<BOOL()> handler) {
-    std::lock_guard lock(g_halMutex);
-    g_calibrateHandler = std::move(handler);
-}
-
-BOOL RunTouchCalibrate() {
-    std::function<BOOL()> handler;
-    {
-        std::lock_guard lock(g_halMutex);
-        handler = g_calibrateHandler;
-    }
-    if (handler) return handler();
-    LogDevice("\"dev\":\"touch\",\"calibrate\":\"no calibration screen\"");
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return FALSE;
-}
 
 void InstallDrivers() {
     // The EEPROM always exists on the board; device.conf can set its MAC.

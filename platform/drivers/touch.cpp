@@ -1,5 +1,6 @@
 // The touch driver: the correction of every stylus point by the stored
-// calibration, and the calibration screen behind coredll's TouchCalibrate.
+// calibration, and the calibration runs of the window system's calibration
+// screen (platform/user/touchcal.cpp, behind coredll's TouchCalibrate).
 //
 // The calibration lives in the registry where the device's touch driver
 // keeps it: HKEY_LOCAL_MACHINE "HARDWARE\DEVICEMAP\TOUCH" "CalibrationData"
@@ -9,16 +10,9 @@
 // one the identity with a line in the device log:
 //   {"seq":N,"dev":"touch","calibration":"malformed","data":"..."}
 //
-// The calibration screen is a full-screen, top-most window on the calling
-// thread with its own message loop. It shows a cross at the centre and then
-// near the top-left, top-right, bottom-right and bottom-left corners; each is
-// confirmed by touching down within a radius of an eighth of the shorter
-// screen side around it. A touch farther away is ignored: the same cross
-// waits for a better tap. After the fifth the screen asks for a tap to accept
-// the new calibration or Escape to keep the old one. The window sees raw
-// stylus points while it runs. Escape, or no confirmed tap for
-// device.conf "touch.calibration_timeout" seconds (default 30, 0: no limit),
-// keeps the old calibration. Every run is logged:
+// While a calibration screen runs the stylus goes uncorrected. Its wait for
+// a tap is device.conf "touch.calibration_timeout" seconds (default 30, 0: no
+// limit). Every run is logged:
 //   {"seq":N,"dev":"touch","calibrate":"accepted","data":"1,0,0,0,1,0"}
 //   {"seq":N,"dev":"touch","calibrate":"cancelled","points":2}
 //   {"seq":N,"dev":"touch","calibrate":"timeout","points":0}
@@ -29,9 +23,6 @@
 #include <mutex>
 
 #include "ce_drivers.h"
-#include "ce_gdi.h"
-#include "ce_user.h"
-#include "touchcal.h"
 
 namespace ce::hw {
 
@@ -124,13 +115,11 @@ namespace {
 
 constexpr const char16_t* kTouchKey = u"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr const char16_t* kCalibrationValue = u"CalibrationData";
-constexpr const char16_t* kCalibrationClass = u"TouchCalibration";
-constexpr UINT_PTR kTimeoutTimer = 1;
-constexpr int kPoints = 5;
 
 std::mutex g_touchMutex;
 TouchCalibration g_calibration;
 bool g_calibrating = false;  // a calibration screen runs: the stylus goes uncorrected
+bool g_installed = false;    // between InstallTouchDriver and UninstallTouchDriver
 
 std::string Narrow(std::u16string_view s) {
     std::string out;
@@ -174,31 +163,6 @@ bool StoreCalibration(const std::string& text) {
     return rc == ERROR_SUCCESS;
 }
 
-POINT CorrectStylus(POINT raw) {
-    TouchCalibration cal;
-    {
-        std::lock_guard lock(g_touchMutex);
-        if (g_calibrating) return raw;
-        cal = g_calibration;
-    }
-    gdi::ScreenMode mode = gdi::Screen::Mode();
-    return ApplyCalibration(cal, raw, mode.width, mode.height);
-}
-
-// ---- The calibration screen -------------------------------------------------------------
-
-enum class Outcome { Running, Accepted, Cancelled, Timeout };
-
-struct CalibrationRun {
-    int width = 0, height = 0;
-    std::array<POINT, kPoints> targets{};
-    std::array<POINT, kPoints> taps{};
-    int step = 0;  // the cross shown; kPoints: asking to accept
-    UINT timeoutMs = 0;
-    TouchCalibration fit;
-    Outcome outcome = Outcome::Running;
-};
-
 UINT TimeoutMs() {
     double seconds = 30;
     if (HasImage()) {
@@ -211,172 +175,57 @@ UINT TimeoutMs() {
     return static_cast<UINT>(std::clamp(std::lround(seconds * 1000), 1L, 24L * 3600 * 1000));
 }
 
-void DrawCross(HDC hdc, POINT c) {
-    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    const RECT bars[] = {{c.x - 20, c.y - 1, c.x - 3, c.y + 2},
-                         {c.x + 4, c.y - 1, c.x + 21, c.y + 2},
-                         {c.x - 1, c.y - 20, c.x + 2, c.y - 3},
-                         {c.x - 1, c.y + 4, c.x + 2, c.y + 21},
-                         {c.x, c.y, c.x + 1, c.y + 1}};
-    for (const RECT& r : bars) FillRect(hdc, &r, black);
-}
+}  // namespace
 
-void PaintCalibration(HWND h, const CalibrationRun& run) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(h, &ps);
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, RGB(0, 0, 0));
-    RECT text{0, run.height / 2 + run.height / 8, run.width, run.height};
-    if (run.step < kPoints) {
-        DrawCross(hdc, run.targets[static_cast<size_t>(run.step)]);
-        const std::u16string hint =
-            u"Tap the centre of the cross (" + std::u16string(1, static_cast<char16_t>(u'1' + run.step)) + u" of 5).";
-        DrawText(hdc, hint.c_str(), -1, &text, DT_CENTER);
-        text.top += 24;
-        DrawText(hdc, u"Press Escape to keep the old calibration.", -1, &text, DT_CENTER);
-    } else {
-        text.top = run.height / 2 - 24;
-        DrawText(hdc, u"Tap the screen to accept the new calibration.", -1, &text, DT_CENTER);
-        text.top += 24;
-        DrawText(hdc, u"Press Escape to keep the old calibration.", -1, &text, DT_CENTER);
-    }
-    EndPaint(h, &ps);
-}
-
-void Finish(CalibrationRun& run, Outcome outcome) {
-    if (run.outcome == Outcome::Running) run.outcome = outcome;
-}
-
-LRESULT CALLBACK CalibrationProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* run = reinterpret_cast<CalibrationRun*>(GetWindowLongPtr(h, GWLP_USERDATA));
-    if (msg == WM_CREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCT*>(lp);
-        SetWindowLongPtr(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        return 0;
-    }
-    if (!run) return DefWindowProc(h, msg, wp, lp);
-    switch (msg) {
-        case WM_PAINT:
-            PaintCalibration(h, *run);
-            return 0;
-        case WM_LBUTTONDOWN: {
-            if (run->step >= kPoints) {
-                Finish(*run, Outcome::Accepted);
-                return 0;
-            }
-            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            POINT t = run->targets[static_cast<size_t>(run->step)];
-            const double radius = std::min(run->width, run->height) / 8.0;
-            if (std::hypot(p.x - t.x, p.y - t.y) > radius) return 0;  // too far: the cross waits
-            run->taps[static_cast<size_t>(run->step)] = p;
-            if (++run->step == kPoints) {
-                auto fit = FitCalibration(run->taps, run->targets);
-                if (fit) {
-                    run->fit = *fit;
-                } else {
-                    run->step = 0;  // taps that fix no map (cannot happen within the radii): start again
-                }
-            }
-            if (run->timeoutMs) SetTimer(h, kTimeoutTimer, run->timeoutMs, nullptr);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
-        case WM_KEYDOWN:
-            if (wp == VK_ESCAPE) Finish(*run, Outcome::Cancelled);
-            return 0;
-        case WM_TIMER:
-            if (wp == kTimeoutTimer) Finish(*run, Outcome::Timeout);
-            return 0;
-        case WM_DESTROY:
-            Finish(*run, Outcome::Cancelled);
-            SetWindowLongPtr(h, GWLP_USERDATA, 0);
-            return 0;
-        default:
-            return DefWindowProc(h, msg, wp, lp);
-    }
-}
-
-void RegisterCalibrationClass() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = CalibrationProc;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = kCalibrationClass;
-        user::RegisterBuiltinClass(wc);
-    });
-}
-
-BOOL RunCalibrationScreen() {
+POINT CorrectTouchPoint(POINT raw, int screenWidth, int screenHeight) {
+    TouchCalibration cal;
     {
         std::lock_guard lock(g_touchMutex);
-        if (g_calibrating) {
-            LogDevice("\"dev\":\"touch\",\"calibrate\":\"busy\"");
-            SetLastError(ERROR_BUSY);
-            return FALSE;
-        }
-        g_calibrating = true;
+        if (!g_installed || g_calibrating) return raw;
+        cal = g_calibration;
     }
-    CalibrationRun run;
-    run.width = GetSystemMetrics(SM_CXSCREEN);
-    run.height = GetSystemMetrics(SM_CYSCREEN);
-    const int ix = run.width / 8, iy = run.height / 8;
-    run.targets = {POINT{run.width / 2, run.height / 2}, POINT{ix, iy}, POINT{run.width - 1 - ix, iy},
-                   POINT{run.width - 1 - ix, run.height - 1 - iy}, POINT{ix, run.height - 1 - iy}};
-    run.timeoutMs = TimeoutMs();
+    return ApplyCalibration(cal, raw, screenWidth, screenHeight);
+}
 
-    RegisterCalibrationClass();
-    HWND previousFocus = GetFocus();
-    HWND h = CreateWindowEx(WS_EX_TOPMOST, kCalibrationClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, run.width, run.height,
-                            nullptr, nullptr, nullptr, &run);
-    if (!h) {
-        std::lock_guard lock(g_touchMutex);
-        g_calibrating = false;
-        LogDevice("\"dev\":\"touch\",\"calibrate\":\"failed\",\"error\":" + std::to_string(GetLastError()));
-        return FALSE;
+bool BeginTouchCalibration() {
+    std::lock_guard lock(g_touchMutex);
+    if (g_calibrating) {
+        LogDevice("\"dev\":\"touch\",\"calibrate\":\"busy\"");
+        SetLastError(ERROR_BUSY);
+        return false;
     }
-    SetFocus(h);
-    UpdateWindow(h);
-    if (run.timeoutMs) SetTimer(h, kTimeoutTimer, run.timeoutMs, nullptr);
+    g_calibrating = true;
+    return true;
+}
 
-    int quitCode = -1;
-    MSG m;
-    while (run.outcome == Outcome::Running) {
-        BOOL got = GetMessage(&m, nullptr, 0, 0);
-        if (got <= 0) {
-            // The thread is told to end: give up and leave the request for
-            // the loop that owns it.
-            quitCode = got == 0 ? static_cast<int>(m.wParam) : -1;
-            Finish(run, Outcome::Cancelled);
-            break;
-        }
-        TranslateMessage(&m);
-        DispatchMessage(&m);
-    }
-    if (IsWindow(h)) {
-        KillTimer(h, kTimeoutTimer);
-        DestroyWindow(h);
-    }
-    if (previousFocus && IsWindow(previousFocus)) SetFocus(previousFocus);
-    if (quitCode >= 0) PostQuitMessage(quitCode);
+UINT TouchCalibrationTimeoutMs() {
+    return TimeoutMs();
+}
 
-    const int points = std::min(run.step, kPoints);
+BOOL EndTouchCalibration(CalibrationOutcome outcome, const TouchCalibration& fit, int points, DWORD error) {
     std::string fields = "\"dev\":\"touch\",\"calibrate\":";
     BOOL accepted = FALSE;
-    TouchCalibration stored = run.fit;
-    if (run.outcome == Outcome::Accepted) {
-        const std::string text = FormatCalibration(run.fit);
-        if (StoreCalibration(text)) {
-            accepted = TRUE;
-            stored = ParseCalibration(text).value_or(run.fit);  // exactly what a restart reads
-            fields += "\"accepted\",\"data\":\"" + text + "\"";
-        } else {
-            fields += "\"failed\",\"data\":\"" + text + "\",\"error\":\"registry\"";
+    TouchCalibration stored = fit;
+    switch (outcome) {
+        case CalibrationOutcome::Accepted: {
+            const std::string text = FormatCalibration(fit);
+            if (StoreCalibration(text)) {
+                accepted = TRUE;
+                stored = ParseCalibration(text).value_or(fit);  // exactly what a restart reads
+                fields += "\"accepted\",\"data\":\"" + text + "\"";
+            } else {
+                fields += "\"failed\",\"data\":\"" + text + "\",\"error\":\"registry\"";
+            }
+            break;
         }
-    } else {
-        fields += std::string(run.outcome == Outcome::Timeout ? "\"timeout\"" : "\"cancelled\"") +
-                  ",\"points\":" + std::to_string(points);
+        case CalibrationOutcome::Cancelled:
+        case CalibrationOutcome::Timeout:
+            fields += std::string(outcome == CalibrationOutcome::Timeout ? "\"timeout\"" : "\"cancelled\"") +
+                      ",\"points\":" + std::to_string(points);
+            break;
+        case CalibrationOutcome::Failed:
+            fields += "\"failed\",\"error\":" + std::to_string(error);
+            break;
     }
     {
         std::lock_guard lock(g_touchMutex);
@@ -387,24 +236,18 @@ BOOL RunCalibrationScreen() {
     return accepted;
 }
 
-}  // namespace
-
 void InstallTouchDriver() {
     TouchCalibration cal = ReadStoredCalibration();
-    {
-        std::lock_guard lock(g_touchMutex);
-        g_calibration = cal;
-        g_calibrating = false;
-    }
-    user::SetStylusTransform(CorrectStylus);
-    SetTouchCalibrateHandler(RunCalibrationScreen);
+    std::lock_guard lock(g_touchMutex);
+    g_calibration = cal;
+    g_calibrating = false;
+    g_installed = true;
 }
 
 void UninstallTouchDriver() {
-    user::SetStylusTransform(nullptr);
-    SetTouchCalibrateHandler(nullptr);
     std::lock_guard lock(g_touchMutex);
     g_calibration = TouchCalibration{};
+    g_installed = false;
 }
 
 }  // namespace ce::hw

@@ -6,10 +6,13 @@
 #include <sstream>
 
 #include "ce_drivers.h"
+#include "ce_gdi.h"
 #include "ce_kernel.h"
 #include "ce_registry.h"
+#include "ce_user.h"
 #include "factory.h"
 #include "regfile.h"
+#include "touchscreen.h"
 
 namespace ce {
 
@@ -42,7 +45,14 @@ std::string ReadFile(const std::filesystem::path& p) {
 }
 
 BOOL WINAPI CoreTouchCalibrate() {
-    return hw::RunTouchCalibrate();
+    return user::RunTouchCalibration();
+}
+
+// Every stylus point the window system gets is corrected by the touch
+// driver's calibration for the screen as it is now.
+POINT CorrectStylus(POINT raw) {
+    const gdi::ScreenMode mode = gdi::Screen::Mode();
+    return hw::CorrectTouchPoint(raw, mode.width, mode.height);
 }
 
 void RegisterCoreDll(const DeviceConfig& conf) {
@@ -140,11 +150,13 @@ bool BootDevice(const BootOptions& options, std::string& error) {
     }
 
     hw::InstallDrivers();
+    user::SetStylusTransform(CorrectStylus);
     RegisterCoreDll(info.config);
     return true;
 }
 
 void ShutdownDevice() {
+    user::SetStylusTransform(nullptr);
     hw::UninstallDrivers();
     UnregisterAllModules();
     reg::CloseStore();
