@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -186,6 +187,11 @@ TEST_F(HostRun, DeviceRestartEndsTheProcessWithThree) {
     EXPECT_EXIT(restart(), testing::ExitedWithCode(3), "");
 }
 
+// An image folder a death test's child and its parent both know.
+std::filesystem::path SharedImage(const std::string& name, pid_t parent) {
+    return std::filesystem::path(testing::TempDir()) / (name + "-" + std::to_string(parent));
+}
+
 // What reaches the window system through the host's device.
 class RecordingDesktop : public NullDesktop {
 public:
@@ -236,8 +242,10 @@ TEST_F(HostRun, TheCloseButtonPowersTheDeviceOffWhateverDialogIsOpen) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The child runs this test again from the start: the image needs a name
     // both know.
-    const auto image = std::filesystem::path(testing::TempDir()) / "power-off-image";
+    // (named after the parent's process: other runs of this test may share the folder)
+    const auto image = SharedImage("power-off-image", getpid());
     auto powerOff = [&] {
+        const auto image = SharedImage("power-off-image", getppid());
         std::filesystem::remove_all(image);
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         std::vector<std::string> args = {"halvo", "--device", image.string()};
@@ -260,8 +268,9 @@ TEST_F(HostRun, TheCloseButtonPowersTheDeviceOffWhateverDialogIsOpen) {
 
 TEST_F(HostRun, ARestartInAWindowWithoutAScriptBootsAgainInTheSameWindow) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const auto image = std::filesystem::path(testing::TempDir()) / "reboot-image";
+    const auto image = SharedImage("reboot-image", getpid());
     auto reboot = [&] {
+        const auto image = SharedImage("reboot-image", getppid());
         std::filesystem::remove_all(image);
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         std::vector<std::string> args = {"halvo", "--device", image.string()};
