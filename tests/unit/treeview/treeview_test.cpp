@@ -36,8 +36,10 @@ LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_NOTIFY) {
         auto* nm = reinterpret_cast<NMTREEVIEWW*>(lp);
         Note n{nm->hdr.code, 0, nullptr, nullptr, 0, 0};
+        // These come with a plain NMHDR (or a smaller structure): only the
+        // header may be read.
         if (nm->hdr.code != NM_CLICK && nm->hdr.code != NM_DBLCLK && nm->hdr.code != NM_SETFOCUS &&
-            nm->hdr.code != NM_KILLFOCUS && nm->hdr.code != TVN_KEYDOWN)
+            nm->hdr.code != NM_KILLFOCUS && nm->hdr.code != TVN_KEYDOWN && nm->hdr.code != NM_RCLICK)
             n = {nm->hdr.code,      nm->action,         nm->itemOld.hItem,
                  nm->itemNew.hItem, nm->itemOld.lParam, nm->itemNew.lParam};
         g_notes.push_back(n);
