@@ -88,6 +88,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
             // A view that cannot be made is simply missing.
             CreateKeyTree(hWnd, g_hInst);
             CreateValueList(hWnd, g_hInst);
+            CreateStatusBar(hWnd);
             return 0;
 
         case WM_PAINT:
@@ -95,7 +96,12 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
             EndPaint(hWnd, &ps);
             return 0;
 
+        case WM_CONTEXTMENU:
+            OnContextMenu((HWND)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam));
+            return 0;
+
         case WM_NOTIFY:
+            if (wParam == IDC_TREE && ((LPNMHDR)lParam)->code == TVN_SELCHANGED) UpdateStatusBar();
             if (wParam == IDC_TREE) OnTreeNotify((LPNMTREEVIEW)lParam);
             if (wParam == IDC_LIST) OnListNotify((LPNMHDR)lParam);
             return 0;
@@ -107,6 +113,8 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 
         case WM_COMMAND:
             OnCommand(hWnd, LOWORD(wParam));
+            // A command may have renamed, deleted or selected a key.
+            UpdateStatusBar();
             return 0;
 
         case WM_DESTROY:
@@ -213,6 +221,10 @@ LRESULT OnCommand(HWND hWnd, WORD wId) {
         case IDM_FIND:
         case IDM_FIND_NEXT:
             FindCommand(wId);
+            break;
+
+        case IDM_COPY_KEY_NAME:
+            CopyKeyName();
             break;
 
         case IDM_REFRESH:

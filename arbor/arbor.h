@@ -15,6 +15,8 @@
 // largest value (bytes).
 #define MAX_NAME_CHARS 255
 #define MAX_VALUE_BYTES 1048576
+// A key's full name: its root's name and its path.
+#define MAX_KEY_NAME 300
 
 // Pictures of bitmap IDB_IMAGES, by index.
 #define IMG_DEVICE 0
@@ -155,3 +157,28 @@ BOOL PreTranslatePaneKey(const MSG* pMsg);
 void NotePaneFocus(void);
 void RestorePaneFocus(void);
 LRESULT OnListNotify(LPNMHDR pnmh);
+
+// ---- Key name and status bar (keyname.cpp) ----------------------------------------------
+
+extern HWND g_hStatus;
+// The status bar under the panes; the panes end above it.
+BOOL CreateStatusBar(HWND hWndParent);
+// "HKEY_LOCAL_MACHINE\Drivers\BuiltIn" into a MAX_KEY_NAME buffer; FALSE
+// (and "") for "My Device" or a key too deep to name.
+BOOL GetSelectedKeyName(LPWSTR szName);
+void UpdateStatusBar(void);
+// Copy Key Name (IDM_COPY_KEY_NAME): the selected key's name to the clipboard.
+void CopyKeyName(void);
+
+// ---- Context menus (context.cpp) ------------------------------------------------------
+
+// WM_CONTEXTMENU from the tree or the list: (x, y) on the screen, or -1, -1
+// from the keyboard.
+void OnContextMenu(HWND hWnd, int x, int y);
+
+// ---- Sorting the value list (valuesort.cpp) ----------------------------------------------
+
+// A tap on header iColumn: sorts by it, or reverses the order.
+void SortValueList(int iColumn);
+// Sorts the rows again as last chosen (nothing before a header was tapped).
+void ApplyValueSort(void);

@@ -51,6 +51,9 @@ LRESULT OnListNotify(LPNMHDR pnmh) {
             // nothing.
             if (((LPNMITEMACTIVATE)pnmh)->iItem >= 0) PostMessage(g_hWndMain, WM_COMMAND, IDM_MODIFY, 0);
             break;
+        case LVN_COLUMNCLICK:
+            SortValueList(((LPNMLISTVIEW)pnmh)->iSubItem);
+            break;
     }
     return 0;
 }

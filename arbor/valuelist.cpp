@@ -154,5 +154,6 @@ BOOL FillValueList(HKEY hRoot, LPCWSTR szPath) {
     }
 
     if (hKey != hRoot) RegCloseKey(hKey);
+    ApplyValueSort();
     return TRUE;
 }

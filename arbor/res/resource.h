@@ -15,6 +15,7 @@
 // Controls of the main window.
 #define IDC_TREE 101
 #define IDC_LIST 102
+#define IDC_STATUS 103
 
 // Controls of the New KEY and New String dialogs.
 #define IDC_KEYNAME 1001
@@ -68,3 +69,6 @@
 #define IDC_EDIT_HEX 1012
 #define IDC_EDIT_DECIMAL 1013
 #define IDC_RENAME_NAME 1014
+
+// Press-and-hold menus.
+#define IDR_CONTEXT 122

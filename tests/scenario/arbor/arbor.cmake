@@ -10,6 +10,7 @@ ce_test(NAME scenario_arbor THREADS
     ${CMAKE_CURRENT_LIST_DIR}/valueedit_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/panes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/rename_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/navview_test.cpp
   LIBS -Wl,--whole-archive arbor_app -Wl,--no-whole-archive ce_program ce_boot)
 target_include_directories(scenario_arbor PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 ce_add_resources(TARGET scenario_arbor RC ${CMAKE_SOURCE_DIR}/arbor/res/arbor.rc MODULE arbor

@@ -87,6 +87,16 @@ public:
         }
         Idle();
     }
+    // Press-and-hold: down, until a menu opens, then up.
+    void Hold(int x, int y) {
+        Pointer(ce::host::PointerKind::Down, x, y);
+        WaitFor([] {
+            WCHAR cls[64] = {0};
+            GetClassName(TopVisible(), cls, 64);
+            return std::u16string(cls) != u"ARBOR";
+        });
+        Pointer(ce::host::PointerKind::Up, x, y);
+    }
     // A menu command as the command bar sends it.
     void Command(int id) {
         PostMessage(main_, WM_COMMAND, static_cast<WPARAM>(id), 0);

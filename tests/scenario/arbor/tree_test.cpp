@@ -55,7 +55,12 @@ TEST(KeyTree, LayoutAtAClientWidthOf800) {
     EXPECT_EQ(tree.left, 0);
     EXPECT_EQ(tree.top, c + 1);
     EXPECT_EQ(tree.right - tree.left, 266);
-    EXPECT_EQ(tree.bottom, 480);
+    // The status bar runs under both panes.
+    RECT bar{};
+    GetWindowRect(GetDlgItem(run.main(), IDC_STATUS), &bar);
+    EXPECT_EQ(bar.bottom, 480);
+    EXPECT_EQ(tree.bottom, bar.top);
+    EXPECT_EQ(list.bottom, bar.top);
     EXPECT_EQ(list.left, 266);
     EXPECT_EQ(list.top, c + 1);
     EXPECT_EQ(list.right - list.left, 533);
