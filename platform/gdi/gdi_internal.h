@@ -94,7 +94,7 @@ struct DcObject : GdiObject {
     uint32_t Pixel(COLORREF c) const { return surface->mono() ? ToMonoPixel(c) : ToPixel(c); }
 };
 
-// ---- Handle table (separate from the kernel's) ----------------------------
+// ---- Handles (a table apart from the kernel's, see objects.cpp) -----------
 
 HGDIOBJ AllocObject(std::shared_ptr<GdiObject> object);
 std::shared_ptr<GdiObject> LookupObject(HGDIOBJ h);

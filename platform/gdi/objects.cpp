@@ -1,15 +1,17 @@
 // Drawing objects: the handle table, stock objects, system colours, pens,
 // brushes, bitmaps and fonts, and their lifetime (DeleteObject, GetObject).
 //
-// Drawing objects have their own table, apart from the kernel's: a pen is
-// not something CloseHandle or WaitForSingleObject accept. Handle values are
-// ((generation << 16) | (slot + 1)) << 2 | 2 — bit 1 set, so a drawing handle
-// is never mistaken for a kernel handle (whose low two bits are clear) and a
-// deleted or forged one is recognised instead of being followed.
+// Drawing objects have a handle table of their own kind (handle_table.h),
+// apart from the kernel's: a pen is not something CloseHandle or
+// WaitForSingleObject accept. Their handles carry the tag 2 in their low
+// bits, so a drawing handle is never mistaken for a kernel handle (whose low
+// two bits are clear), and a deleted or forged one is recognised instead of
+// being followed.
 #include <array>
 #include <cstring>
 
 #include "gdi_internal.h"
+#include "handle_table.h"
 
 namespace ce::gdi {
 
@@ -23,62 +25,26 @@ std::mutex& Mutex() {
 
 namespace {
 
-struct Slot {
-    std::shared_ptr<GdiObject> object;
-    uint32_t generation = 1;
-};
-std::vector<Slot> g_slots;
-std::vector<uint32_t> g_free;
-constexpr uintptr_t kIndexBits = 16;
-
-bool Decode(HGDIOBJ h, uint32_t& index, uint32_t& generation) {
-    uintptr_t v = reinterpret_cast<uintptr_t>(h);
-    if ((v & 3) != 2) return false;
-    v >>= 2;
-    uintptr_t idx = v & ((uintptr_t{1} << kIndexBits) - 1);
-    if (idx == 0) return false;
-    index = static_cast<uint32_t>(idx - 1);
-    generation = static_cast<uint32_t>(v >> kIndexBits);
-    return true;
+HandleTable<GdiObject>& Table() {
+    static auto* table = new HandleTable<GdiObject>(2, ERROR_NOT_ENOUGH_MEMORY);
+    return *table;
 }
 
 }  // namespace
 
 HGDIOBJ AllocObject(std::shared_ptr<GdiObject> object) {
-    uint32_t index;
-    if (!g_free.empty()) {
-        index = g_free.back();
-        g_free.pop_back();
-    } else {
-        if (g_slots.size() >= (size_t{1} << kIndexBits) - 1) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
-        }
-        index = static_cast<uint32_t>(g_slots.size());
-        g_slots.emplace_back();
-    }
-    Slot& slot = g_slots[index];
-    uintptr_t v = ((((uintptr_t{slot.generation} << kIndexBits) | (index + 1)) << 2) | 2);
-    object->handle = reinterpret_cast<HGDIOBJ>(v);
-    slot.object = std::move(object);
-    return reinterpret_cast<HGDIOBJ>(v);
+    GdiObject* raw = object.get();
+    HGDIOBJ h = Table().Alloc(std::move(object));
+    if (h) raw->handle = h;
+    return h;
 }
 
 std::shared_ptr<GdiObject> LookupObject(HGDIOBJ h) {
-    uint32_t index, generation;
-    if (!Decode(h, index, generation)) return nullptr;
-    if (index >= g_slots.size() || g_slots[index].generation != generation) return nullptr;
-    return g_slots[index].object;
+    return Table().Lookup(h);
 }
 
 void FreeObject(HGDIOBJ h) {
-    uint32_t index, generation;
-    if (!Decode(h, index, generation)) return;
-    if (index >= g_slots.size() || g_slots[index].generation != generation || !g_slots[index].object) return;
-    g_slots[index].object.reset();
-    g_slots[index].generation = (g_slots[index].generation + 1) & 0xFFFF;
-    if (g_slots[index].generation == 0) g_slots[index].generation = 1;
-    g_free.push_back(index);
+    Table().Free(h);
 }
 
 std::shared_ptr<DcObject> LookupDC(HDC hdc) {

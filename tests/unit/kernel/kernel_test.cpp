@@ -3,8 +3,10 @@
 
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "ce_kernel.h"
+#include "handle_table.h"
 #include "testimage.h"
 
 namespace {
@@ -18,6 +20,27 @@ TEST(Text, Utf8RoundTripIncludingSurrogatesAndBadInput) {
                            "b"),
               u"\xFFFD"
               u"b");  // invalid lead byte
+}
+
+// A full table refuses with its error and recovers once a slot is freed; a
+// freed handle stays dead after its slot is reused; handles carry the tag.
+TEST(HandleTable, FullTableStaleHandlesAndTags) {
+    struct Obj {};
+    ce::HandleTable<Obj> table(2, ERROR_NOT_ENOUGH_MEMORY);
+    std::vector<void*> handles;
+    for (void* h; (h = table.Alloc(std::make_shared<Obj>())) != nullptr;) handles.push_back(h);
+    EXPECT_EQ(handles.size(), 0xFFFFu);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    for (void* h : handles) ASSERT_EQ(reinterpret_cast<uintptr_t>(h) & 3, 2u);
+    void* old = handles[100];
+    EXPECT_NE(table.Free(old), nullptr);
+    EXPECT_EQ(table.Free(old), nullptr);
+    void* reused = table.Alloc(std::make_shared<Obj>());
+    ASSERT_NE(reused, nullptr);
+    EXPECT_NE(reused, old);
+    EXPECT_EQ(table.Lookup(old), nullptr);
+    EXPECT_NE(table.Lookup(reused), nullptr);
+    EXPECT_EQ(table.Lookup(reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(reused) & ~uintptr_t{3})), nullptr);
 }
 
 TEST(Text, FoldingMatchesTheDevicesCaseInsensitiveNames) {
