@@ -33,6 +33,26 @@ struct Hold {
 // WM_CONTEXTMENU to the parent of `h` for a point in h's client area.
 void SendContextMenu(HWND h, POINT client);
 
+// A control that sends a message out (WM_COMMAND or WM_NOTIFY to its parent,
+// WM_VSCROLL, WM_CONTEXTMENU, ...) may be destroyed by whoever handles it,
+// and its state (kept in window slot 0) freed with it at WM_NCDESTROY. The
+// rule for every control: take a Lifeline before sending, and afterwards
+// touch nothing of the control (state, items, the window itself) unless the
+// Lifeline says it is still there; otherwise return at once. Window handles
+// are never reused, so a control that is gone stays gone.
+class Lifeline {
+public:
+    explicit Lifeline(HWND h);
+    // The window exists and still has the state it had when the Lifeline was
+    // taken (false from its WM_NCDESTROY on).
+    bool Alive() const;
+    explicit operator bool() const { return Alive(); }
+
+private:
+    HWND h_;
+    LONG_PTR state_;
+};
+
 // Each control file registers its class.
 void RegisterButtonClass();
 void RegisterStaticClass();

@@ -49,6 +49,12 @@ void SendContextMenu(HWND h, POINT client) {
         SendMessage(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(screen.x, screen.y));
 }
 
+Lifeline::Lifeline(HWND h) : h_(h), state_(IsWindow(h) ? GetWindowLong(h, 0) : 0) {}
+
+bool Lifeline::Alive() const {
+    return state_ != 0 && IsWindow(h_) && GetWindowLong(h_, 0) == state_;
+}
+
 void RegisterControls() {
     static std::once_flag once;
     std::call_once(once, [] {
