@@ -31,6 +31,7 @@
 namespace {
 
 using ce::comctl::ClientBarRect;
+using ce::comctl::Lifeline;
 using ce::comctl::ScrollBarModel;
 using ce::comctl::ScrollRequest;
 
@@ -302,6 +303,17 @@ void EnsureCaretVisible(HWND h, EditData& d, const Measure& m, bool vertical) {
     }
 }
 
+// Breaks the text into lines again and keeps the caret in view (scrolling
+// up or down too when `vertical`).
+void Reflow(HWND h, EditData& d, const Measure& m, bool vertical) {
+    Relayout(h, d, m);
+    EnsureCaretVisible(h, d, m, vertical);
+}
+void Reflow(HWND h, EditData& d) {
+    Measure m(h, d);
+    Reflow(h, d, m, false);
+}
+
 void Notify(HWND h, WORD code) {
     if (HWND parent = GetParent(h))
         SendMessage(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), code), reinterpret_cast<LPARAM>(h));
@@ -418,8 +430,7 @@ bool Replace(HWND h, EditData& d, int from, int to, std::u16string_view ins) {
             d.text = std::move(next);
             d.caret = d.anchor = from + static_cast<int>(ins.size());
             d.modified = true;
-            Relayout(h, d, m);
-            EnsureCaretVisible(h, d, m, true);
+            Reflow(h, d, m, true);
             MirrorText(h, d);
         }
         if (!changed && !refused) return false;
@@ -429,9 +440,10 @@ bool Replace(HWND h, EditData& d, int from, int to, std::u16string_view ins) {
             return false;
         }
     }
+    Lifeline life(h);
     Notify(h, EN_UPDATE);
-    Notify(h, EN_CHANGE);
-    if (refused) Notify(h, EN_MAXTEXT);
+    if (life) Notify(h, EN_CHANGE);
+    if (life && refused) Notify(h, EN_MAXTEXT);
     return true;
 }
 
@@ -463,27 +475,28 @@ WCHAR Cased(DWORD style, WCHAR c) {
     return c;
 }
 
-void OnChar(HWND h, EditData& d, WCHAR c) {
+LRESULT OnChar(HWND h, EditData& d, WCHAR c) {
     DWORD style = StyleOf(h);
-    if (style & ES_READONLY) return;
+    if (style & ES_READONLY) return 0;
     if (c == VK_BACK) {
         if (SelStart(d) != SelEnd(d))
             Replace(h, d, SelStart(d), SelEnd(d), {});
         else if (d.caret > 0)
             Replace(h, d, Prev(d, d.caret), d.caret, {});
-        return;
+        return 0;
     }
     if (c == u'\r') {
         if (style & ES_MULTILINE) Replace(h, d, SelStart(d), SelEnd(d), u"\r\n");
-        return;
+        return 0;
     }
-    if (c < 0x20) return;  // other control characters make no text
-    if ((style & ES_NUMBER) && (c < u'0' || c > u'9')) return;
+    if (c < 0x20) return 0;  // other control characters make no text
+    if ((style & ES_NUMBER) && (c < u'0' || c > u'9')) return 0;
     WCHAR ch = Cased(style, c);
     Replace(h, d, SelStart(d), SelEnd(d), std::u16string_view(&ch, 1));
+    return 0;
 }
 
-void OnKey(HWND h, EditData& d, UINT vk) {
+LRESULT OnKey(HWND h, EditData& d, UINT vk) {
     bool shift = GetKeyState(VK_SHIFT) < 0;
     bool multi = IsMulti(h);
     bool hasSel = d.anchor != d.caret;
@@ -540,6 +553,7 @@ void OnKey(HWND h, EditData& d, UINT vk) {
         default:
             break;
     }
+    return 0;
 }
 
 // ---- Painting -----------------------------------------------------------------------------
@@ -628,7 +642,7 @@ LRESULT OnGetSel(const EditData& d, WPARAM wp, LPARAM lp) {
 
 // EM_SETSEL: a start of -1 removes the selection; an end (or start) below 0
 // or past the text means the text's end, so (0, -1) selects everything.
-void OnSetSel(HWND h, EditData& d, int s, int e) {
+LRESULT OnSetSel(HWND h, EditData& d, int s, int e) {
     if (s == -1) {
         d.anchor = d.caret;
     } else {
@@ -640,6 +654,7 @@ void OnSetSel(HWND h, EditData& d, int s, int e) {
     Measure m(h, d);
     EnsureCaretVisible(h, d, m, false);
     InvalidateRect(h, nullptr, TRUE);
+    return 0;
 }
 
 LRESULT OnLineLength(const EditData& d, int index) {
@@ -678,14 +693,111 @@ LRESULT OnWindowScrollInfo(HWND h, EditData& d, WPARAM wp, LPARAM lp) {
     return TRUE;
 }
 
+// ---- Window messages ------------------------------------------------------------------------
+
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
+    auto* data = new EditData;
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(data));
+    if (cs && (cs->style & ES_PASSWORD) && !(cs->style & ES_MULTILINE)) data->password = u'*';
+    if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) SetText(h, *data, cs->lpszName);
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, EditData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+// WM_CREATE, WM_SIZE, WM_STYLECHANGED: the lines follow the window and style.
+LRESULT OnReshape(HWND h, EditData& d) {
+    Reflow(h, d);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnGetDlgCode(HWND h, const MSG* m) {
+    LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    // Enter makes a new line; Escape and Tab still close the dialog
+    // and move to the next control, as in any other edit.
+    bool dialogKey = m && m->message == WM_KEYDOWN && (m->wParam == VK_ESCAPE || m->wParam == VK_TAB);
+    if ((StyleOf(h) & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN) && !dialogKey)
+        code |= DLGC_WANTALLKEYS;
+    return code;
+}
+
+LRESULT OnSetFont(HWND h, EditData& d, HFONT font, bool redraw) {
+    d.font = font;
+    Reflow(h, d);
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+// WM_SETTEXT tells the parent of a single line's change only.
+LRESULT OnSetText(HWND h, EditData& d, LPCWSTR s) {
+    SetText(h, d, s);
+    MirrorText(h, d);
+    InvalidateRect(h, nullptr, TRUE);
+    if (IsMulti(h)) return TRUE;
+    Lifeline life(h);
+    Notify(h, EN_UPDATE);
+    if (life) Notify(h, EN_CHANGE);
+    return TRUE;
+}
+
+LRESULT OnGetText(const EditData& d, WPARAM size, LPWSTR buf) {
+    if (!buf || size == 0) return 0;
+    size_t n = std::min<size_t>(d.text.size(), size - 1);
+    std::copy_n(d.text.data(), n, buf);
+    buf[n] = 0;
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT Repaint(HWND h) {
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnVScroll(HWND h, EditData& d, int code, int pos) {
+    ApplyScroll(h, d, code, pos);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, EditData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT OnFocus(HWND h, EditData& d, bool gained) {
+    d.focus = gained;
+    if (!gained) d.dragging = false;
+    InvalidateRect(h, nullptr, TRUE);
+    Notify(h, gained ? EN_SETFOCUS : EN_KILLFOCUS);
+    return 0;
+}
+
+// Scroll requests of the bar, in turn. False when the control was destroyed
+// meanwhile (by the parent, on EN_VSCROLL).
+bool ApplyRequests(HWND h, EditData& d, const std::vector<ScrollRequest>& reqs) {
+    Lifeline life(h);
+    for (auto& r : reqs) {
+        ApplyScroll(h, d, r.code, r.pos);
+        if (!life) return false;
+    }
+    return true;
+}
+
 void OnPress(HWND h, EditData& d, POINT p, bool word) {
     if (HasBar(h)) {
         RECT bar = ClientBarRect(h);
         if (PtInRect(&bar, p)) {
             auto reqs = d.vbar.Press(bar, p);
             if (d.vbar.Tracking()) SetCapture(h);
-            for (auto& r : reqs) ApplyScroll(h, d, r.code, r.pos);
-            InvalidateRect(h, nullptr, TRUE);
+            if (ApplyRequests(h, d, reqs)) InvalidateRect(h, nullptr, TRUE);
             return;
         }
     }
@@ -709,248 +821,260 @@ void OnPress(HWND h, EditData& d, POINT p, bool word) {
     MoveCaret(h, d, index, GetKeyState(VK_SHIFT) < 0);
 }
 
-LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    EditData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
-    switch (msg) {
-        case WM_NCCREATE: {
-            auto* data = new EditData;
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(data));
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-            if (cs && (cs->style & ES_PASSWORD) && !(cs->style & ES_MULTILINE)) data->password = u'*';
-            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) SetText(h, *data, cs->lpszName);
-            return DefWindowProc(h, msg, wp, lp);
+LRESULT OnButtonDown(HWND h, POINT p, bool dbl) {
+    Lifeline life(h);
+    if (GetFocus() != h) SetFocus(h);  // the parent hears EN_SETFOCUS
+    if (life) OnPress(h, *DataOf(h), p, dbl);
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND h, EditData& d, POINT p) {
+    if (d.vbar.Tracking()) {
+        auto reqs = d.vbar.Move(ClientBarRect(h), p);
+        if (ApplyRequests(h, d, reqs) && !reqs.empty()) InvalidateRect(h, nullptr, TRUE);
+    } else if (d.dragging) {
+        int index;
+        {
+            Measure m(h, d);
+            index = IndexFromPoint(h, d, m, p);
         }
+        if (index != d.caret) MoveCaret(h, d, index, true);
+    }
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND h, EditData& d, POINT p) {
+    std::vector<ScrollRequest> reqs;
+    if (d.vbar.Tracking()) reqs = d.vbar.Release(ClientBarRect(h), p);
+    d.dragging = false;
+    if (GetCapture() == h) ReleaseCapture();
+    if (ApplyRequests(h, d, reqs)) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND h, EditData& d) {
+    d.dragging = false;
+    if (d.vbar.Tracking()) {
+        d.vbar.Cancel();
+        InvalidateRect(h, nullptr, TRUE);
+    }
+    return 0;
+}
+
+LRESULT OnClear(HWND h, EditData& d) {
+    if (!(StyleOf(h) & ES_READONLY) && d.anchor != d.caret) Replace(h, d, SelStart(d), SelEnd(d), {});
+    return 0;
+}
+
+// ---- The edit control's own messages --------------------------------------------------------
+
+LRESULT OnReplaceSel(HWND h, EditData& d, LPCWSTR s) {
+    size_t n = 0;
+    if (s)
+        while (n < static_cast<size_t>(kMaxLimit) && s[n]) ++n;
+    Replace(h, d, SelStart(d), SelEnd(d), std::u16string_view(s ? s : u"", n));
+    return 0;
+}
+
+LRESULT OnLimitText(EditData& d, WPARAM limit) {
+    int64_t v = static_cast<int64_t>(static_cast<uint32_t>(limit));
+    d.limit = v <= 0 || v > kMaxLimit ? kMaxLimit : static_cast<int>(v);
+    return 0;
+}
+
+LRESULT OnSetModify(EditData& d, bool modified) {
+    d.modified = modified;
+    return 0;
+}
+
+// Sets or clears a style bit (the window hears WM_STYLECHANGED).
+void SetStyleBit(HWND h, DWORD bit, bool on) {
+    LONG_PTR style = GetWindowLong(h, GWL_STYLE);
+    SetWindowLong(h, GWL_STYLE, on ? (style | bit) : (style & ~static_cast<LONG_PTR>(bit)));
+}
+
+LRESULT OnSetReadOnly(HWND h, bool on) {
+    SetStyleBit(h, ES_READONLY, on);
+    InvalidateRect(h, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT OnSetPasswordChar(HWND h, EditData& d, WCHAR c) {
+    if (IsMulti(h)) return 0;
+    d.password = c;
+    Lifeline life(h);
+    SetStyleBit(h, ES_PASSWORD, c != 0);
+    if (!life) return 0;
+    Reflow(h, d);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnLineIndex(const EditData& d, int line) {
+    if (line == -1) line = LineOf(d, d.caret);
+    if (line < 0 || line >= static_cast<int>(d.lines.size())) return -1;
+    return d.lines[static_cast<size_t>(line)].start;
+}
+
+LRESULT OnLineFromChar(const EditData& d, int index) {
+    return LineOf(d, index < 0 ? SelStart(d) : std::min(index, Len(d)));
+}
+
+// A multi-line edit answers its top line, a single line its first visible character.
+LRESULT OnGetFirstVisibleLine(HWND h, const EditData& d) {
+    if (IsMulti(h)) return d.firstLine;
+    Measure m(h, d);
+    auto s = Shown(d, d.lines[0]);
+    int n = 0;
+    while (n < d.lines[0].len && m.Width(s.data(), n) < d.xOffset) ++n;
+    return n;
+}
+
+LRESULT OnLineScroll(HWND h, EditData& d, int lines) {
+    if (!IsMulti(h)) return FALSE;
+    ScrollTo(h, d, d.firstLine + lines);
+    return TRUE;
+}
+
+LRESULT OnScroll(HWND h, EditData& d, WPARAM code) {
+    if (!IsMulti(h) || code > SB_PAGEDOWN) return FALSE;
+    int moved = ApplyScroll(h, d, static_cast<int>(code), 0);
+    return MAKELRESULT(static_cast<WORD>(moved), TRUE);
+}
+
+LRESULT OnScrollCaret(HWND h, EditData& d) {
+    Measure m(h, d);
+    EnsureCaretVisible(h, d, m, true);
+    InvalidateRect(h, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT OnPosFromChar(HWND h, const EditData& d, int index) {
+    if (index < 0 || index >= Len(d)) return -1;
+    Measure m(h, d);
+    int x = XOf(h, d, m, index), y = LineY(h, d, m, LineOf(d, index));
+    return MAKELRESULT(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
+
+LRESULT OnCharFromPos(HWND h, const EditData& d, POINT p) {
+    Measure m(h, d);
+    int index = IndexFromPoint(h, d, m, p);
+    return MAKELRESULT(static_cast<WORD>(index), static_cast<WORD>(LineOf(d, index)));
+}
+
+LRESULT OnGetRect(HWND h, RECT* r) {
+    if (r) *r = FormatRect(h);
+    return 0;
+}
+
+POINT PointOf(LPARAM lp) {
+    return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+}
+
+LRESULT EditMessage(HWND h, EditData& d, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case EM_GETSEL:
+            return OnGetSel(d, wp, lp);
+        case EM_SETSEL:
+            return OnSetSel(h, d, IntOf(wp), IntOf(static_cast<WPARAM>(lp)));
+        case EM_REPLACESEL:
+            return OnReplaceSel(h, d, reinterpret_cast<LPCWSTR>(lp));
+        case EM_LIMITTEXT:
+            return OnLimitText(d, wp);
+        case EM_GETLIMITTEXT:
+            return d.limit;
+        case EM_GETMODIFY:
+            return d.modified ? TRUE : FALSE;
+        case EM_SETMODIFY:
+            return OnSetModify(d, wp != 0);
+        case EM_SETREADONLY:
+            return OnSetReadOnly(h, wp != 0);
+        case EM_SETPASSWORDCHAR:
+            return OnSetPasswordChar(h, d, static_cast<WCHAR>(wp));
+        case EM_GETPASSWORDCHAR:
+            return d.password;
+        case EM_GETLINECOUNT:
+            return static_cast<LRESULT>(d.lines.size());
+        case EM_LINEINDEX:
+            return OnLineIndex(d, IntOf(wp));
+        case EM_LINELENGTH:
+            return OnLineLength(d, IntOf(wp));
+        case EM_LINEFROMCHAR:
+            return OnLineFromChar(d, IntOf(wp));
+        case EM_GETLINE:
+            return OnGetLine(d, IsMulti(h), IntOf(wp), reinterpret_cast<LPWSTR>(lp));
+        case EM_GETFIRSTVISIBLELINE:
+            return OnGetFirstVisibleLine(h, d);
+        case EM_LINESCROLL:
+            return OnLineScroll(h, d, static_cast<int>(lp));
+        case EM_SCROLL:
+            return OnScroll(h, d, wp);
+        case EM_SCROLLCARET:
+            return OnScrollCaret(h, d);
+        case EM_POSFROMCHAR:
+            return OnPosFromChar(h, d, IntOf(wp));
+        case EM_CHARFROMPOS:
+            return OnCharFromPos(h, d, PointOf(lp));
+        case EM_GETRECT:
+            return OnGetRect(h, reinterpret_cast<RECT*>(lp));
+        default:
+            return DefWindowProc(h, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
+    EditData* d = DataOf(h);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
+    switch (msg) {
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_CREATE:
         case WM_SIZE:
-        case WM_STYLECHANGED: {
-            Measure m(h, *d);
-            Relayout(h, *d, m);
-            EnsureCaretVisible(h, *d, m, false);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
-        case WM_GETDLGCODE: {
-            LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-            // Enter makes a new line; Escape and Tab still close the dialog
-            // and move to the next control, as in any other edit.
-            auto* m = reinterpret_cast<const MSG*>(lp);
-            bool dialogKey = m && m->message == WM_KEYDOWN && (m->wParam == VK_ESCAPE || m->wParam == VK_TAB);
-            if ((StyleOf(h) & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN) && !dialogKey)
-                code |= DLGC_WANTALLKEYS;
-            return code;
-        }
-        case WM_SETFONT: {
-            d->font = reinterpret_cast<HFONT>(wp);
-            Measure m(h, *d);
-            Relayout(h, *d, m);
-            EnsureCaretVisible(h, *d, m, false);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
+        case WM_STYLECHANGED:
+            return OnReshape(h, *d);
+        case WM_GETDLGCODE:
+            return OnGetDlgCode(h, reinterpret_cast<const MSG*>(lp));
+        case WM_SETFONT:
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_SETTEXT:
-            SetText(h, *d, reinterpret_cast<LPCWSTR>(lp));
-            MirrorText(h, *d);
-            InvalidateRect(h, nullptr, TRUE);
-            if (!IsMulti(h)) {
-                Notify(h, EN_UPDATE);
-                Notify(h, EN_CHANGE);
-            }
-            return TRUE;
-        case WM_GETTEXT: {
-            auto* buf = reinterpret_cast<LPWSTR>(lp);
-            if (!buf || wp == 0) return 0;
-            size_t n = std::min<size_t>(d->text.size(), wp - 1);
-            std::copy_n(d->text.data(), n, buf);
-            buf[n] = 0;
-            return static_cast<LRESULT>(n);
-        }
+            return OnSetText(h, *d, reinterpret_cast<LPCWSTR>(lp));
+        case WM_GETTEXT:
+            return OnGetText(*d, wp, reinterpret_cast<LPWSTR>(lp));
         case WM_GETTEXTLENGTH:
             return Len(*d);
         case WM_ENABLE:
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return Repaint(h);
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_SETFOCUS:
-            d->focus = true;
-            InvalidateRect(h, nullptr, TRUE);
-            Notify(h, EN_SETFOCUS);
-            return 0;
         case WM_KILLFOCUS:
-            d->focus = false;
-            d->dragging = false;
-            InvalidateRect(h, nullptr, TRUE);
-            Notify(h, EN_KILLFOCUS);
-            return 0;
+            return OnFocus(h, *d, msg == WM_SETFOCUS);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            if (GetFocus() != h) SetFocus(h);
-            if ((d = DataOf(h)) == nullptr) return 0;
-            OnPress(h, *d, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, msg == WM_LBUTTONDBLCLK);
-            return 0;
-        case WM_MOUSEMOVE: {
-            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            if (d->vbar.Tracking()) {
-                auto reqs = d->vbar.Move(ClientBarRect(h), p);
-                for (auto& r : reqs) ApplyScroll(h, *d, r.code, r.pos);
-                if (!reqs.empty()) InvalidateRect(h, nullptr, TRUE);
-            } else if (d->dragging) {
-                int index;
-                {
-                    Measure m(h, *d);
-                    index = IndexFromPoint(h, *d, m, p);
-                }
-                if (index != d->caret) MoveCaret(h, *d, index, true);
-            }
-            return 0;
-        }
-        case WM_LBUTTONUP: {
-            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            std::vector<ScrollRequest> reqs;
-            if (d->vbar.Tracking()) reqs = d->vbar.Release(ClientBarRect(h), p);
-            d->dragging = false;
-            if (GetCapture() == h) ReleaseCapture();
-            for (auto& r : reqs) ApplyScroll(h, *d, r.code, r.pos);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
+            return OnButtonDown(h, PointOf(lp), msg == WM_LBUTTONDBLCLK);
+        case WM_MOUSEMOVE:
+            return OnMouseMove(h, *d, PointOf(lp));
+        case WM_LBUTTONUP:
+            return OnButtonUp(h, *d, PointOf(lp));
         case WM_CAPTURECHANGED:
-            d->dragging = false;
-            if (d->vbar.Tracking()) {
-                d->vbar.Cancel();
-                InvalidateRect(h, nullptr, TRUE);
-            }
-            return 0;
+            return OnCaptureChanged(h, *d);
         case WM_CHAR:
-            OnChar(h, *d, static_cast<WCHAR>(wp));
-            return 0;
+            return OnChar(h, *d, static_cast<WCHAR>(wp));
         case WM_KEYDOWN:
-            OnKey(h, *d, static_cast<UINT>(wp));
-            return 0;
+            return OnKey(h, *d, static_cast<UINT>(wp));
         case WM_VSCROLL:
-            ApplyScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
-            return 0;
+            return OnVScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
         case WM_CLEAR:
-            if (!(StyleOf(h) & ES_READONLY) && d->anchor != d->caret) Replace(h, *d, SelStart(*d), SelEnd(*d), {});
-            return 0;
-        case EM_GETSEL:
-            return OnGetSel(*d, wp, lp);
-        case EM_SETSEL:
-            OnSetSel(h, *d, IntOf(wp), IntOf(static_cast<WPARAM>(lp)));
-            return 0;
-        case EM_REPLACESEL: {
-            auto* s = reinterpret_cast<LPCWSTR>(lp);
-            size_t n = 0;
-            if (s)
-                while (n < static_cast<size_t>(kMaxLimit) && s[n]) ++n;
-            Replace(h, *d, SelStart(*d), SelEnd(*d), std::u16string_view(s ? s : u"", n));
-            return 0;
-        }
-        case EM_LIMITTEXT: {
-            int64_t v = static_cast<int64_t>(static_cast<uint32_t>(wp));
-            d->limit = v <= 0 || v > kMaxLimit ? kMaxLimit : static_cast<int>(v);
-            return 0;
-        }
-        case EM_GETLIMITTEXT:
-            return d->limit;
-        case EM_GETMODIFY:
-            return d->modified ? TRUE : FALSE;
-        case EM_SETMODIFY:
-            d->modified = wp != 0;
-            return 0;
-        case EM_SETREADONLY: {
-            LONG_PTR style = GetWindowLong(h, GWL_STYLE);
-            SetWindowLong(h, GWL_STYLE, wp ? (style | ES_READONLY) : (style & ~static_cast<LONG_PTR>(ES_READONLY)));
-            InvalidateRect(h, nullptr, TRUE);
-            return TRUE;
-        }
-        case EM_SETPASSWORDCHAR: {
-            if (IsMulti(h)) return 0;
-            d->password = static_cast<WCHAR>(wp);
-            LONG_PTR style = GetWindowLong(h, GWL_STYLE);
-            SetWindowLong(h, GWL_STYLE, wp ? (style | ES_PASSWORD) : (style & ~static_cast<LONG_PTR>(ES_PASSWORD)));
-            if ((d = DataOf(h)) == nullptr) return 0;
-            Measure m(h, *d);
-            Relayout(h, *d, m);
-            EnsureCaretVisible(h, *d, m, false);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
-        case EM_GETPASSWORDCHAR:
-            return d->password;
-        case EM_GETLINECOUNT:
-            return static_cast<LRESULT>(d->lines.size());
-        case EM_LINEINDEX: {
-            int line = IntOf(wp);
-            if (line == -1) line = LineOf(*d, d->caret);
-            if (line < 0 || line >= static_cast<int>(d->lines.size())) return -1;
-            return d->lines[static_cast<size_t>(line)].start;
-        }
-        case EM_LINELENGTH:
-            return OnLineLength(*d, IntOf(wp));
-        case EM_LINEFROMCHAR: {
-            int index = IntOf(wp);
-            return LineOf(*d, index < 0 ? SelStart(*d) : std::min(index, Len(*d)));
-        }
-        case EM_GETLINE:
-            return OnGetLine(*d, IsMulti(h), IntOf(wp), reinterpret_cast<LPWSTR>(lp));
-        case EM_GETFIRSTVISIBLELINE: {
-            if (IsMulti(h)) return d->firstLine;
-            // A single line answers its first visible character.
-            Measure m(h, *d);
-            auto s = Shown(*d, d->lines[0]);
-            int n = 0;
-            while (n < d->lines[0].len && m.Width(s.data(), n) < d->xOffset) ++n;
-            return n;
-        }
-        case EM_LINESCROLL:
-            if (!IsMulti(h)) return FALSE;
-            ScrollTo(h, *d, d->firstLine + static_cast<int>(lp));
-            return TRUE;
-        case EM_SCROLL: {
-            if (!IsMulti(h) || wp > SB_PAGEDOWN) return FALSE;
-            int moved = ApplyScroll(h, *d, static_cast<int>(wp), 0);
-            return MAKELRESULT(static_cast<WORD>(moved), TRUE);
-        }
-        case EM_SCROLLCARET: {
-            Measure m(h, *d);
-            EnsureCaretVisible(h, *d, m, true);
-            InvalidateRect(h, nullptr, TRUE);
-            return TRUE;
-        }
-        case EM_POSFROMCHAR: {
-            int index = IntOf(wp);
-            if (index < 0 || index >= Len(*d)) return -1;
-            Measure m(h, *d);
-            int x = XOf(h, *d, m, index), y = LineY(h, *d, m, LineOf(*d, index));
-            return MAKELRESULT(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
-        }
-        case EM_CHARFROMPOS: {
-            Measure m(h, *d);
-            int index = IndexFromPoint(h, *d, m, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-            return MAKELRESULT(static_cast<WORD>(index), static_cast<WORD>(LineOf(*d, index)));
-        }
-        case EM_GETRECT:
-            if (auto* r = reinterpret_cast<RECT*>(lp)) *r = FormatRect(h);
-            return 0;
+            return OnClear(h, *d);
         case ce::comctl::kWmWindowScrollInfo:
             return OnWindowScrollInfo(h, *d, wp, lp);
         default:
-            return DefWindowProc(h, msg, wp, lp);
+            return EditMessage(h, *d, msg, wp, lp);
     }
 }
 
