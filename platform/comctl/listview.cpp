@@ -117,8 +117,9 @@ LRESULT InsertItem(HWND h, ListData* d, const LVITEMW* src) {
 LRESULT DeleteItem(HWND h, ListData* d, int i) {
     if (!ValidRow(*d, i)) return FALSE;
     uint64_t id = d->rows[static_cast<size_t>(i)].id;
+    Lifeline life(h);
     Notify(h, LVN_DELETEITEM, i, 0, 0, 0, 0, d->rows[static_cast<size_t>(i)].lParam);
-    if (!(d = Alive(h, d))) return TRUE;
+    if (!life) return TRUE;
     i = Find(*d, i, id);
     if (i < 0) return TRUE;  // the parent took it away itself
     d->rows.erase(d->rows.begin() + i);
@@ -138,9 +139,10 @@ LRESULT DeleteAll(HWND h, ListData* d) {
     d->mark = -1;
     d->top = 0;
     Changed(h, *d);
+    Lifeline life(h);
     if (Notify(h, LVN_DELETEALLITEMS, -1)) return TRUE;
     for (size_t k = 0; k < gone.size(); ++k) {
-        if (!Alive(h, d)) break;
+        if (!life) break;
         Notify(h, LVN_DELETEITEM, static_cast<int>(k), 0, 0, 0, 0, gone[k].lParam);
     }
     return TRUE;
@@ -267,6 +269,7 @@ LRESULT SetColumnWidth(HWND h, ListData& d, size_t i, int cx) {
 // the sort is abandoned and FALSE answered.
 LRESULT SortItems(HWND h, ListData* d, PFNLVCOMPARE compare, LPARAM sortParam, bool byIndex) {
     if (!compare) return FALSE;
+    Lifeline life(h);
     const size_t n = d->rows.size();
     std::vector<uint64_t> ids(n);
     std::vector<LPARAM> keys(n);
@@ -287,8 +290,7 @@ LRESULT SortItems(HWND h, ListData* d, PFNLVCOMPARE compare, LPARAM sortParam, b
         }
         order.swap(merged);
     }
-    d = Alive(h, d);
-    if (!d || d->rows.size() != n) return FALSE;
+    if (!life || d->rows.size() != n) return FALSE;
     for (size_t i = 0; i < n; ++i)
         if (d->rows[i].id != ids[i]) return FALSE;
     std::vector<Row> sorted;
@@ -333,110 +335,253 @@ LRESULT OnScrollInfo(HWND h, ListData& d, WPARAM wp, LPARAM lp) {
     return TRUE;
 }
 
-void MakeHeader(HWND h, ListData& d) {
+LRESULT MakeHeader(HWND h, ListData& d) {
     DWORD style = StyleOf(h);
     DWORD hs = WS_CHILD | HDS_HORZ | ((style & LVS_NOSORTHEADER) ? 0 : HDS_BUTTONS) |
                ((style & LVS_NOCOLUMNHEADER) ? HDS_HIDDEN : WS_VISIBLE);
     d.header = CreateWindowEx(0, WC_HEADERW, u"", hs, 0, 0, 0, 0, h, nullptr, nullptr, nullptr);
     if (d.header && d.font) SendMessage(d.header, WM_SETFONT, reinterpret_cast<WPARAM>(d.font), 0);
+    return 0;
 }
 
-void DropImageLists(HWND h, ListData& d) {
-    if (StyleOf(h) & LVS_SHAREIMAGELISTS) return;
+LRESULT DropImageLists(HWND h, ListData& d) {
+    if (StyleOf(h) & LVS_SHAREIMAGELISTS) return 0;
     for (HIMAGELIST* l : {&d.small, &d.normal, &d.stateImages}) {
         if (*l) ImageList_Destroy(*l);
         *l = nullptr;
     }
+    return 0;
 }
 
-LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    ListData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
-    POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ListData));
-            return DefWindowProc(h, msg, wp, lp);
-        case WM_CREATE:
-            MakeHeader(h, *d);
-            return 0;
-        case WM_DESTROY:
-            DropImageLists(h, *d);
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
-        case WM_SIZE:
-        case WM_STYLECHANGED:
-            Changed(h, *d);
-            return 0;
-        case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            if (d->header) SendMessage(d->header, WM_SETFONT, wp, TRUE);
-            d->measured = false;
-            Changed(h, *d);
-            return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(d->font);
-        case WM_GETDLGCODE:
-            return DLGC_WANTARROWS | DLGC_WANTCHARS;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            Layout(h, *d);
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            d->focus = msg == WM_SETFOCUS;
-            InvalidateRect(h, nullptr, FALSE);
-            return 0;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            if (GetFocus() != h) SetFocus(h);
-            if ((d = DataOf(h))) OnPress(h, *d, pt, msg == WM_LBUTTONDBLCLK);
-            return 0;
-        case WM_MOUSEMOVE:
-            OnMove(h, *d, pt);
-            return 0;
-        case WM_LBUTTONUP:
-            OnRelease(h, *d, pt);
-            return 0;
-        case WM_TIMER:
-            if (d->hold.Fire(h, wp)) OnHold(h, *d);
-            return 0;
-        case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lp) != h) d->hold.Disarm(h);
-            if (d->vbar.Tracking() || d->hbar.Tracking()) {
-                d->vbar.Cancel();
-                d->hbar.Cancel();
-                InvalidateRect(h, nullptr, FALSE);
-            }
-            d->pressed = false;
-            return 0;
-        case WM_KEYDOWN:
-            OnKey(h, *d, static_cast<UINT>(wp));
-            return 0;
-        case WM_VSCROLL:
-            ApplyScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
-            return 0;
-        case WM_HSCROLL:
-            ApplyHScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
-            return 0;
-        case kWmWindowScrollInfo:
-            return OnScrollInfo(h, *d, wp, lp);
-        case WM_NOTIFY: {
-            auto* nm = reinterpret_cast<const NMHDR*>(lp);
-            if (nm && nm->hwndFrom == d->header && d->header) return OnHeaderNotify(h, d, nm);
-            return 0;
-        }
+// ---- Window messages ------------------------------------------------------------------------
 
-        // Rows.
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ListData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, ListData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnChanged(HWND h, ListData& d) {
+    Changed(h, d);
+    return 0;
+}
+
+LRESULT OnSetFont(HWND h, ListData& d, HFONT font) {
+    d.font = font;
+    if (d.header) SendMessage(d.header, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    d.measured = false;
+    Changed(h, d);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, ListData& d) {
+    Layout(h, d);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT OnFocus(HWND h, ListData& d, bool gained) {
+    d.focus = gained;
+    InvalidateRect(h, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnButtonDown(HWND h, POINT p, bool dbl) {
+    Lifeline life(h);
+    if (GetFocus() != h) SetFocus(h);
+    if (life) OnPress(h, *DataOf(h), p, dbl);
+    return 0;
+}
+
+LRESULT OnTimer(HWND h, ListData& d, WPARAM id) {
+    if (d.hold.Fire(h, id)) OnHold(h, d);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND h, ListData& d, HWND taker) {
+    if (taker != h) d.hold.Disarm(h);
+    if (d.vbar.Tracking() || d.hbar.Tracking()) {
+        d.vbar.Cancel();
+        d.hbar.Cancel();
+        InvalidateRect(h, nullptr, FALSE);
+    }
+    d.pressed = false;
+    return 0;
+}
+
+LRESULT OnNotify(HWND h, ListData* d, const NMHDR* nm) {
+    if (nm && nm->hwndFrom == d->header && d->header) return OnHeaderNotify(h, d, nm);
+    return 0;
+}
+
+// ---- Rows -----------------------------------------------------------------------------------
+
+LRESULT SetItemText(HWND h, ListData& d, int i, const LVITEMW* it) {
+    if (!it || !ValidRow(d, i) || !SetCell(d.rows[static_cast<size_t>(i)], it->iSubItem, it->pszText)) return FALSE;
+    Changed(h, d);
+    return TRUE;
+}
+
+LRESULT GetItemText(const ListData& d, int i, LVITEMW* it) {
+    if (!it || !ValidRow(d, i)) return 0;
+    return CopyOut(Cell(d.rows[static_cast<size_t>(i)], it->iSubItem), it->pszText, it->cchTextMax);
+}
+
+// LVM_SETITEMSTATE: row i, or every row (-1).
+LRESULT SetItemState(HWND h, ListData* d, int i, const LVITEMW* it) {
+    if (!it) return FALSE;
+    if (i != -1) return ValidRow(*d, i) && SetState(h, d, i, it->state, it->stateMask);
+    UINT state = it->state, mask = it->stateMask;
+    for (int k = 0; d && k < Count(*d); ++k) SetState(h, d, k, state, mask);
+    return TRUE;
+}
+
+LRESULT GetItemState(const ListData& d, int i, UINT mask) {
+    return ValidRow(d, i) ? d.rows[static_cast<size_t>(i)].state & mask : 0;
+}
+
+LRESULT SelectedCount(const ListData& d) {
+    return std::count_if(d.rows.begin(), d.rows.end(), [](const Row& r) { return r.state & LVIS_SELECTED; });
+}
+
+LRESULT SetSelectionMark(ListData& d, int i) {
+    int old = d.mark;
+    if (i == -1 || ValidRow(d, i)) d.mark = i;
+    return old;
+}
+
+// ---- Columns --------------------------------------------------------------------------------
+
+LRESULT SetColumn(HWND h, ListData& d, size_t i, const LVCOLUMNW* src) {
+    if (!src || i >= d.columns.size()) return FALSE;
+    Apply(d.columns[i], *src);
+    SyncHeader(d, i);
+    Changed(h, d);
+    return TRUE;
+}
+
+LRESULT DeleteColumn(HWND h, ListData& d, size_t i) {
+    if (i >= d.columns.size()) return FALSE;
+    d.columns.erase(d.columns.begin() + static_cast<ptrdiff_t>(i));
+    if (d.header) SendMessage(d.header, HDM_DELETEITEM, i, 0);
+    Changed(h, d);
+    return TRUE;
+}
+
+LRESULT GetHeader(HWND h, ListData& d) {
+    Layout(h, d);  // placed and sized before anyone asks it
+    return reinterpret_cast<LRESULT>(d.header);
+}
+
+// ---- Looks and geometry ---------------------------------------------------------------------
+
+HIMAGELIST* ImageListSlot(ListData& d, WPARAM which) {
+    return which == LVSIL_SMALL    ? &d.small
+           : which == LVSIL_NORMAL ? &d.normal
+           : which == LVSIL_STATE  ? &d.stateImages
+                                   : nullptr;
+}
+
+LRESULT SetImageList(HWND h, ListData& d, WPARAM which, HIMAGELIST list) {
+    HIMAGELIST* slot = ImageListSlot(d, which);
+    if (!slot) return 0;
+    HIMAGELIST old = *slot;
+    *slot = list;
+    d.measured = false;
+    Changed(h, d);
+    return reinterpret_cast<LRESULT>(old);
+}
+
+LRESULT GetImageList(ListData& d, WPARAM which) {
+    HIMAGELIST* slot = ImageListSlot(d, which);
+    return reinterpret_cast<LRESULT>(slot ? *slot : nullptr);
+}
+
+LRESULT SetBkColor(HWND h, ListData& d, COLORREF c) {
+    d.bk = c;
+    InvalidateRect(h, nullptr, FALSE);
+    return TRUE;
+}
+
+LRESULT GetItemRect(HWND h, ListData& d, int i, RECT* r) {
+    if (!r || !ValidRow(d, i)) return FALSE;
+    *r = ItemRect(h, d, i, static_cast<int>(r->left));
+    return TRUE;
+}
+
+LRESULT GetTopIndex(HWND h, ListData& d) {
+    Layout(h, d);
+    return d.top;
+}
+
+// LVM_SCROLL: dx pixels sideways, dy pixels down (whole rows).
+LRESULT Scroll(HWND h, ListData& d, int dx, int dy) {
+    Layout(h, d);
+    int rows = dy > 0 ? (dy + d.rowHeight - 1) / d.rowHeight : -((-dy + d.rowHeight - 1) / d.rowHeight);
+    ScrollTo(h, d, d.top + rows);
+    ScrollSideways(h, d, d.left + dx);
+    return TRUE;
+}
+
+LRESULT Redraw(HWND h) {
+    InvalidateRect(h, nullptr, FALSE);
+    return TRUE;
+}
+
+LRESULT ColumnMessage(HWND h, ListData& d, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case LVM_INSERTCOLUMNW:
+            return InsertColumn(h, d, static_cast<int>(wp), reinterpret_cast<const LVCOLUMNW*>(lp));
+        case LVM_GETCOLUMNW:
+            return GetColumn(d, wp, reinterpret_cast<LVCOLUMNW*>(lp));
+        case LVM_SETCOLUMNW:
+            return SetColumn(h, d, wp, reinterpret_cast<const LVCOLUMNW*>(lp));
+        case LVM_GETCOLUMNWIDTH:
+            return wp < d.columns.size() ? d.columns[wp].cx : 0;
+        case LVM_SETCOLUMNWIDTH:
+            return SetColumnWidth(h, d, wp, static_cast<short>(LOWORD(lp)));
+        case LVM_DELETECOLUMN:
+            return DeleteColumn(h, d, wp);
+        case LVM_GETHEADER:
+            return GetHeader(h, d);
+        case LVM_SETIMAGELIST:
+            return SetImageList(h, d, wp, reinterpret_cast<HIMAGELIST>(lp));
+        case LVM_GETIMAGELIST:
+            return GetImageList(d, wp);
+        case LVM_SETBKCOLOR:
+            return SetBkColor(h, d, static_cast<COLORREF>(lp));
+        case LVM_GETBKCOLOR:
+            return d.bk == CLR_DEFAULT ? GetSysColor(COLOR_WINDOW) : d.bk;
+        case LVM_GETITEMRECT:
+            return GetItemRect(h, d, static_cast<int>(wp), reinterpret_cast<RECT*>(lp));
+        case LVM_HITTEST:
+            return lp ? HitTest(h, d, *reinterpret_cast<LVHITTESTINFO*>(lp)) : -1;
+        case LVM_ENSUREVISIBLE:
+            return ValidRow(d, static_cast<int>(wp)) && EnsureVisible(h, d, static_cast<int>(wp), LOWORD(lp) != 0);
+        case LVM_GETTOPINDEX:
+            return GetTopIndex(h, d);
+        case LVM_GETCOUNTPERPAGE:
+            return PerPage(h, d);
+        case LVM_SCROLL:
+            return Scroll(h, d, static_cast<int>(wp), static_cast<int>(lp));
+        case LVM_REDRAWITEMS:
+            return Redraw(h);
+        default:
+            return DefWindowProc(h, msg, wp, lp);
+    }
+}
+
+// The list's own messages: rows here, columns, looks and geometry in ColumnMessage.
+LRESULT ListMessage(HWND h, ListData* d, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
         case LVM_INSERTITEMW:
             return InsertItem(h, d, reinterpret_cast<const LVITEMW*>(lp));
         case LVM_DELETEITEM:
@@ -449,131 +594,84 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return GetItem(*d, reinterpret_cast<LVITEMW*>(lp));
         case LVM_SETITEMW:
             return SetItem(h, d, reinterpret_cast<const LVITEMW*>(lp));
-        case LVM_SETITEMTEXTW: {
-            auto* it = reinterpret_cast<const LVITEMW*>(lp);
-            int i = static_cast<int>(wp);
-            if (!it || !ValidRow(*d, i) || !SetCell(d->rows[static_cast<size_t>(i)], it->iSubItem, it->pszText))
-                return FALSE;
-            Changed(h, *d);
-            return TRUE;
-        }
-        case LVM_GETITEMTEXTW: {
-            auto* it = reinterpret_cast<LVITEMW*>(lp);
-            int i = static_cast<int>(wp);
-            if (!it || !ValidRow(*d, i)) return 0;
-            return CopyOut(Cell(d->rows[static_cast<size_t>(i)], it->iSubItem), it->pszText, it->cchTextMax);
-        }
-        case LVM_SETITEMSTATE: {
-            auto* it = reinterpret_cast<const LVITEMW*>(lp);
-            if (!it) return FALSE;
-            int i = static_cast<int>(wp);
-            if (i != -1) return ValidRow(*d, i) && SetState(h, d, i, it->state, it->stateMask);
-            UINT state = it->state, mask = it->stateMask;
-            for (int k = 0; d && k < Count(*d); ++k) SetState(h, d, k, state, mask);
-            return TRUE;
-        }
-        case LVM_GETITEMSTATE: {
-            int i = static_cast<int>(wp);
-            return ValidRow(*d, i) ? d->rows[static_cast<size_t>(i)].state & static_cast<UINT>(lp) : 0;
-        }
+        case LVM_SETITEMTEXTW:
+            return SetItemText(h, *d, static_cast<int>(wp), reinterpret_cast<const LVITEMW*>(lp));
+        case LVM_GETITEMTEXTW:
+            return GetItemText(*d, static_cast<int>(wp), reinterpret_cast<LVITEMW*>(lp));
+        case LVM_SETITEMSTATE:
+            return SetItemState(h, d, static_cast<int>(wp), reinterpret_cast<const LVITEMW*>(lp));
+        case LVM_GETITEMSTATE:
+            return GetItemState(*d, static_cast<int>(wp), static_cast<UINT>(lp));
         case LVM_GETNEXTITEM:
             return GetNext(*d, static_cast<int>(wp), LOWORD(lp));
         case LVM_GETSELECTEDCOUNT:
-            return std::count_if(d->rows.begin(), d->rows.end(), [](const Row& r) { return r.state & LVIS_SELECTED; });
+            return SelectedCount(*d);
         case LVM_GETSELECTIONMARK:
             return d->mark;
-        case LVM_SETSELECTIONMARK: {
-            int old = d->mark;
-            int i = static_cast<int>(lp);
-            if (i == -1 || ValidRow(*d, i)) d->mark = i;
-            return old;
-        }
-
-        // Columns.
-        case LVM_INSERTCOLUMNW:
-            return InsertColumn(h, *d, static_cast<int>(wp), reinterpret_cast<const LVCOLUMNW*>(lp));
-        case LVM_GETCOLUMNW:
-            return GetColumn(*d, wp, reinterpret_cast<LVCOLUMNW*>(lp));
-        case LVM_SETCOLUMNW: {
-            auto* src = reinterpret_cast<const LVCOLUMNW*>(lp);
-            if (!src || wp >= d->columns.size()) return FALSE;
-            Apply(d->columns[wp], *src);
-            SyncHeader(*d, wp);
-            Changed(h, *d);
-            return TRUE;
-        }
-        case LVM_GETCOLUMNWIDTH:
-            return wp < d->columns.size() ? d->columns[wp].cx : 0;
-        case LVM_SETCOLUMNWIDTH:
-            return SetColumnWidth(h, *d, wp, static_cast<short>(LOWORD(lp)));
-        case LVM_DELETECOLUMN:
-            if (wp >= d->columns.size()) return FALSE;
-            d->columns.erase(d->columns.begin() + static_cast<ptrdiff_t>(wp));
-            if (d->header) SendMessage(d->header, HDM_DELETEITEM, wp, 0);
-            Changed(h, *d);
-            return TRUE;
-        case LVM_GETHEADER:
-            Layout(h, *d);  // placed and sized before anyone asks it
-            return reinterpret_cast<LRESULT>(d->header);
-
-        // Looks and geometry.
-        case LVM_SETIMAGELIST: {
-            HIMAGELIST* slot = wp == LVSIL_SMALL    ? &d->small
-                               : wp == LVSIL_NORMAL ? &d->normal
-                               : wp == LVSIL_STATE  ? &d->stateImages
-                                                    : nullptr;
-            if (!slot) return 0;
-            HIMAGELIST old = *slot;
-            *slot = reinterpret_cast<HIMAGELIST>(lp);
-            d->measured = false;
-            Changed(h, *d);
-            return reinterpret_cast<LRESULT>(old);
-        }
-        case LVM_GETIMAGELIST:
-            return reinterpret_cast<LRESULT>(wp == LVSIL_SMALL    ? d->small
-                                             : wp == LVSIL_NORMAL ? d->normal
-                                             : wp == LVSIL_STATE  ? d->stateImages
-                                                                  : nullptr);
-        case LVM_SETBKCOLOR:
-            d->bk = static_cast<COLORREF>(lp);
-            InvalidateRect(h, nullptr, FALSE);
-            return TRUE;
-        case LVM_GETBKCOLOR:
-            return d->bk == CLR_DEFAULT ? GetSysColor(COLOR_WINDOW) : d->bk;
-        case LVM_GETITEMRECT: {
-            auto* r = reinterpret_cast<RECT*>(lp);
-            int i = static_cast<int>(wp);
-            if (!r || !ValidRow(*d, i)) return FALSE;
-            *r = ItemRect(h, *d, i, static_cast<int>(r->left));
-            return TRUE;
-        }
-        case LVM_HITTEST: {
-            auto* info = reinterpret_cast<LVHITTESTINFO*>(lp);
-            return info ? HitTest(h, *d, *info) : -1;
-        }
-        case LVM_ENSUREVISIBLE:
-            return ValidRow(*d, static_cast<int>(wp)) && EnsureVisible(h, *d, static_cast<int>(wp), LOWORD(lp) != 0);
-        case LVM_GETTOPINDEX:
-            Layout(h, *d);
-            return d->top;
-        case LVM_GETCOUNTPERPAGE:
-            return PerPage(h, *d);
-        case LVM_SCROLL: {
-            Layout(h, *d);
-            int dy = static_cast<int>(lp);
-            int rows = dy > 0 ? (dy + d->rowHeight - 1) / d->rowHeight : -((-dy + d->rowHeight - 1) / d->rowHeight);
-            ScrollTo(h, *d, d->top + rows);
-            ScrollSideways(h, *d, d->left + static_cast<int>(wp));
-            return TRUE;
-        }
+        case LVM_SETSELECTIONMARK:
+            return SetSelectionMark(*d, static_cast<int>(lp));
         case LVM_SORTITEMS:
         case LVM_SORTITEMSEX:
             return SortItems(h, d, reinterpret_cast<PFNLVCOMPARE>(lp), static_cast<LPARAM>(wp), msg == LVM_SORTITEMSEX);
-        case LVM_REDRAWITEMS:
-            InvalidateRect(h, nullptr, FALSE);
-            return TRUE;
         default:
-            return DefWindowProc(h, msg, wp, lp);
+            return ColumnMessage(h, *d, msg, wp, lp);
+    }
+}
+
+POINT PointOf(LPARAM lp) {
+    return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+}
+
+LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
+    ListData* d = DataOf(h);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
+    switch (msg) {
+        case WM_CREATE:
+            return MakeHeader(h, *d);
+        case WM_DESTROY:
+            return DropImageLists(h, *d);
+        case WM_NCDESTROY:
+            return OnNcDestroy(h, d);
+        case WM_SIZE:
+        case WM_STYLECHANGED:
+            return OnChanged(h, *d);
+        case WM_SETFONT:
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp));
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(d->font);
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            return OnPaint(h, *d);
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            return OnFocus(h, *d, msg == WM_SETFOCUS);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            return OnButtonDown(h, PointOf(lp), msg == WM_LBUTTONDBLCLK);
+        case WM_MOUSEMOVE:
+            return OnMove(h, *d, PointOf(lp));
+        case WM_LBUTTONUP:
+            return OnRelease(h, *d, PointOf(lp));
+        case WM_TIMER:
+            return OnTimer(h, *d, wp);
+        case WM_CAPTURECHANGED:
+            return OnCaptureChanged(h, *d, reinterpret_cast<HWND>(lp));
+        case WM_KEYDOWN:
+            return OnKey(h, *d, static_cast<UINT>(wp));
+        case WM_VSCROLL:
+            return ApplyScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+        case WM_HSCROLL:
+            return ApplyHScroll(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+        case kWmWindowScrollInfo:
+            return OnScrollInfo(h, *d, wp, lp);
+        case WM_NOTIFY:
+            return OnNotify(h, d, reinterpret_cast<const NMHDR*>(lp));
+        default:
+            return ListMessage(h, d, msg, wp, lp);
     }
 }
 
@@ -581,11 +679,6 @@ LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 ListData* DataOf(HWND h) {
     return reinterpret_cast<ListData*>(GetWindowLong(h, kDataSlot));
-}
-
-ListData* Alive(HWND h, const ListData* d) {
-    ListData* now = IsWindow(h) ? DataOf(h) : nullptr;
-    return now == d ? now : nullptr;
 }
 
 LRESULT Notify(HWND h, UINT code, int item, int sub, UINT newState, UINT oldState, UINT changed, LPARAM lParam,
@@ -624,15 +717,19 @@ bool SetState(HWND h, ListData*& d, int i, UINT state, UINT mask) {
     now = (old & ~mask) | (state & mask);
     if (now == old) return true;
     LPARAM tag = d->rows[static_cast<size_t>(i)].lParam;
+    Lifeline life(h);
     LRESULT refused = Notify(h, LVN_ITEMCHANGING, i, 0, now, old, LVIF_STATE, tag);
-    if (!(d = Alive(h, d))) return false;
+    if (!life) {
+        d = nullptr;
+        return false;
+    }
     if (refused || (i = Find(*d, i, id)) < 0) return false;
     old = d->rows[static_cast<size_t>(i)].state;
     now = (old & ~mask) | (state & mask);
     d->rows[static_cast<size_t>(i)].state = now;
     InvalidateRect(h, nullptr, FALSE);
     Notify(h, LVN_ITEMCHANGED, i, 0, now, old, LVIF_STATE, tag);
-    d = Alive(h, d);
+    if (!life) d = nullptr;
     return true;
 }
 

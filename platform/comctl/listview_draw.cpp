@@ -308,7 +308,7 @@ void Paint(HWND h, HDC dc, ListData& d) {
 
 // ---- Stylus, keys and scrolling -----------------------------------------------------------
 
-void ApplyScroll(HWND h, ListData& d, int code, int pos) {
+LRESULT ApplyScroll(HWND h, ListData& d, int code, int pos) {
     int page = std::max(1, PerPage(h, d));
     switch (code) {
         case SB_LINEUP:
@@ -336,9 +336,10 @@ void ApplyScroll(HWND h, ListData& d, int code, int pos) {
         default:
             break;
     }
+    return 0;
 }
 
-void ApplyHScroll(HWND h, ListData& d, int code, int pos) {
+LRESULT ApplyHScroll(HWND h, ListData& d, int code, int pos) {
     RECT a = RowsArea(h, d);
     const int page = std::max(1, static_cast<int>(a.right - a.left));
     switch (code) {
@@ -367,6 +368,7 @@ void ApplyHScroll(HWND h, ListData& d, int code, int pos) {
         default:
             break;
     }
+    return 0;
 }
 
 namespace {
@@ -408,8 +410,9 @@ void OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     SelectOnly(h, live, i);
     if (!live) return;
     if (dbl) {
+        Lifeline life(h);
         Notify(h, NM_DBLCLK, i, hit.iSubItem, 0, 0, 0, 0, p);
-        if (i >= 0 && (live = Alive(h, live))) Notify(h, LVN_ITEMACTIVATE, i, hit.iSubItem, 0, 0, 0, 0, p);
+        if (i >= 0 && life) Notify(h, LVN_ITEMACTIVATE, i, hit.iSubItem, 0, 0, 0, 0, p);
         return;
     }
     live->pressed = true;
@@ -423,42 +426,45 @@ void OnHold(HWND h, ListData& d) {
     // The release that follows is no tap.
     d.pressed = false;
     const POINT at = d.hold.at;
+    Lifeline life(h);
     if (Notify(h, NM_RCLICK, d.clickItem, d.clickSub, 0, 0, 0, 0, at)) return;
-    if (Alive(h, &d)) SendContextMenu(h, at);
+    if (life) SendContextMenu(h, at);
 }
 
-void OnMove(HWND h, ListData& d, POINT p) {
+LRESULT OnMove(HWND h, ListData& d, POINT p) {
     d.hold.Move(h, p);
     Tracked t = TrackedBar(h, d);
-    if (!t.bar) return;
+    if (!t.bar) return 0;
     auto reqs = t.bar->Move(t.rect, p);
     ApplyRequests(h, d, t.horz, reqs);
     if (!reqs.empty()) InvalidateRect(h, nullptr, FALSE);
+    return 0;
 }
 
-void OnRelease(HWND h, ListData& d, POINT p) {
+LRESULT OnRelease(HWND h, ListData& d, POINT p) {
     d.hold.Disarm(h);
     if (Tracked t = TrackedBar(h, d); t.bar) {
         auto reqs = t.bar->Release(t.rect, p);
         if (GetCapture() == h) ReleaseCapture();
         ApplyRequests(h, d, t.horz, reqs);
         InvalidateRect(h, nullptr, FALSE);
-        return;
+        return 0;
     }
-    if (!d.pressed) return;
+    if (!d.pressed) return 0;
     d.pressed = false;
     int item = d.clickItem, sub = d.clickSub;
     if (GetCapture() == h) ReleaseCapture();
     Notify(h, NM_CLICK, item, sub, 0, 0, 0, 0, p);
+    return 0;
 }
 
-void OnKey(HWND h, ListData& d, UINT vk) {
+LRESULT OnKey(HWND h, ListData& d, UINT vk) {
     // A report has no column to move to: the arrows across scroll it sideways.
     if (vk == VK_LEFT || vk == VK_RIGHT) {
         ApplyHScroll(h, d, vk == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0);
-        return;
+        return 0;
     }
-    if (d.rows.empty()) return;
+    if (d.rows.empty()) return 0;
     int cur = -1;
     for (int k = 0; k < Count(d) && cur < 0; ++k)
         if (d.rows[static_cast<size_t>(k)].state & LVIS_FOCUSED) cur = k;
@@ -486,12 +492,13 @@ void OnKey(HWND h, ListData& d, UINT vk) {
             break;
         case VK_RETURN:
             if (cur >= 0) Notify(h, LVN_ITEMACTIVATE, cur);
-            return;
+            return 0;
         default:
-            return;
+            return 0;
     }
     ListData* live = &d;
     SelectOnly(h, live, std::clamp(next, 0, Count(d) - 1));
+    return 0;
 }
 
 }  // namespace ce::comctl::lv

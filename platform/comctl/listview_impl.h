@@ -56,9 +56,6 @@ struct ListData {
 };
 
 ListData* DataOf(HWND h);
-// `d` if the window still has it (after a notification the parent may have
-// destroyed the list); nullptr otherwise.
-ListData* Alive(HWND h, const ListData* d);
 
 inline int Count(const ListData& d) {
     return static_cast<int>(d.rows.size());
@@ -80,7 +77,7 @@ int ClampTop(HWND h, ListData& d, int top);
 void ScrollTo(HWND h, ListData& d, int top);
 // Scrolls sideways so that pixel `left` of the columns is at the left edge.
 void ScrollSideways(HWND h, ListData& d, int left);
-void ApplyHScroll(HWND h, ListData& d, int code, int pos);
+LRESULT ApplyHScroll(HWND h, ListData& d, int code, int pos);
 bool EnsureVisible(HWND h, ListData& d, int i, bool partialOk);
 // LVIR_* rectangle of a row, client coordinates.
 RECT ItemRect(HWND h, ListData& d, int i, int code);
@@ -92,17 +89,17 @@ int TextWidth(HWND h, const ListData& d, const std::u16string& s);
 
 // Stylus and keys.
 void OnPress(HWND h, ListData& d, POINT p, bool dbl);
-void OnMove(HWND h, ListData& d, POINT p);
-void OnRelease(HWND h, ListData& d, POINT p);
+LRESULT OnMove(HWND h, ListData& d, POINT p);
+LRESULT OnRelease(HWND h, ListData& d, POINT p);
 // The hold timer fired: a right click where the stylus went down.
 void OnHold(HWND h, ListData& d);
-void OnKey(HWND h, ListData& d, UINT vk);
-void ApplyScroll(HWND h, ListData& d, int code, int pos);
+LRESULT OnKey(HWND h, ListData& d, UINT vk);
+LRESULT ApplyScroll(HWND h, ListData& d, int code, int pos);
 
 // ---- listview.cpp ---------------------------------------------------------------------------
 
 // Sends a list notification and returns the parent's answer; the parent
-// may change or destroy the list meanwhile (check with Alive).
+// may change or destroy the list meanwhile (take a Lifeline before).
 LRESULT Notify(HWND h, UINT code, int item, int sub = 0, UINT newState = 0, UINT oldState = 0, UINT changed = 0,
                LPARAM lParam = 0, POINT pt = {0, 0});
 // Changes row i's state bits under `mask` as the user or a program asks,
