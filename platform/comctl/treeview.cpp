@@ -38,6 +38,7 @@
 #include "treeview_impl.h"
 
 using namespace ce::comctl::tree;
+using ce::comctl::Lifeline;
 
 namespace {
 
@@ -110,6 +111,7 @@ BOOL Expand(Tree& t, Item* item, UINT code, bool byUser);
 // Scrolls (and expands ancestors) so that the item's row is shown. True
 // when it scrolled and expanded nothing, as TVM_ENSUREVISIBLE answers.
 BOOL EnsureVisible(Tree& t, Item* item) {
+    Lifeline life(t.hwnd);
     bool expanded = false;
     std::vector<Item*> chain;
     for (Item* p = item->parent; p && p != &t.root; p = p->parent) chain.push_back(p);
@@ -117,7 +119,7 @@ BOOL EnsureVisible(Tree& t, Item* item) {
         if (!t.Alive(*it) || ((*it)->state & TVIS_EXPANDED)) continue;
         Expand(t, *it, TVE_EXPAND, false);
         expanded = true;
-        if (t.destroyed || !t.Alive(item)) return FALSE;
+        if (!life || !t.Alive(item)) return FALSE;
     }
     const int row = RowOf(t, item);
     if (row < 0) return FALSE;
@@ -148,8 +150,9 @@ BOOL Select(Tree& t, Item* item, UINT action) {
         return TRUE;
     }
     Item* old = t.caret;
+    Lifeline life(t.hwnd);
     if (NotifyTree(t, TVN_SELCHANGING, action, old, item)) return FALSE;
-    if (t.destroyed || (item && !t.Alive(item))) return FALSE;
+    if (!life || (item && !t.Alive(item))) return FALSE;
     if (!t.Alive(old)) old = nullptr;
     if (t.caret && t.Alive(t.caret)) t.caret->state &= ~TVIS_SELECTED;
     t.caret = item;
@@ -157,7 +160,7 @@ BOOL Select(Tree& t, Item* item, UINT action) {
     Invalidate(t);
     // The parents of a newly selected item open, as the user must see it.
     if (item) EnsureVisible(t, item);
-    if (t.destroyed) return FALSE;
+    if (!life) return FALSE;
     NotifyTree(t, TVN_SELCHANGED, action, old, t.Alive(item) ? item : nullptr);
     return TRUE;
 }
@@ -173,6 +176,7 @@ BOOL Expand(Tree& t, Item* item, UINT code, bool byUser) {
     if (action == 0) return FALSE;
     const bool partial = (code & TVE_EXPANDPARTIAL) != 0;
     const bool notify = byUser || !(item->state & TVIS_EXPANDEDONCE);
+    Lifeline life(t.hwnd);
 
     if (action == TVE_EXPAND) {
         const bool already = (item->state & TVIS_EXPANDED) && partial == ((item->state & TVIS_EXPANDPARTIAL) != 0);
@@ -180,7 +184,7 @@ BOOL Expand(Tree& t, Item* item, UINT code, bool byUser) {
         if (!item->HasButton()) return FALSE;
         if (notify) {
             if (NotifyTree(t, TVN_ITEMEXPANDING, code, nullptr, item)) return FALSE;
-            if (t.destroyed || !t.Alive(item)) return FALSE;
+            if (!life || !t.Alive(item)) return FALSE;
         }
         if (!item->first) {
             // The parent found nothing to put under it (and may have
@@ -202,17 +206,17 @@ BOOL Expand(Tree& t, Item* item, UINT code, bool byUser) {
     if (!(item->state & TVIS_EXPANDED) && !(code & TVE_COLLAPSERESET)) return FALSE;
     if (notify) {
         if (NotifyTree(t, TVN_ITEMEXPANDING, code, nullptr, item)) return FALSE;
-        if (t.destroyed || !t.Alive(item)) return FALSE;
+        if (!life || !t.Alive(item)) return FALSE;
     }
     if (t.caret && IsAncestor(item, t.caret)) {
         Select(t, item, TVC_UNKNOWN);
-        if (t.destroyed || !t.Alive(item)) return FALSE;
+        if (!life || !t.Alive(item)) return FALSE;
     }
     item->state &= ~(TVIS_EXPANDED | TVIS_EXPANDPARTIAL);
     if (code & TVE_COLLAPSERESET) {
         item->state &= ~TVIS_EXPANDEDONCE;
         DeleteChildren(t, item);
-        if (t.destroyed || !t.Alive(item)) return FALSE;
+        if (!life || !t.Alive(item)) return FALSE;
     }
     RowsChanged(t);
     if (notify) NotifyTree(t, TVN_ITEMEXPANDED, code, nullptr, item);
@@ -334,29 +338,32 @@ BOOL Delete(Tree& t, Item* item) {
     }
     Unlink(item);
     RowsChanged(t);
+    Lifeline life(t.hwnd);
     for (Item* i : doomed) {
-        if (t.destroyed) break;
         NMTREEVIEWW nm{};
         nm.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
         nm.itemOld.hItem = H(i);
         nm.itemOld.lParam = i->param;
         Send(t, nm.hdr, TVN_DELETEITEM);
+        // Gone with the tree: its items, these among them, were freed.
+        if (!life) return TRUE;
     }
     for (Item* i : doomed) {
         t.live.erase(i);
         delete i;
     }
-    if (t.destroyed) return TRUE;
     if (caretGoes && !t.caret && t.Alive(newCaret)) Select(t, newCaret, TVC_UNKNOWN);
     return TRUE;
 }
 
 void DeleteChildren(Tree& t, Item* item) {
-    while (!t.destroyed && t.Alive(item) && item->first) Delete(t, item->first);
+    Lifeline life(t.hwnd);
+    while (life && t.Alive(item) && item->first) Delete(t, item->first);
 }
 
 void DeleteAll(Tree& t) {
-    while (!t.destroyed && t.root.first) {
+    Lifeline life(t.hwnd);
+    while (life && t.root.first) {
         // Nothing is left to select when everything goes.
         t.caret = nullptr;
         Delete(t, t.root.first);
@@ -442,7 +449,7 @@ BOOL GetItemRect(Tree& t, BOOL textOnly, RECT* r) {
     return TRUE;
 }
 
-void ApplyScroll(Tree& t, int code, int pos) {
+LRESULT ApplyScroll(Tree& t, int code, int pos) {
     const int page = PageRows(t);
     switch (code) {
         case SB_LINEUP:
@@ -470,15 +477,17 @@ void ApplyScroll(Tree& t, int code, int pos) {
         default:
             break;
     }
+    return 0;
 }
 
-void OnKey(Tree& t, UINT vk) {
+LRESULT OnKey(Tree& t, UINT vk) {
     NMTVKEYDOWN kd{};
     kd.wVKey = static_cast<WORD>(vk);
+    Lifeline life(t.hwnd);
     Send(t, kd.hdr, TVN_KEYDOWN);
-    if (t.destroyed) return;
+    if (!life) return 0;
     EnsureRows(t);
-    if (t.rows.empty()) return;
+    if (t.rows.empty()) return 0;
     Item* c = t.caret;
     const int row = c ? RowOf(t, c) : -1;
     const int n = static_cast<int>(t.rows.size());
@@ -526,10 +535,11 @@ void OnKey(Tree& t, UINT vk) {
         default:
             break;
     }
-    if (target && !t.destroyed && t.Alive(target)) Select(t, target, TVC_BYKEYBOARD);
+    if (target && life && t.Alive(target)) Select(t, target, TVC_BYKEYBOARD);
+    return 0;
 }
 
-void ApplyHScroll(Tree& t, int code, int pos) {
+LRESULT ApplyHScroll(Tree& t, int code, int pos) {
     const RECT area = ListArea(t);
     const int page = std::max(1, static_cast<int>(area.right - area.left));
     switch (code) {
@@ -558,6 +568,7 @@ void ApplyHScroll(Tree& t, int code, int pos) {
         default:
             break;
     }
+    return 0;
 }
 
 // The bar being dragged (or null) and its scroll requests.
@@ -576,7 +587,7 @@ void ApplyRequests(Tree& t, bool horz, const std::vector<ce::comctl::ScrollReque
     for (auto& r : reqs) horz ? ApplyHScroll(t, r.code, r.pos) : ApplyScroll(t, r.code, r.pos);
 }
 
-void OnPress(Tree& t, POINT p, bool dbl) {
+LRESULT OnPress(Tree& t, POINT p, bool dbl) {
     const ce::comctl::ClientBars bars = Bars(t);
     for (bool horz : {false, true}) {
         const RECT& bar = horz ? bars.hbar : bars.vbar;
@@ -586,19 +597,20 @@ void OnPress(Tree& t, POINT p, bool dbl) {
         if (model.Tracking()) SetCapture(t.hwnd);
         ApplyRequests(t, horz, reqs);
         InvalidateRect(t.hwnd, nullptr, FALSE);
-        return;
+        return 0;
     }
-    if (PtInRect(&bars.corner, p)) return;
+    if (PtInRect(&bars.corner, p)) return 0;
+    Lifeline life(t.hwnd);
     if (GetFocus() != t.hwnd) SetFocus(t.hwnd);
-    if (t.destroyed) return;
+    if (!life) return 0;
     UINT flags = 0;
     Item* item = HitTest(t, p, flags);
     if (item && (flags & TVHT_ONITEMBUTTON)) {
         Expand(t, item, TVE_TOGGLE, true);
-        return;
+        return 0;
     }
-    if (NotifySimple(t, dbl ? NM_DBLCLK : NM_CLICK) || t.destroyed) return;
-    if (!item || !(flags & TVHT_ONITEM) || !t.Alive(item)) return;
+    if (NotifySimple(t, dbl ? NM_DBLCLK : NM_CLICK) || !life) return 0;
+    if (!item || !(flags & TVHT_ONITEM) || !t.Alive(item)) return 0;
     if (!dbl) {
         // Held still on the item, this press becomes a right click.
         POINT c = p;
@@ -609,240 +621,309 @@ void OnPress(Tree& t, POINT p, bool dbl) {
         Expand(t, item, TVE_TOGGLE, true);
     else
         Select(t, item, TVC_BYMOUSE);
+    return 0;
 }
 
-LRESULT Handle(Tree& t, UINT msg, WPARAM wp, LPARAM lp) {
+// ---- Window messages ------------------------------------------------------------------------
+
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    auto* t = new Tree;
+    t->hwnd = h;
+    t->root.level = -1;
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(t));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnDestroy(Tree& t) {
+    DeleteAll(t);
+    return 0;
+}
+
+LRESULT OnNcDestroy(Tree* t, WPARAM wp, LPARAM lp) {
+    HWND h = t->hwnd;
+    SetWindowLong(h, kDataSlot, 0);
+    FreeAll(*t);
+    delete t;
+    return DefWindowProc(h, WM_NCDESTROY, wp, lp);
+}
+
+LRESULT OnSetFont(Tree& t, HFONT font) {
+    t.font = font;
+    t.textHeight = -1;
+    for (Item* i : t.live) i->textWidth = -1;
+    RowsChanged(t);
+    return 0;
+}
+
+LRESULT OnSize(Tree& t) {
+    SyncScroll(t);
+    InvalidateRect(t.hwnd, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnPaint(Tree& t) {
+    PAINTSTRUCT ps;
+    t.paintPending = false;
+    HDC dc = BeginPaint(t.hwnd, &ps);
+    if (dc) Paint(t, dc, ps.rcPaint);
+    EndPaint(t.hwnd, &ps);
+    return 0;
+}
+
+LRESULT OnFocus(Tree& t, bool gained) {
+    t.focus = gained;
+    Invalidate(t);
+    NotifySimple(t, gained ? NM_SETFOCUS : NM_KILLFOCUS);
+    return 0;
+}
+
+POINT PointOf(LPARAM lp) {
+    return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+}
+
+LRESULT OnMouseMove(Tree& t, POINT p) {
+    t.hold.Move(t.hwnd, p);
+    Tracked tr = TrackedBar(t);
+    if (tr.bar) {
+        auto reqs = tr.bar->Move(tr.rect, p);
+        ApplyRequests(t, tr.horz, reqs);
+        if (!reqs.empty()) InvalidateRect(t.hwnd, nullptr, FALSE);
+    }
+    return 0;
+}
+
+LRESULT OnButtonUp(Tree& t, POINT p) {
+    t.hold.Disarm(t.hwnd);
+    std::vector<ce::comctl::ScrollRequest> reqs;
+    Tracked tr = TrackedBar(t);
+    if (tr.bar) reqs = tr.bar->Release(tr.rect, p);
+    if (GetCapture() == t.hwnd) ReleaseCapture();
+    ApplyRequests(t, tr.horz, reqs);
+    InvalidateRect(t.hwnd, nullptr, FALSE);
+    return 0;
+}
+
+// The hold timer: a right click where the stylus went down.
+LRESULT OnTimer(Tree& t, WPARAM id) {
+    if (!t.hold.Fire(t.hwnd, id)) return 0;
+    const POINT at = t.hold.at;
     HWND h = t.hwnd;
-    switch (msg) {
-        case WM_DESTROY:
-            DeleteAll(t);
-            return 0;
-        case WM_SETFONT:
-            t.font = reinterpret_cast<HFONT>(wp);
-            t.textHeight = -1;
-            for (Item* i : t.live) i->textWidth = -1;
-            RowsChanged(t);
-            return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(t.font);
-        case WM_GETDLGCODE:
-            return DLGC_WANTARROWS | DLGC_WANTCHARS;
-        case WM_SIZE:
-            SyncScroll(t);
-            InvalidateRect(h, nullptr, FALSE);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            t.paintPending = false;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(t, dc, ps.rcPaint);
-            EndPaint(h, &ps);
-            return 0;
-        }
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            t.focus = msg == WM_SETFOCUS;
-            Invalidate(t);
-            NotifySimple(t, t.focus ? NM_SETFOCUS : NM_KILLFOCUS);
-            return 0;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            OnPress(t, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, msg == WM_LBUTTONDBLCLK);
-            return 0;
-        case WM_MOUSEMOVE: {
-            t.hold.Move(h, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-            Tracked tr = TrackedBar(t);
-            if (tr.bar) {
-                auto reqs = tr.bar->Move(tr.rect, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-                ApplyRequests(t, tr.horz, reqs);
-                if (!reqs.empty()) InvalidateRect(h, nullptr, FALSE);
-            }
-            return 0;
-        }
-        case WM_LBUTTONUP: {
-            t.hold.Disarm(h);
-            std::vector<ce::comctl::ScrollRequest> reqs;
-            Tracked tr = TrackedBar(t);
-            if (tr.bar) reqs = tr.bar->Release(tr.rect, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-            if (GetCapture() == h) ReleaseCapture();
-            ApplyRequests(t, tr.horz, reqs);
-            InvalidateRect(h, nullptr, FALSE);
-            return 0;
-        }
-        case WM_TIMER:
-            if (t.hold.Fire(h, wp)) {
-                const POINT at = t.hold.at;
-                if (!NotifySimple(t, NM_RCLICK) && !t.destroyed) ce::comctl::SendContextMenu(h, at);
-            }
-            return 0;
-        case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lp) != h) t.hold.Disarm(h);
-            if (t.vbar.Tracking() || t.hbar.Tracking()) {
-                t.vbar.Cancel();
-                t.hbar.Cancel();
-                InvalidateRect(h, nullptr, FALSE);
-            }
-            return 0;
-        case WM_KEYDOWN:
-            OnKey(t, static_cast<UINT>(wp));
-            return 0;
-        case WM_VSCROLL:
-            ApplyScroll(t, LOWORD(wp), static_cast<short>(HIWORD(wp)));
-            return 0;
-        case WM_HSCROLL:
-            ApplyHScroll(t, LOWORD(wp), static_cast<short>(HIWORD(wp)));
-            return 0;
-        case ce::comctl::kWmWindowScrollInfo: {
-            auto* si = reinterpret_cast<SCROLLINFO*>(lp);
-            const bool horz = LOWORD(wp) == SB_HORZ;
-            if (!si || (LOWORD(wp) != SB_VERT && !horz)) return DefWindowProc(h, msg, wp, lp);
-            ce::comctl::ClientBars bars = Bars(t);
-            if (!(horz ? bars.horz : bars.vert)) return DefWindowProc(h, msg, wp, lp);
-            SyncScroll(t);
-            if (HIWORD(wp) & ce::comctl::kScrollInfoSet) {
-                if (si->fMask & SIF_POS) horz ? ScrollSideways(t, si->nPos) : ScrollTo(t, si->nPos);
-                return horz ? t.hbar.Pos() : t.vbar.Pos();
-            }
-            (horz ? t.hbar : t.vbar).GetInfo(*si);
+    Lifeline life(h);
+    if (!NotifySimple(t, NM_RCLICK) && life) ce::comctl::SendContextMenu(h, at);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(Tree& t, HWND taker) {
+    if (taker != t.hwnd) t.hold.Disarm(t.hwnd);
+    if (t.vbar.Tracking() || t.hbar.Tracking()) {
+        t.vbar.Cancel();
+        t.hbar.Cancel();
+        InvalidateRect(t.hwnd, nullptr, FALSE);
+    }
+    return 0;
+}
+
+LRESULT OnWindowScrollInfo(Tree& t, WPARAM wp, LPARAM lp) {
+    auto* si = reinterpret_cast<SCROLLINFO*>(lp);
+    const bool horz = LOWORD(wp) == SB_HORZ;
+    if (!si || (LOWORD(wp) != SB_VERT && !horz)) return DefWindowProc(t.hwnd, ce::comctl::kWmWindowScrollInfo, wp, lp);
+    ce::comctl::ClientBars bars = Bars(t);
+    if (!(horz ? bars.horz : bars.vert)) return DefWindowProc(t.hwnd, ce::comctl::kWmWindowScrollInfo, wp, lp);
+    SyncScroll(t);
+    if (HIWORD(wp) & ce::comctl::kScrollInfoSet) {
+        if (si->fMask & SIF_POS) horz ? ScrollSideways(t, si->nPos) : ScrollTo(t, si->nPos);
+        return horz ? t.hbar.Pos() : t.vbar.Pos();
+    }
+    (horz ? t.hbar : t.vbar).GetInfo(*si);
+    return TRUE;
+}
+
+// ---- The tree's own messages ----------------------------------------------------------------
+
+LRESULT DeleteItem(Tree& t, HTREEITEM hi) {
+    if (!hi || hi == TVI_ROOT) {
+        DeleteAll(t);
+        return TRUE;
+    }
+    Item* i = Lookup(t, hi);
+    return i ? Delete(t, i) : FALSE;
+}
+
+LRESULT ExpandItem(Tree& t, HTREEITEM hi, UINT code) {
+    Item* i = Lookup(t, hi);
+    return i ? Expand(t, i, code, false) : FALSE;
+}
+
+LRESULT SelectItem(Tree& t, WPARAM which, HTREEITEM hi) {
+    Item* i = Lookup(t, hi);
+    if (hi && !i) return FALSE;
+    switch (which) {
+        case TVGN_CARET:
+            return Select(t, i, TVC_UNKNOWN);
+        case TVGN_FIRSTVISIBLE: {
+            int row = i ? RowOf(t, i) : -1;
+            if (row < 0) return FALSE;
+            ScrollTo(t, row);
             return TRUE;
         }
+        case TVGN_DROPHILITE:
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
 
+LRESULT GetNextItem(Tree& t, UINT code, HTREEITEM hi) {
+    Item* i = Lookup(t, hi);
+    if (hi && hi != TVI_ROOT && !i) return 0;
+    return reinterpret_cast<LRESULT>(H(NextItem(t, code, i, hi && hi != TVI_ROOT)));
+}
+
+LRESULT SetItem(Tree& t, const TVITEMW* tv) {
+    Item* i = tv ? Lookup(t, tv->hItem) : nullptr;
+    if (!i) return FALSE;
+    Apply(t, *i, *tv);
+    Invalidate(t);
+    return TRUE;
+}
+
+LRESULT GetItemState(Tree& t, HTREEITEM hi, UINT mask) {
+    Item* i = Lookup(t, hi);
+    return i ? (i->state & mask) : 0;
+}
+
+LRESULT SetImageList(Tree& t, WPARAM which, HIMAGELIST list) {
+    HIMAGELIST* slot = which == TVSIL_NORMAL ? &t.normal : which == TVSIL_STATE ? &t.stateList : nullptr;
+    if (!slot) return 0;
+    HIMAGELIST old = *slot;
+    *slot = list;
+    RowsChanged(t);
+    return reinterpret_cast<LRESULT>(old);
+}
+
+LRESULT GetImageList(const Tree& t, WPARAM which) {
+    return reinterpret_cast<LRESULT>(which == TVSIL_NORMAL ? t.normal : which == TVSIL_STATE ? t.stateList : nullptr);
+}
+
+LRESULT HitTestMessage(Tree& t, TVHITTESTINFO* ht) {
+    if (!ht) return 0;
+    Item* i = HitTest(t, ht->pt, ht->flags);
+    ht->hItem = H(i);
+    return reinterpret_cast<LRESULT>(H(i));
+}
+
+LRESULT EnsureVisibleMessage(Tree& t, HTREEITEM hi) {
+    Item* i = Lookup(t, hi);
+    return i ? EnsureVisible(t, i) : FALSE;
+}
+
+LRESULT SetItemHeight(Tree& t, WPARAM height) {
+    const int old = ItemHeight(t);
+    const int v = static_cast<int>(static_cast<short>(LOWORD(height)));
+    t.customHeight = v > 0 ? v : 0;
+    RowsChanged(t);
+    return old;
+}
+
+LRESULT SetIndent(Tree& t, WPARAM indent) {
+    t.indent = std::clamp(static_cast<int>(indent), 12, 200);
+    t.width = -1;
+    Invalidate(t);
+    return 0;
+}
+
+LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wp, LPARAM lp) {
+    auto item = reinterpret_cast<HTREEITEM>(lp);
+    switch (msg) {
         case TVM_INSERTITEMW:
             return reinterpret_cast<LRESULT>(H(Insert(t, reinterpret_cast<const TVINSERTSTRUCTW*>(lp))));
-        case TVM_DELETEITEM: {
-            auto hi = reinterpret_cast<HTREEITEM>(lp);
-            if (!hi || hi == TVI_ROOT) {
-                DeleteAll(t);
-                return TRUE;
-            }
-            Item* i = Lookup(t, hi);
-            return i ? Delete(t, i) : FALSE;
-        }
-        case TVM_EXPAND: {
-            Item* i = Lookup(t, reinterpret_cast<HTREEITEM>(lp));
-            return i ? Expand(t, i, static_cast<UINT>(wp), false) : FALSE;
-        }
-        case TVM_SELECTITEM: {
-            auto hi = reinterpret_cast<HTREEITEM>(lp);
-            Item* i = Lookup(t, hi);
-            if (hi && !i) return FALSE;
-            switch (wp) {
-                case TVGN_CARET:
-                    return Select(t, i, TVC_UNKNOWN);
-                case TVGN_FIRSTVISIBLE: {
-                    int row = i ? RowOf(t, i) : -1;
-                    if (row < 0) return FALSE;
-                    ScrollTo(t, row);
-                    return TRUE;
-                }
-                case TVGN_DROPHILITE:
-                    return TRUE;
-                default:
-                    return FALSE;
-            }
-        }
-        case TVM_GETNEXTITEM: {
-            auto hi = reinterpret_cast<HTREEITEM>(lp);
-            Item* i = Lookup(t, hi);
-            if (hi && hi != TVI_ROOT && !i) return 0;
-            return reinterpret_cast<LRESULT>(H(NextItem(t, static_cast<UINT>(wp), i, hi && hi != TVI_ROOT)));
-        }
+        case TVM_DELETEITEM:
+            return DeleteItem(t, item);
+        case TVM_EXPAND:
+            return ExpandItem(t, item, static_cast<UINT>(wp));
+        case TVM_SELECTITEM:
+            return SelectItem(t, wp, item);
+        case TVM_GETNEXTITEM:
+            return GetNextItem(t, static_cast<UINT>(wp), item);
         case TVM_GETITEMW:
             return GetItem(t, reinterpret_cast<TVITEMW*>(lp));
-        case TVM_SETITEMW: {
-            auto* tv = reinterpret_cast<const TVITEMW*>(lp);
-            Item* i = tv ? Lookup(t, tv->hItem) : nullptr;
-            if (!i) return FALSE;
-            Apply(t, *i, *tv);
-            Invalidate(t);
-            return TRUE;
-        }
-        case TVM_GETITEMSTATE: {
-            Item* i = Lookup(t, reinterpret_cast<HTREEITEM>(wp));
-            return i ? (i->state & static_cast<UINT>(lp)) : 0;
-        }
+        case TVM_SETITEMW:
+            return SetItem(t, reinterpret_cast<const TVITEMW*>(lp));
+        case TVM_GETITEMSTATE:
+            return GetItemState(t, reinterpret_cast<HTREEITEM>(wp), static_cast<UINT>(lp));
         case TVM_GETCOUNT:
             return static_cast<LRESULT>(t.live.size());
-        case TVM_SETIMAGELIST: {
-            HIMAGELIST old;
-            if (wp == TVSIL_NORMAL) {
-                old = t.normal;
-                t.normal = reinterpret_cast<HIMAGELIST>(lp);
-            } else if (wp == TVSIL_STATE) {
-                old = t.stateList;
-                t.stateList = reinterpret_cast<HIMAGELIST>(lp);
-            } else {
-                return 0;
-            }
-            RowsChanged(t);
-            return reinterpret_cast<LRESULT>(old);
-        }
+        case TVM_SETIMAGELIST:
+            return SetImageList(t, wp, reinterpret_cast<HIMAGELIST>(lp));
         case TVM_GETIMAGELIST:
-            return reinterpret_cast<LRESULT>(wp == TVSIL_NORMAL ? t.normal : wp == TVSIL_STATE ? t.stateList : nullptr);
+            return GetImageList(t, wp);
         case TVM_GETITEMRECT:
             return GetItemRect(t, static_cast<BOOL>(wp), reinterpret_cast<RECT*>(lp));
-        case TVM_HITTEST: {
-            auto* ht = reinterpret_cast<TVHITTESTINFO*>(lp);
-            if (!ht) return 0;
-            Item* i = HitTest(t, ht->pt, ht->flags);
-            ht->hItem = H(i);
-            return reinterpret_cast<LRESULT>(H(i));
-        }
-        case TVM_ENSUREVISIBLE: {
-            Item* i = Lookup(t, reinterpret_cast<HTREEITEM>(lp));
-            return i ? EnsureVisible(t, i) : FALSE;
-        }
+        case TVM_HITTEST:
+            return HitTestMessage(t, reinterpret_cast<TVHITTESTINFO*>(lp));
+        case TVM_ENSUREVISIBLE:
+            return EnsureVisibleMessage(t, item);
         case TVM_GETVISIBLECOUNT:
             return PageRows(t);
         case TVM_GETITEMHEIGHT:
             return ItemHeight(t);
-        case TVM_SETITEMHEIGHT: {
-            const int old = ItemHeight(t);
-            const int v = static_cast<int>(static_cast<short>(LOWORD(wp)));
-            t.customHeight = v > 0 ? v : 0;
-            RowsChanged(t);
-            return old;
-        }
+        case TVM_SETITEMHEIGHT:
+            return SetItemHeight(t, wp);
         case TVM_GETINDENT:
             return t.indent;
         case TVM_SETINDENT:
-            t.indent = std::clamp(static_cast<int>(wp), 12, 200);
-            t.width = -1;
-            Invalidate(t);
-            return 0;
+            return SetIndent(t, wp);
         default:
-            return DefWindowProc(h, msg, wp, lp);
+            return DefWindowProc(t.hwnd, msg, wp, lp);
     }
 }
 
 LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     Tree* t = DataOf(h);
-    if (msg == WM_NCCREATE) {
-        t = new Tree;
-        t->hwnd = h;
-        t->root.level = -1;
-        SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(t));
-        return DefWindowProc(h, msg, wp, lp);
+    if (!t) return DefWindowProc(h, msg, wp, lp);
+    switch (msg) {
+        case WM_DESTROY:
+            return OnDestroy(*t);
+        case WM_NCDESTROY:
+            return OnNcDestroy(t, wp, lp);
+        case WM_SETFONT:
+            return OnSetFont(*t, reinterpret_cast<HFONT>(wp));
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(t->font);
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_SIZE:
+            return OnSize(*t);
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            return OnPaint(*t);
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            return OnFocus(*t, msg == WM_SETFOCUS);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            return OnPress(*t, PointOf(lp), msg == WM_LBUTTONDBLCLK);
+        case WM_MOUSEMOVE:
+            return OnMouseMove(*t, PointOf(lp));
+        case WM_LBUTTONUP:
+            return OnButtonUp(*t, PointOf(lp));
+        case WM_TIMER:
+            return OnTimer(*t, wp);
+        case WM_CAPTURECHANGED:
+            return OnCaptureChanged(*t, reinterpret_cast<HWND>(lp));
+        case WM_KEYDOWN:
+            return OnKey(*t, static_cast<UINT>(wp));
+        case WM_VSCROLL:
+            return ApplyScroll(*t, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+        case WM_HSCROLL:
+            return ApplyHScroll(*t, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+        case ce::comctl::kWmWindowScrollInfo:
+            return OnWindowScrollInfo(*t, wp, lp);
+        default:
+            return TreeMessage(*t, msg, wp, lp);
     }
-    if (!t || t->destroyed) return DefWindowProc(h, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLong(h, kDataSlot, 0);
-        t->destroyed = true;
-        if (t->busy == 0) {
-            FreeAll(*t);
-            delete t;
-        }
-        return DefWindowProc(h, msg, wp, lp);
-    }
-    ++t->busy;
-    LRESULT r = Handle(*t, msg, wp, lp);
-    if (--t->busy == 0 && t->destroyed) {
-        FreeAll(*t);
-        delete t;
-    }
-    return r;
 }
 
 }  // namespace

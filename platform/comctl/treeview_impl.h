@@ -59,11 +59,6 @@ struct Tree {
     int width = -1;  // of the widest row, measured lazily (-1: stale)
     bool paintPending = false;
 
-    // Set while a message is being handled; WM_NCDESTROY during a
-    // notification only marks the state, the outermost handler frees it.
-    int busy = 0;
-    bool destroyed = false;
-
     bool Alive(const Item* i) const { return i && live.count(const_cast<Item*>(i)) && !i->dying; }
 };
 
