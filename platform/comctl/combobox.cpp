@@ -34,6 +34,8 @@
 
 namespace {
 
+using ce::comctl::Lifeline;
+
 constexpr int kMaxVisible = 8;
 constexpr int kDataSlot = 0;
 constexpr LPCWSTR kListClass = u"ComboLBox";
@@ -328,9 +330,9 @@ void Select(HWND h, ComboData& d, int index) {
 
 void ShowList(HWND h, ComboData& d) {
     if (d.dropped || !IsWindowEnabled(h)) return;
+    Lifeline life(h);
     Notify(h, CBN_DROPDOWN);
-    ComboData* again = DataOf(h);  // the parent may have destroyed the box
-    if (!again || again != &d || d.dropped || !IsWindowVisible(h)) return;
+    if (!life || d.dropped || !IsWindowVisible(h)) return;
     if (!d.list || !IsWindow(d.list)) {
         HWND owner = h;
         while (owner && (GetWindowLong(owner, GWL_STYLE) & WS_CHILD)) owner = GetParent(owner);
@@ -365,9 +367,10 @@ void CloseList(HWND h, ComboData& d, int chosen) {
     bool changed = chosen >= 0 && chosen != d.sel;
     if (chosen >= 0) Select(h, d, chosen);
     InvalidateRect(h, nullptr, FALSE);
+    Lifeline life(h);
     Notify(h, chosen >= 0 ? CBN_SELENDOK : CBN_SELENDCANCEL);
-    Notify(h, CBN_CLOSEUP);
-    if (changed) Notify(h, CBN_SELCHANGE);
+    if (life) Notify(h, CBN_CLOSEUP);
+    if (life && changed) Notify(h, CBN_SELCHANGE);
 }
 
 // Moves the selection by the arrow keys, as the user's choice.
@@ -537,179 +540,268 @@ void Type(HWND h, ComboData& d, WCHAR ch) {
     }
     SetFieldText(h, text);
     InvalidateRect(h, nullptr, FALSE);
+    Lifeline life(h);
     Notify(h, CBN_EDITUPDATE);
-    Notify(h, CBN_EDITCHANGE);
+    if (life) Notify(h, CBN_EDITCHANGE);
+}
+
+// ---- Window messages ------------------------------------------------------------------------
+
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ComboData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnCreate(HWND h, ComboData& d) {
+    FitHeight(h, d);
+    return 0;
+}
+
+LRESULT OnDestroy(ComboData& d) {
+    if (d.list && IsWindow(d.list)) {
+        SetWindowLong(d.list, GWL_USERDATA, 0);
+        DestroyWindow(d.list);
+    }
+    d.list = nullptr;
+    d.dropped = false;
+    return 0;
+}
+
+LRESULT OnNcDestroy(HWND h, ComboData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnSetFont(HWND h, ComboData& d, HFONT font, bool redraw) {
+    d.font = font;
+    FitHeight(h, d);
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnGetDlgCode(HWND h, const ComboData& d) {
+    LRESULT code = DLGC_WANTARROWS | (Kind(h) == CBS_DROPDOWN ? DLGC_WANTCHARS | DLGC_HASSETSEL : 0);
+    return d.dropped ? code | DLGC_WANTALLKEYS : code;
+}
+
+LRESULT OnEnable(HWND h, ComboData& d, bool enabled) {
+    Lifeline life(h);
+    if (!enabled) CloseList(h, d, -1);
+    if (life) InvalidateRect(h, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const ComboData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) PaintCombo(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT OnSetFocus(HWND h, ComboData& d) {
+    d.focus = true;
+    InvalidateRect(h, nullptr, FALSE);
+    Notify(h, CBN_SETFOCUS);
+    return 0;
+}
+
+LRESULT OnKillFocus(HWND h, ComboData& d) {
+    d.focus = false;
+    Lifeline life(h);
+    CloseList(h, d, -1);
+    if (!life) return 0;
+    InvalidateRect(h, nullptr, FALSE);
+    Notify(h, CBN_KILLFOCUS);
+    return 0;
+}
+
+LRESULT OnButtonDown(HWND h, POINT pt) {
+    Lifeline life(h);
+    if (GetFocus() != h) SetFocus(h);  // the parent hears CBN_SETFOCUS
+    if (!life) return 0;
+    RECT button = ButtonRect(h);
+    if (Kind(h) == CBS_DROPDOWNLIST || PtInRect(&button, pt)) ShowList(h, *DataOf(h));
+    return 0;
+}
+
+LRESULT OnKeyDown(HWND h, ComboData& d, WPARAM vk, LPARAM lp) {
+    switch (vk) {
+        case VK_F4:
+            if (d.dropped)
+                CloseList(h, d, d.sel);
+            else
+                ShowList(h, d);
+            return 0;
+        case VK_UP:
+        case VK_LEFT:
+            Step(h, d, -1);
+            return 0;
+        case VK_DOWN:
+        case VK_RIGHT:
+            Step(h, d, 1);
+            return 0;
+        case VK_RETURN:
+            if (d.dropped) CloseList(h, d, d.sel);
+            return 0;
+        case VK_ESCAPE:
+            if (d.dropped) CloseList(h, d, -1);
+            return 0;
+        default:
+            return DefWindowProc(h, WM_KEYDOWN, vk, lp);
+    }
+}
+
+LRESULT OnChar(HWND h, ComboData& d, WCHAR ch) {
+    if (Kind(h) == CBS_DROPDOWN) Type(h, d, ch);
+    return 0;
+}
+
+// ---- The combo box's own messages -----------------------------------------------------------
+
+LRESULT ResetContent(HWND h, ComboData& d) {
+    d.items.clear();
+    d.top = 0;
+    Select(h, d, -1);
+    return CB_OKAY;
+}
+
+LRESULT GetText(const ComboData& d, WPARAM index, LPWSTR buf) {
+    if (!Valid(d, index) || !buf) return CB_ERR;
+    const std::u16string& s = d.items[index].text;
+    std::copy(s.begin(), s.end(), buf);
+    buf[s.size()] = 0;
+    return static_cast<LRESULT>(s.size());
+}
+
+LRESULT SetItemData(ComboData& d, WPARAM index, LPARAM data) {
+    if (!Valid(d, index)) return CB_ERR;
+    d.items[index].data = data;
+    return TRUE;
+}
+
+LRESULT SelectString(HWND h, ComboData& d, WPARAM start, LPCWSTR text) {
+    int i = Find(d, start, text, false);
+    if (i >= 0) Select(h, d, i);
+    return i;
+}
+
+LRESULT ShowDropDown(HWND h, ComboData& d, bool show) {
+    if (show)
+        ShowList(h, d);
+    else
+        CloseList(h, d, -1);
+    return TRUE;
+}
+
+LRESULT GetDroppedRect(HWND h, const ComboData& d, RECT* r) {
+    if (!r) return CB_ERR;
+    *r = ListRect(h, d);
+    if (d.dropped && d.list) GetWindowRect(d.list, r);
+    return TRUE;
+}
+
+LRESULT SetTopIndex(HWND h, ComboData& d, WPARAM index) {
+    if (!Valid(d, index)) return CB_ERR;
+    d.top = ClampTop(d, static_cast<int>(index));
+    Refresh(h, d);
+    return CB_OKAY;
+}
+
+LRESULT LimitText(ComboData& d, WPARAM limit) {
+    d.limit = static_cast<size_t>(limit);
+    return TRUE;
+}
+
+LRESULT ComboMessage(HWND h, ComboData& d, UINT msg, WPARAM wp, LPARAM lp) {
+    auto text = reinterpret_cast<LPCWSTR>(lp);
+    switch (msg) {
+        case CB_ADDSTRING:
+            return Insert(h, d, 0, text, true);
+        case CB_INSERTSTRING:
+            return Insert(h, d, wp, text, false);
+        case CB_DELETESTRING:
+            return Delete(h, d, wp);
+        case CB_RESETCONTENT:
+            return ResetContent(h, d);
+        case CB_GETCOUNT:
+            return static_cast<LRESULT>(d.items.size());
+        case CB_SETCURSEL:
+            return SetCurSel(h, d, wp);
+        case CB_GETCURSEL:
+            return d.sel;
+        case CB_GETLBTEXT:
+            return GetText(d, wp, reinterpret_cast<LPWSTR>(lp));
+        case CB_GETLBTEXTLEN:
+            return Valid(d, wp) ? static_cast<LRESULT>(d.items[wp].text.size()) : CB_ERR;
+        case CB_GETITEMDATA:
+            return Valid(d, wp) ? d.items[wp].data : CB_ERR;
+        case CB_SETITEMDATA:
+            return SetItemData(d, wp, lp);
+        case CB_FINDSTRINGEXACT:
+            return Find(d, wp, text, true);
+        case CB_FINDSTRING:
+            return Find(d, wp, text, false);
+        case CB_SELECTSTRING:
+            return SelectString(h, d, wp, text);
+        case CB_SHOWDROPDOWN:
+            return ShowDropDown(h, d, wp != 0);
+        case CB_GETDROPPEDSTATE:
+            return d.dropped ? TRUE : FALSE;
+        case CB_GETDROPPEDCONTROLRECT:
+            return GetDroppedRect(h, d, reinterpret_cast<RECT*>(lp));
+        case CB_GETITEMHEIGHT:
+            return static_cast<int>(wp) == -1 ? FieldHeight(h, d) : ItemHeight(h, d);
+        case CB_GETTOPINDEX:
+            return d.top;
+        case CB_SETTOPINDEX:
+            return SetTopIndex(h, d, wp);
+        case CB_LIMITTEXT:
+            return LimitText(d, wp);
+        default:
+            return DefWindowProc(h, msg, wp, lp);
+    }
 }
 
 LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     ComboData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ComboData));
-            return DefWindowProc(h, msg, wp, lp);
         case WM_CREATE:
-            FitHeight(h, *d);
-            return 0;
+            return OnCreate(h, *d);
         case WM_DESTROY:
-            if (d->list && IsWindow(d->list)) {
-                SetWindowLong(d->list, GWL_USERDATA, 0);
-                DestroyWindow(d->list);
-            }
-            d->list = nullptr;
-            d->dropped = false;
-            return 0;
+            return OnDestroy(*d);
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            FitHeight(h, *d);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_SETTEXT:
             return SetText(h, *d, reinterpret_cast<LPCWSTR>(lp));
-        case WM_GETDLGCODE: {
-            LRESULT code = DLGC_WANTARROWS | (Kind(h) == CBS_DROPDOWN ? DLGC_WANTCHARS | DLGC_HASSETSEL : 0);
-            return d->dropped ? code | DLGC_WANTALLKEYS : code;
-        }
+        case WM_GETDLGCODE:
+            return OnGetDlgCode(h, *d);
         case WM_ENABLE:
-            if (!wp) CloseList(h, *d, -1);
-            InvalidateRect(h, nullptr, FALSE);
-            return 0;
+            return OnEnable(h, *d, wp != 0);
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) PaintCombo(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_SETFOCUS:
-            d->focus = true;
-            InvalidateRect(h, nullptr, FALSE);
-            Notify(h, CBN_SETFOCUS);
-            return 0;
+            return OnSetFocus(h, *d);
         case WM_KILLFOCUS:
-            d->focus = false;
-            CloseList(h, *d, -1);
-            InvalidateRect(h, nullptr, FALSE);
-            if ((d = DataOf(h))) Notify(h, CBN_KILLFOCUS);
-            return 0;
+            return OnKillFocus(h, *d);
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            if (GetFocus() != h) SetFocus(h);
-            d = DataOf(h);
-            if (!d) return 0;
-            RECT button = ButtonRect(h);
-            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            if (Kind(h) == CBS_DROPDOWNLIST || PtInRect(&button, pt)) ShowList(h, *d);
-            return 0;
-        }
+        case WM_LBUTTONDBLCLK:
+            return OnButtonDown(h, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         case WM_KEYDOWN:
-            switch (wp) {
-                case VK_F4:
-                    if (d->dropped)
-                        CloseList(h, *d, d->sel);
-                    else
-                        ShowList(h, *d);
-                    return 0;
-                case VK_UP:
-                case VK_LEFT:
-                    Step(h, *d, -1);
-                    return 0;
-                case VK_DOWN:
-                case VK_RIGHT:
-                    Step(h, *d, 1);
-                    return 0;
-                case VK_RETURN:
-                    if (d->dropped) CloseList(h, *d, d->sel);
-                    return 0;
-                case VK_ESCAPE:
-                    if (d->dropped) CloseList(h, *d, -1);
-                    return 0;
-                default:
-                    return DefWindowProc(h, msg, wp, lp);
-            }
+            return OnKeyDown(h, *d, wp, lp);
         case WM_CHAR:
-            if (Kind(h) == CBS_DROPDOWN) Type(h, *d, static_cast<WCHAR>(wp));
-            return 0;
-
-        case CB_ADDSTRING:
-            return Insert(h, *d, 0, reinterpret_cast<LPCWSTR>(lp), true);
-        case CB_INSERTSTRING:
-            return Insert(h, *d, wp, reinterpret_cast<LPCWSTR>(lp), false);
-        case CB_DELETESTRING:
-            return Delete(h, *d, wp);
-        case CB_RESETCONTENT:
-            d->items.clear();
-            d->top = 0;
-            Select(h, *d, -1);
-            return CB_OKAY;
-        case CB_GETCOUNT:
-            return static_cast<LRESULT>(d->items.size());
-        case CB_SETCURSEL:
-            return SetCurSel(h, *d, wp);
-        case CB_GETCURSEL:
-            return d->sel;
-        case CB_GETLBTEXT: {
-            auto* buf = reinterpret_cast<LPWSTR>(lp);
-            if (!Valid(*d, wp) || !buf) return CB_ERR;
-            const std::u16string& s = d->items[wp].text;
-            std::copy(s.begin(), s.end(), buf);
-            buf[s.size()] = 0;
-            return static_cast<LRESULT>(s.size());
-        }
-        case CB_GETLBTEXTLEN:
-            return Valid(*d, wp) ? static_cast<LRESULT>(d->items[wp].text.size()) : CB_ERR;
-        case CB_GETITEMDATA:
-            return Valid(*d, wp) ? d->items[wp].data : CB_ERR;
-        case CB_SETITEMDATA:
-            if (!Valid(*d, wp)) return CB_ERR;
-            d->items[wp].data = lp;
-            return TRUE;
-        case CB_FINDSTRINGEXACT:
-            return Find(*d, wp, reinterpret_cast<LPCWSTR>(lp), true);
-        case CB_FINDSTRING:
-            return Find(*d, wp, reinterpret_cast<LPCWSTR>(lp), false);
-        case CB_SELECTSTRING: {
-            int i = Find(*d, wp, reinterpret_cast<LPCWSTR>(lp), false);
-            if (i >= 0) Select(h, *d, i);
-            return i;
-        }
-        case CB_SHOWDROPDOWN:
-            if (wp)
-                ShowList(h, *d);
-            else
-                CloseList(h, *d, -1);
-            return TRUE;
-        case CB_GETDROPPEDSTATE:
-            return d->dropped ? TRUE : FALSE;
-        case CB_GETDROPPEDCONTROLRECT:
-            if (auto* r = reinterpret_cast<RECT*>(lp)) {
-                *r = ListRect(h, *d);
-                if (d->dropped && d->list) GetWindowRect(d->list, r);
-                return TRUE;
-            }
-            return CB_ERR;
-        case CB_GETITEMHEIGHT:
-            return static_cast<int>(wp) == -1 ? FieldHeight(h, *d) : ItemHeight(h, *d);
-        case CB_GETTOPINDEX:
-            return d->top;
-        case CB_SETTOPINDEX:
-            if (!Valid(*d, wp)) return CB_ERR;
-            d->top = ClampTop(*d, static_cast<int>(wp));
-            Refresh(h, *d);
-            return CB_OKAY;
-        case CB_LIMITTEXT:
-            d->limit = static_cast<size_t>(wp);
-            return TRUE;
+            return OnChar(h, *d, static_cast<WCHAR>(wp));
         default:
-            return DefWindowProc(h, msg, wp, lp);
+            return ComboMessage(h, *d, msg, wp, lp);
     }
 }
 
