@@ -17,6 +17,8 @@
 
 namespace {
 
+using ce::comctl::Lifeline;
+
 struct ButtonData {
     UINT check = BST_UNCHECKED;  // BST_CHECKED / BST_INDETERMINATE
     bool pushed = false;
@@ -262,158 +264,238 @@ void Click(HWND h, ButtonData& d) {
     Notify(h, BN_CLICKED);
 }
 
+// ---- Messages -------------------------------------------------------------------------------
+
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ButtonData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, ButtonData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+// A group box lies above the controls it frames: it must not hide them.
+LRESULT OnCreate(HWND h) {
+    if (TypeOf(h) == BS_GROUPBOX) SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+    return 0;
+}
+
+// A group box is only a frame: taps go to what lies below.
+LRESULT OnNcHitTest(HWND h, WPARAM wp, LPARAM lp) {
+    if (TypeOf(h) == BS_GROUPBOX) return HTTRANSPARENT;
+    return DefWindowProc(h, WM_NCHITTEST, wp, lp);
+}
+
+LRESULT OnGetDlgCode(HWND h) {
+    UINT type = TypeOf(h);
+    if (type == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    if (IsRadio(type)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    if (type == BS_GROUPBOX) return DLGC_STATIC;
+    return DLGC_BUTTON;
+}
+
+LRESULT OnSetFont(HWND h, ButtonData& d, HFONT font, bool redraw) {
+    d.font = font;
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnSetText(HWND h, WPARAM wp, LPARAM lp) {
+    LRESULT r = DefWindowProc(h, WM_SETTEXT, wp, lp);
+    InvalidateRect(h, nullptr, TRUE);
+    return r;
+}
+
+LRESULT Repaint(HWND h) {
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const ButtonData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d, ODA_DRAWENTIRE);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT OnSetFocus(HWND h, ButtonData& d) {
+    d.focus = true;
+    Redraw(h, d, ODA_FOCUS);
+    if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_SETFOCUS);
+    return 0;
+}
+
+LRESULT OnKillFocus(HWND h, ButtonData& d) {
+    d.focus = false;
+    d.spaceDown = false;
+    if (d.tracking) {
+        d.tracking = false;
+        ReleaseCapture();
+    }
+    d.pushed = false;
+    Redraw(h, d, ODA_FOCUS);
+    if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_KILLFOCUS);
+    return 0;
+}
+
+LRESULT OnButtonDown(HWND h) {
+    if (TypeOf(h) == BS_GROUPBOX) return 0;
+    Lifeline life(h);
+    if (GetFocus() != h) SetFocus(h);  // with BS_NOTIFY the parent hears BN_SETFOCUS
+    if (!life) return 0;
+    ButtonData& d = *DataOf(h);
+    d.tracking = true;
+    SetCapture(h);
+    SetPushed(h, d, true);
+    return 0;
+}
+
+bool Inside(HWND h, LPARAM lp) {
+    RECT rc;
+    GetClientRect(h, &rc);
+    return PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE;
+}
+
+LRESULT OnMouseMove(HWND h, ButtonData& d, LPARAM lp) {
+    if (d.tracking) SetPushed(h, d, Inside(h, lp));
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND h, ButtonData& d, LPARAM lp) {
+    if (!d.tracking) return 0;
+    d.tracking = false;
+    bool inside = Inside(h, lp);
+    ReleaseCapture();
+    SetPushed(h, d, false);
+    if (inside) Click(h, d);
+    return 0;
+}
+
+// The capture was taken away while pushing: no click.
+LRESULT OnCaptureChanged(HWND h, ButtonData& d) {
+    if (d.tracking) {
+        d.tracking = false;
+        SetPushed(h, d, false);
+    }
+    return 0;
+}
+
+LRESULT OnKeyDown(HWND h, ButtonData& d, WPARAM vk, LPARAM lp) {
+    if (vk != VK_SPACE || TypeOf(h) == BS_GROUPBOX) return DefWindowProc(h, WM_KEYDOWN, vk, lp);
+    if (!d.spaceDown) {
+        d.spaceDown = true;
+        SetPushed(h, d, true);
+    }
+    return 0;
+}
+
+LRESULT OnKeyUp(HWND h, ButtonData& d, WPARAM vk, LPARAM lp) {
+    if (vk != VK_SPACE || !d.spaceDown) return DefWindowProc(h, WM_KEYUP, vk, lp);
+    d.spaceDown = false;
+    SetPushed(h, d, false);
+    Click(h, d);
+    return 0;
+}
+
+LRESULT GetCheck(HWND h, const ButtonData& d) {
+    UINT type = TypeOf(h);
+    return IsCheck(type) || IsRadio(type) ? d.check : BST_UNCHECKED;
+}
+
+LRESULT SetCheck(HWND h, ButtonData& d, WPARAM wp) {
+    UINT type = TypeOf(h);
+    if (!IsCheck(type) && !IsRadio(type)) return 0;
+    UINT check = static_cast<UINT>(wp) & 3;
+    if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE) check = BST_CHECKED;
+    if (check > BST_INDETERMINATE) check = BST_CHECKED;
+    if (check != d.check) {
+        d.check = check;
+        InvalidateRect(h, nullptr, TRUE);
+    }
+    return 0;
+}
+
+LRESULT GetState(HWND h, const ButtonData& d) {
+    return GetCheck(h, d) | (d.pushed ? BST_PUSHED : 0) | (d.focus ? BST_FOCUS : 0);
+}
+
+LRESULT SetState(HWND h, ButtonData& d, bool pushed) {
+    SetPushed(h, d, pushed);
+    return 0;
+}
+
+// The button's type changes; its other styles stay.
+LRESULT SetStyle(HWND h, WPARAM type, bool redraw) {
+    DWORD style = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
+    SetWindowLong(h, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (type & BS_TYPEMASK)));
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnClick(HWND h, ButtonData& d) {
+    if (IsWindowEnabled(h) && TypeOf(h) != BS_GROUPBOX) Click(h, d);
+    return 0;
+}
+
 LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     ButtonData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ButtonData));
-            return DefWindowProc(h, msg, wp, lp);
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_CREATE:
-            // A group box lies above the controls it frames: it must not hide
-            // them.
-            if (TypeOf(h) == BS_GROUPBOX)
-                SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
-            return 0;
+            return OnCreate(h);
         case WM_NCHITTEST:
-            // A group box is only a frame: taps go to what lies below.
-            if (TypeOf(h) == BS_GROUPBOX) return HTTRANSPARENT;
-            return DefWindowProc(h, msg, wp, lp);
-        case WM_GETDLGCODE: {
-            UINT type = TypeOf(h);
-            if (type == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-            if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-            if (IsRadio(type)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
-            if (type == BS_GROUPBOX) return DLGC_STATIC;
-            return DLGC_BUTTON;
-        }
+            return OnNcHitTest(h, wp, lp);
+        case WM_GETDLGCODE:
+            return OnGetDlgCode(h);
         case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
-        case WM_SETTEXT: {
-            LRESULT r = DefWindowProc(h, msg, wp, lp);
-            InvalidateRect(h, nullptr, TRUE);
-            return r;
-        }
+        case WM_SETTEXT:
+            return OnSetText(h, wp, lp);
         case WM_ENABLE:
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return Repaint(h);
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d, ODA_DRAWENTIRE);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_SETFOCUS:
-            d->focus = true;
-            Redraw(h, *d, ODA_FOCUS);
-            if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_SETFOCUS);
-            return 0;
+            return OnSetFocus(h, *d);
         case WM_KILLFOCUS:
-            d->focus = false;
-            d->spaceDown = false;
-            if (d->tracking) {
-                d->tracking = false;
-                ReleaseCapture();
-            }
-            d->pushed = false;
-            Redraw(h, *d, ODA_FOCUS);
-            if (GetWindowLong(h, GWL_STYLE) & BS_NOTIFY) Notify(h, BN_KILLFOCUS);
-            return 0;
+            return OnKillFocus(h, *d);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            if (TypeOf(h) == BS_GROUPBOX) return 0;
-            if (GetFocus() != h) SetFocus(h);
-            d = DataOf(h);
-            if (!d) return 0;
-            d->tracking = true;
-            SetCapture(h);
-            SetPushed(h, *d, true);
-            return 0;
+            return OnButtonDown(h);
         case WM_MOUSEMOVE:
-            if (d->tracking) {
-                RECT rc;
-                GetClientRect(h, &rc);
-                SetPushed(h, *d, PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE);
-            }
-            return 0;
-        case WM_LBUTTONUP: {
-            if (!d->tracking) return 0;
-            d->tracking = false;
-            RECT rc;
-            GetClientRect(h, &rc);
-            bool inside = PtInRect(&rc, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) != FALSE;
-            ReleaseCapture();
-            SetPushed(h, *d, false);
-            if (inside) Click(h, *d);
-            return 0;
-        }
+            return OnMouseMove(h, *d, lp);
+        case WM_LBUTTONUP:
+            return OnButtonUp(h, *d, lp);
         case WM_CAPTURECHANGED:
-            // The capture was taken away while pushing: no click.
-            if (d->tracking) {
-                d->tracking = false;
-                SetPushed(h, *d, false);
-            }
-            return 0;
+            return OnCaptureChanged(h, *d);
         case WM_KEYDOWN:
-            if (wp == VK_SPACE && TypeOf(h) != BS_GROUPBOX) {
-                if (!d->spaceDown) {
-                    d->spaceDown = true;
-                    SetPushed(h, *d, true);
-                }
-                return 0;
-            }
-            return DefWindowProc(h, msg, wp, lp);
+            return OnKeyDown(h, *d, wp, lp);
         case WM_KEYUP:
-            if (wp == VK_SPACE && d->spaceDown) {
-                d->spaceDown = false;
-                SetPushed(h, *d, false);
-                Click(h, *d);
-                return 0;
-            }
-            return DefWindowProc(h, msg, wp, lp);
-        case BM_GETCHECK: {
-            UINT type = TypeOf(h);
-            return IsCheck(type) || IsRadio(type) ? d->check : BST_UNCHECKED;
-        }
-        case BM_SETCHECK: {
-            UINT type = TypeOf(h);
-            if (!IsCheck(type) && !IsRadio(type)) return 0;
-            UINT check = static_cast<UINT>(wp) & 3;
-            if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE) check = BST_CHECKED;
-            if (check > BST_INDETERMINATE) check = BST_CHECKED;
-            if (check != d->check) {
-                d->check = check;
-                InvalidateRect(h, nullptr, TRUE);
-            }
-            return 0;
-        }
+            return OnKeyUp(h, *d, wp, lp);
+        case BM_GETCHECK:
+            return GetCheck(h, *d);
+        case BM_SETCHECK:
+            return SetCheck(h, *d, wp);
         case BM_GETSTATE:
-            return (IsCheck(TypeOf(h)) || IsRadio(TypeOf(h)) ? d->check : 0) | (d->pushed ? BST_PUSHED : 0) |
-                   (d->focus ? BST_FOCUS : 0);
+            return GetState(h, *d);
         case BM_SETSTATE:
-            SetPushed(h, *d, wp != 0);
-            return 0;
-        case BM_SETSTYLE: {
-            // The button's type changes; its other styles stay.
-            DWORD style = static_cast<DWORD>(GetWindowLong(h, GWL_STYLE));
-            SetWindowLong(h, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wp & BS_TYPEMASK)));
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
+            return SetState(h, *d, wp != 0);
+        case BM_SETSTYLE:
+            return SetStyle(h, wp, LOWORD(lp) != 0);
         case BM_CLICK:
-            if (IsWindowEnabled(h) && TypeOf(h) != BS_GROUPBOX) Click(h, *d);
-            return 0;
+            return OnClick(h, *d);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
