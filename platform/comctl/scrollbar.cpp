@@ -279,12 +279,18 @@ void Redraw(HWND h, const ScrollData& d) {
     ReleaseDC(h, dc);
 }
 
-void Notify(HWND h, const std::vector<ScrollRequest>& reqs) {
+// Tells the parent of each request in turn; false when the parent destroyed
+// the control meanwhile (the rest are dropped).
+bool Notify(HWND h, const std::vector<ScrollRequest>& reqs) {
     HWND parent = GetParent(h);
-    if (!parent) return;
+    if (!parent) return true;
     UINT msg = VerticalStyle(h) ? WM_VSCROLL : WM_HSCROLL;
-    for (const auto& r : reqs)
+    ce::comctl::Lifeline life(h);
+    for (const auto& r : reqs) {
         SendMessage(parent, msg, MAKEWPARAM(r.code, static_cast<WORD>(r.pos)), reinterpret_cast<LPARAM>(h));
+        if (!life) return false;
+    }
+    return true;
 }
 
 POINT PointOf(LPARAM lp) {
@@ -298,140 +304,189 @@ int SetPosAndRange(HWND h, ScrollData& d, UINT mask, int a, int b, bool redraw) 
     return pos;
 }
 
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    auto* data = new ScrollData;
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    data->bar.SetVertical(cs && (cs->style & SBS_VERT));
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(data));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, ScrollData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnStyleChanged(HWND h, ScrollData& d) {
+    d.bar.SetVertical(VerticalStyle(h));
+    return 0;
+}
+
+LRESULT Repaint(HWND h) {
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const ScrollData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT OnButtonDown(HWND h, ScrollData& d, POINT p) {
+    RECT rc;
+    GetClientRect(h, &rc);
+    auto reqs = d.bar.Press(rc, p);
+    if (!d.bar.Tracking()) return 0;
+    SetCapture(h);
+    Redraw(h, d);
+    Notify(h, reqs);
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND h, ScrollData& d, POINT p) {
+    if (!d.bar.Tracking()) return 0;
+    RECT rc;
+    GetClientRect(h, &rc);
+    auto reqs = d.bar.Move(rc, p);
+    if (reqs.empty()) return 0;
+    Redraw(h, d);
+    Notify(h, reqs);
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND h, ScrollData& d, POINT p) {
+    if (!d.bar.Tracking()) return 0;
+    RECT rc;
+    GetClientRect(h, &rc);
+    auto reqs = d.bar.Release(rc, p);
+    if (GetCapture() == h) ReleaseCapture();
+    if (Notify(h, reqs)) Redraw(h, d);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND h, ScrollData& d) {
+    if (d.bar.Tracking()) {
+        d.bar.Cancel();
+        Redraw(h, d);
+    }
+    return 0;
+}
+
+LRESULT OnKeyDown(HWND h, WPARAM vk, LPARAM lp) {
+    int code;
+    switch (vk) {
+        case VK_UP:
+        case VK_LEFT:
+            code = SB_LINEUP;
+            break;
+        case VK_DOWN:
+        case VK_RIGHT:
+            code = SB_LINEDOWN;
+            break;
+        case VK_PRIOR:
+            code = SB_PAGEUP;
+            break;
+        case VK_NEXT:
+            code = SB_PAGEDOWN;
+            break;
+        case VK_HOME:
+            code = SB_TOP;
+            break;
+        case VK_END:
+            code = SB_BOTTOM;
+            break;
+        default:
+            return DefWindowProc(h, WM_KEYDOWN, vk, lp);
+    }
+    Notify(h, {{code, 0}, {SB_ENDSCROLL, 0}});
+    return 0;
+}
+
+LRESULT SetPos(HWND h, ScrollData& d, int pos, bool redraw) {
+    int old = d.bar.Pos();
+    SetPosAndRange(h, d, SIF_POS, pos, 0, redraw);
+    return old;
+}
+
+LRESULT SetRange(HWND h, ScrollData& d, int min, int max, bool redraw) {
+    int old = d.bar.Pos();
+    SCROLLINFO si{sizeof si, SIF_RANGE, min, max, 0, 0, 0};
+    d.bar.SetInfo(si);
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return old;
+}
+
+LRESULT GetRange(const ScrollData& d, int* min, int* max) {
+    if (min) *min = d.bar.Min();
+    if (max) *max = d.bar.Max();
+    return 0;
+}
+
+LRESULT SetScrollInfoMessage(HWND h, ScrollData& d, const SCROLLINFO* si, bool redraw) {
+    if (!si) return d.bar.Pos();
+    int pos = d.bar.SetInfo(*si);
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return pos;
+}
+
+LRESULT GetScrollInfoMessage(const ScrollData& d, SCROLLINFO* si) {
+    if (!si) return FALSE;
+    d.bar.GetInfo(*si);
+    return TRUE;
+}
+
+LRESULT EnableArrows(HWND h, WPARAM which) {
+    EnableWindow(h, which != ESB_DISABLE_BOTH);
+    return TRUE;
+}
+
 LRESULT CALLBACK ScrollBarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     ScrollData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE: {
-            auto* data = new ScrollData;
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-            data->bar.SetVertical(cs && (cs->style & SBS_VERT));
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(data));
-            return DefWindowProc(h, msg, wp, lp);
-        }
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
         case WM_STYLECHANGED:
-            d->bar.SetVertical(VerticalStyle(h));
-            return 0;
+            return OnStyleChanged(h, *d);
         case WM_ENABLE:
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return Repaint(h);
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            RECT rc;
-            GetClientRect(h, &rc);
-            auto reqs = d->bar.Press(rc, PointOf(lp));
-            if (!d->bar.Tracking()) return 0;
-            SetCapture(h);
-            Redraw(h, *d);
-            Notify(h, reqs);
-            return 0;
-        }
-        case WM_MOUSEMOVE: {
-            if (!d->bar.Tracking()) return 0;
-            RECT rc;
-            GetClientRect(h, &rc);
-            auto reqs = d->bar.Move(rc, PointOf(lp));
-            if (reqs.empty()) return 0;
-            Redraw(h, *d);
-            Notify(h, reqs);
-            return 0;
-        }
-        case WM_LBUTTONUP: {
-            if (!d->bar.Tracking()) return 0;
-            RECT rc;
-            GetClientRect(h, &rc);
-            auto reqs = d->bar.Release(rc, PointOf(lp));
-            if (GetCapture() == h) ReleaseCapture();
-            Notify(h, reqs);
-            if ((d = DataOf(h)) != nullptr) Redraw(h, *d);
-            return 0;
-        }
+        case WM_LBUTTONDBLCLK:
+            return OnButtonDown(h, *d, PointOf(lp));
+        case WM_MOUSEMOVE:
+            return OnMouseMove(h, *d, PointOf(lp));
+        case WM_LBUTTONUP:
+            return OnButtonUp(h, *d, PointOf(lp));
         case WM_CAPTURECHANGED:
-            if (d->bar.Tracking()) {
-                d->bar.Cancel();
-                Redraw(h, *d);
-            }
-            return 0;
-        case WM_KEYDOWN: {
-            int code = -1;
-            switch (wp) {
-                case VK_UP:
-                case VK_LEFT:
-                    code = SB_LINEUP;
-                    break;
-                case VK_DOWN:
-                case VK_RIGHT:
-                    code = SB_LINEDOWN;
-                    break;
-                case VK_PRIOR:
-                    code = SB_PAGEUP;
-                    break;
-                case VK_NEXT:
-                    code = SB_PAGEDOWN;
-                    break;
-                case VK_HOME:
-                    code = SB_TOP;
-                    break;
-                case VK_END:
-                    code = SB_BOTTOM;
-                    break;
-                default:
-                    return DefWindowProc(h, msg, wp, lp);
-            }
-            Notify(h, {{code, 0}, {SB_ENDSCROLL, 0}});
-            return 0;
-        }
-        case SBM_SETPOS: {
-            int old = d->bar.Pos();
-            SetPosAndRange(h, *d, SIF_POS, static_cast<int>(wp), 0, lp != 0);
-            return old;
-        }
+            return OnCaptureChanged(h, *d);
+        case WM_KEYDOWN:
+            return OnKeyDown(h, wp, lp);
+        case SBM_SETPOS:
+            return SetPos(h, *d, static_cast<int>(wp), lp != 0);
         case SBM_GETPOS:
             return d->bar.Pos();
         case SBM_SETRANGE:
-        case SBM_SETRANGEREDRAW: {
-            int old = d->bar.Pos();
-            SCROLLINFO si{sizeof si, SIF_RANGE, static_cast<int>(wp), static_cast<int>(lp), 0, 0, 0};
-            d->bar.SetInfo(si);
-            if (msg == SBM_SETRANGEREDRAW) InvalidateRect(h, nullptr, TRUE);
-            return old;
-        }
-        case SBM_GETRANGE: {
-            if (auto* mn = reinterpret_cast<int*>(wp)) *mn = d->bar.Min();
-            if (auto* mx = reinterpret_cast<int*>(lp)) *mx = d->bar.Max();
-            return 0;
-        }
-        case SBM_SETSCROLLINFO: {
-            auto* si = reinterpret_cast<const SCROLLINFO*>(lp);
-            if (!si) return d->bar.Pos();
-            int pos = d->bar.SetInfo(*si);
-            if (wp) InvalidateRect(h, nullptr, TRUE);
-            return pos;
-        }
-        case SBM_GETSCROLLINFO: {
-            auto* si = reinterpret_cast<SCROLLINFO*>(lp);
-            if (!si) return FALSE;
-            d->bar.GetInfo(*si);
-            return TRUE;
-        }
+        case SBM_SETRANGEREDRAW:
+            return SetRange(h, *d, static_cast<int>(wp), static_cast<int>(lp), msg == SBM_SETRANGEREDRAW);
+        case SBM_GETRANGE:
+            return GetRange(*d, reinterpret_cast<int*>(wp), reinterpret_cast<int*>(lp));
+        case SBM_SETSCROLLINFO:
+            return SetScrollInfoMessage(h, *d, reinterpret_cast<const SCROLLINFO*>(lp), wp != 0);
+        case SBM_GETSCROLLINFO:
+            return GetScrollInfoMessage(*d, reinterpret_cast<SCROLLINFO*>(lp));
         case SBM_ENABLE_ARROWS:
-            EnableWindow(h, wp != ESB_DISABLE_BOTH);
-            return TRUE;
+            return EnableArrows(h, wp);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
