@@ -16,6 +16,7 @@
 namespace {
 
 using ce::comctl::ClientBarRect;
+using ce::comctl::Lifeline;
 using ce::comctl::ScrollBarModel;
 using ce::comctl::ScrollRequest;
 
@@ -210,8 +211,11 @@ void Paint(HWND h, HDC dc, ListData& d) {
     if (oldFont) SelectObject(dc, oldFont);
 }
 
-LRESULT OnPress(HWND h, ListData& d, POINT p, bool dbl) {
+LRESULT OnPress(HWND h, POINT p, bool dbl) {
+    Lifeline life(h);
     if (GetFocus() != h) SetFocus(h);
+    if (!life) return 0;
+    ListData& d = *DataOf(h);
     if (HasBar(h, d)) {
         RECT bar = ClientBarRect(h);
         if (PtInRect(&bar, p)) {
@@ -226,12 +230,12 @@ LRESULT OnPress(HWND h, ListData& d, POINT p, bool dbl) {
     int index = IndexAt(h, d, p);
     if (index < 0) return 0;
     Select(h, d, index, true);
-    if (dbl && index == d.sel && IsWindow(h)) Notify(h, LBN_DBLCLK);
+    if (dbl && life && index == d.sel) Notify(h, LBN_DBLCLK);
     return 0;
 }
 
-void OnKey(HWND h, ListData& d, UINT vk) {
-    if (d.rows.empty()) return;
+LRESULT OnKey(HWND h, ListData& d, UINT vk) {
+    if (d.rows.empty()) return 0;
     int page = VisibleRows(h, d);
     int sel = d.sel;
     switch (vk) {
@@ -254,136 +258,213 @@ void OnKey(HWND h, ListData& d, UINT vk) {
             sel = Count(d) - 1;
             break;
         default:
-            return;
+            return 0;
     }
     Select(h, d, std::clamp(sel, 0, Count(d) - 1), true);
+    return 0;
+}
+
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ListData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, ListData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnSize(HWND h, ListData& d) {
+    ScrollTo(h, d, d.top);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnSetFont(HWND h, ListData& d, HFONT font, bool redraw) {
+    d.font = font;
+    UpdateBar(h, d);
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, ListData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT Repaint(HWND h) {
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+POINT PointOf(LPARAM lp) {
+    return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+}
+
+LRESULT OnMouseMove(HWND h, ListData& d, POINT p) {
+    if (!d.vbar.Tracking()) return 0;
+    for (auto& r : d.vbar.Move(ClientBarRect(h), p)) ApplyScroll(h, d, r);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND h, ListData& d, POINT p) {
+    std::vector<ScrollRequest> reqs;
+    if (d.vbar.Tracking()) reqs = d.vbar.Release(ClientBarRect(h), p);
+    if (GetCapture() == h) ReleaseCapture();
+    for (auto& r : reqs) ApplyScroll(h, d, r);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND h, ListData& d) {
+    if (d.vbar.Tracking()) {
+        d.vbar.Cancel();
+        InvalidateRect(h, nullptr, TRUE);
+    }
+    return 0;
+}
+
+LRESULT OnVScroll(HWND h, ListData& d, WPARAM wp) {
+    ApplyScroll(h, d, {LOWORD(wp), static_cast<short>(HIWORD(wp))});
+    return 0;
+}
+
+// ---- The list-box messages ------------------------------------------------------------------
+
+bool Valid(const ListData& d, int index) {
+    return index >= 0 && index < Count(d);
+}
+
+LRESULT AddString(HWND h, ListData& d, LPCWSTR s) {
+    d.rows.push_back({s ? std::u16string(s) : std::u16string(), 0});
+    UpdateBar(h, d);
+    InvalidateRect(h, nullptr, TRUE);
+    return Count(d) - 1;
+}
+
+LRESULT ResetContent(HWND h, ListData& d) {
+    d.rows.clear();
+    d.sel = -1;
+    d.top = 0;
+    UpdateBar(h, d);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT SetCurSel(HWND h, ListData& d, int index) {
+    if (index != -1 && !Valid(d, index)) return LB_ERR;
+    Select(h, d, index, false);
+    return index;
+}
+
+LRESULT SetTopIndex(HWND h, ListData& d, int index) {
+    if (!Valid(d, index)) return LB_ERR;
+    ScrollTo(h, d, index);
+    return 0;
+}
+
+LRESULT GetText(const ListData& d, int index, LPWSTR buf) {
+    if (!Valid(d, index) || !buf) return LB_ERR;
+    const auto& t = d.rows[static_cast<size_t>(index)].text;
+    std::copy(t.begin(), t.end(), buf);
+    buf[t.size()] = 0;
+    return static_cast<LRESULT>(t.size());
+}
+
+LRESULT GetTextLen(const ListData& d, int index) {
+    return Valid(d, index) ? static_cast<LRESULT>(d.rows[static_cast<size_t>(index)].text.size()) : LB_ERR;
+}
+
+LRESULT SetItemData(HWND h, ListData& d, int index, LPARAM data) {
+    if (!Valid(d, index)) return LB_ERR;
+    d.rows[static_cast<size_t>(index)].data = data;
+    InvalidateRect(h, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT GetItemRect(HWND h, const ListData& d, int index, RECT* r) {
+    if (!Valid(d, index) || !r) return LB_ERR;
+    *r = ItemRect(h, d, index);
+    return TRUE;
+}
+
+LRESULT ListBoxMessage(HWND h, ListData& d, UINT msg, WPARAM wp, LPARAM lp) {
+    const int index = static_cast<int>(static_cast<INT_PTR>(wp));
+    switch (msg) {
+        case LB_ADDSTRING:
+            return AddString(h, d, reinterpret_cast<LPCWSTR>(lp));
+        case LB_RESETCONTENT:
+            return ResetContent(h, d);
+        case LB_SETCURSEL:
+            return SetCurSel(h, d, index);
+        case LB_GETCURSEL:
+            return d.sel;
+        case LB_GETCOUNT:
+            return Count(d);
+        case LB_GETTOPINDEX:
+            return d.top;
+        case LB_SETTOPINDEX:
+            return SetTopIndex(h, d, index);
+        case LB_GETTEXTLEN:
+            return GetTextLen(d, index);
+        case LB_GETTEXT:
+            return GetText(d, index, reinterpret_cast<LPWSTR>(lp));
+        case LB_GETITEMDATA:
+            return Valid(d, index) ? d.rows[static_cast<size_t>(index)].data : LB_ERR;
+        case LB_SETITEMDATA:
+            return SetItemData(h, d, index, lp);
+        case LB_GETITEMRECT:
+            return GetItemRect(h, d, index, reinterpret_cast<RECT*>(lp));
+        case LB_GETITEMHEIGHT:
+            return RowHeight(h, d);
+        default:
+            return DefWindowProc(h, msg, wp, lp);
+    }
 }
 
 LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     ListData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
-    const int index = static_cast<int>(static_cast<INT_PTR>(wp));
-    const bool valid = d && index >= 0 && index < Count(*d);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ListData));
-            return DefWindowProc(h, msg, wp, lp);
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_SIZE:
-            ScrollTo(h, *d, d->top);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return OnSize(h, *d);
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
         case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            UpdateBar(h, *d);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_ENABLE:
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return Repaint(h);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            return OnPress(h, *d, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, msg == WM_LBUTTONDBLCLK);
+            return OnPress(h, PointOf(lp), msg == WM_LBUTTONDBLCLK);
         case WM_MOUSEMOVE:
-            if (d->vbar.Tracking()) {
-                for (auto& r : d->vbar.Move(ClientBarRect(h), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}))
-                    ApplyScroll(h, *d, r);
-                InvalidateRect(h, nullptr, TRUE);
-            }
-            return 0;
-        case WM_LBUTTONUP: {
-            std::vector<ScrollRequest> reqs;
-            if (d->vbar.Tracking()) reqs = d->vbar.Release(ClientBarRect(h), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-            if (GetCapture() == h) ReleaseCapture();
-            for (auto& r : reqs) ApplyScroll(h, *d, r);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
+            return OnMouseMove(h, *d, PointOf(lp));
+        case WM_LBUTTONUP:
+            return OnButtonUp(h, *d, PointOf(lp));
         case WM_CAPTURECHANGED:
-            if (d->vbar.Tracking()) {
-                d->vbar.Cancel();
-                InvalidateRect(h, nullptr, TRUE);
-            }
-            return 0;
+            return OnCaptureChanged(h, *d);
         case WM_KEYDOWN:
-            OnKey(h, *d, static_cast<UINT>(wp));
-            return 0;
+            return OnKey(h, *d, static_cast<UINT>(wp));
         case WM_VSCROLL:
-            ApplyScroll(h, *d, {LOWORD(wp), static_cast<short>(HIWORD(wp))});
-            return 0;
-        case LB_ADDSTRING: {
-            auto* s = reinterpret_cast<LPCWSTR>(lp);
-            d->rows.push_back({s ? std::u16string(s) : std::u16string(), 0});
-            UpdateBar(h, *d);
-            InvalidateRect(h, nullptr, TRUE);
-            return Count(*d) - 1;
-        }
-        case LB_RESETCONTENT:
-            d->rows.clear();
-            d->sel = -1;
-            d->top = 0;
-            UpdateBar(h, *d);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        case LB_SETCURSEL:
-            if (index != -1 && !valid) return LB_ERR;
-            Select(h, *d, index, false);
-            return index;
-        case LB_GETCURSEL:
-            return d->sel;
-        case LB_GETCOUNT:
-            return Count(*d);
-        case LB_GETTOPINDEX:
-            return d->top;
-        case LB_SETTOPINDEX:
-            if (!valid) return LB_ERR;
-            ScrollTo(h, *d, index);
-            return 0;
-        case LB_GETTEXTLEN:
-            return valid ? static_cast<LRESULT>(d->rows[static_cast<size_t>(index)].text.size()) : LB_ERR;
-        case LB_GETTEXT: {
-            auto* buf = reinterpret_cast<LPWSTR>(lp);
-            if (!valid || !buf) return LB_ERR;
-            const auto& t = d->rows[static_cast<size_t>(index)].text;
-            std::copy(t.begin(), t.end(), buf);
-            buf[t.size()] = 0;
-            return static_cast<LRESULT>(t.size());
-        }
-        case LB_GETITEMDATA:
-            return valid ? d->rows[static_cast<size_t>(index)].data : LB_ERR;
-        case LB_SETITEMDATA:
-            if (!valid) return LB_ERR;
-            d->rows[static_cast<size_t>(index)].data = lp;
-            InvalidateRect(h, nullptr, TRUE);
-            return TRUE;
-        case LB_GETITEMRECT: {
-            auto* r = reinterpret_cast<RECT*>(lp);
-            if (!valid || !r) return LB_ERR;
-            *r = ItemRect(h, *d, index);
-            return TRUE;
-        }
-        case LB_GETITEMHEIGHT:
-            return RowHeight(h, *d);
+            return OnVScroll(h, *d, wp);
         default:
-            return DefWindowProc(h, msg, wp, lp);
+            return ListBoxMessage(h, *d, msg, wp, lp);
     }
 }
 
