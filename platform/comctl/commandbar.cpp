@@ -152,116 +152,157 @@ void BoxActs(HWND h, int b) {
     }
 }
 
+LRESULT OnCreate(HWND h) {
+    SetWindowLong(h, GWL_USERDATA, reinterpret_cast<LONG_PTR>(new BarData));
+    return 0;
+}
+
+LRESULT OnNcDestroy(HWND h, BarData* d) {
+    delete d;
+    SetWindowLong(h, GWL_USERDATA, 0);
+    return 0;
+}
+
+LRESULT OnSize(HWND h, BarData& d) {
+    Layout(h, d);
+    InvalidateRect(h, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const BarData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+// A press on a caption box pushes it; one on a menu title opens its menu
+// (the menu loop runs until a choice or a cancel), one on a command sends it.
+LRESULT OnButtonDown(HWND h, BarData& d, POINT pt) {
+    if (int b = BoxAt(d, pt); b >= 0) {
+        d.boxDown = b;
+        d.boxPressed = true;
+        SetCapture(h);
+        InvalidateRect(h, &d.boxRects[b], FALSE);
+        return 0;
+    }
+    int item = ItemAt(d, pt);
+    if (item < 0 || !d.menu) return 0;
+    UINT state = GetMenuState(d.menu, static_cast<UINT>(item), MF_BYPOSITION);
+    if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return 0;
+    HWND owner = GetParent(h);
+    HMENU menu = d.menu;
+    UINT id = 0;
+    if (state & MF_POPUP)
+        id = TrackMenuBar(h, menu, item, owner);
+    else  // a command on the bar itself
+        id = GetMenuItemID(menu, item);
+    // The bar may be gone now (its parent closed meanwhile): only handles below.
+    if (id && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND h, BarData& d, POINT pt) {
+    if (d.boxDown < 0) return 0;
+    bool inside = PtInRect(&d.boxRects[d.boxDown], pt) != FALSE;
+    if (inside != d.boxPressed) {
+        d.boxPressed = inside;
+        InvalidateRect(h, &d.boxRects[d.boxDown], FALSE);
+    }
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND h, BarData& d, POINT pt) {
+    if (d.boxDown < 0) return 0;
+    int b = d.boxDown;
+    bool inside = PtInRect(&d.boxRects[b], pt) != FALSE;
+    d.boxDown = -1;
+    d.boxPressed = false;
+    InvalidateRect(h, &d.boxRects[b], FALSE);
+    if (GetCapture() == h) ReleaseCapture();
+    if (inside) BoxActs(h, b);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND h, BarData& d, HWND taker) {
+    if (taker == h) return 0;
+    CancelMenuLoop();
+    if (d.boxDown >= 0) {
+        InvalidateRect(h, &d.boxRects[d.boxDown], FALSE);
+        d.boxDown = -1;
+        d.boxPressed = false;
+    }
+    return 0;
+}
+
+LRESULT SetHot(HWND h, BarData& d, int hot) {
+    if (hot != d.hot) {
+        d.hot = hot;
+        InvalidateRect(h, nullptr, FALSE);
+    }
+    return 0;
+}
+
+// The screen rectangle of a title on the bar.
+LRESULT GetItemRect(HWND h, const BarData& d, WPARAM i, RECT* out) {
+    if (!out || i >= d.items.size()) return FALSE;
+    *out = d.items[i];
+    MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(out), 2);
+    return TRUE;
+}
+
+LRESULT SetBarMenu(HWND h, BarData& d, HMENU menu) {
+    d.menu = menu;
+    d.hot = -1;
+    Layout(h, d);
+    InvalidateRect(h, nullptr, FALSE);
+    return TRUE;
+}
+
+LRESULT AddAdornments(HWND h, BarData& d, WPARAM flags) {
+    d.boxes[kClose] = true;
+    d.boxes[kOk] = d.boxes[kOk] || (flags & CMDBAR_OK);
+    d.boxes[kHelp] = d.boxes[kHelp] || (flags & CMDBAR_HELP);
+    Layout(h, d);
+    InvalidateRect(h, nullptr, FALSE);
+    return TRUE;
+}
+
 LRESULT CALLBACK BarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CREATE) return OnCreate(h);
     BarData* d = DataOf(h);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     switch (msg) {
-        case WM_CREATE:
-            SetWindowLong(h, GWL_USERDATA, reinterpret_cast<LONG_PTR>(new BarData));
-            return 0;
         case WM_NCDESTROY:
-            delete d;
-            SetWindowLong(h, GWL_USERDATA, 0);
-            return 0;
-    }
-    if (!d) return DefWindowProc(h, msg, wp, lp);
-    switch (msg) {
+            return OnNcDestroy(h, d);
         case WM_SIZE:
-            Layout(h, *d);
-            InvalidateRect(h, nullptr, FALSE);
-            return 0;
+            return OnSize(h, *d);
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            if (int b = BoxAt(*d, pt); b >= 0) {
-                d->boxDown = b;
-                d->boxPressed = true;
-                SetCapture(h);
-                InvalidateRect(h, &d->boxRects[b], FALSE);
-                return 0;
-            }
-            int item = ItemAt(*d, pt);
-            if (item < 0 || !d->menu) return 0;
-            UINT state = GetMenuState(d->menu, static_cast<UINT>(item), MF_BYPOSITION);
-            if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return 0;
-            HWND owner = GetParent(h);
-            HMENU menu = d->menu;
-            UINT id = 0;
-            if (state & MF_POPUP)
-                id = TrackMenuBar(h, menu, item, owner);
-            else  // a command on the bar itself
-                id = GetMenuItemID(menu, item);
-            // The bar may be gone now (its parent closed meanwhile): only handles below.
-            if (id && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-            return 0;
-        }
+        case WM_LBUTTONDBLCLK:
+            return OnButtonDown(h, *d, pt);
         case WM_MOUSEMOVE:
-            if (d->boxDown >= 0) {
-                bool inside = PtInRect(&d->boxRects[d->boxDown], pt) != FALSE;
-                if (inside != d->boxPressed) {
-                    d->boxPressed = inside;
-                    InvalidateRect(h, &d->boxRects[d->boxDown], FALSE);
-                }
-            }
-            return 0;
+            return OnMouseMove(h, *d, pt);
         case WM_LBUTTONUP:
-            if (d->boxDown >= 0) {
-                int b = d->boxDown;
-                bool inside = PtInRect(&d->boxRects[b], pt) != FALSE;
-                d->boxDown = -1;
-                d->boxPressed = false;
-                InvalidateRect(h, &d->boxRects[b], FALSE);
-                if (GetCapture() == h) ReleaseCapture();
-                if (inside) BoxActs(h, b);
-            }
-            return 0;
+            return OnButtonUp(h, *d, pt);
         case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lp) != h) {
-                CancelMenuLoop();
-                if (d->boxDown >= 0) {
-                    InvalidateRect(h, &d->boxRects[d->boxDown], FALSE);
-                    d->boxDown = -1;
-                    d->boxPressed = false;
-                }
-            }
-            return 0;
+            return OnCaptureChanged(h, *d, reinterpret_cast<HWND>(lp));
         case kMnSetBarHot:
-            if (static_cast<int>(wp) != d->hot) {
-                d->hot = static_cast<int>(wp);
-                InvalidateRect(h, nullptr, FALSE);
-            }
-            return 0;
-        case kMnGetItemRect: {
-            auto* out = reinterpret_cast<RECT*>(lp);
-            if (!out || wp >= d->items.size()) return FALSE;
-            *out = d->items[wp];
-            MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(out), 2);
-            return TRUE;
-        }
+            return SetHot(h, *d, static_cast<int>(wp));
+        case kMnGetItemRect:
+            return GetItemRect(h, *d, wp, reinterpret_cast<RECT*>(lp));
         case MN_GETHMENU:
         case kCbGetMenu:
             return reinterpret_cast<LRESULT>(d->menu);
         case kCbSetMenu:
-            d->menu = reinterpret_cast<HMENU>(lp);
-            d->hot = -1;
-            Layout(h, *d);
-            InvalidateRect(h, nullptr, FALSE);
-            return TRUE;
+            return SetBarMenu(h, *d, reinterpret_cast<HMENU>(lp));
         case kCbAdornments:
-            d->boxes[kClose] = true;
-            d->boxes[kOk] = d->boxes[kOk] || (wp & CMDBAR_OK);
-            d->boxes[kHelp] = d->boxes[kHelp] || (wp & CMDBAR_HELP);
-            Layout(h, *d);
-            InvalidateRect(h, nullptr, FALSE);
-            return TRUE;
+            return AddAdornments(h, *d, wp);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }

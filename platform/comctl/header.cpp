@@ -198,126 +198,165 @@ void EndTracking(HWND h, HeaderData& d) {
     InvalidateRect(h, nullptr, FALSE);
 }
 
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new HeaderData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, HeaderData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnSetFont(HWND h, HeaderData& d, HFONT font, bool redraw) {
+    d.font = font;
+    if (redraw) InvalidateRect(h, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const HeaderData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+// A press on a divider grabs it; one on an item (HDS_BUTTONS) pushes it.
+LRESULT OnButtonDown(HWND h, HeaderData& d, POINT pt) {
+    UINT flags = 0;
+    int i = HitTest(h, d, pt, &flags);
+    if (i < 0) return 0;
+    if (flags == HHT_ONDIVIDER) {
+        d.dragging = i;
+        d.dragLeft = ItemRect(h, d, static_cast<size_t>(i)).left;
+    } else if (GetWindowLong(h, GWL_STYLE) & HDS_BUTTONS) {
+        d.pressed = i;
+        d.inside = true;
+        InvalidateRect(h, nullptr, FALSE);
+    } else {
+        return 0;
+    }
+    SetCapture(h);
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND h, HeaderData& d, POINT pt) {
+    if (d.dragging >= 0 && Valid(d, static_cast<WPARAM>(d.dragging))) {
+        int cx = std::max(0, static_cast<int>(pt.x) - d.dragLeft);
+        HdItem& it = d.items[static_cast<size_t>(d.dragging)];
+        if (cx != it.cx) {
+            it.cx = cx;
+            InvalidateRect(h, nullptr, FALSE);
+            HDITEMW change{};
+            change.mask = HDI_WIDTH;
+            change.cxy = cx;
+            Notify(h, HDN_ITEMCHANGEDW, d.dragging, &change);
+        }
+    } else if (d.pressed >= 0) {
+        bool inside = HitTest(h, d, pt, nullptr) == d.pressed;
+        if (inside != d.inside) {
+            d.inside = inside;
+            InvalidateRect(h, nullptr, FALSE);
+        }
+    }
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND h, HeaderData& d, POINT pt) {
+    int clicked = d.pressed >= 0 && HitTest(h, d, pt, nullptr) == d.pressed ? d.pressed : -1;
+    EndTracking(h, d);
+    if (clicked >= 0) Notify(h, HDN_ITEMCLICKW, clicked);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND h, HeaderData& d) {
+    if (d.pressed >= 0 || d.dragging >= 0) {
+        d.pressed = d.dragging = -1;
+        d.inside = false;
+        InvalidateRect(h, nullptr, FALSE);
+    }
+    return 0;
+}
+
+LRESULT DeleteItem(HWND h, HeaderData& d, WPARAM i) {
+    if (!Valid(d, i)) return FALSE;
+    if (d.pressed >= 0 || d.dragging >= 0) EndTracking(h, d);
+    d.items.erase(d.items.begin() + static_cast<ptrdiff_t>(i));
+    InvalidateRect(h, nullptr, FALSE);
+    return TRUE;
+}
+
+LRESULT SetItem(HWND h, HeaderData& d, WPARAM i, const HDITEMW* src) {
+    if (!src || !Valid(d, i)) return FALSE;
+    Apply(d.items[i], *src);
+    InvalidateRect(h, nullptr, FALSE);
+    return TRUE;
+}
+
+LRESULT GetItemRect(HWND h, const HeaderData& d, WPARAM i, RECT* r) {
+    if (!r || !Valid(d, i)) return FALSE;
+    *r = ItemRect(h, d, i);
+    return TRUE;
+}
+
+LRESULT HitTestMessage(HWND h, const HeaderData& d, HDHITTESTINFO* info) {
+    if (!info) return -1;
+    info->iItem = HitTest(h, d, info->pt, &info->flags);
+    return info->iItem;
+}
+
+LRESULT Layout(HWND h, const HeaderData& d, HDLAYOUT* layout) {
+    if (!layout || !layout->prc || !layout->pwpos) return FALSE;
+    int height = Height(h, d);
+    RECT& r = *layout->prc;
+    *layout->pwpos = WINDOWPOS{h, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE};
+    r.top += height;
+    return TRUE;
+}
+
 LRESULT CALLBACK HeaderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     HeaderData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new HeaderData));
-            return DefWindowProc(h, msg, wp, lp);
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, FALSE);
-            return 0;
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            UINT flags = 0;
-            int i = HitTest(h, *d, pt, &flags);
-            if (i < 0) return 0;
-            if (flags == HHT_ONDIVIDER) {
-                d->dragging = i;
-                d->dragLeft = ItemRect(h, *d, static_cast<size_t>(i)).left;
-            } else if (GetWindowLong(h, GWL_STYLE) & HDS_BUTTONS) {
-                d->pressed = i;
-                d->inside = true;
-                InvalidateRect(h, nullptr, FALSE);
-            } else {
-                return 0;
-            }
-            SetCapture(h);
-            return 0;
-        }
+        case WM_LBUTTONDBLCLK:
+            return OnButtonDown(h, *d, pt);
         case WM_MOUSEMOVE:
-            if (d->dragging >= 0 && Valid(*d, static_cast<WPARAM>(d->dragging))) {
-                int cx = std::max(0, static_cast<int>(pt.x) - d->dragLeft);
-                HdItem& it = d->items[static_cast<size_t>(d->dragging)];
-                if (cx != it.cx) {
-                    it.cx = cx;
-                    InvalidateRect(h, nullptr, FALSE);
-                    HDITEMW change{};
-                    change.mask = HDI_WIDTH;
-                    change.cxy = cx;
-                    Notify(h, HDN_ITEMCHANGEDW, d->dragging, &change);
-                }
-            } else if (d->pressed >= 0) {
-                bool inside = HitTest(h, *d, pt, nullptr) == d->pressed;
-                if (inside != d->inside) {
-                    d->inside = inside;
-                    InvalidateRect(h, nullptr, FALSE);
-                }
-            }
-            return 0;
-        case WM_LBUTTONUP: {
-            int clicked = d->pressed >= 0 && HitTest(h, *d, pt, nullptr) == d->pressed ? d->pressed : -1;
-            EndTracking(h, *d);
-            if (clicked >= 0) Notify(h, HDN_ITEMCLICKW, clicked);
-            return 0;
-        }
+            return OnMouseMove(h, *d, pt);
+        case WM_LBUTTONUP:
+            return OnButtonUp(h, *d, pt);
         case WM_CAPTURECHANGED:
-            if (d->pressed >= 0 || d->dragging >= 0) {
-                d->pressed = d->dragging = -1;
-                d->inside = false;
-                InvalidateRect(h, nullptr, FALSE);
-            }
-            return 0;
-
+            return OnCaptureChanged(h, *d);
         case HDM_GETITEMCOUNT:
             return static_cast<LRESULT>(d->items.size());
         case HDM_INSERTITEMW:
             return Insert(h, *d, wp, reinterpret_cast<const HDITEMW*>(lp));
         case HDM_DELETEITEM:
-            if (!Valid(*d, wp)) return FALSE;
-            if (d->pressed >= 0 || d->dragging >= 0) EndTracking(h, *d);
-            d->items.erase(d->items.begin() + static_cast<ptrdiff_t>(wp));
-            InvalidateRect(h, nullptr, FALSE);
-            return TRUE;
+            return DeleteItem(h, *d, wp);
         case HDM_GETITEMW:
             return Get(*d, wp, reinterpret_cast<HDITEMW*>(lp));
-        case HDM_SETITEMW: {
-            auto* src = reinterpret_cast<const HDITEMW*>(lp);
-            if (!src || !Valid(*d, wp)) return FALSE;
-            Apply(d->items[wp], *src);
-            InvalidateRect(h, nullptr, FALSE);
-            return TRUE;
-        }
-        case HDM_GETITEMRECT: {
-            auto* r = reinterpret_cast<RECT*>(lp);
-            if (!r || !Valid(*d, wp)) return FALSE;
-            *r = ItemRect(h, *d, wp);
-            return TRUE;
-        }
-        case HDM_HITTEST: {
-            auto* info = reinterpret_cast<HDHITTESTINFO*>(lp);
-            if (!info) return -1;
-            info->iItem = HitTest(h, *d, info->pt, &info->flags);
-            return info->iItem;
-        }
-        case HDM_LAYOUT: {
-            auto* layout = reinterpret_cast<HDLAYOUT*>(lp);
-            if (!layout || !layout->prc || !layout->pwpos) return FALSE;
-            int height = Height(h, *d);
-            RECT& r = *layout->prc;
-            *layout->pwpos =
-                WINDOWPOS{h, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE};
-            r.top += height;
-            return TRUE;
-        }
+        case HDM_SETITEMW:
+            return SetItem(h, *d, wp, reinterpret_cast<const HDITEMW*>(lp));
+        case HDM_GETITEMRECT:
+            return GetItemRect(h, *d, wp, reinterpret_cast<RECT*>(lp));
+        case HDM_HITTEST:
+            return HitTestMessage(h, *d, reinterpret_cast<HDHITTESTINFO*>(lp));
+        case HDM_LAYOUT:
+            return Layout(h, *d, reinterpret_cast<HDLAYOUT*>(lp));
         default:
             return DefWindowProc(h, msg, wp, lp);
     }

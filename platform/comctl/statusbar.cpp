@@ -152,94 +152,135 @@ LRESULT SetParts(HWND h, StatusData& d, WPARAM count, const int* rights) {
     return TRUE;
 }
 
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new StatusData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, StatusData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnCreate(HWND h, StatusData& d, const CREATESTRUCTW* cs) {
+    if (cs && cs->lpszName) d.parts[0].text = cs->lpszName;
+    Reposition(h, d);
+    return 0;
+}
+
+// The parent's size (passed on) or our own: either way, fit the parent again.
+LRESULT OnSize(HWND h, StatusData& d) {
+    Reposition(h, d);
+    InvalidateRect(h, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnSetFont(HWND h, StatusData& d, HFONT font, bool redraw) {
+    d.font = font;
+    Reposition(h, d);
+    if (redraw) InvalidateRect(h, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, StatusData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+// As on Win32 the buffer must hold the whole text (SB_GETTEXTLENGTH first).
+LRESULT GetPartText(StatusData& d, WPARAM part, LPWSTR buf) {
+    const Part* p = PartOf(d, part);
+    if (!p) return 0;
+    if (buf) {
+        std::copy(p->text.begin(), p->text.end(), buf);
+        buf[p->text.size()] = 0;
+    }
+    return TextInfo(*p);
+}
+
+LRESULT GetPartTextLength(StatusData& d, WPARAM part) {
+    const Part* p = PartOf(d, part);
+    return p ? TextInfo(*p) : 0;
+}
+
+LRESULT GetParts(const StatusData& d, WPARAM count, int* rights) {
+    if (rights)
+        for (size_t i = 0; i < d.parts.size() && i < count; ++i) rights[i] = d.parts[i].right;
+    return static_cast<LRESULT>(d.parts.size());
+}
+
+LRESULT GetBorders(int* b) {
+    if (!b) return FALSE;
+    b[0] = 0;
+    b[1] = kBorder;
+    b[2] = kBorder;
+    return TRUE;
+}
+
+LRESULT SetMinHeight(StatusData& d, WPARAM height) {
+    d.minHeight = std::clamp(static_cast<int>(height), 0, 1000);
+    return 0;
+}
+
+LRESULT SetSimple(HWND h, StatusData& d, bool simple) {
+    if (d.simple != simple) {
+        d.simple = simple;
+        InvalidateRect(h, nullptr, FALSE);
+    }
+    return TRUE;
+}
+
+LRESULT GetRect(HWND h, StatusData& d, WPARAM part, RECT* r) {
+    if (!r || (!d.simple && part >= d.parts.size())) return FALSE;
+    *r = PartRect(h, d, d.simple ? 0 : part);
+    return TRUE;
+}
+
 LRESULT CALLBACK StatusProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     StatusData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new StatusData));
-            return DefWindowProc(h, msg, wp, lp);
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
-        case WM_CREATE: {
-            auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            if (cs && cs->lpszName) d->parts[0].text = cs->lpszName;
-            Reposition(h, *d);
-            return 0;
-        }
+            return OnNcDestroy(h, d);
+        case WM_CREATE:
+            return OnCreate(h, *d, reinterpret_cast<const CREATESTRUCTW*>(lp));
         case WM_SIZE:
-            // The parent's size (passed on) or our own: either way, fit the parent again.
-            Reposition(h, *d);
-            InvalidateRect(h, nullptr, FALSE);
-            return 0;
+            return OnSize(h, *d);
         case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            Reposition(h, *d);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, FALSE);
-            return 0;
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_SETTEXT:
             return SetPartText(h, *d, 0, reinterpret_cast<LPCWSTR>(lp));
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case SB_SETTEXTW:
             return SetPartText(h, *d, wp, reinterpret_cast<LPCWSTR>(lp));
-        case SB_GETTEXTW: {
-            // As on Win32 the buffer must hold the whole text (SB_GETTEXTLENGTH first).
-            const Part* p = PartOf(*d, wp);
-            if (!p) return 0;
-            if (auto* buf = reinterpret_cast<LPWSTR>(lp)) {
-                std::copy(p->text.begin(), p->text.end(), buf);
-                buf[p->text.size()] = 0;
-            }
-            return TextInfo(*p);
-        }
-        case SB_GETTEXTLENGTHW: {
-            const Part* p = PartOf(*d, wp);
-            return p ? TextInfo(*p) : 0;
-        }
+        case SB_GETTEXTW:
+            return GetPartText(*d, wp, reinterpret_cast<LPWSTR>(lp));
+        case SB_GETTEXTLENGTHW:
+            return GetPartTextLength(*d, wp);
         case SB_SETPARTS:
             return SetParts(h, *d, wp, reinterpret_cast<const int*>(lp));
-        case SB_GETPARTS: {
-            if (auto* rights = reinterpret_cast<int*>(lp))
-                for (size_t i = 0; i < d->parts.size() && i < wp; ++i) rights[i] = d->parts[i].right;
-            return static_cast<LRESULT>(d->parts.size());
-        }
-        case SB_GETBORDERS: {
-            auto* b = reinterpret_cast<int*>(lp);
-            if (!b) return FALSE;
-            b[0] = 0;
-            b[1] = kBorder;
-            b[2] = kBorder;
-            return TRUE;
-        }
+        case SB_GETPARTS:
+            return GetParts(*d, wp, reinterpret_cast<int*>(lp));
+        case SB_GETBORDERS:
+            return GetBorders(reinterpret_cast<int*>(lp));
         case SB_SETMINHEIGHT:
-            d->minHeight = std::clamp(static_cast<int>(wp), 0, 1000);
-            return 0;
+            return SetMinHeight(*d, wp);
         case SB_SIMPLE:
-            if (d->simple != (wp != 0)) {
-                d->simple = wp != 0;
-                InvalidateRect(h, nullptr, FALSE);
-            }
-            return TRUE;
+            return SetSimple(h, *d, wp != 0);
         case SB_ISSIMPLE:
             return d->simple ? TRUE : FALSE;
-        case SB_GETRECT: {
-            auto* r = reinterpret_cast<RECT*>(lp);
-            if (!r || (!d->simple && wp >= d->parts.size())) return FALSE;
-            *r = PartRect(h, *d, d->simple ? 0 : wp);
-            return TRUE;
-        }
+        case SB_GETRECT:
+            return GetRect(h, *d, wp, reinterpret_cast<RECT*>(lp));
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
