@@ -51,100 +51,141 @@ void ce::user::SetKeyMenuHandler(KeyMenuHandler handler) {
     g_keyMenu.store(handler);
 }
 
+namespace {
+
+// Alt with a letter opens the menu of that mnemonic.
+LRESULT OnSysChar(HWND h, WPARAM ch, LPARAM lp) {
+    if ((lp & 0x20000000) && ch != VK_ESCAPE && ch != u'\t' && ch != u' ' && ch != u'\r')
+        SendMessage(h, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(ch));
+    return 0;
+}
+
+// Alt alone (it comes up as a system key only when nothing was typed with it) and F10.
+LRESULT OnSysKeyUp(HWND h, WPARAM vk) {
+    if (vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU || vk == VK_F10) SendMessage(h, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    return 0;
+}
+
+LRESULT OnSysCommand(HWND h, WPARAM cmd, LPARAM lp) {
+    if ((cmd & 0xFFF0) == SC_KEYMENU) {
+        HWND top = h;
+        while (top && (GetWindowLong(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
+        if (auto handler = g_keyMenu.load(); handler && top) handler(top, static_cast<WCHAR>(lp));
+    }
+    return 0;
+}
+
+LRESULT OnNcCreate(HWND h, const CREATESTRUCTW* cs) {
+    if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
+        Lock l(S().mu);
+        if (Window* w = Find(h)) w->text.assign(cs->lpszName, ce::BoundedLen(cs->lpszName, 0x7FFFFFFF));
+    }
+    return TRUE;
+}
+
+LRESULT OnSetText(HWND h, LPCWSTR s) {
+    Lock l(S().mu);
+    Window* w = Find(h);
+    if (!w) return FALSE;
+    w->text = s ? std::u16string(s, ce::BoundedLen(s, 0x7FFFFFFF)) : std::u16string();
+    if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleChain(w)) {
+        w->framePending = true;
+        NotifyQueue(w->queue.get());
+    }
+    return TRUE;
+}
+
+LRESULT OnGetText(HWND h, WPARAM size, LPWSTR buf) {
+    if (!buf || size == 0) return 0;
+    Lock l(S().mu);
+    Window* w = Find(h);
+    if (!w) return 0;
+    size_t n = std::min<size_t>(w->text.size(), size - 1);
+    std::copy_n(w->text.data(), n, buf);
+    buf[n] = 0;
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT OnGetTextLength(HWND h) {
+    Lock l(S().mu);
+    Window* w = Find(h);
+    return w ? static_cast<LRESULT>(w->text.size()) : 0;
+}
+
+LRESULT OnPaint(HWND h) {
+    PAINTSTRUCT ps;
+    if (BeginPaint(h, &ps)) EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT OnEraseBkgnd(HWND h, HDC dc) {
+    HBRUSH b = ClassBrush(h);
+    if (!b) return 0;
+    RECT rc;
+    GetClientRect(h, &rc);
+    FillRect(dc, &rc, b);
+    return 1;
+}
+
+LRESULT OnClose(HWND h) {
+    DestroyWindow(h);
+    return 0;
+}
+
+LRESULT OnActivate(HWND h, WPARAM state) {
+    if (LOWORD(state) != WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f != h && !IsChild(h, f)) SetFocus(h);
+    }
+    return 0;
+}
+
+// The WM_CTLCOLOR... messages: the system colours of each kind of control.
+LRESULT OnCtlColor(UINT msg, HDC dc) {
+    int bk = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ? COLOR_WINDOW
+             : msg == WM_CTLCOLORSTATIC                          ? COLOR_STATIC
+                                                                 : COLOR_BTNFACE;
+    SetTextColor(dc, GetSysColor(msg == WM_CTLCOLORSTATIC ? COLOR_STATICTEXT : COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(bk));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(bk));
+}
+
+}  // namespace
+
 LRESULT DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_SYSCHAR:
-            // Alt with a letter opens the menu of that mnemonic.
-            if ((lp & 0x20000000) && wp != VK_ESCAPE && wp != u'\t' && wp != u' ' && wp != u'\r')
-                SendMessage(h, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wp));
-            return 0;
+            return OnSysChar(h, wp, lp);
         case WM_SYSKEYUP:
-            // Alt alone (it comes up as a system key only when nothing was typed with it) and F10.
-            if (wp == VK_MENU || wp == VK_LMENU || wp == VK_RMENU || wp == VK_F10)
-                SendMessage(h, WM_SYSCOMMAND, SC_KEYMENU, 0);
-            return 0;
+            return OnSysKeyUp(h, wp);
         case WM_SYSCOMMAND:
-            if ((wp & 0xFFF0) == SC_KEYMENU) {
-                HWND top = h;
-                while (top && (GetWindowLong(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
-                if (auto handler = g_keyMenu.load(); handler && top) handler(top, static_cast<WCHAR>(lp));
-            }
-            return 0;
-        case WM_NCCREATE: {
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
-                Lock l(S().mu);
-                if (Window* w = Find(h)) w->text.assign(cs->lpszName, ce::BoundedLen(cs->lpszName, 0x7FFFFFFF));
-            }
-            return TRUE;
-        }
+            return OnSysCommand(h, wp, lp);
+        case WM_NCCREATE:
+            return OnNcCreate(h, reinterpret_cast<const CREATESTRUCTW*>(lp));
         case WM_NCHITTEST:
             return HitTest(h, lp);
-        case WM_SETTEXT: {
-            Lock l(S().mu);
-            Window* w = Find(h);
-            if (!w) return FALSE;
-            auto* s = reinterpret_cast<LPCWSTR>(lp);
-            w->text = s ? std::u16string(s, ce::BoundedLen(s, 0x7FFFFFFF)) : std::u16string();
-            if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleChain(w)) {
-                w->framePending = true;
-                NotifyQueue(w->queue.get());
-            }
-            return TRUE;
-        }
-        case WM_GETTEXT: {
-            auto* buf = reinterpret_cast<LPWSTR>(lp);
-            if (!buf || wp == 0) return 0;
-            Lock l(S().mu);
-            Window* w = Find(h);
-            if (!w) return 0;
-            size_t n = std::min<size_t>(w->text.size(), wp - 1);
-            std::copy_n(w->text.data(), n, buf);
-            buf[n] = 0;
-            return static_cast<LRESULT>(n);
-        }
-        case WM_GETTEXTLENGTH: {
-            Lock l(S().mu);
-            Window* w = Find(h);
-            return w ? static_cast<LRESULT>(w->text.size()) : 0;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            if (BeginPaint(h, &ps)) EndPaint(h, &ps);
-            return 0;
-        }
-        case WM_ERASEBKGND: {
-            HBRUSH b = ClassBrush(h);
-            if (!b) return 0;
-            RECT rc;
-            GetClientRect(h, &rc);
-            FillRect(reinterpret_cast<HDC>(wp), &rc, b);
-            return 1;
-        }
+        case WM_SETTEXT:
+            return OnSetText(h, reinterpret_cast<LPCWSTR>(lp));
+        case WM_GETTEXT:
+            return OnGetText(h, wp, reinterpret_cast<LPWSTR>(lp));
+        case WM_GETTEXTLENGTH:
+            return OnGetTextLength(h);
+        case WM_PAINT:
+            return OnPaint(h);
+        case WM_ERASEBKGND:
+            return OnEraseBkgnd(h, reinterpret_cast<HDC>(wp));
         case WM_CLOSE:
-            DestroyWindow(h);
-            return 0;
+            return OnClose(h);
         case WM_ACTIVATE:
-            if (LOWORD(wp) != WA_INACTIVE) {
-                HWND f = GetFocus();
-                if (f != h && !IsChild(h, f)) SetFocus(h);
-            }
-            return 0;
+            return OnActivate(h, wp);
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORDLG:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORMSGBOX: {
-            auto dc = reinterpret_cast<HDC>(wp);
-            int bk = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ? COLOR_WINDOW
-                     : msg == WM_CTLCOLORSTATIC                          ? COLOR_STATIC
-                                                                         : COLOR_BTNFACE;
-            SetTextColor(dc, GetSysColor(msg == WM_CTLCOLORSTATIC ? COLOR_STATICTEXT : COLOR_WINDOWTEXT));
-            SetBkColor(dc, GetSysColor(bk));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(bk));
-        }
+        case WM_CTLCOLORMSGBOX:
+            return OnCtlColor(msg, reinterpret_cast<HDC>(wp));
         default:
             return 0;
     }
