@@ -20,6 +20,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "user_internal.h"
@@ -50,7 +51,7 @@ std::mutex g_mu;
 std::map<HWND, DialogInfo> g_dialogs;
 
 // Text size of a dialog's controls relative to the template's font size
-// (see CreateDialogIndirectParam).
+// (see MakeFont).
 constexpr int kTextScalePercent = 80;
 
 // MulDiv: v * num / den rounded half away from zero.
@@ -293,6 +294,133 @@ void RegisterDialogClass() {
     });
 }
 
+namespace {
+
+// The dialog's font and the dialog base units its template is laid out in.
+struct DialogFont {
+    HFONT font = nullptr;
+    bool owned = false;  // made here from the template: freed with the dialog
+    int baseX = 6, baseY = 13;
+};
+
+// The template's font (DS_SETFONT): the point size at the screen's LOGPIXELSY.
+//
+// The free font is wider than the faces the device's templates were laid
+// out for: a label sized for its text there overflows by about a fifth here.
+// The layout keeps the base units of the nominal size (measured on a font
+// of that size, which goes again at once), and the controls draw their text
+// a step smaller, so every text fits the place its template made for it.
+DialogFont MakeFont(const DialogDesc& d) {
+    DialogFont f;
+    if (!(d.t.style & DS_SETFONT) || d.pointSize == 0x7FFF) {
+        std::tie(f.baseX, f.baseY) = BaseUnitsOf(nullptr);
+        return f;
+    }
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    auto make = [&](int em) {
+        return CreateFont(-em, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, d.face.c_str());
+    };
+    const int em = Scale(d.pointSize, dpi, 72);
+    HFONT nominal = make(em);
+    std::tie(f.baseX, f.baseY) = BaseUnitsOf(nominal);
+    if (!nominal) return f;
+    f.font = make(Scale(em, kTextScalePercent, 100));
+    if (f.font) {
+        DeleteObject(nominal);
+    } else {
+        f.font = nominal;
+    }
+    f.owned = true;
+    return f;
+}
+
+// Where the dialog goes (screen coordinates for a top-level one): its
+// template's place and size in base units, with the frame added; centred
+// with DS_CENTER, else relative to its owner; kept on the screen.
+RECT PlaceDialog(const DialogDesc& d, const DialogFont& f, HWND owner, bool child) {
+    const DWORD style = d.t.style;
+    RECT rc{0, 0, Scale(d.t.cx, f.baseX, 4), Scale(d.t.cy, f.baseY, 8)};
+    AdjustWindowRectEx(&rc, style, FALSE, d.t.dwExtendedStyle);
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    int x = Scale(d.t.x, f.baseX, 4) + rc.left, y = Scale(d.t.y, f.baseY, 8) + rc.top;
+    if (!child) {
+        const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+        if (style & DS_CENTER) {
+            // The work area is the whole screen.
+            x = (sw - w) / 2;
+            y = (sh - h) / 2;
+        } else if (owner) {
+            POINT o{0, 0};
+            ClientToScreen(owner, &o);
+            x += o.x;
+            y += o.y;
+        }
+        // A top-level dialog stays on the screen.
+        x = std::max(0, std::min(x, sw - w));
+        y = std::max(0, std::min(y, sh - h));
+    }
+    return {x, y, x + w, y + h};
+}
+
+// Creates the template's controls in the dialog, each with the dialog's
+// font, and notes the first default push button. False (the dialog
+// destroyed, the error set) when a control cannot be made, unless the
+// template says DS_NOFAILCREATE.
+bool CreateControls(HWND dlg, const DialogDesc& d, const DialogFont& f, HINSTANCE inst) {
+    int defId = 0;
+    for (const ItemDesc& item : d.items) {
+        std::u16string itemClass = ClassOfItem(item.cls);
+        // An ordinal text (an icon's resource id) reaches the control as the
+        // window name { 0xFFFF, id }, as on the device.
+        char16_t ordinalName[3] = {0xFFFF, item.text.ordinal, 0};
+        LPCWSTR name = item.text.isOrdinal ? ordinalName : item.text.text.c_str();
+        DWORD itemStyle = (item.t.style | WS_CHILD) & ~WS_POPUP;
+        HWND c = CreateWindowEx(item.t.dwExtendedStyle | WS_EX_NOPARENTNOTIFY, itemClass.c_str(), name, itemStyle,
+                                Scale(item.t.x, f.baseX, 4), Scale(item.t.y, f.baseY, 8), Scale(item.t.cx, f.baseX, 4),
+                                Scale(item.t.cy, f.baseY, 8), dlg,
+                                reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.t.id)), inst,
+                                const_cast<void*>(item.data));
+        if (!c) {
+            if (d.t.style & DS_NOFAILCREATE) continue;
+            DWORD err = GetLastError();
+            DestroyWindow(dlg);
+            SetLastError(err ? err : ERROR_CANNOT_FIND_WND_CLASS);
+            return false;
+        }
+        if (f.font) SendMessage(c, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
+        if (!defId && item.t.id && (item.t.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+            (DlgCode(c, nullptr) & DLGC_DEFPUSHBUTTON))
+            defId = item.t.id;
+    }
+    if (defId) UpdateInfo(dlg, [&](DialogInfo& i) { i.defId = defId; });
+    return true;
+}
+
+// WM_INITDIALOG, then the focus (on the first tab stop when the dialog
+// procedure answers TRUE) and, for a visible template, the showing. The
+// dialog, or null when its procedure destroyed it.
+HWND InitDialog(HWND dlg, DWORD style, LPARAM param, bool modal) {
+    HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
+    LRESULT init = SendMessage(dlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
+    if (!IsWindow(dlg)) return nullptr;
+    if (init && first && IsChild(dlg, first)) {
+        UpdateInfo(dlg, [&](DialogInfo& i) { i.focus = first; });
+        if (GetActiveWindow() == TopLevelOwner(dlg)) DialogFocus(dlg, first);
+    }
+    DialogInfo info;
+    bool ended = InfoOf(dlg, &info) && info.ended;
+    if ((style & WS_VISIBLE) && !(modal && ended)) {
+        ShowWindow(dlg, SW_SHOWNORMAL);
+        if (init && first && IsWindow(first) && !FocusedControl(dlg) && GetActiveWindow() == TopLevelOwner(dlg))
+            DialogFocus(dlg, first);
+    }
+    return IsWindow(dlg) ? dlg : nullptr;
+}
+
+}  // namespace
+
 HWND CreateDialogFromTemplate(HINSTANCE inst, LPCDLGTEMPLATE tmpl, HWND parent, DLGPROC proc, LPARAM param,
                               bool modal) {
     RegisterDialogClass();
@@ -311,116 +439,27 @@ HWND CreateDialogFromTemplate(HINSTANCE inst, LPCDLGTEMPLATE tmpl, HWND parent, 
         SetLastError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
     }
-
-    // The template's font: the point size at the screen's LOGPIXELSY.
-    HFONT font = nullptr;
-    bool ownsFont = false;
-    if ((style & DS_SETFONT) && d.pointSize != 0x7FFF) {
-        HDC screen = GetDC(nullptr);
-        int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
-        int em = Scale(d.pointSize, dpi, 72);
-        font = CreateFont(-em, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, d.face.c_str());
-        ownsFont = font != nullptr;
-    }
-    auto [bx, by] = BaseUnitsOf(font);
-    if (ownsFont) {
-        // The free font is wider than the faces the device's templates were
-        // laid out for: a label sized for its text there overflows by about
-        // a fifth here. The layout keeps the units of the nominal size, and
-        // the controls draw their text a step smaller, so every text fits the
-        // place its template made for it.
-        HDC screen = GetDC(nullptr);
-        int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
-        int em = Scale(Scale(d.pointSize, dpi, 72), kTextScalePercent, 100);
-        HFONT textFont = CreateFont(-em, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, d.face.c_str());
-        if (textFont) {
-            DeleteObject(font);
-            font = textFont;
-        }
-    }
-
-    RECT rc{0, 0, Scale(d.t.cx, bx, 4), Scale(d.t.cy, by, 8)};
-    AdjustWindowRectEx(&rc, style, FALSE, d.t.dwExtendedStyle);
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    int x = Scale(d.t.x, bx, 4) + rc.left, y = Scale(d.t.y, by, 8) + rc.top;
+    const DialogFont f = MakeFont(d);
     HWND owner = child ? parent : TopLevelOwner(parent);
-    if (!child) {
-        const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-        if (style & DS_CENTER) {
-            // The work area is the whole screen.
-            x = (sw - w) / 2;
-            y = (sh - h) / 2;
-        } else if (owner) {
-            POINT o{0, 0};
-            ClientToScreen(owner, &o);
-            x += o.x;
-            y += o.y;
-        }
-        // A top-level dialog stays on the screen.
-        x = std::max(0, std::min(x, sw - w));
-        y = std::max(0, std::min(y, sh - h));
-    }
-
+    const RECT at = PlaceDialog(d, f, owner, child);
     std::u16string cls = d.cls.isOrdinal || d.cls.text.empty() ? std::u16string(kDialogClass) : d.cls.text;
-    HWND dlg = CreateWindowEx(d.t.dwExtendedStyle, cls.c_str(), d.title.text.c_str(), style & ~WS_VISIBLE, x, y, w, h,
-                              owner, nullptr, inst, nullptr);
+    HWND dlg = CreateWindowEx(d.t.dwExtendedStyle, cls.c_str(), d.title.text.c_str(), style & ~WS_VISIBLE, at.left,
+                              at.top, at.right - at.left, at.bottom - at.top, owner, nullptr, inst, nullptr);
     if (!dlg) {
-        if (ownsFont) DeleteObject(font);
+        if (f.owned) DeleteObject(f.font);
         return nullptr;
     }
     UpdateInfo(dlg, [&](DialogInfo& i) {
-        i.font = font;
-        i.ownsFont = ownsFont;
-        i.baseX = bx;
-        i.baseY = by;
+        i.font = f.font;
+        i.ownsFont = f.owned;
+        i.baseX = f.baseX;
+        i.baseY = f.baseY;
         i.modal = modal;
     });
     SetWindowLong(dlg, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
-    if (font) SendMessage(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-
-    int defId = 0;
-    for (const ItemDesc& item : d.items) {
-        std::u16string itemClass = ClassOfItem(item.cls);
-        // An ordinal text (an icon's resource id) reaches the control as the
-        // window name { 0xFFFF, id }, as on the device.
-        char16_t ordinalName[3] = {0xFFFF, item.text.ordinal, 0};
-        LPCWSTR name = item.text.isOrdinal ? ordinalName : item.text.text.c_str();
-        DWORD itemStyle = (item.t.style | WS_CHILD) & ~WS_POPUP;
-        HWND c = CreateWindowEx(
-            item.t.dwExtendedStyle | WS_EX_NOPARENTNOTIFY, itemClass.c_str(), name, itemStyle, Scale(item.t.x, bx, 4),
-            Scale(item.t.y, by, 8), Scale(item.t.cx, bx, 4), Scale(item.t.cy, by, 8), dlg,
-            reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.t.id)), inst, const_cast<void*>(item.data));
-        if (!c) {
-            if (style & DS_NOFAILCREATE) continue;
-            DWORD err = GetLastError();
-            DestroyWindow(dlg);
-            SetLastError(err ? err : ERROR_CANNOT_FIND_WND_CLASS);
-            return nullptr;
-        }
-        if (font) SendMessage(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (!defId && item.t.id && (item.t.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
-            (DlgCode(c, nullptr) & DLGC_DEFPUSHBUTTON))
-            defId = item.t.id;
-    }
-    if (defId) UpdateInfo(dlg, [&](DialogInfo& i) { i.defId = defId; });
-
-    HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
-    LRESULT init = SendMessage(dlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
-    if (!IsWindow(dlg)) return nullptr;
-    if (init && first && IsChild(dlg, first)) {
-        UpdateInfo(dlg, [&](DialogInfo& i) { i.focus = first; });
-        if (GetActiveWindow() == TopLevelOwner(dlg)) DialogFocus(dlg, first);
-    }
-    DialogInfo info;
-    bool ended = InfoOf(dlg, &info) && info.ended;
-    if ((style & WS_VISIBLE) && !(modal && ended)) {
-        ShowWindow(dlg, SW_SHOWNORMAL);
-        if (init && first && IsWindow(first) && !FocusedControl(dlg) && GetActiveWindow() == TopLevelOwner(dlg))
-            DialogFocus(dlg, first);
-    }
-    return IsWindow(dlg) ? dlg : nullptr;
+    if (f.font) SendMessage(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
+    if (!CreateControls(dlg, d, f, inst)) return nullptr;
+    return InitDialog(dlg, style, param, modal);
 }
 
 INT_PTR RunModalDialog(HINSTANCE inst, LPCDLGTEMPLATE tmpl, HWND parent, DLGPROC proc, LPARAM param) {
@@ -500,98 +539,141 @@ BOOL EndDialog(HWND h, INT_PTR result) {
     return TRUE;
 }
 
+namespace {
+
+// The messages whose answer is the dialog procedure's return value itself;
+// for the others it answers in DWL_MSGRESULT.
+bool AnswersDirectly(UINT msg) {
+    switch (msg) {
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+            return true;
+        default:
+            return false;
+    }
+}
+
+LRESULT OnEraseBkgnd(HWND h, HDC dc) {
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessage(h, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h)));
+    if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+    RECT rc;
+    GetClientRect(h, &rc);
+    FillRect(dc, &rc, brush);
+    return 1;
+}
+
+// Closing is cancelling, unless the Cancel button is disabled.
+LRESULT OnClose(HWND h) {
+    HWND cancel = GetDlgItem(h, IDCANCEL);
+    if (!cancel || IsWindowEnabled(cancel))
+        PostMessage(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+    return 0;
+}
+
+// Going inactive the dialog remembers its focused control; coming back it
+// gives it the focus again.
+LRESULT OnActivate(HWND h, WPARAM state) {
+    if (LOWORD(state) == WA_INACTIVE) {
+        if (HWND f = FocusedControl(h)) UpdateInfo(h, [&](DialogInfo& i) { i.focus = f; });
+    } else {
+        RestoreFocus(h);
+        if (!GetFocus() || (GetFocus() != h && !IsChild(h, GetFocus()))) SetFocus(h);
+    }
+    return 0;
+}
+
+LRESULT OnSetFocus(HWND h) {
+    RestoreFocus(h);
+    return 0;
+}
+
+LRESULT OnNextDlgCtl(HWND h, WPARAM wp, LPARAM lp) {
+    HWND target;
+    if (LOWORD(lp))
+        target = reinterpret_cast<HWND>(wp);
+    else
+        target = GetNextDlgTabItem(h, FocusedControl(h), wp ? TRUE : FALSE);
+    if (target && IsChild(h, target)) DialogFocus(h, target);
+    return 0;
+}
+
+LRESULT GetDefId(HWND h) {
+    DialogInfo info;
+    if (InfoOf(h, &info) && info.defId) return MAKELRESULT(info.defId, DC_HASDEFID);
+    return 0;
+}
+
+LRESULT SetDefId(HWND h, int id) {
+    DialogInfo info;
+    int old = InfoOf(h, &info) ? info.defId : 0;
+    UpdateInfo(h, [&](DialogInfo& i) { i.defId = id; });
+    if (old && old != id) SetButtonDefault(GetDlgItem(h, old), false);
+    if (id) SetButtonDefault(GetDlgItem(h, id), true);
+    return TRUE;
+}
+
+// A font the program sets stays the program's; the template's font is still
+// freed with the dialog.
+LRESULT OnSetFont(HWND h, HFONT font) {
+    UpdateInfo(h, [&](DialogInfo& i) {
+        if (i.ownsFont && !i.extraFont && i.font && i.font != font) i.extraFont = i.font;
+        i.font = font;
+        if (i.extraFont == i.font) i.extraFont = nullptr;
+    });
+    return 0;
+}
+
+LRESULT OnGetFont(HWND h) {
+    DialogInfo info;
+    return InfoOf(h, &info) ? reinterpret_cast<LRESULT>(info.font) : 0;
+}
+
+LRESULT OnNcDestroy(HWND h) {
+    ForgetDialog(h);
+    return 0;
+}
+
+}  // namespace
+
 LRESULT DefDlgProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto proc = reinterpret_cast<DLGPROC>(GetWindowLong(h, DWL_DLGPROC));
-    if (proc) {
+    if (auto proc = reinterpret_cast<DLGPROC>(GetWindowLong(h, DWL_DLGPROC))) {
         SetWindowLong(h, DWL_MSGRESULT, 0);
-        INT_PTR r = proc(h, msg, wp, lp);
-        if (r) {
-            switch (msg) {
-                case WM_INITDIALOG:
-                case WM_CTLCOLORMSGBOX:
-                case WM_CTLCOLOREDIT:
-                case WM_CTLCOLORLISTBOX:
-                case WM_CTLCOLORBTN:
-                case WM_CTLCOLORDLG:
-                case WM_CTLCOLORSCROLLBAR:
-                case WM_CTLCOLORSTATIC:
-                case WM_VKEYTOITEM:
-                case WM_CHARTOITEM:
-                    return r;
-                default:
-                    return IsWindow(h) ? GetWindowLong(h, DWL_MSGRESULT) : 0;
-            }
-        }
+        if (INT_PTR r = proc(h, msg, wp, lp))
+            return AnswersDirectly(msg) ? r : IsWindow(h) ? GetWindowLong(h, DWL_MSGRESULT) : 0;
         if (!IsWindow(h)) return 0;
     }
     switch (msg) {
         case WM_INITDIALOG:
             return FALSE;
-        case WM_ERASEBKGND: {
-            auto dc = reinterpret_cast<HDC>(wp);
-            auto brush = reinterpret_cast<HBRUSH>(SendMessage(h, WM_CTLCOLORDLG, wp, reinterpret_cast<LPARAM>(h)));
-            if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
-            RECT rc;
-            GetClientRect(h, &rc);
-            FillRect(dc, &rc, brush);
-            return 1;
-        }
-        case WM_CLOSE: {
-            // Closing is cancelling, unless the Cancel button is disabled.
-            HWND cancel = GetDlgItem(h, IDCANCEL);
-            if (!cancel || IsWindowEnabled(cancel))
-                PostMessage(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
-            return 0;
-        }
+        case WM_ERASEBKGND:
+            return OnEraseBkgnd(h, reinterpret_cast<HDC>(wp));
+        case WM_CLOSE:
+            return OnClose(h);
         case WM_ACTIVATE:
-            if (LOWORD(wp) == WA_INACTIVE) {
-                if (HWND f = FocusedControl(h)) UpdateInfo(h, [&](DialogInfo& i) { i.focus = f; });
-            } else {
-                RestoreFocus(h);
-                if (!GetFocus() || (GetFocus() != h && !IsChild(h, GetFocus()))) SetFocus(h);
-            }
-            return 0;
+            return OnActivate(h, wp);
         case WM_SETFOCUS:
-            RestoreFocus(h);
-            return 0;
-        case WM_NEXTDLGCTL: {
-            HWND target;
-            if (LOWORD(lp))
-                target = reinterpret_cast<HWND>(wp);
-            else
-                target = GetNextDlgTabItem(h, FocusedControl(h), wp ? TRUE : FALSE);
-            if (target && IsChild(h, target)) DialogFocus(h, target);
-            return 0;
-        }
-        case DM_GETDEFID: {
-            DialogInfo info;
-            if (InfoOf(h, &info) && info.defId) return MAKELRESULT(info.defId, DC_HASDEFID);
-            return 0;
-        }
-        case DM_SETDEFID: {
-            DialogInfo info;
-            int old = InfoOf(h, &info) ? info.defId : 0;
-            UpdateInfo(h, [&](DialogInfo& i) { i.defId = static_cast<int>(wp); });
-            if (old && old != static_cast<int>(wp)) SetButtonDefault(GetDlgItem(h, old), false);
-            if (wp) SetButtonDefault(GetDlgItem(h, static_cast<int>(wp)), true);
-            return TRUE;
-        }
+            return OnSetFocus(h);
+        case WM_NEXTDLGCTL:
+            return OnNextDlgCtl(h, wp, lp);
+        case DM_GETDEFID:
+            return GetDefId(h);
+        case DM_SETDEFID:
+            return SetDefId(h, static_cast<int>(wp));
         case WM_SETFONT:
-            // A font the program sets stays the program's; the template's font
-            // is still freed with the dialog.
-            UpdateInfo(h, [&](DialogInfo& i) {
-                if (i.ownsFont && !i.extraFont && i.font && i.font != reinterpret_cast<HFONT>(wp)) i.extraFont = i.font;
-                i.font = reinterpret_cast<HFONT>(wp);
-                if (i.extraFont == i.font) i.extraFont = nullptr;
-            });
-            return 0;
-        case WM_GETFONT: {
-            DialogInfo info;
-            return InfoOf(h, &info) ? reinterpret_cast<LRESULT>(info.font) : 0;
-        }
+            return OnSetFont(h, reinterpret_cast<HFONT>(wp));
+        case WM_GETFONT:
+            return OnGetFont(h);
         case WM_NCDESTROY:
-            ForgetDialog(h);
-            return 0;
+            return OnNcDestroy(h);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
