@@ -146,70 +146,100 @@ HICON SetIcon(HWND h, StaticData& d, HICON icon) {
     return old;
 }
 
+// An icon's resource id as the name ({ 0xFFFF, id }) is not text. An icon
+// label loads its icon from the creating module by that id, or by the name
+// in its text (how dialog templates name icons).
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    auto* d = new StaticData;
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(d));
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    const bool ordinal = cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] == 0xFFFF;
+    if (cs && (cs->style & SS_TYPEMASK) == SS_ICON && cs->lpszName) {
+        LPCWSTR name = ordinal ? MAKEINTRESOURCE(cs->lpszName[1]) : cs->lpszName;
+        if (IS_INTRESOURCE(name) || name[0]) d->icon = LoadIcon(cs->hInstance, name);
+    }
+    if (ordinal) return TRUE;
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, StaticData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+bool Notifies(HWND h) {
+    return (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) != 0;
+}
+
+// Without SS_NOTIFY a label lets taps through to what lies below.
+LRESULT OnNcHitTest(HWND h, WPARAM wp, LPARAM lp) {
+    return Notifies(h) ? DefWindowProc(h, WM_NCHITTEST, wp, lp) : HTTRANSPARENT;
+}
+
+LRESULT OnButtonDown(HWND h) {
+    if (!Notifies(h)) return 0;
+    if (HWND parent = GetParent(h))
+        SendMessage(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), STN_CLICKED), reinterpret_cast<LPARAM>(h));
+    return 0;
+}
+
+LRESULT OnSetFont(HWND h, StaticData& d, HFONT font, bool redraw) {
+    d.font = font;
+    if (redraw) InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnSetText(HWND h, WPARAM wp, LPARAM lp) {
+    LRESULT r = DefWindowProc(h, WM_SETTEXT, wp, lp);
+    InvalidateRect(h, nullptr, TRUE);
+    return r;
+}
+
+LRESULT Repaint(HWND h) {
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const StaticData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
 LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     StaticData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE: {
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new StaticData));
-            // An icon's resource id as the name ({ 0xFFFF, id }) is not text.
-            // An icon label loads its icon from the creating module by that id,
-            // or by the name in its text (how dialog templates name icons).
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-            const bool ordinal = cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] == 0xFFFF;
-            if (cs && (cs->style & SS_TYPEMASK) == SS_ICON && cs->lpszName) {
-                LPCWSTR name = ordinal ? MAKEINTRESOURCE(cs->lpszName[1]) : cs->lpszName;
-                if (IS_INTRESOURCE(name) || name[0]) DataOf(h)->icon = LoadIcon(cs->hInstance, name);
-            }
-            if (ordinal) return TRUE;
-            return DefWindowProc(h, msg, wp, lp);
-        }
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_NCHITTEST:
-            if (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) return DefWindowProc(h, msg, wp, lp);
-            return HTTRANSPARENT;
+            return OnNcHitTest(h, wp, lp);
         case WM_LBUTTONDOWN:
-            if (GetWindowLong(h, GWL_STYLE) & SS_NOTIFY) {
-                if (HWND parent = GetParent(h))
-                    SendMessage(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), STN_CLICKED),
-                                reinterpret_cast<LPARAM>(h));
-            }
-            return 0;
+            return OnButtonDown(h);
         case WM_GETDLGCODE:
             return DLGC_STATIC;
         case WM_SETFONT:
-            d->font = reinterpret_cast<HFONT>(wp);
-            if (LOWORD(lp)) InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return OnSetFont(h, *d, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
-        case WM_SETTEXT: {
-            LRESULT r = DefWindowProc(h, msg, wp, lp);
-            InvalidateRect(h, nullptr, TRUE);
-            return r;
-        }
+        case WM_SETTEXT:
+            return OnSetText(h, wp, lp);
         case WM_ENABLE:
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
+            return Repaint(h);
         case WM_ERASEBKGND:
             return 1;  // the background is painted with the parent's brush
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case STM_SETICON:
             return reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(wp)));
         case STM_GETICON:
             return reinterpret_cast<LRESULT>(d->icon);
         case STM_SETIMAGE:
-            if (wp != IMAGE_ICON) return 0;
-            return reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(lp)));
+            return wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(SetIcon(h, *d, reinterpret_cast<HICON>(lp))) : 0;
         case STM_GETIMAGE:
             return wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(d->icon) : 0;
         default:
