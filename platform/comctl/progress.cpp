@@ -93,53 +93,73 @@ void Paint(HWND h, HDC dc, const ProgressData& d) {
     }
 }
 
+LRESULT OnNcCreate(HWND h, WPARAM wp, LPARAM lp) {
+    SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ProgressData));
+    return DefWindowProc(h, WM_NCCREATE, wp, lp);
+}
+
+LRESULT OnNcDestroy(HWND h, ProgressData* d) {
+    SetWindowLong(h, kDataSlot, 0);
+    delete d;
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const ProgressData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc) Paint(h, dc, d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+LRESULT GetRange(const ProgressData& d, bool low, PBRANGE* r) {
+    if (r) {
+        r->iLow = d.low;
+        r->iHigh = d.high;
+    }
+    return low ? d.low : d.high;
+}
+
+LRESULT SetStep(ProgressData& d, int step) {
+    int old = d.step;
+    d.step = step;
+    return old;
+}
+
+// One step on; past the end it starts again from the low end.
+LRESULT StepIt(HWND h, ProgressData& d) {
+    long long next = static_cast<long long>(d.pos) + d.step;
+    if (next > d.high || next < d.low) next = d.low;
+    return MoveTo(h, d, next);
+}
+
 LRESULT CALLBACK ProgressProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) return OnNcCreate(h, wp, lp);
     ProgressData* d = DataOf(h);
-    if (!d && msg != WM_NCCREATE) return DefWindowProc(h, msg, wp, lp);
+    if (!d) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
-        case WM_NCCREATE:
-            SetWindowLong(h, kDataSlot, reinterpret_cast<LONG_PTR>(new ProgressData));
-            return DefWindowProc(h, msg, wp, lp);
         case WM_NCDESTROY:
-            SetWindowLong(h, kDataSlot, 0);
-            delete d;
-            return 0;
+            return OnNcDestroy(h, d);
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc) Paint(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(h, *d);
         case PBM_SETRANGE:
-            return SetRange(h, *d, static_cast<int>(static_cast<SHORT>(LOWORD(lp))),
-                            static_cast<int>(static_cast<SHORT>(HIWORD(lp))));
+            return SetRange(h, *d, static_cast<SHORT>(LOWORD(lp)), static_cast<SHORT>(HIWORD(lp)));
         case PBM_SETRANGE32:
             return SetRange(h, *d, static_cast<int>(wp), static_cast<int>(lp));
         case PBM_GETRANGE:
-            if (auto* r = reinterpret_cast<PBRANGE*>(lp)) {
-                r->iLow = d->low;
-                r->iHigh = d->high;
-            }
-            return wp ? d->low : d->high;
+            return GetRange(*d, wp != 0, reinterpret_cast<PBRANGE*>(lp));
         case PBM_SETPOS:
             return MoveTo(h, *d, static_cast<int>(wp));
         case PBM_DELTAPOS:
             return MoveTo(h, *d, static_cast<long long>(d->pos) + static_cast<int>(wp));
         case PBM_GETPOS:
             return d->pos;
-        case PBM_SETSTEP: {
-            int old = d->step;
-            d->step = static_cast<int>(wp);
-            return old;
-        }
-        case PBM_STEPIT: {
-            long long next = static_cast<long long>(d->pos) + d->step;
-            if (next > d->high || next < d->low) next = d->low;
-            return MoveTo(h, *d, next);
-        }
+        case PBM_SETSTEP:
+            return SetStep(*d, static_cast<int>(wp));
+        case PBM_STEPIT:
+            return StepIt(h, *d);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
