@@ -391,6 +391,70 @@ void Scroll(HWND list, ComboData& d, int top) {
     InvalidateRect(list, nullptr, FALSE);
 }
 
+LRESULT OnListPaint(HWND list, HWND combo, const ComboData& d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(list, &ps);
+    if (dc) PaintList(list, combo, dc, d);
+    EndPaint(list, &ps);
+    return 0;
+}
+
+// Outside the list a press closes it; on the strip it scrolls; on an entry
+// it marks the entry until the stylus comes up.
+LRESULT OnListPress(HWND list, HWND combo, ComboData& d, POINT pt) {
+    RECT client;
+    GetClientRect(list, &client);
+    if (!PtInRect(&client, pt)) {
+        CloseList(combo, d, -1);
+        return 0;
+    }
+    ListParts p = PartsOf(list, d);
+    if (PtInRect(&p.up, pt)) {
+        Scroll(list, d, d.top - 1);
+    } else if (PtInRect(&p.down, pt)) {
+        Scroll(list, d, d.top + 1);
+    } else if (PtInRect(&p.track, pt)) {
+        RECT thumb = ThumbRect(p, d);
+        if (pt.y < thumb.top) Scroll(list, d, d.top - Visible(d));
+        if (pt.y >= thumb.bottom) Scroll(list, d, d.top + Visible(d));
+    } else {
+        d.listDown = true;
+        d.hot = EntryAt(list, combo, d, pt);
+        InvalidateRect(list, nullptr, FALSE);
+    }
+    return 0;
+}
+
+LRESULT OnListMove(HWND list, HWND combo, ComboData& d, POINT pt) {
+    if (!d.listDown) return 0;
+    int hot = EntryAt(list, combo, d, pt);
+    if (hot != d.hot) {
+        d.hot = hot;
+        InvalidateRect(list, nullptr, FALSE);
+    }
+    return 0;
+}
+
+// Released over an entry, the stylus chooses it (the list closes).
+LRESULT OnListRelease(HWND list, HWND combo, ComboData& d, POINT pt) {
+    if (!d.listDown) return 0;
+    d.listDown = false;
+    int chosen = EntryAt(list, combo, d, pt);
+    if (chosen >= 0) {
+        CloseList(combo, d, chosen);
+    } else {
+        d.hot = -1;
+        InvalidateRect(list, nullptr, FALSE);
+    }
+    return 0;
+}
+
+// Something else took the stylus: the list goes away.
+LRESULT OnListCaptureChanged(HWND combo, ComboData& d) {
+    if (d.dropped) CloseList(combo, d, -1);
+    return 0;
+}
+
 LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
     HWND combo = reinterpret_cast<HWND>(GetWindowLong(list, GWL_USERDATA));
     ComboData* d = combo && IsWindow(combo) ? DataOf(combo) : nullptr;
@@ -399,62 +463,17 @@ LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(list, &ps);
-            if (dc) PaintList(list, combo, dc, *d);
-            EndPaint(list, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnListPaint(list, combo, *d);
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            RECT client;
-            GetClientRect(list, &client);
-            if (!PtInRect(&client, pt)) {
-                CloseList(combo, *d, -1);
-                return 0;
-            }
-            ListParts p = PartsOf(list, *d);
-            if (PtInRect(&p.up, pt)) {
-                Scroll(list, *d, d->top - 1);
-            } else if (PtInRect(&p.down, pt)) {
-                Scroll(list, *d, d->top + 1);
-            } else if (PtInRect(&p.track, pt)) {
-                RECT thumb = ThumbRect(p, *d);
-                if (pt.y < thumb.top) Scroll(list, *d, d->top - Visible(*d));
-                if (pt.y >= thumb.bottom) Scroll(list, *d, d->top + Visible(*d));
-            } else {
-                d->listDown = true;
-                d->hot = EntryAt(list, combo, *d, pt);
-                InvalidateRect(list, nullptr, FALSE);
-            }
-            return 0;
-        }
+        case WM_LBUTTONDBLCLK:
+            return OnListPress(list, combo, *d, pt);
         case WM_MOUSEMOVE:
-            if (d->listDown) {
-                int hot = EntryAt(list, combo, *d, pt);
-                if (hot != d->hot) {
-                    d->hot = hot;
-                    InvalidateRect(list, nullptr, FALSE);
-                }
-            }
-            return 0;
+            return OnListMove(list, combo, *d, pt);
         case WM_LBUTTONUP:
-            if (d->listDown) {
-                d->listDown = false;
-                int chosen = EntryAt(list, combo, *d, pt);
-                if (chosen >= 0) {
-                    CloseList(combo, *d, chosen);
-                } else {
-                    d->hot = -1;
-                    InvalidateRect(list, nullptr, FALSE);
-                }
-            }
-            return 0;
+            return OnListRelease(list, combo, *d, pt);
         case WM_CAPTURECHANGED:
-            // Something else took the stylus: the list goes away.
-            if (d->dropped) CloseList(combo, *d, -1);
-            return 0;
+            return OnListCaptureChanged(combo, *d);
         default:
             return DefWindowProc(list, msg, wp, lp);
     }
