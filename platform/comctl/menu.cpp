@@ -226,40 +226,58 @@ void PaintPopup(HWND h, HDC dc, const PopupData& d) {
     DeleteObject(light);
 }
 
+LRESULT OnPopupPaint(HWND h, const PopupData* d) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (dc && d) PaintPopup(h, dc, *d);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+// The screen rectangle of an item of the menu.
+LRESULT OnPopupItemRect(HWND h, const PopupData* d, WPARAM i, RECT* out) {
+    if (!d || !out || i >= d->rects.size()) return FALSE;
+    *out = d->rects[i];
+    MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(out), 2);
+    return TRUE;
+}
+
+LRESULT OnPopupCaptureChanged(HWND h, HWND taker) {
+    if (taker != h) CancelMenuLoop();
+    return 0;
+}
+
+// Closing the topmost window (the host ending the program) closes the menus
+// and then the window they belong to.
+LRESULT OnPopupClose(HWND h) {
+    CancelMenuLoop();
+    if (HWND owner = GetWindow(h, GW_OWNER)) PostMessage(owner, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+LRESULT OnPopupNcDestroy(HWND h, PopupData* d) {
+    delete d;
+    SetWindowLong(h, GWL_USERDATA, 0);
+    return 0;
+}
+
 LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     PopupData* d = DataOf(h);
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (dc && d) PaintPopup(h, dc, *d);
-            EndPaint(h, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPopupPaint(h, d);
         case MN_GETHMENU:
             return reinterpret_cast<LRESULT>(d ? d->menu : nullptr);
-        case kMnGetItemRect: {
-            auto* out = reinterpret_cast<RECT*>(lp);
-            if (!d || !out || wp >= d->rects.size()) return FALSE;
-            *out = d->rects[wp];
-            MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(out), 2);
-            return TRUE;
-        }
+        case kMnGetItemRect:
+            return OnPopupItemRect(h, d, wp, reinterpret_cast<RECT*>(lp));
         case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lp) != h) CancelMenuLoop();
-            return 0;
+            return OnPopupCaptureChanged(h, reinterpret_cast<HWND>(lp));
         case WM_CLOSE:
-            // Closing the topmost window (the host ending the program) closes
-            // the menus and then the window they belong to.
-            CancelMenuLoop();
-            if (HWND owner = GetWindow(h, GW_OWNER)) PostMessage(owner, WM_CLOSE, 0, 0);
-            return 0;
+            return OnPopupClose(h);
         case WM_NCDESTROY:
-            delete d;
-            SetWindowLong(h, GWL_USERDATA, 0);
-            return 0;
+            return OnPopupNcDestroy(h, d);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
