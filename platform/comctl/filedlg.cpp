@@ -314,7 +314,7 @@ bool Deliver(DialogState& st, const std::u16string& path) {
     return true;
 }
 
-void OnOk(HWND dlg, DialogState& st) {
+INT_PTR OnOk(HWND dlg, DialogState& st) {
     std::u16string name = Trim(ItemText(dlg, kIdName));
     HWND list = GetDlgItem(dlg, kIdList);
     if (name.empty()) {
@@ -322,7 +322,7 @@ void OnOk(HWND dlg, DialogState& st) {
         auto sel = SendMessage(list, LB_GETCURSEL, 0, 0);
         if (sel >= 0 && SendMessage(list, LB_GETITEMDATA, static_cast<WPARAM>(sel), 0) == 1)
             EnterFolder(dlg, st, Join(st.folder, ListText(list, static_cast<int>(sel))));
-        return;
+        return TRUE;
     }
     // The folders of a typed path, walked from the root or the folder shown.
     std::u16string folder = IsSlash(name.front()) ? std::u16string(u"\\") : st.folder;
@@ -345,7 +345,7 @@ void OnOk(HWND dlg, DialogState& st) {
         if (find != INVALID_HANDLE_VALUE) FindClose(find);
         if (find == INVALID_HANDLE_VALUE || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             Say(dlg, st, u"\"" + name + u"\"\nThe path does not exist.\nCheck the path and try again.");
-            return;
+            return TRUE;
         }
         folder = Join(folder, fd.cFileName);
     }
@@ -353,18 +353,18 @@ void OnOk(HWND dlg, DialogState& st) {
     if (name.empty() || name == u"." || name == u"..") {
         EnterFolder(dlg, st, name == u".." ? ParentOf(folder) : folder);
         SetDlgItemText(dlg, kIdName, u"");
-        return;
+        return TRUE;
     }
     if (!ValidName(name)) {
         Say(dlg, st, u"\"" + name + u"\"\nA file name cannot contain any of these characters:\n\\ / : * ? \" < > |");
-        return;
+        return TRUE;
     }
     std::u16string path = Join(folder, name);
     DWORD attrs = path.size() < MAX_PATH ? GetFileAttributes(path.c_str()) : INVALID_FILE_ATTRIBUTES;
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
         EnterFolder(dlg, st, path);
         SetDlgItemText(dlg, kIdName, u"");
-        return;
+        return TRUE;
     }
     const OPENFILENAME& ofn = *st.ofn;
     if (ofn.lpstrDefExt && *ofn.lpstrDefExt && name.find(u'.') == std::u16string::npos) {
@@ -374,28 +374,29 @@ void OnOk(HWND dlg, DialogState& st) {
     }
     if (path.size() >= MAX_PATH) {
         Say(dlg, st, u"The file name is too long.");
-        return;
+        return TRUE;
     }
     const bool exists = attrs != INVALID_FILE_ATTRIBUTES;
     std::u16string shown = path.substr(path.find_last_of(u'\\') + 1);
     if (!st.save && !exists && (ofn.Flags & OFN_FILEMUSTEXIST)) {
         Say(dlg, st, shown + u"\nFile not found.\nCheck the file name and try again.");
-        return;
+        return TRUE;
     }
     if (st.save && exists && (ofn.Flags & OFN_OVERWRITEPROMPT)) {
         std::u16string q = shown + u" already exists.\nDo you want to replace it?";
         if (MessageBox(dlg, q.c_str(), st.caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
             SetFocus(GetDlgItem(dlg, kIdName));
-            return;
+            return TRUE;
         }
     }
     EndDialog(dlg, Deliver(st, path) ? IDOK : IDABORT);
+    return TRUE;
 }
 
-void OnList(HWND dlg, DialogState& st, WORD code) {
+INT_PTR OnList(HWND dlg, DialogState& st, WORD code) {
     HWND list = GetDlgItem(dlg, kIdList);
     auto sel = SendMessage(list, LB_GETCURSEL, 0, 0);
-    if (sel < 0) return;
+    if (sel < 0) return TRUE;
     std::u16string text = ListText(list, static_cast<int>(sel));
     bool folder = SendMessage(list, LB_GETITEMDATA, static_cast<WPARAM>(sel), 0) == 1;
     if (code == LBN_SELCHANGE && !folder) {
@@ -408,6 +409,7 @@ void OnList(HWND dlg, DialogState& st, WORD code) {
             OnOk(dlg, st);
         }
     }
+    return TRUE;
 }
 
 void InitDialog(HWND dlg, DialogState& st) {
@@ -421,40 +423,64 @@ void InitDialog(HWND dlg, DialogState& st) {
     Refill(dlg, st);
 }
 
-INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) {
-        InitDialog(dlg, *reinterpret_cast<DialogState*>(lp));
-        SetFocus(GetDlgItem(dlg, kIdName));
-        return FALSE;
-    }
-    DialogState* st = StateOf(dlg);
-    if (st && msg == WM_DEVICECHANGE && (wp == DBT_DEVICEARRIVAL || wp == DBT_DEVICEREMOVECOMPLETE)) {
-        // A storage card came or went: list the folder again (the root when
-        // the folder went with the card).
-        Refill(dlg, *st);
-        return TRUE;
-    }
-    if (!st || msg != WM_COMMAND) return FALSE;
-    switch (LOWORD(wp)) {
+INT_PTR OnInitDialog(HWND dlg, DialogState& st) {
+    InitDialog(dlg, st);
+    SetFocus(GetDlgItem(dlg, kIdName));
+    return FALSE;
+}
+
+// A storage card came or went: list the folder again (the root when the
+// folder went with the card).
+INT_PTR OnDeviceChange(HWND dlg, DialogState& st, WPARAM event) {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return FALSE;
+    Refill(dlg, st);
+    return TRUE;
+}
+
+INT_PTR OnCancel(HWND dlg) {
+    EndDialog(dlg, IDCANCEL);
+    return TRUE;
+}
+
+INT_PTR OnUp(HWND dlg, DialogState& st, WORD code) {
+    if (code == BN_CLICKED) EnterFolder(dlg, st, ParentOf(st.folder));
+    return TRUE;
+}
+
+INT_PTR OnType(HWND dlg, DialogState& st, WORD code) {
+    if (code != CBN_SELCHANGE) return TRUE;
+    auto sel = SendMessage(GetDlgItem(dlg, kIdType), CB_GETCURSEL, 0, 0);
+    if (sel >= 0) st.filter = static_cast<int>(sel);
+    Refill(dlg, st);
+    return TRUE;
+}
+
+INT_PTR OnCommand(HWND dlg, DialogState& st, WORD id, WORD code) {
+    switch (id) {
         case IDOK:
-            OnOk(dlg, *st);
-            return TRUE;
+            return OnOk(dlg, st);
         case IDCANCEL:
-            EndDialog(dlg, IDCANCEL);
-            return TRUE;
+            return OnCancel(dlg);
         case kIdUp:
-            if (HIWORD(wp) == BN_CLICKED) EnterFolder(dlg, *st, ParentOf(st->folder));
-            return TRUE;
+            return OnUp(dlg, st, code);
         case kIdList:
-            OnList(dlg, *st, HIWORD(wp));
-            return TRUE;
+            return OnList(dlg, st, code);
         case kIdType:
-            if (HIWORD(wp) == CBN_SELCHANGE) {
-                auto sel = SendMessage(GetDlgItem(dlg, kIdType), CB_GETCURSEL, 0, 0);
-                if (sel >= 0) st->filter = static_cast<int>(sel);
-                Refill(dlg, *st);
-            }
-            return TRUE;
+            return OnType(dlg, st, code);
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) return OnInitDialog(dlg, *reinterpret_cast<DialogState*>(lp));
+    DialogState* st = StateOf(dlg);
+    if (!st) return FALSE;
+    switch (msg) {
+        case WM_DEVICECHANGE:
+            return OnDeviceChange(dlg, *st, wp);
+        case WM_COMMAND:
+            return OnCommand(dlg, *st, LOWORD(wp), HIWORD(wp));
         default:
             return FALSE;
     }
