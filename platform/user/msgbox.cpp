@@ -171,35 +171,44 @@ void LayOut(HWND h, BoxState* s) {
     if (defButton) SendMessage(h, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(defButton), TRUE);
 }
 
+INT_PTR OnInitDialog(HWND h, BoxState* s) {
+    SetWindowLong(h, DWL_USER, reinterpret_cast<LONG_PTR>(s));
+    LayOut(h, s);
+    return FALSE;  // the focus is on the default button already
+}
+
+INT_PTR OnPaint(HWND h, const BoxState* s) {
+    if (!s) return FALSE;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    if (!dc) return TRUE;
+    DrawBoxIcon(dc, s->iconRect, s->type & MB_ICONMASK);
+    EndPaint(h, &ps);
+    return TRUE;
+}
+
+// A button of the box ends it with its id; so does Escape or the close box
+// (IDCANCEL), as IDOK for a box with only an OK button.
+INT_PTR OnCommand(HWND h, const BoxState* s, int id) {
+    if (!s) return FALSE;
+    bool known = std::any_of(s->buttons.begin(), s->buttons.end(), [&](const BoxButton& b) { return b.id == id; });
+    if (!known && id == IDCANCEL) {
+        known = true;
+        if ((s->type & MB_TYPEMASK) == MB_OK) id = IDOK;
+    }
+    if (known) EndDialog(h, id);
+    return TRUE;
+}
+
 INT_PTR CALLBACK BoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = reinterpret_cast<BoxState*>(GetWindowLong(h, DWL_USER));
     switch (msg) {
         case WM_INITDIALOG:
-            SetWindowLong(h, DWL_USER, lp);
-            LayOut(h, reinterpret_cast<BoxState*>(lp));
-            return FALSE;  // the focus is on the default button already
-        case WM_PAINT: {
-            if (!s) return FALSE;
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(h, &ps);
-            if (!dc) return TRUE;
-            DrawBoxIcon(dc, s->iconRect, s->type & MB_ICONMASK);
-            EndPaint(h, &ps);
-            return TRUE;
-        }
-        case WM_COMMAND: {
-            if (!s) return FALSE;
-            int id = LOWORD(wp);
-            bool known =
-                std::any_of(s->buttons.begin(), s->buttons.end(), [&](const BoxButton& b) { return b.id == id; });
-            if (!known && id == IDCANCEL) {
-                // Escape or the close box without a Cancel button.
-                known = true;
-                if ((s->type & MB_TYPEMASK) == MB_OK) id = IDOK;
-            }
-            if (known) EndDialog(h, id);
-            return TRUE;
-        }
+            return OnInitDialog(h, reinterpret_cast<BoxState*>(lp));
+        case WM_PAINT:
+            return OnPaint(h, s);
+        case WM_COMMAND:
+            return OnCommand(h, s, LOWORD(wp));
         default:
             return FALSE;
     }
