@@ -78,50 +78,70 @@ void Finish(CalibrationRun& run, Outcome outcome) {
     if (run.outcome == Outcome::Running) run.outcome = outcome;
 }
 
-LRESULT CALLBACK CalibrationProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* run = reinterpret_cast<CalibrationRun*>(GetWindowLongPtr(h, GWLP_USERDATA));
-    if (msg == WM_CREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCT*>(lp);
-        SetWindowLongPtr(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+LRESULT OnCreate(HWND h, const CREATESTRUCT* cs) {
+    SetWindowLongPtr(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    return 0;
+}
+
+LRESULT OnPaint(HWND h, const CalibrationRun& run) {
+    PaintCalibration(h, run);
+    return 0;
+}
+
+// A tap near the cross takes its point; after the last cross a tap accepts.
+LRESULT OnTap(HWND h, CalibrationRun& run, POINT p) {
+    if (run.step >= kPoints) {
+        Finish(run, Outcome::Accepted);
         return 0;
     }
+    POINT t = run.targets[static_cast<size_t>(run.step)];
+    const double radius = std::min(run.width, run.height) / 8.0;
+    if (std::hypot(p.x - t.x, p.y - t.y) > radius) return 0;  // too far: the cross waits
+    run.taps[static_cast<size_t>(run.step)] = p;
+    if (++run.step == kPoints) {
+        auto fit = hw::FitCalibration(run.taps, run.targets);
+        if (fit) {
+            run.fit = *fit;
+        } else {
+            run.step = 0;  // taps that fix no map (cannot happen within the radii): start again
+        }
+    }
+    if (run.timeoutMs) SetTimer(h, kTimeoutTimer, run.timeoutMs, nullptr);
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnKeyDown(CalibrationRun& run, WPARAM vk) {
+    if (vk == VK_ESCAPE) Finish(run, Outcome::Cancelled);
+    return 0;
+}
+
+LRESULT OnTimer(CalibrationRun& run, WPARAM id) {
+    if (id == kTimeoutTimer) Finish(run, Outcome::Timeout);
+    return 0;
+}
+
+LRESULT OnDestroy(HWND h, CalibrationRun& run) {
+    Finish(run, Outcome::Cancelled);
+    SetWindowLongPtr(h, GWLP_USERDATA, 0);
+    return 0;
+}
+
+LRESULT CALLBACK CalibrationProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CREATE) return OnCreate(h, reinterpret_cast<const CREATESTRUCT*>(lp));
+    auto* run = reinterpret_cast<CalibrationRun*>(GetWindowLongPtr(h, GWLP_USERDATA));
     if (!run) return DefWindowProc(h, msg, wp, lp);
     switch (msg) {
         case WM_PAINT:
-            PaintCalibration(h, *run);
-            return 0;
-        case WM_LBUTTONDOWN: {
-            if (run->step >= kPoints) {
-                Finish(*run, Outcome::Accepted);
-                return 0;
-            }
-            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            POINT t = run->targets[static_cast<size_t>(run->step)];
-            const double radius = std::min(run->width, run->height) / 8.0;
-            if (std::hypot(p.x - t.x, p.y - t.y) > radius) return 0;  // too far: the cross waits
-            run->taps[static_cast<size_t>(run->step)] = p;
-            if (++run->step == kPoints) {
-                auto fit = hw::FitCalibration(run->taps, run->targets);
-                if (fit) {
-                    run->fit = *fit;
-                } else {
-                    run->step = 0;  // taps that fix no map (cannot happen within the radii): start again
-                }
-            }
-            if (run->timeoutMs) SetTimer(h, kTimeoutTimer, run->timeoutMs, nullptr);
-            InvalidateRect(h, nullptr, TRUE);
-            return 0;
-        }
+            return OnPaint(h, *run);
+        case WM_LBUTTONDOWN:
+            return OnTap(h, *run, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         case WM_KEYDOWN:
-            if (wp == VK_ESCAPE) Finish(*run, Outcome::Cancelled);
-            return 0;
+            return OnKeyDown(*run, wp);
         case WM_TIMER:
-            if (wp == kTimeoutTimer) Finish(*run, Outcome::Timeout);
-            return 0;
+            return OnTimer(*run, wp);
         case WM_DESTROY:
-            Finish(*run, Outcome::Cancelled);
-            SetWindowLongPtr(h, GWLP_USERDATA, 0);
-            return 0;
+            return OnDestroy(h, *run);
         default:
             return DefWindowProc(h, msg, wp, lp);
     }
