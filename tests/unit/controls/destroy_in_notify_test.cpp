@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <ostream>
+#include <string_view>
 
 #include "ce_comctl.h"
 #include "ce_user.h"
@@ -72,6 +73,14 @@ void FillEdit(HWND h) {
 }
 void FillCombo(HWND h) {
     for (auto* s : {u"a", u"b", u"c"}) SendMessage(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+}
+HWND DropList() {
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        WCHAR cls[32] = {};
+        GetClassName(w, cls, 32);
+        if (std::u16string_view(cls) == u"ComboLBox") return w;
+    }
+    return nullptr;
 }
 void FillList(HWND h) {
     LVCOLUMNW col{};
@@ -151,6 +160,12 @@ const Case kCases[] = {
          Send(h, WM_KEYDOWN, VK_DOWN);
          Send(h, WM_KEYDOWN, VK_RETURN);
      }},
+    {"ComboTapEntry", u"ComboBox", CBS_DROPDOWNLIST, WM_COMMAND, CBN_SELENDOK, FillCombo,
+     [](HWND h) {
+         // The drop-down list is destroyed with the box while its own tap is being handled.
+         Send(h, CB_SHOWDROPDOWN, TRUE);
+         Tap(DropList(), 10, 5);
+     }},
     {"ComboKillFocus", u"ComboBox", CBS_DROPDOWNLIST, WM_COMMAND, CBN_KILLFOCUS, FillCombo,
      [](HWND h) {
          SetFocus(h);
@@ -175,6 +190,8 @@ const Case kCases[] = {
      }},
     {"ListKey", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_ITEMCHANGED, FillList,
      [](HWND h) { Send(h, WM_KEYDOWN, VK_DOWN); }},
+    {"ListColumnClick", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_COLUMNCLICK, FillList,
+     [](HWND h) { Tap(ListView_GetHeader(h), 20, 5); }},  // the header goes with the list
     {"ListDeleteItem", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_DELETEITEM, FillList,
      [](HWND h) { Send(h, LVM_DELETEITEM, 1); }},
     {"TreeSelChanging", WC_TREEVIEWW, TVS_HASBUTTONS, WM_NOTIFY, TVN_SELCHANGING, FillTree,
