@@ -5,6 +5,8 @@
 // (p << 2 | s << 1 | d) is the result for pattern bit p, source bit s and
 // destination bit d. Evaluating that table bitwise over whole pixel words
 // gives every one of the 256 operations, the named ones included.
+#include <utility>
+
 #include "gdi_internal.h"
 
 namespace ce::gdi {
@@ -103,6 +105,31 @@ RECT IntersectRects(const RECT& a, const RECT& b) {
                 std::min(a.bottom, b.bottom)};
 }
 
+// Combines `n` pixels of a row with the raster operation. The common
+// operations run as plain loops; the rest go through the truth table.
+void CombineRow(uint8_t index, uint32_t pat, const uint32_t* s, uint32_t* d, size_t n) {
+    constexpr uint32_t kMask = 0xFFFFFFu;
+    switch (index) {
+        case 0xCC:  // SRCCOPY
+            for (size_t i = 0; i < n; ++i) d[i] = s[i] & kMask;
+            return;
+        case 0x66:  // SRCINVERT
+            for (size_t i = 0; i < n; ++i) d[i] = (s[i] ^ d[i]) & kMask;
+            return;
+        case 0x88:  // SRCAND
+            for (size_t i = 0; i < n; ++i) d[i] = s[i] & d[i] & kMask;
+            return;
+        case 0xEE:  // SRCPAINT
+            for (size_t i = 0; i < n; ++i) d[i] = (s[i] | d[i]) & kMask;
+            return;
+        case 0xF0:  // PATCOPY
+            std::fill(d, d + n, pat & kMask);
+            return;
+        default:
+            for (size_t i = 0; i < n; ++i) d[i] = Rop3(index, pat, s ? s[i] : 0u, d[i]);
+    }
+}
+
 // The shared body of BitBlt and PatBlt. `src` is null when the operation
 // does not read a source. Callers hold the lock.
 BOOL Blt(DcObject& dst, RECT d, DcObject* src, int64_t srcX, int64_t srcY, uint8_t index) {
@@ -111,48 +138,59 @@ BOOL Blt(DcObject& dst, RECT d, DcObject* src, int64_t srcX, int64_t srcY, uint8
     // pattern leave the destination alone.
     if (NeedsPattern(index) && dst.brush->hollow) return TRUE;
     const uint32_t pat = dst.Pixel(dst.brush->color);
+    const RectList clip = Intersect(dst.Clip(), d);
+    if (!src) {
+        for (const RECT& c : clip)
+            for (LONG y = c.top; y < c.bottom; ++y)
+                CombineRow(index, pat, nullptr, dst.surface->row(y) + c.left, static_cast<size_t>(c.right - c.left));
+        dst.surface->Touch();
+        return TRUE;
+    }
 
     // Source surface position of destination (d.left, d.top); the source is
     // clipped to its own surface (its DC's clip does not apply).
-    std::vector<uint32_t> source;
-    if (src) {
-        const int64_t offX = srcX - d.left, offY = srcY - d.top;
-        const Surface& ss = *src->surface;
-        d = IntersectRects(d, RECT{ClampCoord(-offX), ClampCoord(-offY), ClampCoord(ss.width() - offX),
-                                   ClampCoord(ss.height() - offY)});
-        if (d.right <= d.left || d.bottom <= d.top) return TRUE;
-        // Read the whole source first, converted to the destination's kind,
-        // so a blit within one surface (scrolling) sees the original pixels.
-        const bool toMono = dst.surface->mono() && !ss.mono();
-        const bool toColour = !dst.surface->mono() && ss.mono();
-        const uint32_t srcBk = ToPixel(src->bkColor);
-        const uint32_t fg = ToPixel(dst.textColor), bg = ToPixel(dst.bkColor);
-        const int w = d.right - d.left, h = d.bottom - d.top;
-        source.resize(static_cast<size_t>(w) * h);
-        for (int y = 0; y < h; ++y) {
-            const uint32_t* row = ss.row(static_cast<int>(d.top + y + offY)) + (d.left + offX);
-            uint32_t* out = source.data() + static_cast<size_t>(y) * w;
-            for (int x = 0; x < w; ++x) {
-                uint32_t s = row[x];
-                // Colour to monochrome: the source DC's background colour
-                // becomes white (1), everything else black (0).
-                if (toMono) s = (s == srcBk) ? 0xFFFFFFu : 0u;
-                // Monochrome to colour: white (1) becomes the destination
-                // DC's background colour, black (0) its text colour.
-                else if (toColour)
-                    s = s ? bg : fg;
-                out[x] = s;
-            }
+    const int64_t offX = srcX - d.left, offY = srcY - d.top;
+    const Surface& ss = *src->surface;
+    d = IntersectRects(
+        d, RECT{ClampCoord(-offX), ClampCoord(-offY), ClampCoord(ss.width() - offX), ClampCoord(ss.height() - offY)});
+    if (d.right <= d.left || d.bottom <= d.top) return TRUE;
+    const bool toMono = dst.surface->mono() && !ss.mono();
+    const bool toColour = !dst.surface->mono() && ss.mono();
+    const uint32_t srcBk = ToPixel(src->bkColor);
+    const uint32_t fg = ToPixel(dst.textColor), bg = ToPixel(dst.bkColor);
+    // The source pixels of one destination row span, converted to the
+    // destination's kind.
+    std::vector<uint32_t> line;
+    auto sourceRow = [&](LONG y, LONG left, LONG right) -> const uint32_t* {
+        const uint32_t* row = ss.row(static_cast<int>(y + offY)) + (left + offX);
+        if (!toMono && !toColour) return row;
+        line.resize(static_cast<size_t>(right - left));
+        for (size_t x = 0; x < line.size(); ++x) {
+            // Colour to monochrome: the source DC's background colour
+            // becomes white (1), everything else black (0). Monochrome to
+            // colour: white (1) becomes the destination DC's background
+            // colour, black (0) its text colour.
+            line[x] = toMono ? (row[x] == srcBk ? 0xFFFFFFu : 0u) : (row[x] ? bg : fg);
         }
-    }
+        return line.data();
+    };
 
-    const int w = d.right - d.left;
-    for (const RECT& c : Intersect(dst.Clip(), d)) {
-        for (LONG y = c.top; y < c.bottom; ++y) {
-            uint32_t* row = dst.surface->row(y);
-            const uint32_t* s = src ? source.data() + static_cast<size_t>(y - d.top) * w : nullptr;
-            for (LONG x = c.left; x < c.right; ++x) row[x] = Rop3(index, pat, s ? s[x - d.left] : 0u, row[x]);
-        }
+    if (&ss == dst.surface.get()) {
+        // A blit within one surface (scrolling) must see the original
+        // pixels: the source is read whole before anything is written.
+        const int w = d.right - d.left, h = d.bottom - d.top;
+        std::vector<uint32_t> source(static_cast<size_t>(w) * h);
+        for (int y = 0; y < h; ++y)
+            std::copy_n(sourceRow(d.top + y, d.left, d.right), w, source.data() + static_cast<size_t>(y) * w);
+        for (const RECT& c : Intersect(clip, d))
+            for (LONG y = c.top; y < c.bottom; ++y)
+                CombineRow(index, pat, source.data() + static_cast<size_t>(y - d.top) * w + (c.left - d.left),
+                           dst.surface->row(y) + c.left, static_cast<size_t>(c.right - c.left));
+    } else {
+        for (const RECT& c : Intersect(clip, d))
+            for (LONG y = c.top; y < c.bottom; ++y)
+                CombineRow(index, pat, sourceRow(y, c.left, c.right), dst.surface->row(y) + c.left,
+                           static_cast<size_t>(c.right - c.left));
     }
     dst.surface->Touch();
     return TRUE;
@@ -265,7 +303,7 @@ COLORREF GetPixel(HDC hdc, int nXPos, int nYPos) {
     if (!dc) return CLR_INVALID;
     const LONG x = dc->SurfaceX(nXPos), y = dc->SurfaceY(nYPos);
     if (!InClip(*dc, x, y)) return CLR_INVALID;
-    return ToColorRef(dc->surface->row(y)[x]);
+    return ToColorRef(std::as_const(*dc->surface).row(y)[x]);
 }
 
 // Returns the colour actually stored (black or white on a monochrome

@@ -30,27 +30,41 @@ namespace ce::gdi {
 
 // ---- Surfaces -------------------------------------------------------------
 
+// A surface made from shared pixels (a bitmap loaded from the program's
+// resources) reads them in place and takes its own copy only when something
+// draws into it, so loading the same picture again costs no copy.
 class Surface {
 public:
     Surface(int width, int height, bool mono);
+    // A colour surface over `width * height` shared pixel words.
+    Surface(int width, int height, std::shared_ptr<const std::vector<uint32_t>> shared);
 
     int width() const { return width_; }
     int height() const { return height_; }
     bool mono() const { return mono_; }
-    uint32_t* row(int y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
-    const uint32_t* row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
-    const std::vector<uint32_t>& pixels() const { return pixels_; }
+    uint32_t* row(int y) { return Own() + static_cast<size_t>(y) * width_; }
+    const uint32_t* row(int y) const { return pixels().data() + static_cast<size_t>(y) * width_; }
+    const std::vector<uint32_t>& pixels() const { return shared_ ? *shared_ : own_; }
     // Grows with every drawing operation that touched the surface; the host
     // compares it to know when to present the screen again.
     uint64_t changes() const { return changes_; }
     void Touch() { ++changes_; }
 
 private:
+    uint32_t* Own() {
+        if (shared_) {
+            own_ = *shared_;
+            shared_.reset();
+        }
+        return own_.data();
+    }
+
     int width_;
     int height_;
     bool mono_;
     uint64_t changes_ = 0;
-    std::vector<uint32_t> pixels_;
+    std::shared_ptr<const std::vector<uint32_t>> shared_;  // until the first write
+    std::vector<uint32_t> own_;
 };
 
 // Conversions between COLORREF (0x00BBGGRR) and the stored pixel word.
@@ -124,6 +138,9 @@ HWND WindowFromDC(HDC hdc);
 // A colour bitmap made straight from pixel words (0x00RRGGBB, top row first,
 // `width` words a row): one copy, no format conversion.
 HBITMAP CreateBitmapFromPixels(int width, int height, const uint32_t* pixels);
+// The same over pixels shared with other bitmaps (`width * height` words, the
+// top byte of each clear): no copy until the bitmap is drawn into.
+HBITMAP CreateBitmapSharingPixels(int width, int height, std::shared_ptr<const std::vector<uint32_t>> pixels);
 
 // ---- For the text engine -----------------------------------------------------
 

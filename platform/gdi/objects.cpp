@@ -16,7 +16,10 @@
 namespace ce::gdi {
 
 Surface::Surface(int width, int height, bool mono)
-    : width_(width), height_(height), mono_(mono), pixels_(static_cast<size_t>(width) * height, 0u) {}
+    : width_(width), height_(height), mono_(mono), own_(static_cast<size_t>(width) * height, 0u) {}
+
+Surface::Surface(int width, int height, std::shared_ptr<const std::vector<uint32_t>> shared)
+    : width_(width), height_(height), mono_(false), shared_(std::move(shared)) {}
 
 std::mutex& Mutex() {
     static std::mutex m;
@@ -330,6 +333,18 @@ HBITMAP ce::gdi::CreateBitmapFromPixels(int width, int height, const uint32_t* p
     for (int y = 0; y < height; ++y)
         std::memcpy(s.row(y), pixels + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
     return h;
+}
+
+HBITMAP ce::gdi::CreateBitmapSharingPixels(int width, int height, std::shared_ptr<const std::vector<uint32_t>> pixels) {
+    if (!pixels || width <= 0 || height <= 0 || pixels->size() != static_cast<size_t>(width) * height) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!CheckSize(width, height)) return nullptr;
+    Guard g(Mutex());
+    auto b = std::make_shared<BitmapObject>();
+    b->surface = std::make_shared<Surface>(width, height, std::move(pixels));
+    return static_cast<HBITMAP>(AllocObject(b));
 }
 
 // A bitmap like the one selected in a memory DC (so a memory DC that still

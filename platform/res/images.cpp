@@ -201,17 +201,31 @@ bool LoadIconImage(HINSTANCE instance, LPCWSTR name, int cx, int cy, IconImage* 
 namespace {
 
 // Decoded pictures by the address of their resource bytes (which live as
-// long as the program): a bitmap loaded again is one copy, not a decode.
-std::shared_ptr<const ce::res::Picture> DecodedPicture(const ce::res::Bytes& dib) {
+// long as the program). A colour picture keeps its pixels as the bitmap's
+// own words, shared by every bitmap loaded from it until one is drawn into:
+// loading a bitmap again is neither a decode nor a copy.
+struct LoadedPicture {
+    std::shared_ptr<const ce::res::Picture> picture;      // the pixels of monochrome pictures only
+    std::shared_ptr<const std::vector<uint32_t>> colour;  // colour pictures, alpha dropped
+};
+
+const LoadedPicture* DecodedPicture(const ce::res::Bytes& dib) {
     static std::mutex& mutex = *new std::mutex;
-    static auto& cache = *new std::map<const BYTE*, std::shared_ptr<const ce::res::Picture>>;
+    static auto& cache = *new std::map<const BYTE*, LoadedPicture>;
     std::lock_guard lock(mutex);
     auto it = cache.find(dib.data);
-    if (it != cache.end()) return it->second;
+    if (it != cache.end()) return &it->second;
     auto pic = std::make_shared<ce::res::Picture>();
     if (!ce::res::DecodeDib(dib.data, dib.size, pic.get())) return nullptr;
-    cache[dib.data] = pic;
-    return pic;
+    LoadedPicture loaded;
+    if (!pic->mono) {
+        // Bitmaps have no alpha channel: a picture with one drops it.
+        auto colour = std::make_shared<std::vector<uint32_t>>(std::move(pic->pixels));
+        for (uint32_t& p : *colour) p &= 0xFFFFFFu;
+        loaded.colour = std::move(colour);
+    }
+    loaded.picture = std::move(pic);
+    return &cache.emplace(dib.data, std::move(loaded)).first->second;
 }
 
 }  // namespace
@@ -219,28 +233,22 @@ std::shared_ptr<const ce::res::Picture> DecodedPicture(const ce::res::Bytes& dib
 HBITMAP LoadBitmap(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
     ce::res::Bytes dib = ce::res::FindBytes(hInstance, lpBitmapName, RT_BITMAP);
     if (!dib.data) return nullptr;
-    auto pic = DecodedPicture(dib);
-    if (!pic) {
+    const LoadedPicture* loaded = DecodedPicture(dib);
+    if (!loaded) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    if (pic->mono) {
+    const ce::res::Picture& pic = *loaded->picture;
+    if (pic.mono) {
         // CreateBitmap's monochrome rows are 16-bit aligned, 1 = white.
-        const size_t stride = (size_t(pic->width) + 15) / 16 * 2;
-        std::vector<BYTE> bits(stride * pic->height, 0);
-        for (int y = 0; y < pic->height; ++y)
-            for (int x = 0; x < pic->width; ++x)
-                if (pic->pixels[size_t(y) * pic->width + x]) bits[stride * y + (x >> 3)] |= BYTE(0x80 >> (x & 7));
-        return CreateBitmap(pic->width, pic->height, 1, 1, bits.data());
+        const size_t stride = (size_t(pic.width) + 15) / 16 * 2;
+        std::vector<BYTE> bits(stride * pic.height, 0);
+        for (int y = 0; y < pic.height; ++y)
+            for (int x = 0; x < pic.width; ++x)
+                if (pic.pixels[size_t(y) * pic.width + x]) bits[stride * y + (x >> 3)] |= BYTE(0x80 >> (x & 7));
+        return CreateBitmap(pic.width, pic.height, 1, 1, bits.data());
     }
-    // The pixel words are already the bitmap's own format (a picture with an
-    // alpha channel drops it: bitmaps have none).
-    if (pic->alpha) {
-        std::vector<uint32_t> rgb(pic->pixels.size());
-        for (size_t k = 0; k < rgb.size(); ++k) rgb[k] = pic->pixels[k] & 0xFFFFFFu;
-        return ce::gdi::CreateBitmapFromPixels(pic->width, pic->height, rgb.data());
-    }
-    return ce::gdi::CreateBitmapFromPixels(pic->width, pic->height, pic->pixels.data());
+    return ce::gdi::CreateBitmapSharingPixels(pic.width, pic.height, loaded->colour);
 }
 
 HICON LoadIcon(HINSTANCE hInstance, LPCWSTR lpIconName) {

@@ -394,6 +394,31 @@ TEST(Bitmap, TwentyFourBitBottomUpRoundTrip) {
     DeleteObject(bmp);
 }
 
+// Bitmaps loaded from one resource share its pixels until one is drawn into:
+// the drawing shows in that bitmap only, never in other loads, earlier or later.
+TEST(Bitmap, DrawingIntoALoadedBitmapChangesOnlyThatBitmap) {
+    const int w = fixture::kPictureW, h = fixture::kPictureH;
+    HBITMAP drawn = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PICTURE));
+    HBITMAP earlier = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PICTURE));
+    HDC dst = CreateCompatibleDC(nullptr), src = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldDst = SelectObject(dst, drawn), oldSrc = SelectObject(src, earlier);
+    ASSERT_TRUE(BitBlt(dst, 1, 0, w - 1, h, src, 0, 0, SRCCOPY));  // shifted right by one column
+    ASSERT_TRUE(PatBlt(dst, 0, 0, 1, h, BLACKNESS));
+    SelectObject(dst, oldDst);
+    SelectObject(src, oldSrc);
+    DeleteDC(dst);
+    DeleteDC(src);
+    HBITMAP later = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PICTURE));
+    auto d = Pixels(drawn, w, h), e = Pixels(earlier, w, h), l = Pixels(later, w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(d[y * w + x], x == 0 ? RGB(0, 0, 0) : Ref(fixture::Picture(x - 1, y))) << x << "," << y;
+            ASSERT_EQ(e[y * w + x], Ref(fixture::Picture(x, y))) << x << "," << y;
+            ASSERT_EQ(l[y * w + x], Ref(fixture::Picture(x, y))) << x << "," << y;
+        }
+    for (HBITMAP b : {drawn, earlier, later}) DeleteObject(b);
+}
+
 TEST(Bitmap, PaletteTopDownAndMonochrome) {
     HBITMAP pal = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PALETTE));
     ASSERT_NE(pal, nullptr);
