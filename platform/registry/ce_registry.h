@@ -2,6 +2,7 @@
 // manage the device image. Programs use the Reg* functions of winreg.h.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "windef.h"
@@ -38,5 +39,11 @@ std::string StoreProblem();
 // cross a fork (a child that inherits one leaves it alone and opens its own,
 // as a last resort).
 void CloseStore();
+
+// Reads of this process share one read transaction until a write, a commit
+// by another process, or until it is older than this limit (10 ms unless
+// set; it is ended within about 10 ms after that). While one is held,
+// another process's RegFlushKey waits for it.
+void SetReadHold(std::chrono::milliseconds limit);
 
 }  // namespace ce::reg

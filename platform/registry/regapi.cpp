@@ -29,13 +29,23 @@
 //   and an empty name, a name with "\" or over 255 characters with
 //   ERROR_INVALID_PARAMETER; a root key cannot be renamed (ERROR_ACCESS_DENIED).
 //   Handles stay on their keys: a handle follows its key's new path.
+//
+// Reads share a read transaction held across calls (store.h). A helper
+// thread ends it once it is older than the hold limit (looking every
+// kReaperTick), so no process keeps a snapshot for long: another process's
+// checkpoint (RegFlushKey) waits for it a few milliseconds at most.
+#include <pthread.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -54,6 +64,10 @@ constexpr int kLocalMachine = 2;
 constexpr size_t kMaxSaveFileSize = 256u << 20;
 constexpr uintptr_t kHandleBase = 0x00010000u;
 constexpr uintptr_t kHandleSpan = 0x3FFF0000u;
+// How often the helper thread that ends held reads looks, and how many looks
+// without a held read it waits before it goes.
+constexpr auto kReaperTick = std::chrono::milliseconds(10);
+constexpr int kReaperLinger = 100;
 
 struct KeyHandle {
     int root = 0;
@@ -104,6 +118,8 @@ struct Registry {
     std::unordered_map<uintptr_t, KeyHandle> handles;
     KeyHandle roots[kRootCount];
     uintptr_t nextHandle = 0;
+    bool reaperRunning = false;
+    std::chrono::milliseconds readHold{10};
 
     Registry() {
         for (int r = 0; r < kRootCount; ++r) {
@@ -146,9 +162,55 @@ struct Registry {
     }
 };
 
+Registry& Reg();
+
+// Ends a held read older than the hold limit; goes after kReaperLinger looks
+// without one.
+void Reap(Registry& r) {
+    for (int quiet = 0;;) {
+        std::this_thread::sleep_for(kReaperTick);
+        std::lock_guard lock(r.mu);
+        if (r.store.ReadHeld()) {
+            if (std::chrono::steady_clock::now() - r.store.ReadSince() >= r.readHold) r.store.EndRead();
+            quiet = 0;
+        } else if (++quiet >= kReaperLinger) {
+            r.reaperRunning = false;
+            return;
+        }
+    }
+}
+
+// After a call that left a read held: makes sure the reaper runs.
+void WatchRead(Registry& r) {
+    if (r.reaperRunning || !r.store.ReadHeld()) return;
+    try {
+        std::thread([&r] { Reap(r); }).detach();
+        r.reaperRunning = true;
+    } catch (const std::system_error&) {
+        r.store.EndRead();  // without the thread, no read outlives its call
+    }
+}
+
+// fork() copies the lock as it is: it is taken around the fork, so the child
+// gets it free (and no reaper: the child starts its own).
+void BeforeFork() {
+    Reg().mu.lock();
+}
+void AfterForkParent() {
+    Reg().mu.unlock();
+}
+void AfterForkChild() {
+    Reg().reaperRunning = false;
+    Reg().mu.unlock();
+}
+
 Registry& Reg() {
     // Never destroyed: threads may still use the registry while the process exits.
-    static Registry* r = new Registry;
+    static Registry* r = [] {
+        auto* made = new Registry;
+        pthread_atfork(BeforeFork, AfterForkParent, AfterForkChild);
+        return made;
+    }();
     return *r;
 }
 
@@ -158,15 +220,18 @@ template <class F>
 LONG Call(bool needStore, F&& body) {
     Registry& r = Reg();
     std::lock_guard lock(r.mu);
+    LONG result;
     try {
         r.CheckImage();
         if (needStore) r.store.Ensure();
-        return static_cast<LONG>(body(r));
+        result = static_cast<LONG>(body(r));
     } catch (const DbError& e) {
-        return static_cast<LONG>(Win32FromSqlite(e.rc));
+        result = static_cast<LONG>(Win32FromSqlite(e.rc));
     } catch (const std::bad_alloc&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+        result = ERROR_NOT_ENOUGH_MEMORY;
     }
+    WatchRead(r);
+    return result;
 }
 
 size_t Length(const WCHAR* s, size_t max) {
@@ -293,6 +358,12 @@ bool StoreCreated() {
 
 std::string StoreProblem() {
     return Store::Problem();
+}
+
+void SetReadHold(std::chrono::milliseconds limit) {
+    Registry& r = Reg();
+    std::lock_guard lock(r.mu);
+    r.readHold = limit;
 }
 
 void CloseStore() {

@@ -69,11 +69,12 @@ void AppendBe(std::string& out, char16_t c) {
 
 // Cached statements, prepared on first use.
 enum Store::Sql : int {
-    kDataVersion,
     kBegin,
     kBeginRead,
     kCommit,
     kRollback,
+    // Every statement from here on reads (or writes inside a WriteTxn).
+    kDataVersion,
     kKeyExists,
     kFindKey,
     kFindKeyFrom,
@@ -100,11 +101,11 @@ enum Store::Sql : int {
 namespace {
 
 const char* const kSql[Store::kSqlCount] = {
-    "PRAGMA data_version",
     "BEGIN IMMEDIATE",
     "BEGIN",
     "COMMIT",
     "ROLLBACK",
+    "PRAGMA data_version",
     "SELECT 1 FROM keys WHERE id=?1",
     "SELECT id FROM keys WHERE path=?1",
     "SELECT (SELECT id FROM keys WHERE path=?2), EXISTS(SELECT 1 FROM keys WHERE id=?1)",
@@ -136,10 +137,13 @@ const char* const kSql[Store::kSqlCount] = {
 
 }  // namespace
 
-// One use of a cached statement; resets it (ending its read) when done.
+// One use of a cached statement; resets it when done. A read outside a write
+// transaction runs in the store's held read (see HoldRead).
 class Query {
 public:
-    Query(Store& store, int which) : s_(store.Statement(which)) {}
+    Query(Store& store, int which) : s_(store.Statement(which)) {
+        if (which >= Store::kDataVersion && store.txnDepth_ == 0) store.HoldRead();
+    }
     ~Query() { sqlite3_reset(s_); }
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
@@ -180,7 +184,12 @@ private:
 };
 
 WriteTxn::WriteTxn(Store& store) : store_(store), outer_(store.txnDepth_ == 0) {
-    if (outer_) Query(store_, Store::kBegin).Run();
+    if (outer_) {
+        // A held read cannot become a write unless its snapshot is the
+        // newest; a fresh IMMEDIATE transaction waits for other writers.
+        store_.EndRead();
+        Query(store_, Store::kBegin).Run();
+    }
     ++store_.txnDepth_;
 }
 
@@ -316,6 +325,7 @@ bool Store::Ensure() {
         created_ = false;
     }
     if (!db_) Open();
+    DropStaleRead();
     return changed;
 }
 
@@ -492,18 +502,58 @@ void Store::OpenOnce() {
     }
 }
 
+bool Store::LoadHeader(uint32_t* out) const {
+    if (!shm_) return false;
+    for (size_t i = 0; i < kWalIndexHeaderSize / 4; ++i) out[i] = __atomic_load_n(&shm_[i], __ATOMIC_ACQUIRE);
+    return true;
+}
+
+bool Store::ReadHeld() const {
+    return db_ && txnDepth_ == 0 && !sqlite3_get_autocommit(db_);
+}
+
+void Store::HoldRead() {
+    if (!sqlite3_get_autocommit(db_)) return;
+    // The header is read before the snapshot is taken: the snapshot holds at
+    // least every commit the header names.
+    readHeaderValid_ = LoadHeader(readHeader_);
+    Query(*this, kBeginRead).Run();
+    readSince_ = std::chrono::steady_clock::now();
+}
+
+void Store::EndRead() {
+    if (!ReadHeld()) return;
+    // A read transaction has nothing to write: its COMMIT only drops the
+    // snapshot and its locks.
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Store::DropStaleRead() {
+    if (!ReadHeld()) return;
+    uint32_t header[kWalIndexHeaderSize / 4];
+    if (readHeaderValid_ && LoadHeader(header) && std::memcmp(header, readHeader_, sizeof header) == 0) return;
+    EndRead();
+}
+
 Stamp Store::CurrentStamp() {
     uint32_t header[kWalIndexHeaderSize / 4];
-    if (shm_) {
-        for (size_t i = 0; i < std::size(header); ++i) header[i] = __atomic_load_n(&shm_[i], __ATOMIC_ACQUIRE);
-        if (seenValid_ && std::memcmp(header, seenHeader_, sizeof header) == 0)
-            return Stamp{seenDataVersion_, localCommits_};
+    bool mapped = LoadHeader(header);
+    if (mapped && seenValid_ && std::memcmp(header, seenHeader_, sizeof header) == 0)
+        return Stamp{seenDataVersion_, localCommits_};
+    // A held snapshot may be older than the header just read (a commit
+    // since this call began): the version read below belongs to the header
+    // the snapshot began with, so a later call looks again.
+    if (mapped && ReadHeld()) {
+        if (!readHeaderValid_)
+            mapped = false;
+        else
+            std::memcpy(header, readHeader_, sizeof header);
     }
-    // Read after the header: a commit in between only makes the next call look again.
     Query q(*this, kDataVersion);
     q.Step();
     int64_t version = q.Col(0);
-    if (shm_) {
+    if (mapped) {
         std::memcpy(seenHeader_, header, sizeof header);
         seenDataVersion_ = version;
         seenValid_ = true;
@@ -608,12 +658,8 @@ bool Store::IsEmpty() {
 }
 
 bool Store::ReadTree(KeyId key, const std::string& path, SavedTree& out) {
-    // One read transaction: the save is a consistent picture of the tree.
-    Query(*this, kBeginRead).Run();
-    struct EndRead {
-        Store& s;
-        ~EndRead() { sqlite3_exec(s.db_, "COMMIT", nullptr, nullptr, nullptr); }
-    } endRead{*this};
+    // Every read of one call shares a snapshot: the save is a consistent
+    // picture of the tree.
     if (!KeyExists(key)) return false;
     out.keys.clear();
     std::unordered_map<KeyId, uint32_t> index{{key, 0}};
@@ -879,6 +925,8 @@ void Store::Flush() {
     // synchronous=NORMAL syncs the WAL before a checkpoint and the database
     // after it: a FULL checkpoint (which waits out readers and writers)
     // leaves every commit so far on disk.
+    // A connection in a transaction cannot checkpoint.
+    EndRead();
     int log = 0, done = 0;
     int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_FULL, &log, &done);
     Check(rc);

@@ -17,15 +17,22 @@
 //     The values of a key, in case-insensitive order of their names.
 //
 // Every write runs in a BEGIN IMMEDIATE transaction, waiting for other
-// writers with a busy timeout. Readers see other processes' commits at their
-// next statement; the change stamp (PRAGMA data_version plus a count of this
-// process's own commits) tells the API when its per-handle caches are stale.
+// writers with a busy timeout. Reads between writes share one read
+// transaction (SQLite takes its file locks once per transaction, not once
+// per statement), held across calls: Ensure() drops it as soon as the WAL
+// index header shows a commit of any process since it began, so every call
+// reads the newest registry; the API ends it when the caller pauses
+// (EndRead) so that an idle process never holds back another's checkpoint.
+// Readers never block writers in WAL mode. The change stamp (PRAGMA
+// data_version plus a count of this process's own commits) tells the API
+// when its caches are stale.
 //
 // Not thread-safe by itself: the API serialises every call with one mutex.
 #pragma once
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -90,9 +97,17 @@ public:
     // Makes the connection usable for the current image and process (opens
     // it on first use, after Close, after a fork, for another image). Returns
     // true when the image changed since the last call. Throws DbError.
+    // Also ends a held read that a commit has made old.
     bool Ensure();
     void Close();
     Stamp CurrentStamp();
+
+    // Whether a read transaction is held, and its end (the next read begins
+    // a new one at the newest commit).
+    bool ReadHeld() const;
+    void EndRead();
+    // When the held read began.
+    std::chrono::steady_clock::time_point ReadSince() const { return readSince_; }
 
     static KeyId RootId(int root) { return root + 1; }
     // True when this process created the store of the current image.
@@ -164,6 +179,10 @@ private:
 
     void MapWalIndex();
     void UnmapWalIndex();
+    // Copies the WAL-index header; false when it is not mapped.
+    bool LoadHeader(uint32_t* out) const;
+    void HoldRead();
+    void DropStaleRead();
 
     sqlite3* db_ = nullptr;
     // The WAL-index header (first 96 bytes of registry.db-shm: two copies of
@@ -176,6 +195,10 @@ private:
     uint32_t seenHeader_[kWalIndexHeaderSize / 4] = {};
     bool seenValid_ = false;
     int64_t seenDataVersion_ = -1;
+    // The header as it was when the held read began (valid when mapped).
+    uint32_t readHeader_[kWalIndexHeaderSize / 4] = {};
+    bool readHeaderValid_ = false;
+    std::chrono::steady_clock::time_point readSince_;
     std::vector<sqlite3_stmt*> stmts_;
     int txnDepth_ = 0;
     uint64_t generation_ = 0;

@@ -178,6 +178,32 @@ TEST_F(Processes, KilledWriterLeavesEveryFlushedWrite) {
     RegCloseKey(h);
 }
 
+TEST_F(Processes, AnIdleReaderDelaysNoFlushAndSeesTheChange) {
+    HKEY h = Create(HKEY_LOCAL_MACHINE, u"Held");
+    ASSERT_EQ(SetDword(h, u"v", 1), ERROR_SUCCESS);
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    pid_t child = Spawn([&] {
+        // Reads, then stays idle (holding what it read) until the parent is done.
+        DWORD v = 0;
+        bool ok = GetDword(h, u"v", v) == ERROR_SUCCESS && v == 1 && ValueNames(h).size() == 1;
+        char c;
+        if (!WriteAll(ready[1], "x", 1) || !ReadAll(done[0], &c, 1)) return false;
+        return ok && GetDword(h, u"v", v) == ERROR_SUCCESS && v == 2 && ValueNames(h).size() == 2;
+    });
+    char c;
+    ASSERT_TRUE(ReadAll(ready[0], &c, 1));
+    EXPECT_EQ(SetDword(h, u"v", 2), ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(h, u"w", 3), ERROR_SUCCESS);
+    // A flush checkpoints: it waits until no reader is on an older commit.
+    EXPECT_EQ(RegFlushKey(h), ERROR_SUCCESS);
+    ASSERT_TRUE(WriteAll(done[1], "x", 1));
+    EXPECT_EQ(Wait(child), 0);
+    for (int fd : {ready[0], ready[1], done[0], done[1]}) close(fd);
+    RegCloseKey(h);
+}
+
 TEST_F(Processes, HandleFollowsAKeyRenamedByAnotherProcess) {
     HKEY panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
     RegCloseKey(Create(panel, u"Mode"));

@@ -6,6 +6,7 @@ ce_test(NAME unit_registry THREADS
     ${CMAKE_CURRENT_LIST_DIR}/regtext_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/regfile_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/rename_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sharing_test.cpp
   LIBS ce_registry)
 target_include_directories(unit_registry PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
