@@ -1,6 +1,4 @@
 // The SDL2 window of the emulator.
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include "frontend.h"
 #include "screenshot.h"
 #include "script.h"
+#include "sdlapi.h"
 
 namespace ce::host {
 
@@ -54,10 +53,10 @@ std::string DisplayName() {
 void SetHints() {
     // Ctrl+C in the terminal keeps ending the process instead of becoming a
     // close request the program might not answer.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    Sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The screen is copied into the window's own surface in software: no
     // GL renderer (and none of its driver threads) behind the window.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    Sdl().SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // The display the environment names, and no other: SDL would otherwise
     // try the next driver when that one cannot be reached.
     const char* driver = std::getenv("SDL_VIDEODRIVER");
@@ -65,21 +64,23 @@ void SetHints() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (!(driver && *driver)) {
         if (x11 && *x11)
-            SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+            Sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         else if (wayland && *wayland)
-            SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+            Sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
     }
 }
 
 }  // namespace
 
 std::string ProbeDisplay() {
+    std::string error;
+    if (!LoadSdl(error)) return error;
     SetHints();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::string why = SDL_GetError();
+    if (Sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::string why = Sdl().SDL_GetError();
         return "cannot reach the " + DisplayName() + (why.empty() ? "" : " (" + why + ")");
     }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    Sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return "";
 }
 
@@ -142,17 +143,18 @@ KeyMapping MapSdlKey(int32_t key, unsigned modifiers) {
 }
 
 std::unique_ptr<SdlFrontEnd> SdlFrontEnd::Open(const std::string& program, int scale, std::string& error) {
+    if (!LoadSdl(error)) return nullptr;
     SetHints();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = "cannot reach the " + DisplayName() + " (" + SDL_GetError() + ")";
+    if (Sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = "cannot reach the " + DisplayName() + " (" + Sdl().SDL_GetError() + ")";
         return nullptr;
     }
     gdi::ScreenMode mode = gdi::Screen::Mode();
-    SDL_Window* window = SDL_CreateWindow(program.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          mode.width * scale, mode.height * scale, SDL_WINDOW_SHOWN);
+    SDL_Window* window = Sdl().SDL_CreateWindow(program.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                                mode.width * scale, mode.height * scale, SDL_WINDOW_SHOWN);
     if (!window) {
-        error = std::string("cannot open a window (") + SDL_GetError() + ")";
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        error = std::string("cannot open a window (") + Sdl().SDL_GetError() + ")";
+        Sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
     std::unique_ptr<SdlFrontEnd> front(new SdlFrontEnd);
@@ -167,8 +169,8 @@ std::unique_ptr<SdlFrontEnd> SdlFrontEnd::Open(const std::string& program, int s
 }
 
 SdlFrontEnd::~SdlFrontEnd() {
-    if (window_) SDL_DestroyWindow(Win(window_));
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (window_) Sdl().SDL_DestroyWindow(Win(window_));
+    Sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 void SdlFrontEnd::SetControls(EmulatorControls controls) {
@@ -177,23 +179,23 @@ void SdlFrontEnd::SetControls(EmulatorControls controls) {
 }
 
 std::string SdlFrontEnd::Title() const {
-    const char* t = SDL_GetWindowTitle(Win(window_));
+    const char* t = Sdl().SDL_GetWindowTitle(Win(window_));
     return t ? t : "";
 }
 
 void SdlFrontEnd::UpdateTitle() {
     titleAt_ = std::chrono::steady_clock::now();
     std::string title = controls_.title ? controls_.title(scale_) : program_;
-    if (title != Title()) SDL_SetWindowTitle(Win(window_), title.c_str());
+    if (title != Title()) Sdl().SDL_SetWindowTitle(Win(window_), title.c_str());
 }
 
 void SdlFrontEnd::WindowRect(int& x, int& y, int& w, int& h) const {
-    SDL_GetWindowPosition(Win(window_), &x, &y);
-    SDL_GetWindowSize(Win(window_), &w, &h);
+    Sdl().SDL_GetWindowPosition(Win(window_), &x, &y);
+    Sdl().SDL_GetWindowSize(Win(window_), &w, &h);
 }
 
 void SdlFrontEnd::MoveWindow(int x, int y) {
-    SDL_SetWindowPosition(Win(window_), x, y);
+    Sdl().SDL_SetWindowPosition(Win(window_), x, y);
 }
 
 // The window takes the screen's size times the zoom. When that does not fit
@@ -201,18 +203,18 @@ void SdlFrontEnd::MoveWindow(int x, int y) {
 // is moved back onto the desktop where it reaches past an edge.
 void SdlFrontEnd::Resize() {
     SDL_Rect desk{};
-    int display = SDL_GetWindowDisplayIndex(Win(window_));
-    bool known = display >= 0 && SDL_GetDisplayUsableBounds(display, &desk) == 0 && desk.w > 0 && desk.h > 0;
+    int display = Sdl().SDL_GetWindowDisplayIndex(Win(window_));
+    bool known = display >= 0 && Sdl().SDL_GetDisplayUsableBounds(display, &desk) == 0 && desk.w > 0 && desk.h > 0;
     if (known)
         while (scale_ > 1 && (width_ * scale_ > desk.w || height_ * scale_ > desk.h)) --scale_;
     int w = width_ * scale_, h = height_ * scale_;
-    SDL_SetWindowSize(Win(window_), w, h);
+    Sdl().SDL_SetWindowSize(Win(window_), w, h);
     if (known) {
         int x = 0, y = 0;
-        SDL_GetWindowPosition(Win(window_), &x, &y);
+        Sdl().SDL_GetWindowPosition(Win(window_), &x, &y);
         int nx = std::max(desk.x, std::min(x, desk.x + desk.w - w));
         int ny = std::max(desk.y, std::min(y, desk.y + desk.h - h));
-        if (nx != x || ny != y) SDL_SetWindowPosition(Win(window_), nx, ny);
+        if (nx != x || ny != y) Sdl().SDL_SetWindowPosition(Win(window_), nx, ny);
     }
     changes_ = ~uint64_t{0};  // show everything again
     UpdateTitle();
@@ -235,23 +237,23 @@ void SdlFrontEnd::PresentIfChanged(const BacklightView& light) {
     }
     changes_ = changes;
     light_ = light;
-    SDL_Surface* target = SDL_GetWindowSurface(Win(window_));
+    SDL_Surface* target = Sdl().SDL_GetWindowSurface(Win(window_));
     if (!target) return;
     SDL_Rect to{0, 0, width * scale_, height * scale_};
-    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    Sdl().SDL_FillRect(target, nullptr, Sdl().SDL_MapRGB(target->format, 0, 0, 0));
     if (light.lit) {
-        SDL_Surface* source =
-            SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_RGB888);
+        SDL_Surface* source = Sdl().SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4,
+                                                                       SDL_PIXELFORMAT_RGB888);
         if (!source) return;
         // The LCD at level 0 is very dim but readable; 31 is full brightness.
         unsigned level = std::min(light.level, 31u);
         Uint8 factor = static_cast<Uint8>(40 + (255 - 40) * level / 31);
-        SDL_SetSurfaceColorMod(source, factor, factor, factor);
-        SDL_BlitScaled(source, nullptr, target, &to);  // nearest pixel
-        SDL_FreeSurface(source);
+        Sdl().SDL_SetSurfaceColorMod(source, factor, factor, factor);
+        Sdl().SDL_BlitScaled(source, nullptr, target, &to);  // nearest pixel
+        Sdl().SDL_FreeSurface(source);
     }
     if (help_) DrawHelp(target);
-    SDL_UpdateWindowSurface(Win(window_));
+    Sdl().SDL_UpdateWindowSurface(Win(window_));
     ++presents_;
 }
 
@@ -289,12 +291,12 @@ void SdlFrontEnd::DrawHelp(void* surface) {
         DeleteObject(bmp);
         DeleteDC(dc);
     }
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(helpPixels_.data(), helpWidth_, helpHeight_, 32,
-                                                             helpWidth_ * 4, SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* source = Sdl().SDL_CreateRGBSurfaceWithFormatFrom(helpPixels_.data(), helpWidth_, helpHeight_, 32,
+                                                                   helpWidth_ * 4, SDL_PIXELFORMAT_RGB888);
     if (!source) return;
     SDL_Rect to{0, 0, helpWidth_, helpHeight_};
-    SDL_BlitSurface(source, nullptr, static_cast<SDL_Surface*>(surface), &to);
-    SDL_FreeSurface(source);
+    Sdl().SDL_BlitSurface(source, nullptr, static_cast<SDL_Surface*>(surface), &to);
+    Sdl().SDL_FreeSurface(source);
 }
 
 void SdlFrontEnd::Screenshot() {
@@ -349,21 +351,21 @@ void SdlFrontEnd::Act(EmulatorAction action) {
 std::vector<uint32_t> SdlFrontEnd::WindowPixels(int& width, int& height) const {
     std::vector<uint32_t> out;
     width = height = 0;
-    SDL_Surface* surface = SDL_GetWindowSurface(Win(window_));
+    SDL_Surface* surface = Sdl().SDL_GetWindowSurface(Win(window_));
     if (!surface) return out;
-    SDL_Surface* copy = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB888, 0);
+    SDL_Surface* copy = Sdl().SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB888, 0);
     if (!copy) return out;
     width = copy->w;
     height = copy->h;
     out.resize(static_cast<size_t>(width) * height);
-    SDL_LockSurface(copy);
+    Sdl().SDL_LockSurface(copy);
     for (int y = 0; y < height; ++y) {
         const auto* row =
             reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(copy->pixels) + y * copy->pitch);
         for (int x = 0; x < width; ++x) out[static_cast<size_t>(y) * width + x] = row[x] & 0xFFFFFF;
     }
-    SDL_UnlockSurface(copy);
-    SDL_FreeSurface(copy);
+    Sdl().SDL_UnlockSurface(copy);
+    Sdl().SDL_FreeSurface(copy);
     return out;
 }
 
@@ -445,9 +447,9 @@ void SdlFrontEnd::HandleEvent(Device& device, const void* raw) {
 
 void SdlFrontEnd::Pump(Device& device, Millis wait) {
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait.count()))) {
+    if (Sdl().SDL_WaitEventTimeout(&event, static_cast<int>(wait.count()))) {
         HandleEvent(device, &event);
-        while (SDL_PollEvent(&event)) HandleEvent(device, &event);
+        while (Sdl().SDL_PollEvent(&event)) HandleEvent(device, &event);
     }
     ShareClipboard(device);
     // The title follows what changed behind the window's back (a program
@@ -465,14 +467,14 @@ void SdlFrontEnd::ShareClipboard(Device& device) {
     std::optional<std::string> text = device.ClipboardText(changes);
     if (changes != clipboardChanges_) {
         clipboardChanges_ = changes;
-        if (text) SDL_SetClipboardText(text->c_str());
+        if (text) Sdl().SDL_SetClipboardText(text->c_str());
     }
     if (desktopClipboardChanged_) {
         desktopClipboardChanged_ = false;
-        if (SDL_HasClipboardText()) {
-            char* utf8 = SDL_GetClipboardText();
+        if (Sdl().SDL_HasClipboardText()) {
+            char* utf8 = Sdl().SDL_GetClipboardText();
             if (utf8 && (!text || *text != utf8)) device.SetClipboardText(utf8);
-            SDL_free(utf8);
+            Sdl().SDL_free(utf8);
         }
     }
 }

@@ -5,4 +5,4 @@ ce_test(NAME unit_host THREADS
     ${CMAKE_CURRENT_LIST_DIR}/output_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frontend_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hostmain_test.cpp
-  LIBS ce_host)
+  LIBS ce_host PkgConfig::SDL2)
