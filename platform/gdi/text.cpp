@@ -75,10 +75,14 @@ std::map<std::pair<int, int>, std::unique_ptr<SizedFace>> g_sizes;
 FontFile* LoadFile(int which) {
     if (g_files[which]) return g_files[which];
     if (!g_library && FT_Init_FreeType(&g_library) != 0) return nullptr;
-    std::ifstream in(kFontFiles[which], std::ios::binary);
+    std::ifstream in(kFontFiles[which], std::ios::binary | std::ios::ate);
     if (!in) return nullptr;
+    const std::streamsize size = in.tellg();
+    if (size <= 0) return nullptr;
     auto file = std::make_unique<FontFile>();
-    file->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    file->bytes.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(file->bytes.data()), size)) return nullptr;
     if (FT_New_Memory_Face(g_library, file->bytes.data(), static_cast<FT_Long>(file->bytes.size()), 0, &file->design) !=
         0)
         return nullptr;

@@ -82,11 +82,27 @@ bool DecodeDib(const BYTE* data, size_t size, Picture* out, int heightScale) {
     out->height = height;
     out->alpha = false;
     out->mono = bpp == 1 && palette.size() == 2 && palette[0] == 0 && palette[1] == 0xFFFFFF;
-    out->pixels.assign(size_t{static_cast<uint32_t>(width)} * height, 0);
+    out->pixels.resize(size_t{static_cast<uint32_t>(width)} * height);
     bool anyAlpha = false;
     for (int y = 0; y < height; ++y) {
         const BYTE* row = data + pos + stride * (topDown ? y : height - 1 - y);
         uint32_t* dst = out->pixels.data() + size_t{static_cast<uint32_t>(width)} * y;
+        // The common formats are decoded row by row without a per-pixel
+        // choice of format; the others take the general path below.
+        if (bpp == 24) {
+            for (int x = 0; x < width; ++x)
+                dst[x] = (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
+            continue;
+        }
+        if (bpp == 32 && compression == kBiRgb) {
+            uint32_t alphaBits = 0;
+            for (int x = 0; x < width; ++x) {
+                dst[x] = Le32(row + 4 * x);  // 0xAARRGGBB
+                alphaBits |= dst[x];
+            }
+            anyAlpha = anyAlpha || (alphaBits >> 24) != 0;
+            continue;
+        }
         for (int x = 0; x < width; ++x) {
             uint32_t v;
             switch (bpp) {
@@ -102,23 +118,14 @@ bool DecodeDib(const BYTE* data, size_t size, Picture* out, int heightScale) {
                 case 16:
                     v = Le16(row + 2 * x);
                     break;
-                case 24:
-                    v = (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
-                    break;
                 default:
                     v = Le32(row + 4 * x);
                     break;
             }
-            if (bpp <= 8) {
+            if (bpp <= 8)
                 dst[x] = v < palette.size() ? palette[v] : 0;
-            } else if (bpp == 16 || compression == kBiBitfields) {
+            else
                 dst[x] = (channel(v, masks[0]) << 16) | (channel(v, masks[1]) << 8) | channel(v, masks[2]);
-            } else if (bpp == 32) {
-                dst[x] = v;  // 0xAARRGGBB
-                anyAlpha = anyAlpha || (v >> 24) != 0;
-            } else {
-                dst[x] = v;
-            }
         }
     }
     // Alpha counts only when some pixel has it (most 32-bit DIBs leave it 0).
