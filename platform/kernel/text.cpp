@@ -33,53 +33,49 @@ std::string ToUtf8(std::u16string_view s) {
     return out;
 }
 
+// Broken input decodes as MultiByteToWideChar(CP_UTF8, 0, ...) decodes it:
+// nothing is dropped, and each maximal part of a sequence that cannot be
+// completed becomes one U+FFFD (a stray continuation byte, a byte that never
+// starts a sequence, a sequence cut short by the end or by a wrong byte).
+// Overlong forms, encoded surrogates and values above U+10FFFF cannot be
+// completed either: their second byte is already out of range, so a forged
+// "/" or "." never comes through.
 std::u16string FromUtf8(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
+    auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     size_t i = 0;
     while (i < s.size()) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        uint32_t c;
-        size_t n;
+        const unsigned char b = at(i++);
         if (b < 0x80) {
-            c = b;
-            n = 1;
-        } else if ((b & 0xE0) == 0xC0) {
-            c = b & 0x1F;
-            n = 2;
-        } else if ((b & 0xF0) == 0xE0) {
-            c = b & 0x0F;
-            n = 3;
-        } else if ((b & 0xF8) == 0xF0) {
-            c = b & 0x07;
-            n = 4;
+            out += static_cast<char16_t>(b);
+            continue;
+        }
+        int more;
+        uint32_t c;
+        unsigned char lo = 0x80, hi = 0xBF;  // the range of the next byte
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 1, c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2, c = b & 0x0F;
+            if (b == 0xE0) lo = 0xA0;  // below: overlong
+            if (b == 0xED) hi = 0x9F;  // above: surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3, c = b & 0x07;
+            if (b == 0xF0) lo = 0x90;  // below: overlong
+            if (b == 0xF4) hi = 0x8F;  // above: beyond U+10FFFF
         } else {
-            out += u'\xFFFD';
-            ++i;
+            out += u'\xFFFD';  // continuation byte, C0, C1, F5..FF
             continue;
         }
-        if (i + n > s.size()) {
-            out += u'\xFFFD';
-            break;
+        for (; more > 0 && i < s.size() && at(i) >= lo && at(i) <= hi; --more, ++i) {
+            c = (c << 6) | (at(i) & 0x3F);
+            lo = 0x80, hi = 0xBF;
         }
-        bool ok = true;
-        for (size_t k = 1; k < n; ++k) {
-            unsigned char t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            c = (c << 6) | (t & 0x3F);
-        }
-        if (!ok) {
-            out += u'\xFFFD';
-            ++i;
-            continue;
-        }
-        i += n;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
+        if (more > 0) {
+            out += u'\xFFFD';  // decoding goes on at the byte that broke it
+        } else if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
             out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
         } else {
             out += static_cast<char16_t>(c);

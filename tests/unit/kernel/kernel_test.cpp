@@ -11,15 +11,39 @@
 
 namespace {
 
-TEST(Text, Utf8RoundTripIncludingSurrogatesAndBadInput) {
+TEST(Text, Utf8RoundTripIncludingSurrogates) {
     std::u16string s = u"Grüße \xD83D\xDE00 \\ \"x\"";
     EXPECT_EQ(ce::FromUtf8(ce::ToUtf8(s)), s);
     EXPECT_EQ(ce::ToUtf8(u"\xD800"), "\xEF\xBF\xBD");  // lone surrogate
-    EXPECT_EQ(ce::FromUtf8("a\xC3"), u"a\xFFFD");      // truncated sequence
-    EXPECT_EQ(ce::FromUtf8("\xFF"
-                           "b"),
-              u"\xFFFD"
-              u"b");  // invalid lead byte
+}
+
+// Broken UTF-8 as MultiByteToWideChar(CP_UTF8, 0) reads it: nothing dropped,
+// one U+FFFD for each maximal part that cannot be completed.
+TEST(Text, BrokenUtf8BecomesReplacementCharacters) {
+    constexpr char16_t R = u'\xFFFD';
+    const struct {
+        const char* what;
+        std::string in;
+        std::u16string out;
+    } cases[] = {
+        {"invalid lead, then ASCII", "\xC0\x41\x42", {R, u'A', u'B'}},
+        {"overlong slash (2 bytes)", "\xC0\xAF", {R, R}},
+        {"overlong dot (3 bytes)", "\xE0\x80\xAE", {R, R, R}},
+        {"overlong (4 bytes)", "\xF0\x80\x80\xAF", {R, R, R, R}},
+        {"encoded surrogate", "\xED\xA0\x80x", {R, R, R, u'x'}},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", {R, R, R, R}},
+        {"bytes never used", "\xF5\xFF", {R, R}},
+        {"stray continuations",
+         "a\x80\xBF"
+         "b",
+         {u'a', R, R, u'b'}},
+        {"truncated at the end", "a\xC3", {u'a', R}},
+        {"truncated 4-byte at the end", "\xF0\x9F\x98", {R}},
+        {"cut short by ASCII", "\xE2\x82(", {R, u'('}},
+        {"cut short by a new lead", "\xE2\xC3\xA9", {R, u'\xE9'}},
+        {"valid neighbours", "\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", {R, 0xD83D, 0xDE00, 0xDBFF, 0xDFFF}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ce::FromUtf8(c.in), c.out) << c.what;
 }
 
 // A full table refuses with its error and recovers once a slot is freed; a
