@@ -15,13 +15,16 @@
 // Locking: the text engine has its own lock for the FreeType state, the size
 // cache and FontData::face. It may call into the drawing layer while holding
 // it (the drawing layer never calls back), never the other way round.
+#include <fcntl.h>
 #include <ft2build.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -62,8 +65,11 @@ struct RenderFont {
     bool strikeOut = false;
 };
 
+// A font file mapped into memory (read-only, shared with the page cache):
+// only the parts FreeType reads are ever touched. Kept for the process.
 struct FontFile {
-    std::vector<FT_Byte> bytes;
+    const FT_Byte* bytes = nullptr;
+    FT_Long size = 0;
     FT_Face design = nullptr;  // unsized, for the cell-height conversion
 };
 
@@ -75,17 +81,21 @@ std::map<std::pair<int, int>, std::unique_ptr<SizedFace>> g_sizes;
 FontFile* LoadFile(int which) {
     if (g_files[which]) return g_files[which];
     if (!g_library && FT_Init_FreeType(&g_library) != 0) return nullptr;
-    std::ifstream in(kFontFiles[which], std::ios::binary | std::ios::ate);
-    if (!in) return nullptr;
-    const std::streamsize size = in.tellg();
-    if (size <= 0) return nullptr;
+    const int fd = open(kFontFiles[which], O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    void* map = MAP_FAILED;
+    if (fstat(fd, &st) == 0 && st.st_size > 0)
+        map = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    close(fd);
+    if (map == MAP_FAILED) return nullptr;
     auto file = std::make_unique<FontFile>();
-    file->bytes.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(file->bytes.data()), size)) return nullptr;
-    if (FT_New_Memory_Face(g_library, file->bytes.data(), static_cast<FT_Long>(file->bytes.size()), 0, &file->design) !=
-        0)
+    file->bytes = static_cast<const FT_Byte*>(map);
+    file->size = static_cast<FT_Long>(st.st_size);
+    if (FT_New_Memory_Face(g_library, file->bytes, file->size, 0, &file->design) != 0) {
+        munmap(map, static_cast<size_t>(st.st_size));
         return nullptr;
+    }
     g_files[which] = file.release();
     return g_files[which];
 }
@@ -96,7 +106,7 @@ SizedFace* LoadSize(int which, int em) {
     FontFile* file = LoadFile(which);
     if (!file) return nullptr;
     auto s = std::make_unique<SizedFace>();
-    if (FT_New_Memory_Face(g_library, file->bytes.data(), static_cast<FT_Long>(file->bytes.size()), 0, &s->face) != 0 ||
+    if (FT_New_Memory_Face(g_library, file->bytes, file->size, 0, &s->face) != 0 ||
         FT_Set_Pixel_Sizes(s->face, 0, static_cast<FT_UInt>(em)) != 0)
         return nullptr;
     const FT_Size_Metrics& m = s->face->size->metrics;
