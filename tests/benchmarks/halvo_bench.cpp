@@ -1,10 +1,16 @@
 // Figures of the control panel, as medians of repeated runs:
 //  - start of the halvo executable to its first complete frame, headless, on
-//    an existing device image (the process ends right after that frame);
+//    an existing device image: the script's first step dumps the windows
+//    once the panel is painted and idle, into a pipe the benchmark reads, so
+//    the figure ends with that frame; the whole run, to the process's end
+//    (the host closing the panel and the device), is printed beside it;
 //  - a full repaint of the panel (erase, nine buttons, nine labels), done
 //    on the panel's own thread;
-//  - the peak resident memory of the halvo process through the whole tour.
+//  - the peak resident memory of the halvo process through the tour.
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,8 +30,26 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// Runs halvo with a script; returns the wall time in ms and the peak RSS in KiB.
-std::pair<double, long> RunHalvo(const std::string& dir, const std::string& script) {
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Run {
+    double frameMs = 0;  // until the first dump arrived through the pipe (0: none)
+    double exitMs = 0;   // until the process ended
+    long peakKiB = 0;
+};
+
+// Runs halvo with a script in `dir`; `pipe` (in `dir`, or empty) is a FIFO
+// the script dumps into.
+Run RunHalvo(const std::string& dir, const std::string& script, const std::string& pipe = "") {
+    Run run;
+    int fd = -1;
+    if (!pipe.empty()) {
+        std::string path = dir + "/" + pipe;
+        unlink(path.c_str());
+        if (mkfifo(path.c_str(), 0600) == 0) fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    }
     auto start = Clock::now();
     pid_t pid = fork();
     if (pid == 0) {
@@ -36,10 +60,30 @@ std::pair<double, long> RunHalvo(const std::string& dir, const std::string& scri
     }
     int status = 0;
     struct rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    // The first bytes of the dump mark the frame; a halvo that ends without
+    // writing it ends the wait too.
+    while (fd >= 0) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) > 0) {
+            run.frameMs = MsSince(start);
+            char buffer[4096];
+            while (read(fd, buffer, sizeof buffer) != 0) {
+                pollfd more{fd, POLLIN, 0};
+                poll(&more, 1, 100);
+            }
+            break;
+        }
+        if (wait4(pid, &status, WNOHANG, &usage) == pid) {
+            pid = -1;
+            break;
+        }
+    }
+    if (fd >= 0) close(fd);
+    if (pid > 0) wait4(pid, &status, 0, &usage);
+    run.exitMs = MsSince(start);
+    run.peakKiB = usage.ru_maxrss;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "halvo failed (%d)\n", status);
-    return {ms, usage.ru_maxrss};
+    return run;
 }
 
 // Repaints the panel completely, `count` times, on the panel's thread.
@@ -61,16 +105,20 @@ LRESULT CALLBACK BenchProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 int main() {
     auto dir = ce::test::MakeTempDir("halvo-bench-");
-    ce::test::WriteTextFile(dir / "first-frame.script", "idle\n");
+    ce::test::WriteTextFile(dir / "first-frame.script", "dump frame.json\n");
     ce::test::WriteTextFile(dir / "tour.script",
                             "wait \"Brightness\"\npress 200 120\nmove 190 116\nmove 180 112\nrelease 180 112\n"
-                            "press #1012\nrelease #1012\ntap #1000\nwait-exit\n");
-    RunHalvo(dir.string(), "first-frame.script");  // the first boot makes the image
+                            "press #1012\nrelease #1012\nwait \"Value:\"\nkey ESCAPE\ntap #1000\nwait-exit\n");
+    RunHalvo(dir.string(), "first-frame.script", "frame.json");  // the first boot makes the image
 
-    std::vector<double> starts;
-    for (int i = 0; i < 15; ++i) starts.push_back(RunHalvo(dir.string(), "first-frame.script").first);
+    std::vector<double> frames, exits;
+    for (int i = 0; i < 15; ++i) {
+        Run run = RunHalvo(dir.string(), "first-frame.script", "frame.json");
+        frames.push_back(run.frameMs);
+        exits.push_back(run.exitMs);
+    }
     long peak = 0;
-    for (int i = 0; i < 3; ++i) peak = std::max(peak, RunHalvo(dir.string(), "tour.script").second);
+    for (int i = 0; i < 3; ++i) peak = std::max(peak, RunHalvo(dir.string(), "tour.script").peakKiB);
 
     std::vector<double> repaints;
     {
@@ -84,9 +132,11 @@ int main() {
     }
     std::filesystem::remove_all(dir);
 
-    std::printf("halvo start to first complete frame (headless, whole process): median %.1f ms (target 100 ms)\n",
-                Median(starts));
-    std::printf("full repaint of the panel: median %.3f ms (target 2 ms)\n", Median(repaints) / 1000.0);
+    std::printf(
+        "halvo start to first complete frame (headless): median %.1f ms (target 15 ms); "
+        "whole run to the process's end: median %.1f ms\n",
+        Median(frames), Median(exits));
+    std::printf("full repaint of the panel: median %.3f ms (target 0.5 ms)\n", Median(repaints) / 1000.0);
     std::printf("peak resident memory of halvo through the tour: %.1f MB (target 40 MB)\n", peak / 1024.0);
     return 0;
 }
