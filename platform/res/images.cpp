@@ -90,7 +90,11 @@ bool DecodeDib(const BYTE* data, size_t size, Picture* out, int heightScale) {
         // The common formats are decoded row by row without a per-pixel
         // choice of format; the others take the general path below.
         if (bpp == 24) {
-            for (int x = 0; x < width; ++x)
+            // Four bytes at a time (B, G, R and the next pixel's blue, which
+            // the mask drops); the last pixel of a row may end the data.
+            int x = 0;
+            for (; x + 1 < width; ++x) dst[x] = Le32(row + 3 * x) & 0xFFFFFFu;
+            for (; x < width; ++x)
                 dst[x] = (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
             continue;
         }
