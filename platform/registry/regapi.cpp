@@ -4,7 +4,10 @@
 // id and folded path, plus the ordered sub-key and value lists last read
 // through it. The lists are used as long as the store's change stamp is the
 // one they were read at, so enumerating a key index by index reads the key
-// once, and a change by any process is seen at the next call.
+// once, and a change by any process is seen at the next call. Opening a key
+// is answered from memory under the same rule when its parent's list is at
+// hand (the handle opened on, or the key listed last) or when the same path
+// was found before.
 //
 // Choices where Win32 leaves room (documented here once):
 // - A sub-key path may begin with "\": it is then taken from the root of the
@@ -68,6 +71,8 @@ constexpr uintptr_t kHandleSpan = 0x3FFF0000u;
 // without a held read it waits before it goes.
 constexpr auto kReaperTick = std::chrono::milliseconds(10);
 constexpr int kReaperLinger = 100;
+// How many keys found by path are kept at most.
+constexpr size_t kKnownKeys = 4096;
 
 struct KeyHandle {
     int root = 0;
@@ -77,11 +82,11 @@ struct KeyHandle {
 
     bool childrenValid = false;
     Stamp childrenStamp;
-    std::vector<ChildEntry> children;  // in the store's order (by fold)
+    ChildList children;  // in the store's order (case-insensitive)
     bool valuesValid = false;
     Stamp valuesStamp;
     Stamp pathStamp;  // when `path` was last known to be the key's path
-    std::vector<ValueEntry> values;
+    ValueList values;
 
     void Forget() {
         childrenValid = valuesValid = false;
@@ -97,9 +102,8 @@ struct KeyHandle {
     bool EnsureValues(Store& store) { return Ensure(store, valuesValid, valuesStamp, values, &Store::LoadValues); }
 
 private:
-    template <class Entry>
-    bool Ensure(Store& store, bool& valid, Stamp& stamp, std::vector<Entry>& list,
-                bool (Store::*load)(KeyId, std::vector<Entry>&)) {
+    template <class List>
+    bool Ensure(Store& store, bool& valid, Stamp& stamp, List& list, bool (Store::*load)(KeyId, List&)) {
         Stamp now = store.CurrentStamp();
         if (valid && stamp == now) return true;
         valid = false;
@@ -119,6 +123,22 @@ struct Registry {
     KeyHandle roots[kRootCount];
     uintptr_t nextHandle = 0;
     bool reaperRunning = false;
+    // The handle whose sub-keys were listed last: programs that list a key
+    // open its sub-keys next, often by their whole path.
+    uintptr_t lastLister = 0;
+    // Keys found by path, as of `knownStamp` (forgotten at any change).
+    std::unordered_map<std::string, KeyId> known;
+    Stamp knownStamp;
+    // The sub-key counts of the sub-keys of key `parent`, as of `stamp`:
+    // read in one go when a program asks for them sub-key after sub-key of
+    // the key it listed last (a tree showing which items can be expanded).
+    struct {
+        KeyId parent = 0;
+        Stamp stamp;
+        int asks = 0;
+        bool loaded = false;
+        std::unordered_map<KeyId, DWORD> counts;
+    } siblings;
     std::chrono::milliseconds readHold{10};
 
     Registry() {
@@ -137,7 +157,29 @@ struct Registry {
         generation = g;
         generationKnown = true;
         handles.clear();
+        known.clear();
+        knownStamp = Stamp{};
+        siblings.parent = 0;
+        siblings.counts.clear();
         for (KeyHandle& r : roots) r.Forget();
+    }
+
+    // The key at `path` if it was found there since the last change; 0 when not known.
+    KeyId Known(const std::string& path, Stamp now) {
+        if (!(knownStamp == now)) {
+            known.clear();
+            knownStamp = now;
+            return 0;
+        }
+        auto it = known.find(path);
+        return it == known.end() ? 0 : it->second;
+    }
+    void Remember(const std::string& path, KeyId id, Stamp now) {
+        if (!(knownStamp == now) || known.size() >= kKnownKeys) {
+            known.clear();
+            knownStamp = now;
+        }
+        known.emplace(path, id);
     }
 
     KeyHandle* Find(HKEY h) {
@@ -295,8 +337,67 @@ std::string PathOf(const KeyHandle& start, const SubKey& sub) {
     return path;
 }
 
+const ChildList* CurrentChildren(const KeyHandle& h, Stamp now) {
+    return h.childrenValid && h.childrenStamp == now ? &h.children : nullptr;
+}
+
+// The sub-keys of the parent of `path` (the key `sub` names from `start`),
+// when a handle holds them as of `now`: `start` itself, or the key listed last.
+const ChildList* ListOfParent(Registry& r, const KeyHandle& start, const SubKey& sub, const std::string& path,
+                              Stamp now) {
+    if (sub.names.size() == 1) return CurrentChildren(start, now);
+    const KeyHandle* lister = r.Find(reinterpret_cast<HKEY>(r.lastLister));
+    // Its path is the key's path only while nothing has changed since it was read.
+    if (!lister || !(lister->isRoot || lister->pathStamp == now)) return nullptr;
+    size_t parentLength = path.size() - 2 * (sub.names.back().size() + 1);
+    if (lister->path.size() != parentLength || path.compare(0, parentLength, lister->path) != 0) return nullptr;
+    return CurrentChildren(*lister, now);
+}
+
+// Whether `child` is the path of a key right below the key at `parent`.
+bool IsChildPath(const std::string& parent, const std::string& child) {
+    if (child.size() <= parent.size() + 2 || child.compare(0, parent.size(), parent) != 0) return false;
+    if (child[parent.size()] != 0 || child[parent.size() + 1] != '\\') return false;
+    for (size_t i = parent.size() + 2; i + 1 < child.size(); i += 2)
+        if (child[i] == 0 && child[i + 1] == '\\') return false;
+    return true;
+}
+
+// The sub-key count of `k` from the counts of its siblings, read in one go
+// when `k` is a sub-key of the key listed last and is the second of them
+// asked for since the last change; nullptr otherwise.
+const DWORD* SiblingSubKeys(Registry& r, const KeyHandle& k, Stamp now) {
+    auto& s = r.siblings;
+    if (!(s.stamp == now)) {
+        s.stamp = now;
+        s.parent = 0;
+        s.loaded = false;
+    }
+    // Ids are never reused: an id among the parent's sub-keys is that sub-key.
+    auto counted = [&]() -> const DWORD* {
+        auto it = s.counts.find(k.id);
+        return it == s.counts.end() ? nullptr : &it->second;
+    };
+    if (s.loaded) {
+        if (const DWORD* count = counted()) return count;
+    }
+    const KeyHandle* lister = r.Find(reinterpret_cast<HKEY>(r.lastLister));
+    if (!lister || !CurrentChildren(*lister, now) || !(lister->isRoot || lister->pathStamp == now) ||
+        !(k.pathStamp == now) || !IsChildPath(lister->path, k.path))
+        return nullptr;
+    if (s.parent != lister->id) {
+        s.parent = lister->id;
+        s.asks = 0;
+        s.loaded = false;
+    }
+    if (s.loaded || ++s.asks < 2) return nullptr;
+    r.store.LoadSubKeyCounts(s.parent, s.counts);
+    s.loaded = true;
+    return counted();
+}
+
 // Copies a name and its NUL into a caller's buffer of *cch characters.
-DWORD PutName(const std::u16string& name, LPWSTR buf, LPDWORD cch) {
+DWORD PutName(std::u16string_view name, LPWSTR buf, LPDWORD cch) {
     if (*cch < name.size() + 1) return ERROR_MORE_DATA;
     std::memcpy(buf, name.data(), name.size() * 2);
     buf[name.size()] = 0;
@@ -390,15 +491,20 @@ LONG RegOpenKeyEx(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
         KeyHandle& start = StartOf(r, *k, sub);
         std::string path = PathOf(start, sub);
         KeyId id = start.id;
-        if (sub.names.size() == 1 && start.childrenValid && start.childrenStamp == r.store.CurrentStamp()) {
-            // A child of a key just enumerated (the editor opens each one):
-            // the handle's current list answers without a query.
-            std::string fold = FoldBlob(sub.names[0]);
-            auto it = std::lower_bound(start.children.begin(), start.children.end(), fold,
-                                       [](const ChildEntry& c, const std::string& f) { return c.fold < f; });
-            if (it == start.children.end() || it->fold != fold) return ERROR_FILE_NOT_FOUND;
-            id = it->id;
-        } else if (!start.isRoot || !sub.names.empty()) {
+        if (!sub.names.empty()) {
+            Stamp now = r.store.CurrentStamp();
+            if (const ChildList* siblings = ListOfParent(r, start, sub, path, now)) {
+                // The parent's list, current, answers without a query.
+                id = siblings->Find(sub.names.back());
+                if (!id) return ERROR_FILE_NOT_FOUND;
+            } else if (!(id = r.Known(path, now))) {
+                bool baseExists;
+                id = r.store.FindKey(start.id, path, baseExists);
+                if (!baseExists) return ERROR_KEY_DELETED;
+                if (!id) return ERROR_FILE_NOT_FOUND;
+                r.Remember(path, id, now);
+            }
+        } else if (!start.isRoot) {
             bool baseExists;
             id = r.store.FindKey(start.id, path, baseExists);
             if (!baseExists) return ERROR_KEY_DELETED;
@@ -476,8 +582,9 @@ LONG RegEnumKeyEx(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcName, LPDW
         KeyHandle* k = r.Find(hKey);
         if (!k) return ERROR_INVALID_HANDLE;
         if (!k->EnsureChildren(r.store)) return ERROR_KEY_DELETED;
+        r.lastLister = reinterpret_cast<uintptr_t>(hKey);
         if (dwIndex >= k->children.size()) return ERROR_NO_MORE_ITEMS;
-        if (DWORD err = PutName(k->children[dwIndex].name, lpName, lpcName)) return err;
+        if (DWORD err = PutName(k->children.Name(dwIndex), lpName, lpcName)) return err;
         NoClass(lpClass, lpcClass);
         if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
         return ERROR_SUCCESS;
@@ -491,6 +598,16 @@ LONG RegQueryInfoKey(HKEY hKey, LPWSTR lpClass, LPDWORD lpcClass, LPDWORD lpRese
     return Call(true, [&](Registry& r) -> DWORD {
         KeyHandle* k = r.Find(hKey);
         if (!k) return ERROR_INVALID_HANDLE;
+        if (lpcSubKeys && !lpcMaxSubKeyLen && !lpcValues && !lpcMaxValueNameLen && !lpcMaxValueLen) {
+            if (const DWORD* count = SiblingSubKeys(r, *k, r.store.CurrentStamp())) {
+                NoClass(lpClass, lpcClass);
+                *lpcSubKeys = *count;
+                if (lpcMaxClassLen) *lpcMaxClassLen = 0;
+                if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+                if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+                return ERROR_SUCCESS;
+            }
+        }
         KeyInfoRequest want;
         want.subKeys = lpcSubKeys;
         want.maxSubKeyLen = lpcMaxSubKeyLen;
@@ -555,12 +672,12 @@ LONG RegEnumValue(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcValue
         if (!k) return ERROR_INVALID_HANDLE;
         if (!k->EnsureValues(r.store)) return ERROR_KEY_DELETED;
         if (dwIndex >= k->values.size()) return ERROR_NO_MORE_ITEMS;
-        const ValueEntry& v = k->values[dwIndex];
-        DWORD size = static_cast<DWORD>(v.data.size());
+        const ValueList& v = k->values;
+        DWORD size = static_cast<DWORD>(v.DataSize(dwIndex));
         bool fits = lpcbData && *lpcbData >= size;
-        DWORD err = PutName(v.name, lpValueName, lpcValueName);
-        if (!err && lpData && fits && size) std::memcpy(lpData, v.data.data(), size);
-        if (lpType) *lpType = v.type;
+        DWORD err = PutName(v.Name(dwIndex), lpValueName, lpcValueName);
+        if (!err && lpData && fits && size) std::memcpy(lpData, v.Data(dwIndex), size);
+        if (lpType) *lpType = v.Type(dwIndex);
         if (lpcbData) *lpcbData = size;
         if (!err && lpData && !fits) err = ERROR_MORE_DATA;
         return err;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -86,6 +87,7 @@ enum Store::Sql : int {
     kValues,
     kInfo,
     kIsEmpty,
+    kChildCounts,
     kDeleteKeyValues,
     kDeleteSubtreeValues,
     kDeleteKeyRow,
@@ -114,7 +116,7 @@ const char* const kSql[Store::kSqlCount] = {
     "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
     "ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data",
     "DELETE FROM vals WHERE key=?1 AND fold=?2",
-    "SELECT name, fold, id FROM keys WHERE parent=?1 ORDER BY fold",
+    "SELECT name, id FROM keys WHERE parent=?1 ORDER BY fold",
     "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY fold",
     // Only the parts asked for are computed: CASE evaluates lazily.
     "SELECT EXISTS(SELECT 1 FROM keys WHERE id=?1),"
@@ -124,6 +126,7 @@ const char* const kSql[Store::kSqlCount] = {
     " CASE WHEN ?5 THEN (SELECT max(length(name)) FROM vals WHERE key=?1) END,"
     " CASE WHEN ?6 THEN (SELECT max(length(data)) FROM vals WHERE key=?1) END",
     "SELECT EXISTS(SELECT 1 FROM keys WHERE parent IS NOT NULL)",
+    "SELECT k.id, (SELECT count(*) FROM keys c WHERE c.parent=k.id) FROM keys k WHERE k.parent=?1",
     "DELETE FROM vals WHERE key=?1",
     "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE path>=?1 AND path<?2)",
     "DELETE FROM keys WHERE id=?1",
@@ -325,7 +328,7 @@ bool Store::Ensure() {
         created_ = false;
     }
     if (!db_) Open();
-    DropStaleRead();
+    Sync();
     return changed;
 }
 
@@ -514,9 +517,10 @@ bool Store::ReadHeld() const {
 
 void Store::HoldRead() {
     if (!sqlite3_get_autocommit(db_)) return;
-    // The header is read before the snapshot is taken: the snapshot holds at
-    // least every commit the header names.
-    readHeaderValid_ = LoadHeader(readHeader_);
+    // The header was read at the start of the call, before the snapshot is
+    // taken: the snapshot holds at least every commit it names.
+    std::memcpy(readHeader_, header_, sizeof header_);
+    readHeaderValid_ = headerValid_;
     Query(*this, kBeginRead).Run();
     readSince_ = std::chrono::steady_clock::now();
 }
@@ -529,32 +533,25 @@ void Store::EndRead() {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void Store::DropStaleRead() {
+void Store::Sync() {
+    headerValid_ = LoadHeader(header_);
     if (!ReadHeld()) return;
-    uint32_t header[kWalIndexHeaderSize / 4];
-    if (readHeaderValid_ && LoadHeader(header) && std::memcmp(header, readHeader_, sizeof header) == 0) return;
+    if (headerValid_ && readHeaderValid_ && std::memcmp(header_, readHeader_, sizeof header_) == 0) return;
     EndRead();
 }
 
+// The stamp as of the start of the call (Sync): a commit during the call is
+// seen by the next one.
 Stamp Store::CurrentStamp() {
-    uint32_t header[kWalIndexHeaderSize / 4];
-    bool mapped = LoadHeader(header);
-    if (mapped && seenValid_ && std::memcmp(header, seenHeader_, sizeof header) == 0)
+    if (headerValid_ && seenValid_ && std::memcmp(header_, seenHeader_, sizeof header_) == 0)
         return Stamp{seenDataVersion_, localCommits_};
-    // A held snapshot may be older than the header just read (a commit
-    // since this call began): the version read below belongs to the header
-    // the snapshot began with, so a later call looks again.
-    if (mapped && ReadHeld()) {
-        if (!readHeaderValid_)
-            mapped = false;
-        else
-            std::memcpy(header, readHeader_, sizeof header);
-    }
+    // Any snapshot of this call began after Sync read the header: the version
+    // read below belongs to that header or a later commit.
     Query q(*this, kDataVersion);
     q.Step();
     int64_t version = q.Col(0);
-    if (mapped) {
-        std::memcpy(seenHeader_, header, sizeof header);
+    if (headerValid_) {
+        std::memcpy(seenHeader_, header_, sizeof header_);
         seenDataVersion_ = version;
         seenValid_ = true;
     }
@@ -601,35 +598,106 @@ bool Store::KeyName(KeyId id, std::u16string& name) {
     return true;
 }
 
-bool Store::LoadChildren(KeyId key, std::vector<ChildEntry>& children) {
-    children.clear();
-    if (!KeyExists(key)) return false;
-    Query q(*this, kChildren);
-    q.Int(1, key);
-    while (q.Step()) {
-        ChildEntry c;
-        c.name = q.ColU16(0);
-        c.fold.assign(static_cast<const char*>(q.ColBlob(1)), static_cast<size_t>(q.ColBytes(1)));
-        c.id = q.Col(2);
-        children.push_back(std::move(c));
-    }
-    return true;
+// The fold of one unit, with ASCII done here: most names are ASCII.
+static inline char16_t Fold(char16_t c) {
+    if (c < 0x80) return static_cast<char16_t>(c >= u'A' && c <= u'Z' ? c + 32 : c);
+    return FoldChar(c);
 }
 
-bool Store::LoadValues(KeyId key, std::vector<ValueEntry>& values) {
-    values.clear();
-    if (!KeyExists(key)) return false;
-    Query q(*this, kValues);
-    q.Int(1, key);
-    while (q.Step()) {
-        ValueEntry v;
-        v.name = q.ColU16(0);
-        v.type = static_cast<DWORD>(q.Col(1));
-        auto p = static_cast<const uint8_t*>(q.ColBlob(2));
-        v.data.assign(p, p + q.ColBytes(2));
-        values.push_back(std::move(v));
+// Names compare as the store orders them: by folded UTF-16 units, a prefix
+// first. `folded` is folded already.
+static int CompareFolded(std::u16string_view name, std::u16string_view folded) {
+    size_t n = std::min(name.size(), folded.size());
+    for (size_t i = 0; i < n; ++i) {
+        char16_t x = Fold(name[i]), y = folded[i];
+        if (x != y) return x < y ? -1 : 1;
     }
-    return true;
+    return name.size() < folded.size() ? -1 : name.size() > folded.size() ? 1 : 0;
+}
+
+KeyId ChildList::Find(std::u16string_view name) const {
+    char16_t buffer[kMaxKeyNameLength];
+    if (name.size() > kMaxKeyNameLength) return 0;
+    for (size_t i = 0; i < name.size(); ++i) buffer[i] = Fold(name[i]);
+    std::u16string_view folded(buffer, name.size());
+    // Sub-keys are mostly opened in the order they were listed: the one after
+    // the last found is tried first.
+    if (next_ < size() && CompareFolded(Name(next_), folded) == 0) return ids_[next_++];
+    size_t lo = 0, hi = size();
+    while (lo < hi) {
+        size_t mid = lo + (hi - lo) / 2;
+        int c = CompareFolded(Name(mid), folded);
+        if (c == 0) {
+            next_ = mid + 1;
+            return ids_[mid];
+        }
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return 0;
+}
+
+void ChildList::clear() {
+    next_ = 0;
+    names_.clear();
+    ends_.clear();
+    ids_.clear();
+}
+
+// Names come as SQLite's blobs, which need not be aligned for char16_t.
+static void AppendUnits(std::u16string& to, const void* from, size_t units) {
+    if (!units) return;
+    size_t at = to.size();
+    to.resize(at + units);
+    std::memcpy(to.data() + at, from, units * 2);
+}
+
+void ChildList::Add(const void* name, size_t length, KeyId id) {
+    AppendUnits(names_, name, length);
+    ends_.push_back(static_cast<uint32_t>(names_.size()));
+    ids_.push_back(id);
+}
+
+void ValueList::clear() {
+    names_.clear();
+    nameEnds_.clear();
+    types_.clear();
+    data_.clear();
+    dataEnds_.clear();
+}
+
+void ValueList::Add(const void* name, size_t length, DWORD type, const uint8_t* data, size_t size) {
+    AppendUnits(names_, name, length);
+    nameEnds_.push_back(static_cast<uint32_t>(names_.size()));
+    types_.push_back(type);
+    if (size) data_.insert(data_.end(), data, data + size);
+    dataEnds_.push_back(data_.size());
+}
+
+// A key's sub-keys and values go with it in one transaction: rows found mean
+// the key exists, and only an empty list needs to ask.
+bool Store::LoadChildren(KeyId key, ChildList& children) {
+    children.clear();
+    {
+        Query q(*this, kChildren);
+        q.Int(1, key);
+        while (q.Step()) children.Add(q.ColBlob(0), static_cast<size_t>(q.ColBytes(0)) / 2, q.Col(1));
+    }
+    return children.size() || KeyExists(key);
+}
+
+bool Store::LoadValues(KeyId key, ValueList& values) {
+    values.clear();
+    {
+        Query q(*this, kValues);
+        q.Int(1, key);
+        while (q.Step())
+            values.Add(q.ColBlob(0), static_cast<size_t>(q.ColBytes(0)) / 2, static_cast<DWORD>(q.Col(1)),
+                       static_cast<const uint8_t*>(q.ColBlob(2)), static_cast<size_t>(q.ColBytes(2)));
+    }
+    return values.size() || KeyExists(key);
 }
 
 KeyInfo Store::QueryInfo(KeyId key, const KeyInfoRequest& want) {
@@ -649,6 +717,13 @@ KeyInfo Store::QueryInfo(KeyId key, const KeyInfoRequest& want) {
     info.maxValueNameLen = static_cast<DWORD>(q.Col(4) / 2);
     info.maxValueLen = static_cast<DWORD>(q.Col(5));
     return info;
+}
+
+void Store::LoadSubKeyCounts(KeyId key, std::unordered_map<KeyId, DWORD>& counts) {
+    counts.clear();
+    Query q(*this, kChildCounts);
+    q.Int(1, key);
+    while (q.Step()) counts.emplace(q.Col(0), static_cast<DWORD>(q.Col(1)));
 }
 
 bool Store::IsEmpty() {

@@ -38,6 +38,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "savefile.h"
@@ -72,10 +73,48 @@ struct ValueEntry {
     std::vector<uint8_t> data;
 };
 
-struct ChildEntry {
-    std::u16string name;
-    std::string fold;
-    KeyId id = 0;
+// The sub-keys of a key in the store's order (case-insensitive), their names
+// kept back to back: one list is a few allocations, whatever its length.
+class ChildList {
+public:
+    size_t size() const { return ids_.size(); }
+    std::u16string_view Name(size_t i) const {
+        size_t begin = i ? ends_[i - 1] : 0;
+        return std::u16string_view(names_).substr(begin, ends_[i] - begin);
+    }
+    KeyId Id(size_t i) const { return ids_[i]; }
+    // The id of the sub-key called `name` in any case; 0 when there is none.
+    KeyId Find(std::u16string_view name) const;
+    void clear();
+    void Add(const void* name, size_t length, KeyId id);
+
+private:
+    std::u16string names_;
+    std::vector<uint32_t> ends_;
+    std::vector<KeyId> ids_;
+    mutable size_t next_ = 0;  // where Find looks first
+};
+
+// The values of a key in the store's order, names and data back to back.
+class ValueList {
+public:
+    size_t size() const { return types_.size(); }
+    std::u16string_view Name(size_t i) const {
+        size_t begin = i ? nameEnds_[i - 1] : 0;
+        return std::u16string_view(names_).substr(begin, nameEnds_[i] - begin);
+    }
+    DWORD Type(size_t i) const { return types_[i]; }
+    const uint8_t* Data(size_t i) const { return data_.data() + (i ? dataEnds_[i - 1] : 0); }
+    size_t DataSize(size_t i) const { return dataEnds_[i] - (i ? dataEnds_[i - 1] : 0); }
+    void clear();
+    void Add(const void* name, size_t length, DWORD type, const uint8_t* data, size_t size);
+
+private:
+    std::u16string names_;
+    std::vector<uint32_t> nameEnds_;
+    std::vector<DWORD> types_;
+    std::vector<uint8_t> data_;
+    std::vector<size_t> dataEnds_;
 };
 
 struct KeyInfoRequest {
@@ -97,7 +136,9 @@ public:
     // Makes the connection usable for the current image and process (opens
     // it on first use, after Close, after a fork, for another image). Returns
     // true when the image changed since the last call. Throws DbError.
-    // Also ends a held read that a commit has made old.
+    // Called at the start of every call: also reads the WAL index header,
+    // against which the call's reads and stamps are checked, and ends a held
+    // read that a commit has made old.
     bool Ensure();
     void Close();
     Stamp CurrentStamp();
@@ -125,9 +166,11 @@ public:
     // with the Win32 size semantics of RegQueryValueEx.
     DWORD QueryValue(KeyId key, const std::string& fold, DWORD* type, BYTE* data, DWORD* cbData);
     // False when the key no longer exists.
-    bool LoadChildren(KeyId key, std::vector<ChildEntry>& children);
-    bool LoadValues(KeyId key, std::vector<ValueEntry>& values);
+    bool LoadChildren(KeyId key, ChildList& children);
+    bool LoadValues(KeyId key, ValueList& values);
     KeyInfo QueryInfo(KeyId key, const KeyInfoRequest& want);
+    // How many sub-keys each sub-key of `key` has, by id.
+    void LoadSubKeyCounts(KeyId key, std::unordered_map<KeyId, DWORD>& counts);
     bool IsEmpty();
     // The subtree of `key` (at `path`) in save-file form; false when it is gone.
     bool ReadTree(KeyId key, const std::string& path, SavedTree& out);
@@ -182,7 +225,7 @@ private:
     // Copies the WAL-index header; false when it is not mapped.
     bool LoadHeader(uint32_t* out) const;
     void HoldRead();
-    void DropStaleRead();
+    void Sync();
 
     sqlite3* db_ = nullptr;
     // The WAL-index header (first 96 bytes of registry.db-shm: two copies of
@@ -195,7 +238,10 @@ private:
     uint32_t seenHeader_[kWalIndexHeaderSize / 4] = {};
     bool seenValid_ = false;
     int64_t seenDataVersion_ = -1;
-    // The header as it was when the held read began (valid when mapped).
+    // The header as Sync read it, and as it was when the held read began
+    // (each valid when mapped).
+    uint32_t header_[kWalIndexHeaderSize / 4] = {};
+    bool headerValid_ = false;
     uint32_t readHeader_[kWalIndexHeaderSize / 4] = {};
     bool readHeaderValid_ = false;
     std::chrono::steady_clock::time_point readSince_;

@@ -1,6 +1,6 @@
-// The registry while another connection to the store writes: this process
-// keeps a read open across its calls (and caches what it read), yet every
-// call sees the newest commit, and that read never stops another
+// What the registry keeps between calls (a read held open, lists, keys found
+// by path, sub-key counts) never outlives a change: by this process, or by
+// another connection to the store; and the read it holds never stops another
 // connection's checkpoint.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -36,6 +36,76 @@ const char* const kLevel = "x'4c006500760065006c00'";
 const char* const kWidth = "x'57006900640074006800'";
 const char* const kWidthFold = "x'00770069006400740068'";
 
+DWORD SubKeyCount(HKEY base, const char16_t* path) {
+    HKEY h = nullptr;
+    DWORD count = 99;
+    if (Open(base, path, &h) != ERROR_SUCCESS) return 99;
+    EXPECT_EQ(RegQueryInfoKey(h, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(h);
+    return count;
+}
+
+class KeptInMemory : public ::testing::Test {
+protected:
+    ce::test::TestImage image;
+};
+
+// A key listed, then its sub-keys opened by their whole path and asked for
+// their sub-key counts one after the other, as a tree view fills itself.
+TEST_F(KeptInMemory, SubKeysOfTheKeyListedLastFollowEveryChange) {
+    for (const char16_t* path : {u"List\\Alpha", u"List\\beta", u"List\\\u00c4rger", u"List\\Deep\\Leaf"})
+        RegCloseKey(Create(HKEY_LOCAL_MACHINE, path));
+    auto listed = [] {
+        HKEY list = nullptr;
+        EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"List", &list), ERROR_SUCCESS);
+        SubKeys(list);
+        return list;
+    };
+    HKEY list = listed();
+    struct Case {
+        const char16_t* path;
+        LONG opened;
+        DWORD subKeys;
+    } cases[] = {
+        {u"List\\ALPHA", ERROR_SUCCESS, 0},
+        {u"List\\\u00e4RGER", ERROR_SUCCESS, 0},
+        {u"List\\deep", ERROR_SUCCESS, 1},
+        {u"List\\gamma", ERROR_FILE_NOT_FOUND, 99},
+        {u"List\\Alpha\\x", ERROR_FILE_NOT_FOUND, 99},
+        {u"List\\DEEP\\leaf", ERROR_SUCCESS, 0},
+    };
+    for (const Case& c : cases) {
+        HKEY h = nullptr;
+        EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, c.path, &h), c.opened) << "case " << (&c - cases);
+        RegCloseKey(h);
+        EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, c.path), c.subKeys);
+    }
+    // The key opened by its path is the key itself.
+    HKEY alpha = nullptr;
+    ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"List\\alpha", &alpha), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(alpha, u"v", 7), ERROR_SUCCESS);
+    RegCloseKey(alpha);
+    DWORD v = 0;
+    HKEY again = Create(list, u"ALPHA");
+    EXPECT_EQ(GetDword(again, u"v", v), ERROR_SUCCESS);
+    RegCloseKey(again);
+    RegCloseKey(list);
+
+    // Changes by this process.
+    ASSERT_EQ(RegRenameKey(HKEY_LOCAL_MACHINE, u"List\\Alpha", u"Gamma"), ERROR_SUCCESS);
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"List\\beta\\Sub"));
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"List\\Deep\\Leaf"), ERROR_SUCCESS);
+    list = listed();
+    HKEY h = nullptr;
+    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"List\\alpha", &h), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"List\\gamma"), 0u);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"List\\beta"), 1u);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"List\\deep"), 0u);
+    RegCloseKey(list);
+}
+
 // Reads everything the test looks at, so that this process holds a read
 // and has lists, values and a key path in memory.
 void ReadPanel(HKEY panel) {
@@ -49,6 +119,9 @@ void ReadPanel(HKEY panel) {
               ERROR_SUCCESS);
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Panel\\Mode", &mode), ERROR_SUCCESS);
     RegCloseKey(mode);
+    SubKeys(HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Other"), 0u);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Panel"), 1u);
 }
 
 // The other connection's change: Level 1 -> 2, a value Width added, Mode deleted.
@@ -71,6 +144,9 @@ void ExpectChanged(HKEY panel) {
     EXPECT_EQ(values, 2u);
     EXPECT_EQ(SubKeys(panel), std::vector<std::u16string>{});
     EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Panel\\Mode", &mode), ERROR_FILE_NOT_FOUND);
+    SubKeys(HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Other"), 0u);
+    EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Panel"), 0u);
 }
 
 TEST_F(OtherConnection, ItsCommitIsSeenAtTheNextCall) {
@@ -79,6 +155,7 @@ TEST_F(OtherConnection, ItsCommitIsSeenAtTheNextCall) {
     struct Restore {
         ~Restore() { ce::reg::SetReadHold(std::chrono::milliseconds(10)); }
     } restore;
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Other"));
     HKEY panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
     RegCloseKey(Create(panel, u"Mode"));
     ASSERT_EQ(SetDword(panel, u"Level", 1), ERROR_SUCCESS);
@@ -90,6 +167,7 @@ TEST_F(OtherConnection, ItsCommitIsSeenAtTheNextCall) {
 }
 
 TEST_F(OtherConnection, ItsCheckpointDoesNotWaitForAnIdleReader) {
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Other"));
     HKEY panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
     RegCloseKey(Create(panel, u"Mode"));
     ASSERT_EQ(SetDword(panel, u"Level", 1), ERROR_SUCCESS);
