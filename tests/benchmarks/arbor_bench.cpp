@@ -21,6 +21,7 @@
 #include "ce_kernel.h"
 #include "ce_registry.h"
 #include "editorrun.h"
+#include "figures.h"
 #include "savefile.h"
 
 namespace {
@@ -333,5 +334,12 @@ int main() {
     std::printf(
         "open the modify editor on a 1 MiB binary value (read, shown, painted): median %.1f ms (target 200 ms)\n",
         Median(modifies));
+    using ce::bench::PrintFigure;
+    PrintFigure("editor: expand a key with 10,000 sub-keys, tree included", Median(expandCpu), "ms", 50, "CPU");
+    PrintFigure("editor: select a key with 1,000 values", Median(selects), "ms", 100, "wall");
+    PrintFigure("editor: repaint of a tree of 10,000 items", Median(repaints), "ms", 5, "wall");
+    PrintFigure("editor: search 100,000 keys, 300,000 values, no hit", Median(searchCpu), "ms", 1000, "CPU");
+    PrintFigure("editor: refresh of 10,000 expanded items", Median(refreshCpu), "ms", 300, "CPU");
+    PrintFigure("editor: modify editor on a 1 MiB binary value", Median(modifies), "ms", 200, "wall");
     return 0;
 }

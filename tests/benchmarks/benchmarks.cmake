@@ -3,6 +3,9 @@ if(benchmark_FOUND)
   add_executable(bench_registry ${CMAKE_CURRENT_LIST_DIR}/registry_bench.cpp)
   target_link_libraries(bench_registry PRIVATE ce_registry ce_testsupport benchmark::benchmark)
   ce_warnings(bench_registry)
+  add_executable(bench_baseline ${CMAKE_CURRENT_LIST_DIR}/baseline_bench.cpp)
+  target_link_libraries(bench_baseline PRIVATE benchmark::benchmark)
+  ce_warnings(bench_baseline)
 endif()
 
 # The control panel: start-up to the first complete frame, a full repaint of

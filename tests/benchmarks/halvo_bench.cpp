@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "figures.h"
 #include "panelrun.h"
 
 namespace {
@@ -138,5 +139,8 @@ int main() {
         Median(frames), Median(exits));
     std::printf("full repaint of the panel: median %.3f ms (target 0.5 ms)\n", Median(repaints) / 1000.0);
     std::printf("peak resident memory of halvo through the tour: %.1f MB (target 40 MB)\n", peak / 1024.0);
+    ce::bench::PrintFigure("halvo: start to its first complete frame", Median(frames), "ms", 15, "wall");
+    ce::bench::PrintFigure("halvo: full repaint of the panel", Median(repaints) / 1000.0, "ms", 0.5, "wall");
+    ce::bench::PrintFigure("halvo: peak resident memory", peak / 1024.0, "MB", 40);
     return 0;
 }
