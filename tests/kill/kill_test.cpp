@@ -1,5 +1,5 @@
-// SIGKILL at random moments: `cereg set`, a scripted edit and an import in
-// the registry editor, and a boot applying a large staged restore. After every kill the
+// SIGKILL at random moments: `cereg set`, a scripted edit, an import and a
+// key rename in the registry editor, and a boot applying a large staged restore. After every kill the
 // image must be whole: the store passes SQLite's integrity check, every
 // write a program acknowledged (exit 0) is there, the hardware files are
 // complete and the next program starts on the image.
@@ -250,6 +250,65 @@ TEST_F(KillTest, EditorImportLandsWholeOrNotAtAll) {
             EXPECT_TRUE(ReadTextFile(dir_ / "cereg.txt") == imported) << "round " << n << ": a part of the file landed";
         } else {
             EXPECT_EQ(found, 1) << ReadTextFile(dir_ / "cereg.txt");
+        }
+    }
+}
+
+// A key with some thousands of keys below it renamed with F2 in the editor:
+// killed part-way, the registry holds the tree under the old name or under
+// the new one, whole, and never both or neither.
+TEST_F(KillTest, EditorRenameLandsWholeOrNotAtAll) {
+    MakeImage();
+    std::string text = "Windows Registry Editor Version 5.00\n\n";
+    for (int k = 0; k < 2000; ++k) {
+        text += "[HKEY_LOCAL_MACHINE\\Before\\K" + std::to_string(k % 40) + "\\L" + std::to_string(k) + "]\n";
+        text += "\"v\"=dword:" + std::to_string(10000000 + k) + "\n\n";
+    }
+    WriteTextFile(dir_ / "tree.reg", text);
+    ASSERT_EQ(RunCereg({"import", (dir_ / "tree.reg").string()}), 0) << ReadTextFile(dir_ / "cereg.txt");
+    ASSERT_EQ(RunCereg({"export", "HKLM\\Before"}), 0);
+    const std::string before = ReadTextFile(dir_ / "cereg.txt");
+    fs::path script = dir_ / "rename.script";
+    WriteTextFile(script,
+                  "wait \"My Device\"\ntap \"HKEY_LOCAL_MACHINE\"\nkey RIGHT\nwait \"Before\"\ntap \"Before\"\n"
+                  "key F2\nwait \"Rename Key\"\ntype \"After\"\nkey ENTER\nwait-gone \"Rename Key\"\n"
+                  "wait \"HKEY_LOCAL_MACHINE\\\\After\"\n");
+    fs::path pristine = dir_ / "pristine";
+    fs::copy(Image(), pristine, fs::copy_options::recursive);
+    auto rename = [&] {
+        fs::remove_all(Image());
+        fs::copy(pristine, Image(), fs::copy_options::recursive);
+        return Program({ARBOR_EXE, "--device", Image().string(), "--headless", "--script", script.string()},
+                       dir_ / "arbor.txt");
+    };
+    Program first = rename();
+    ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "arbor.txt");
+    auto full = first.Elapsed();
+    ASSERT_EQ(RunCereg({"export", "HKLM\\After"}), 0);
+    const std::string after = ReadTextFile(dir_ / "cereg.txt");
+    std::string expected = before;
+    const std::string from = "[HKEY_LOCAL_MACHINE\\Before", to = "[HKEY_LOCAL_MACHINE\\After";
+    for (size_t at = 0; (at = expected.find(from, at)) != std::string::npos; at += to.size())
+        expected.replace(at, from.size(), to);
+    ASSERT_TRUE(after == expected) << "a rename that was not disturbed changed the tree";
+
+    for (int n = 1; n <= rounds_; ++n) {
+        bool done = KillAtRandom(rename(), full) == 0;
+        ExpectImageWhole("after killing a rename in round " + std::to_string(n));
+        if (HasFatalFailure()) return;
+        int old = RunCereg({"export", "HKLM\\Before"});
+        std::string oldText = ReadTextFile(dir_ / "cereg.txt");
+        int renamed = RunCereg({"export", "HKLM\\After"});
+        std::string newText = ReadTextFile(dir_ / "cereg.txt");
+        EXPECT_NE(old, renamed) << "round " << n << ": the tree is under both names or neither";
+        if (old == 0) {
+            EXPECT_TRUE(oldText == before) << "round " << n << ": the old tree changed";
+        }
+        if (renamed == 0) {
+            EXPECT_TRUE(newText == after) << "round " << n << ": the renamed tree differs";
+        }
+        if (done) {
+            EXPECT_EQ(renamed, 0) << "the editor finished round " << n;
         }
     }
 }
