@@ -1,10 +1,8 @@
 // Edit > Rename: a key (with the tree focused) or a value (with the list
-// focused), in a small dialog with the old name selected. The key is renamed
-// by the registry in one step, keeping its sub-keys and values; a value is
-// written under its new name and then removed under the old one. A name
-// that cannot be used is refused with its reason and nothing changes.
-#include <stdlib.h>
-
+// focused), in a small dialog with the old name selected. The registry
+// renames a key in one step, keeping its sub-keys and values, and a value in
+// one step, keeping its type and data. A name that cannot be used is refused
+// with its reason and nothing changes.
 #include "arbor.h"
 
 static HTREEITEM g_hRenameItem;  // the key, or the key of the value
@@ -50,34 +48,14 @@ static LONG RenameKey(void) {
     return RegRenameKey(hRoot, szPath, g_szNewName);
 }
 
-// Renames the value g_szOldName of the key of g_hRenameItem: the data is
-// written under the new name first, so that it is never lost.
+// Renames the value g_szOldName of the key of g_hRenameItem; the registry
+// moves its type and data in one step.
 static LONG RenameValue(void) {
     HKEY hRoot, hKey;
-    DWORD dwType, cb = 0;
-    BYTE* pData = NULL;
     LONG lResult;
 
     if (!OpenItemKey(g_hRenameItem, &hRoot, &hKey)) return ERROR_KEY_DELETED;
-    // Value names are told apart without regard to case: a name that only
-    // differs in case from the old one is the old value itself.
-    lResult = RegQueryValueEx(hKey, g_szNewName, NULL, NULL, NULL, NULL);
-    if (lResult == ERROR_SUCCESS) {
-        lResult = ERROR_ALREADY_EXISTS;
-    } else {
-        lResult = RegQueryValueEx(hKey, g_szOldName, NULL, &dwType, NULL, &cb);
-        if (lResult == ERROR_SUCCESS) {
-            pData = (BYTE*)malloc(cb ? cb : 1);
-            lResult = pData ? RegQueryValueEx(hKey, g_szOldName, NULL, &dwType, pData, &cb) : ERROR_NOT_ENOUGH_MEMORY;
-        }
-        if (lResult == ERROR_SUCCESS) lResult = RegSetValueEx(hKey, g_szNewName, 0, dwType, pData, cb);
-        if (lResult == ERROR_SUCCESS && RegDeleteValue(hKey, g_szOldName) != ERROR_SUCCESS) {
-            // The old value stays: take the copy back, nothing has changed.
-            RegDeleteValue(hKey, g_szNewName);
-            lResult = ERROR_ACCESS_DENIED;
-        }
-        free(pData);
-    }
+    lResult = RegRenameValue(hKey, g_szOldName, g_szNewName);
     CloseItemKey(hRoot, hKey);
     return lResult;
 }

@@ -57,6 +57,9 @@ LONG RegQueryInfoKey(HKEY hKey, LPWSTR lpClass, LPDWORD lpcClass, LPDWORD lpRese
 // and sub-keys of a key into another key, merging with what is there.
 LONG RegRenameKey(HKEY hKey, LPCWSTR lpSubKeyName, LPCWSTR lpNewKeyName);
 LONG RegCopyTree(HKEY hKeySrc, LPCWSTR lpSubKey, HKEY hKeyDest);
+// The device's own call (not in Win32): renames the value lpValueName of hKey
+// to lpNewValueName in one step, keeping its type and data.
+LONG RegRenameValue(HKEY hKey, LPCWSTR lpValueName, LPCWSTR lpNewValueName);
 
 // Save the whole tree of a root key to a new file (fails if the file exists),
 // and stage a saved file to replace HKEY_LOCAL_MACHINE at the next boot.

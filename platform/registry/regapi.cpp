@@ -32,6 +32,10 @@
 //   and an empty name, a name with "\" or over 255 characters with
 //   ERROR_INVALID_PARAMETER; a root key cannot be renamed (ERROR_ACCESS_DENIED).
 //   Handles stay on their keys: a handle follows its key's new path.
+// - RegRenameValue (the device's own call; Win32 has none) moves a value's
+//   type and data to a new name in one transaction; a name another value of
+//   the key has in any case is refused with ERROR_ALREADY_EXISTS (a change of
+//   case of the value's own name is allowed).
 //
 // Reads share a read transaction held across calls (store.h). A helper
 // thread ends it once it is older than the hold limit (looking every
@@ -750,6 +754,29 @@ LONG RegRenameKey(HKEY hKey, LPCWSTR lpSubKeyName, LPCWSTR lpNewKeyName) {
             h.path = newPath + h.path.substr(path.size());
             h.pathStamp = now;
         }
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegRenameValue(HKEY hKey, LPCWSTR lpValueName, LPCWSTR lpNewValueName) {
+    return Call(true, [&](Registry& r) -> DWORD {
+        KeyHandle* k = r.Find(hKey);
+        if (!k) return ERROR_INVALID_HANDLE;
+        std::u16string_view oldName, newName;
+        if (DWORD err = ParseValueName(lpValueName, oldName)) return err;
+        if (DWORD err = ParseValueName(lpNewValueName, newName)) return err;
+        const std::string oldFold = FoldBlob(oldName), newFold = FoldBlob(newName);
+        // One transaction: a failure or a kill part-way leaves the old value.
+        WriteTxn txn(r.store);
+        DWORD type = 0, cb = 0;
+        if (DWORD err = r.store.QueryValue(k->id, oldFold, &type, nullptr, &cb)) return err;
+        if (newFold != oldFold && r.store.QueryValue(k->id, newFold, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            return ERROR_ALREADY_EXISTS;
+        std::vector<BYTE> data(cb);
+        if (DWORD err = r.store.QueryValue(k->id, oldFold, &type, data.data(), &cb)) return err;
+        if (DWORD err = r.store.DeleteValue(k->id, oldName)) return err;
+        if (DWORD err = r.store.SetValue(k->id, newName, type, data.data(), cb)) return err;
+        txn.Commit();
         return ERROR_SUCCESS;
     });
 }

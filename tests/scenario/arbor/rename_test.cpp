@@ -68,6 +68,14 @@ TEST(Rename, KeysAndValuesTakeTheNewNameAndRefusedNamesChangeNothing) {
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\New", u"w").second, (std::vector<BYTE>{4, 0, 0, 0}));
     EXPECT_GE(run.RowOf("renamed"), 0);
     EXPECT_EQ(GetFocus(), run.list());
+    // Its own name in other letters: taken, not refused as a name in use.
+    run.Key(VK_F2);
+    SetDlgItemText(run.Top(), IDC_RENAME_NAME, u"Renamed");
+    run.TapControl(run.Top(), IDOK);
+    ASSERT_EQ(run.Top(), run.main());
+    EXPECT_GE(run.RowOf("Renamed"), 0);
+    EXPECT_EQ(run.RowOf("renamed"), -1);
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\New", u"renamed").second, (std::vector<BYTE>{1, 2, 3}));
 }
 
 }  // namespace

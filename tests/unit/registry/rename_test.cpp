@@ -1,6 +1,8 @@
-// RegRenameKey and RegCopyTree: whole subtrees move or copy, refusals change nothing.
+// RegRenameKey and RegCopyTree: whole subtrees move or copy, refusals change nothing;
+// RegRenameValue moves one value.
 #include <gtest/gtest.h>
 
+#include "ce_kernel.h"
 #include "regtest.h"
 #include "testimage.h"
 
@@ -97,6 +99,36 @@ TEST_F(RenameCopy, RefusedRenamesChangeNothing) {
     EXPECT_EQ(RegRenameKey(soft, nullptr, u"Other"), ERROR_KEY_DELETED);
     EXPECT_TRUE(SubKeys(HKEY_LOCAL_MACHINE).empty());
     RegCloseKey(soft);
+}
+
+TEST_F(RenameCopy, RenameValueKeepsTypeAndDataAndRefusalsChangeNothing) {
+    HKEY key = Create(HKEY_LOCAL_MACHINE, u"Values");
+    const BYTE blob[] = {1, 0, 2};
+    ASSERT_EQ(RegSetValueEx(key, u"Blob", 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(key, u"Other", 7), ERROR_SUCCESS);
+    struct Case {
+        const char16_t* from;
+        const char16_t* to;
+        LONG err;
+        std::vector<std::u16string> names;  // afterwards, in the store's order
+    } cases[] = {
+        {u"Blob", u"OTHER", ERROR_ALREADY_EXISTS, {u"Blob", u"Other"}},
+        {u"Gone", u"New", ERROR_FILE_NOT_FOUND, {u"Blob", u"Other"}},
+        {u"blob", u"Data", ERROR_SUCCESS, {u"Data", u"Other"}},
+        {u"Data", u"DATA", ERROR_SUCCESS, {u"DATA", u"Other"}},  // its own name in another case
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RegRenameValue(key, c.from, c.to), c.err) << "from " << ce::ToUtf8(c.from);
+        EXPECT_EQ(ValueNames(key), c.names) << "from " << ce::ToUtf8(c.from);
+    }
+    BYTE data[8] = {};
+    DWORD type = 0, cb = sizeof data;
+    ASSERT_EQ(RegQueryValueEx(key, u"data", nullptr, &type, data, &cb), ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD{REG_BINARY});
+    EXPECT_EQ(std::vector<BYTE>(data, data + cb), std::vector<BYTE>(blob, blob + sizeof blob));
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Values"), ERROR_SUCCESS);
+    EXPECT_EQ(RegRenameValue(key, u"DATA", u"x"), ERROR_KEY_DELETED);
+    RegCloseKey(key);
 }
 
 TEST_F(RenameCopy, CopyMergesIntoTheDestination) {
