@@ -1074,6 +1074,10 @@ LONG ChangeDisplaySettingsEx(LPCWSTR lpszDeviceName, DEVMODEW* lpDevMode, HWND h
 #define EN_HSCROLL 0x0601
 #define EN_VSCROLL 0x0602
 
+// ---- Controls: list boxes (a style resource scripts name; the device has no list box) ----
+
+#define LBS_NOTIFY 0x0001L
+
 // ---- Controls: scroll bars ----------------------------------------------------------------
 
 #define SBS_HORZ 0x0000L

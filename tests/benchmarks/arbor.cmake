@@ -4,7 +4,6 @@
 add_executable(bench_arbor ${CMAKE_CURRENT_LIST_DIR}/arbor_bench.cpp)
 target_link_libraries(bench_arbor PRIVATE -Wl,--whole-archive arbor_app -Wl,--no-whole-archive ce_program
   ce_boot ce_testsupport)
-target_include_directories(bench_arbor PRIVATE ${CMAKE_SOURCE_DIR}/tests/scenario/arbor)
 ce_add_resources(TARGET bench_arbor RC ${CMAKE_SOURCE_DIR}/arbor/res/arbor.rc MODULE arbor
   INCLUDE_DIRS ${ARBOR_ART_DIR} DEPENDS ${arbor_picture_files})
 ce_warnings(bench_arbor)

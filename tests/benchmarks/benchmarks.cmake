@@ -14,7 +14,6 @@ endif()
 add_executable(bench_halvo ${CMAKE_CURRENT_LIST_DIR}/halvo_bench.cpp)
 target_link_libraries(bench_halvo PRIVATE -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program
   ce_boot ce_testsupport)
-target_include_directories(bench_halvo PRIVATE ${CMAKE_SOURCE_DIR}/tests/scenario/halvo)
 target_compile_definitions(bench_halvo PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>")
 add_dependencies(bench_halvo halvo)
 ce_add_resources(TARGET bench_halvo RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
@@ -26,7 +25,6 @@ ce_warnings(bench_halvo)
 add_executable(bench_brightness ${CMAKE_CURRENT_LIST_DIR}/brightness_bench.cpp)
 target_link_libraries(bench_brightness PRIVATE -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program
   ce_boot ce_testsupport)
-target_include_directories(bench_brightness PRIVATE ${CMAKE_SOURCE_DIR}/tests/scenario/halvo)
 ce_add_resources(TARGET bench_brightness RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 ce_warnings(bench_brightness)

@@ -12,7 +12,6 @@ ce_test(NAME scenario_arbor THREADS
     ${CMAKE_CURRENT_LIST_DIR}/rename_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/navview_test.cpp
   LIBS -Wl,--whole-archive arbor_app -Wl,--no-whole-archive ce_program ce_boot)
-target_include_directories(scenario_arbor PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 ce_add_resources(TARGET scenario_arbor RC ${CMAKE_SOURCE_DIR}/arbor/res/arbor.rc MODULE arbor
   INCLUDE_DIRS ${ARBOR_ART_DIR} DEPENDS ${arbor_picture_files})
 

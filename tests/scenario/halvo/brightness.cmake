@@ -3,6 +3,5 @@
 ce_test(NAME scenario_brightness THREADS
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/brightness_test.cpp
   LIBS -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program ce_boot)
-target_include_directories(scenario_brightness PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 ce_add_resources(TARGET scenario_brightness RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})

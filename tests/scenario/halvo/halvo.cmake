@@ -5,7 +5,6 @@ ce_test(NAME scenario_halvo THREADS
     ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_test.cpp
   LIBS -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program ce_boot)
-target_include_directories(scenario_halvo PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 ce_add_resources(TARGET scenario_halvo RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 

@@ -5,7 +5,6 @@ ce_test(NAME scenario_registryset THREADS
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/registryset_test.cpp
   LIBS -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program ce_boot
        -Wl,--wrap=_Z10MessageBoxP6HWND__PKDsS2_j)
-target_include_directories(scenario_registryset PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 ce_add_resources(TARGET scenario_registryset RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 

@@ -9,7 +9,6 @@ foreach(name scenario_touch scenario_touch_noclass)
   ce_test(NAME ${name} THREADS
     SOURCES ${src}
     LIBS -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program ce_boot)
-  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   ce_add_resources(TARGET ${name} RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
     INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 endforeach()

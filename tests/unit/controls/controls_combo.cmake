@@ -7,6 +7,3 @@ ce_test(NAME unit_combo THREADS
     ${CMAKE_CURRENT_LIST_DIR}/progress_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/statusbar_test.cpp
   LIBS ce_comctl ce_session ce_mfc)
-if(TARGET unit_combo)
-  target_include_directories(unit_combo PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../dialogs)
-endif()

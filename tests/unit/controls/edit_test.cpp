@@ -4,7 +4,7 @@
 // scrolled by its own bar.
 #include <array>
 
-#include "../dialogs/dlgtest.h"
+#include "dlgtest.h"
 
 using namespace dlgtest;
 using ce::user::InjectKey;
@@ -14,23 +14,14 @@ using ce::user::Mouse;
 namespace {
 
 // The parent: records notifications and colour requests.
-struct Heard {
-    UINT msg;
-    WORD code;
-};
-std::vector<Heard>& Heards() {
-    static std::vector<Heard> v;
-    return v;
-}
-
 LRESULT CALLBACK EditHostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
         case WM_COMMAND:
-            Heards().push_back({m, HIWORD(wp)});
+            ce::test::Record(h, m, wp, lp);
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
-            Heards().push_back({m, 0});
+            ce::test::Record(h, m, wp, lp);
             break;
         default:
             break;
@@ -44,13 +35,13 @@ protected:
         DialogTest::SetUp();
         ce::test::RegisterHostClass(u"EditHost", EditHostProc, COLOR_WINDOW);
         host_ = Keep(ce::test::CreateHost(u"EditHost"));
-        Heards().clear();
+        Log().clear();
     }
     HWND Make(DWORD style, int x, int y, int w, int h, LPCWSTR text = u"") {
         HWND e = CreateWindowEx(0, u"Edit", text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, host_,
                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(42)), nullptr, nullptr);
         Pump();
-        Heards().clear();
+        Log().clear();
         return e;
     }
     static void Type(std::u16string_view s) {
@@ -83,7 +74,7 @@ protected:
     }
     static int Count(WORD code) {
         int n = 0;
-        for (auto& h : Heards())
+        for (auto& h : Log())
             if (h.msg == WM_COMMAND && h.code == code) ++n;
         return n;
     }
@@ -107,7 +98,7 @@ TEST_F(Edit, LimitedEditRefusesTheCharacterBeyondItsLimit) {
     ASSERT_EQ(GetWindowTextLength(e), 255);
     EXPECT_EQ(Count(EN_CHANGE), 255);
     EXPECT_EQ(Count(EN_MAXTEXT), 0);
-    Heards().clear();
+    Log().clear();
     Type(u"y");
     EXPECT_EQ(GetWindowTextLength(e), 255);
     EXPECT_EQ(Text(e), chars);
@@ -309,17 +300,17 @@ TEST_F(Edit, ParentHearsFocusUpdateAndChangeInOrder) {
     Tap(Center(e));
     Pump();
     EXPECT_EQ(Count(EN_SETFOCUS), 1);
-    Heards().clear();
+    Log().clear();
     Type(u"a");
     std::vector<WORD> codes;
-    for (auto& h : Heards())
+    for (auto& h : Log())
         if (h.msg == WM_COMMAND) codes.push_back(h.code);
     EXPECT_EQ(codes, (std::vector<WORD>{EN_UPDATE, EN_CHANGE}));
     SetFocus(other);
     Pump();
     EXPECT_EQ(Count(EN_KILLFOCUS), 1);
 
-    Heards().clear();
+    Log().clear();
     SetWindowText(e, u"set");  // a single line tells of WM_SETTEXT...
     EXPECT_EQ(Count(EN_CHANGE), 1);
     HWND multi = Make(ES_MULTILINE, 10, 80, 200, 60);
@@ -350,13 +341,13 @@ TEST_F(Edit, ReadOnlyEditsAskStaticColours) {
     InvalidateRect(e, nullptr, TRUE);
     Pump();
     auto asked = [](UINT msg) {
-        for (auto& h : Heards())
+        for (auto& h : Log())
             if (h.msg == msg) return true;
         return false;
     };
     EXPECT_TRUE(asked(WM_CTLCOLOREDIT));
     EXPECT_FALSE(asked(WM_CTLCOLORSTATIC));
-    Heards().clear();
+    Log().clear();
     SendMessage(e, EM_SETREADONLY, TRUE, 0);
     Pump();
     EXPECT_TRUE(asked(WM_CTLCOLORSTATIC));

@@ -3,7 +3,7 @@
 // track and the arrows; bad arguments to the scroll functions.
 #include "scrollbar.h"
 
-#include "../dialogs/dlgtest.h"
+#include "dlgtest.h"
 
 using namespace dlgtest;
 using ce::comctl::ScrollBarModel;

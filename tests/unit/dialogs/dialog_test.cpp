@@ -72,14 +72,14 @@ protected:
     // three auto radio buttons in one group followed by one in the next.
     Template Form(DWORD style = WS_POPUP | WS_CAPTION | WS_VISIBLE) {
         Template t(style, 10, 10, 200, 100, u"Form", 8, u"MS Shell Dlg");
-        t.Item(WS_TABSTOP | WS_VISIBLE | BS_DEFPUSHBUTTON, 10, 70, 50, 14, IDOK, 0x0080, u"OK");
-        t.Item(WS_TABSTOP | WS_VISIBLE, 70, 70, 50, 14, IDCANCEL, 0x0080, u"Cancel");
-        t.Item(WS_VISIBLE | SS_LEFT, 10, 5, 40, 8, 100, 0x0082, u"Label");
-        t.Item(WS_TABSTOP | WS_VISIBLE | WS_DISABLED, 130, 70, 50, 14, 101, 0x0080, u"Off");
-        t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON, 10, 20, 60, 10, 201, 0x0080, u"One");
-        t.Item(WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 32, 60, 10, 202, 0x0080, u"Two");
-        t.Item(WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 44, 60, 10, 203, 0x0080, u"Three");
-        t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTOCHECKBOX, 100, 20, 60, 10, 301, 0x0080, u"Check");
+        t.Item(WS_TABSTOP | WS_VISIBLE | BS_DEFPUSHBUTTON, 10, 70, 50, 14, IDOK, kButtonAtom, u"OK");
+        t.Item(WS_TABSTOP | WS_VISIBLE, 70, 70, 50, 14, IDCANCEL, kButtonAtom, u"Cancel");
+        t.Item(WS_VISIBLE | SS_LEFT, 10, 5, 40, 8, 100, kStaticAtom, u"Label");
+        t.Item(WS_TABSTOP | WS_VISIBLE | WS_DISABLED, 130, 70, 50, 14, 101, kButtonAtom, u"Off");
+        t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON, 10, 20, 60, 10, 201, kButtonAtom, u"One");
+        t.Item(WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 32, 60, 10, 202, kButtonAtom, u"Two");
+        t.Item(WS_VISIBLE | BS_AUTORADIOBUTTON, 10, 44, 60, 10, 203, kButtonAtom, u"Three");
+        t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTOCHECKBOX, 100, 20, 60, 10, 301, kButtonAtom, u"Check");
         return t;
     }
     HWND Make(Template& t, HWND owner = nullptr, LPARAM lp = 0) {
@@ -98,7 +98,7 @@ protected:
 
 TEST_F(Dialogs, ControlsArePlacedInTheTemplateFontsUnits) {
     Template t(WS_POPUP | WS_VISIBLE, 20, 16, 160, 80, u"Units", 8, u"MS Shell Dlg");
-    t.Item(WS_VISIBLE | SS_LEFT, 7, 9, 28, 8, 100, 0x0082, u"Serial Port");
+    t.Item(WS_VISIBLE | SS_LEFT, 7, 9, 28, 8, 100, kStaticAtom, u"Serial Port");
     t.Item(WS_VISIBLE | WS_TABSTOP, 50, 60, 50, 14, IDOK, u"button", u"OK");
     HWND host = Host();
     HWND dlg = Make(t, host);
@@ -162,7 +162,7 @@ TEST_F(Dialogs, CreationDataAndUnknownClasses) {
 
     // A control of a class nobody registered fails the whole dialog.
     Template bad(WS_POPUP, 0, 0, 100, 40, u"");
-    bad.Item(WS_VISIBLE, 0, 0, 10, 10, 5, 0x0081, u"");
+    bad.Item(WS_VISIBLE, 0, 0, 10, 10, 5, kEditAtom, u"");
     bad.Item(WS_VISIBLE, 0, 0, 10, 10, 6, u"NoSuchClass", u"");
     SetLastError(0);
     EXPECT_FALSE(CreateDialogIndirectParam(nullptr, bad.Get(), nullptr, RecordingDlgProc, 0));
@@ -413,7 +413,7 @@ TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOk) {
 
     // Without any default button Enter means IDOK.
     Template bare(WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, u"");
-    bare.Item(WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 50, 10, 9, 0x0080, u"c");
+    bare.Item(WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 50, 10, 9, kButtonAtom, u"c");
     HWND dlg2 = Make(bare);
     Key(VK_RETURN);
     Pump(dlg2);
@@ -497,7 +497,7 @@ TEST_F(Dialogs, ControlsAskingForAllKeysGetEnterAndTab) {
     RegisterClass(&wc);
     Template t(WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, u"");
     t.Item(WS_VISIBLE | WS_TABSTOP, 0, 0, 50, 10, 9, u"GreedyCtl", u"");
-    t.Item(WS_VISIBLE | WS_TABSTOP, 0, 20, 50, 10, IDOK, 0x0080, u"OK");
+    t.Item(WS_VISIBLE | WS_TABSTOP, 0, 20, 50, 10, IDOK, kButtonAtom, u"OK");
     HWND dlg = Make(t);
     ASSERT_EQ(GetDlgCtrlID(GetFocus()), 9);
     Key(VK_RETURN);
@@ -522,7 +522,7 @@ TEST_F(Dialogs, CloseBecomesCancel) {
 
 TEST_F(Dialogs, ItemIntegersRoundTripAndRejectJunk) {
     Template t(WS_POPUP, 0, 0, 100, 50, u"");
-    t.Item(WS_VISIBLE, 0, 0, 50, 10, 7, 0x0082, u"");
+    t.Item(WS_VISIBLE, 0, 0, 50, 10, 7, kStaticAtom, u"");
     HWND dlg = Make(t);
     BOOL ok = FALSE;
     ASSERT_TRUE(SetDlgItemInt(dlg, 7, static_cast<UINT>(-250), TRUE));

@@ -3,6 +3,3 @@
 ce_test(NAME unit_filedlg THREADS
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/filedlg_test.cpp ${CMAKE_CURRENT_LIST_DIR}/cfiledialog_test.cpp
   LIBS ce_mfc ce_comctl ce_user)
-if(TARGET unit_filedlg)
-  target_include_directories(unit_filedlg PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../dialogs)
-endif()

@@ -221,7 +221,7 @@ TEST_F(ListTest, TheHostSeesCellsAndTapsThemByText) {
     EXPECT_NE(desktop->DumpWindowsJson().find(R"("selection_mark":1)"), std::string::npos);
     auto title = desktop->FindText("Data");
     ASSERT_TRUE(title);
-    Notes().clear();
+    Log().clear();
     Tap({title->x, title->y});
     EXPECT_EQ(NotesOf(LVN_COLUMNCLICK).size(), 1u);
 }

@@ -82,7 +82,7 @@ TEST_F(ListTest, RowsInsertDeleteAndTheSelectionMark) {
     EXPECT_EQ(Mark(l), -1);
 
     ListView_SetSelectionMark(l, 1);
-    Notes().clear();
+    Log().clear();
     EXPECT_TRUE(ListView_DeleteAllItems(l));
     EXPECT_EQ(Rows(l), 0);
     EXPECT_EQ(Mark(l), -1);
@@ -167,7 +167,7 @@ TEST_F(ListTest, TapsSelectOneRowSetTheMarkAndNotify) {
     EXPECT_EQ(Mark(l), 2);
     Key(VK_HOME);
     EXPECT_TRUE(Selected(l, 0));
-    Notes().clear();
+    Log().clear();
     POINT p = RowPoint(l, 1);
     ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
     ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
@@ -196,7 +196,7 @@ TEST_F(ListTest, AParentMayRefuseAChangeAndTappingAColumnTitleIsHeard) {
     Header_GetItemRect(header, 1, &r);
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ClientToScreen(header, &p);
-    Notes().clear();
+    Log().clear();
     Tap(p);
     auto clicks = NotesOf(LVN_COLUMNCLICK);
     ASSERT_EQ(clicks.size(), 1u);
@@ -292,16 +292,16 @@ TEST_F(ListTest, HoldingARowIsARightClickWithoutATap) {
     Tap(RowPoint(l, 0));
     SendMessage(l, WM_TIMER, ce::comctl::Hold::kTimerId, 0);  // too late: the tap ended it
     EXPECT_TRUE(NotesOf(NM_RCLICK).empty());
-    Notes().clear();
+    Log().clear();
     POINT p = RowPoint(l, 1);
     ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
     ASSERT_TRUE(ce::test::PumpUntil([] { return !NotesOf(NM_RCLICK).empty(); }));
     EXPECT_EQ(NotesOf(NM_RCLICK)[0].item, 1);
     EXPECT_TRUE(Selected(l, 1));
-    auto menus = NotesOf(WM_CONTEXTMENU);
+    auto menus = Only(WM_CONTEXTMENU);
     ASSERT_EQ(menus.size(), 1u);
-    EXPECT_EQ(GET_X_LPARAM(menus[0].lParam), p.x);
-    EXPECT_EQ(GET_Y_LPARAM(menus[0].lParam), p.y);
+    EXPECT_EQ(menus[0].pt.x, p.x);
+    EXPECT_EQ(menus[0].pt.y, p.y);
     ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
     Pump();
     EXPECT_TRUE(NotesOf(NM_CLICK).empty());  // the release is no tap

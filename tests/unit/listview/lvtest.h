@@ -4,51 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "commctrl.h"
+#include "notifyrecorder.h"
 #include "windowtest.h"
 
 namespace lvtest {
 
-struct Note {
-    UINT code;
-    int item;
-    int sub;
-    UINT newState, oldState;
-    LPARAM lParam;
-};
-inline std::vector<Note>& Notes() {
-    static std::vector<Note> notes;
-    return notes;
-}
-// Called for every WM_NOTIFY after it is recorded; its result is answered.
-inline std::function<LRESULT(const NMHDR*)>& OnNotify() {
-    static std::function<LRESULT(const NMHDR*)> f;
-    return f;
-}
-inline std::vector<Note> NotesOf(UINT code) {
-    std::vector<Note> out;
-    for (auto& n : Notes())
-        if (n.code == code) out.push_back(n);
-    return out;
-}
-
-inline LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_CONTEXTMENU) Notes().push_back({WM_CONTEXTMENU, -1, 0, 0, 0, lp});
-    if (m == WM_NOTIFY) {
-        auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-        // Every list notification carries NMLISTVIEW (NMITEMACTIVATE starts with it).
-        if (WCHAR cls[32] = {}; GetClassName(hdr->hwndFrom, cls, 32) && std::u16string_view(cls) == WC_LISTVIEWW) {
-            auto* nm = reinterpret_cast<const NMLISTVIEW*>(lp);
-            Notes().push_back({nm->hdr.code, nm->iItem, nm->iSubItem, nm->uNewState, nm->uOldState, nm->lParam});
-        }
-        return OnNotify() ? OnNotify()(hdr) : 0;
-    }
-    return DefWindowProc(h, m, wp, lp);
-}
+// The parent records what it hears in the shared recorder and answers
+// notifications with OnNotify.
+using ce::test::Log, ce::test::NotesOf, ce::test::OnNotify, ce::test::Only;
 
 using ce::test::Pump;
 // A tap and a key press, each handled before they return.
@@ -65,18 +32,17 @@ class ListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ce::test::InitWindowSystem();
-        ce::test::RegisterHostClass(u"LvParent", ParentProc, COLOR_BTNFACE);
+        ce::test::RegisterHostClass(u"LvParent", ce::test::RecordingProc, COLOR_BTNFACE);
         parent_ = ce::test::CreateHost(u"LvParent");
         Pump();
-        Notes().clear();
-        OnNotify() = nullptr;
+        ce::test::ClearLog();
     }
     void TearDown() override {
         OnNotify() = nullptr;
         if (IsWindow(parent_)) DestroyWindow(parent_);
         ReleaseCapture();
         Pump();
-        Notes().clear();
+        ce::test::ClearLog();
     }
     // A report list at (x, y) with columns "Name" and "Data".
     HWND Make(DWORD style = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, int x = 100, int y = 50, int w = 300,

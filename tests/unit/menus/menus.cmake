@@ -6,6 +6,5 @@ ce_test(NAME unit_menus THREADS
     ${CMAKE_CURRENT_LIST_DIR}/accel_test.cpp
   LIBS ce_comctl ce_session ce_res)
 if(TARGET unit_menus)
-  target_include_directories(unit_menus PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../dialogs ${CMAKE_CURRENT_LIST_DIR})
   ce_add_resources(TARGET unit_menus RC ${CMAKE_CURRENT_LIST_DIR}/menus.rc MODULE unit_menus)
 endif()

@@ -25,14 +25,14 @@ inline std::vector<HWND> OpenMenus() {
 inline LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     switch (m) {
         case WM_COMMAND:
-            Log().push_back({h, m, wp, lp, static_cast<UINT>(OpenMenus().size())});
+            ce::test::Record(h, m, wp, lp, static_cast<UINT>(OpenMenus().size()));
             return 0;
         case WM_INITMENUPOPUP:
         case WM_CLOSE:
         case WM_HELP:
         case WM_SYSCHAR:
         case WM_CHAR:
-            Log().push_back({h, m, wp, lp, static_cast<UINT>(OpenMenus().size())});
+            ce::test::Record(h, m, wp, lp, static_cast<UINT>(OpenMenus().size()));
             return m == WM_CLOSE ? 0 : DefWindowProc(h, m, wp, lp);
         default:
             return HostProc(h, m, wp, lp);
@@ -68,7 +68,7 @@ protected:
         EXPECT_TRUE(GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r));
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
-    static std::vector<Seen> Commands() { return Only(WM_COMMAND); }
+    static std::vector<Heard> Commands() { return Only(WM_COMMAND); }
 
     HWND main_ = nullptr;
     HWND bar_ = nullptr;

@@ -8,11 +8,9 @@ ce_test(NAME unit_registry THREADS
     ${CMAKE_CURRENT_LIST_DIR}/rename_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sharing_test.cpp
   LIBS ce_registry)
-target_include_directories(unit_registry PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
 # Several processes on one store (fork: kept out of the ThreadSanitizer run).
 ce_test(NAME unit_registry_process
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/process_test.cpp
   LIBS ce_registry)
-target_include_directories(unit_registry_process PRIVATE ${CMAKE_CURRENT_LIST_DIR})

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ce_res.h"
+#include "commctrl.h"
 #include "fixtures.h"
 #include "resource.h"
 
@@ -101,9 +102,6 @@ Dialog ReadDialog(int id) {
     return d;
 }
 
-constexpr DWORD kChild = 0x40000000, kVisible = 0x10000000, kBorder = 0x00800000, kGroup = 0x00020000,
-                kTabStop = 0x00010000, kVScroll = 0x00200000;
-
 // ---- Dialog templates ----------------------------------------------------------
 
 TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFont) {
@@ -127,30 +125,30 @@ TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFont) {
 TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
     Dialog d = ReadDialog(IDD_MAIN);
     ASSERT_EQ(d.items.size(), 17u);
-    const DWORD base = kChild | kVisible;
+    const DWORD base = WS_CHILD | WS_VISIBLE;
     struct Want {
         const char16_t* cls;
         DWORD style;
         WORD id;
         const char16_t* text;
     } want[] = {
-        {u"#130", base | kGroup | 0x0, 0xFFFF, u"&Name:"},            // LTEXT: SS_LEFT
-        {u"#130", base | kGroup | 0x1 | 0x80, 0xFFFF, u"Centre"},     // CTEXT | SS_NOPREFIX
-        {u"#130", base | kGroup | 0x1, 0xFFFF, u"Right"},             // RTEXT, SS_CENTER replaces SS_RIGHT
-        {u"#129", base | kBorder | kTabStop | 0x80, IDC_NAME, u""},   // EDITTEXT | ES_AUTOHSCROLL
-        {u"#128", base | kTabStop | 0x0, 2, u"Cancel"},               // PUSHBUTTON
-        {u"#128", base | kTabStop | 0x1, 1, u"OK"},                   // DEFPUSHBUTTON
-        {u"#128", base | 0x7, 0xFFFF, u"Mode"},                       // GROUPBOX
-        {u"#128", base | kTabStop | 0x2, IDC_MANUAL, u"Manual"},      // CHECKBOX
-        {u"#128", base | 0x3, IDC_CHECK, u"Auto"},                    // AUTOCHECKBOX, NOT WS_TABSTOP
-        {u"#128", base | kTabStop | 0x4, IDC_TWO, u"Two"},            // RADIOBUTTON
-        {u"#128", base | kGroup | kTabStop | 0x9, IDC_ONE, u"One"},   // AUTORADIOBUTTON, WS_GROUP
-        {u"#133", base | kTabStop | kVScroll | 0x2, IDC_COMBO, u""},  // COMBOBOX, CBS_DROPDOWN (no CBS_SIMPLE)
-        {u"#131", base | kBorder | 0x1, IDC_LIST, u""},               // LISTBOX: LBS_NOTIFY
-        {u"#132", base | 0x1, IDC_SCROLL, u""},                       // SCROLLBAR, SBS_VERT
-        {u"#130", base | 0x3, IDC_ICON, u"#300"},                     // ICON: SS_ICON, ordinal text
-        {u"SysTreeView32", base | 0x2 | kBorder, IDC_TREE, u""},      // CONTROL with a class name
-        {u"#128", kChild | kTabStop | 0x3, IDC_CUSTOM, u"Custom"},    // CONTROL ... NOT WS_VISIBLE
+        {u"#130", base | WS_GROUP | SS_LEFT, 0xFFFF, u"&Name:"},                   // LTEXT
+        {u"#130", base | WS_GROUP | SS_CENTER | SS_NOPREFIX, 0xFFFF, u"Centre"},   // CTEXT
+        {u"#130", base | WS_GROUP | SS_CENTER, 0xFFFF, u"Right"},                  // RTEXT, SS_CENTER replaces SS_RIGHT
+        {u"#129", base | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, IDC_NAME, u""},  // EDITTEXT
+        {u"#128", base | WS_TABSTOP | BS_PUSHBUTTON, 2, u"Cancel"},                // PUSHBUTTON
+        {u"#128", base | WS_TABSTOP | BS_DEFPUSHBUTTON, 1, u"OK"},                 // DEFPUSHBUTTON
+        {u"#128", base | BS_GROUPBOX, 0xFFFF, u"Mode"},                            // GROUPBOX
+        {u"#128", base | WS_TABSTOP | BS_CHECKBOX, IDC_MANUAL, u"Manual"},         // CHECKBOX
+        {u"#128", base | BS_AUTOCHECKBOX, IDC_CHECK, u"Auto"},                     // AUTOCHECKBOX, NOT WS_TABSTOP
+        {u"#128", base | WS_TABSTOP | BS_RADIOBUTTON, IDC_TWO, u"Two"},            // RADIOBUTTON
+        {u"#128", base | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, IDC_ONE, u"One"},  // AUTORADIOBUTTON, WS_GROUP
+        {u"#133", base | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, IDC_COMBO, u""},       // COMBOBOX (no CBS_SIMPLE)
+        {u"#131", base | WS_BORDER | LBS_NOTIFY, IDC_LIST, u""},                        // LISTBOX
+        {u"#132", base | SBS_VERT, IDC_SCROLL, u""},                                    // SCROLLBAR
+        {u"#130", base | SS_ICON, IDC_ICON, u"#300"},                                   // ICON, ordinal text
+        {u"SysTreeView32", base | TVS_HASLINES | WS_BORDER, IDC_TREE, u""},             // CONTROL with a class name
+        {u"#128", WS_CHILD | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_CUSTOM, u"Custom"},      // CONTROL ... NOT WS_VISIBLE
     };
     for (size_t k = 0; k < std::size(want); ++k) {
         SCOPED_TRACE(k);
@@ -163,22 +161,22 @@ TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
     EXPECT_EQ(d.items[3].y, 5);
     EXPECT_EQ(d.items[3].cx, 100);
     EXPECT_EQ(d.items[3].cy, 12);
-    EXPECT_EQ(d.items[15].exStyle, 0x200u);  // WS_EX_CLIENTEDGE
+    EXPECT_EQ(d.items[15].exStyle, static_cast<DWORD>(WS_EX_CLIENTEDGE));
 }
 
 TEST(DialogTemplate, DialogExAndDefaults) {
     Dialog ex = ReadDialog(IDD_EX);
-    EXPECT_EQ(ex.style, 0x80000000u | 0x00C00000u | 0x40u);
+    EXPECT_EQ(ex.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | DS_SETFONT));
     EXPECT_EQ(ex.pointSize, 9);
     EXPECT_EQ(ex.face, u"Arial");
     ASSERT_EQ(ex.items.size(), 1u);
     EXPECT_EQ(ex.items[0].cls, u"msctls_progress32");
-    EXPECT_EQ(ex.items[0].style, kChild | kVisible | 0x1);
-    EXPECT_EQ(ex.items[0].exStyle, 0x20000u);  // WS_EX_STATICEDGE
+    EXPECT_EQ(ex.items[0].style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | PBS_SMOOTH));
+    EXPECT_EQ(ex.items[0].exStyle, static_cast<DWORD>(WS_EX_STATICEDGE));
 
     // No STYLE: WS_POPUP | WS_BORDER | WS_SYSMENU; no font, no caption.
     Dialog plain = ReadDialog(IDD_PLAIN);
-    EXPECT_EQ(plain.style, 0x80000000u | 0x00800000u | 0x00080000u);
+    EXPECT_EQ(plain.style, static_cast<DWORD>(WS_POPUP | WS_BORDER | WS_SYSMENU));
     EXPECT_EQ(plain.caption, u"");
     EXPECT_TRUE(plain.items.empty());
 }

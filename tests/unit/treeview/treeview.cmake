@@ -6,6 +6,3 @@ ce_test(NAME unit_treeview
     ${CMAKE_CURRENT_LIST_DIR}/imagelist_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/treeview_test.cpp
   LIBS ce_comctl ce_session)
-if(TARGET unit_treeview)
-  target_include_directories(unit_treeview PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../dialogs)
-endif()

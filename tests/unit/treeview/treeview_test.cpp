@@ -12,40 +12,21 @@
 #include "ce_gdi.h"
 #include "ce_user.h"
 #include "commctrl.h"
+#include "notifyrecorder.h"
 #include "screenshot.h"
 #include "userdesktop.h"
 #include "windowtest.h"
 
 namespace {
 
-struct Note {
-    UINT code;
-    UINT action;
-    HTREEITEM oldItem, newItem;
-    LPARAM oldParam, newParam;
-};
-std::vector<Note> g_notes;
+using ce::test::Heard, ce::test::Log, ce::test::Only;
+
 // Runs inside every notification; its result is the notification's.
 std::function<LRESULT(const NMTREEVIEWW&)> g_hook;
 
-// WM_CONTEXTMENU the host heard: the window and the screen point.
-std::vector<std::pair<HWND, POINT>> g_menus;
-
-LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_CONTEXTMENU) g_menus.push_back({reinterpret_cast<HWND>(wp), {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}});
-    if (m == WM_NOTIFY) {
-        auto* nm = reinterpret_cast<NMTREEVIEWW*>(lp);
-        Note n{nm->hdr.code, 0, nullptr, nullptr, 0, 0};
-        // These come with a plain NMHDR (or a smaller structure): only the
-        // header may be read.
-        if (nm->hdr.code != NM_CLICK && nm->hdr.code != NM_DBLCLK && nm->hdr.code != NM_SETFOCUS &&
-            nm->hdr.code != NM_KILLFOCUS && nm->hdr.code != TVN_KEYDOWN && nm->hdr.code != NM_RCLICK)
-            n = {nm->hdr.code,      nm->action,         nm->itemOld.hItem,
-                 nm->itemNew.hItem, nm->itemOld.lParam, nm->itemNew.lParam};
-        g_notes.push_back(n);
-        return g_hook ? g_hook(*nm) : 0;
-    }
-    return DefWindowProc(h, m, wp, lp);
+// The notifications the host heard, in order.
+std::vector<Heard> Notes() {
+    return Only(WM_NOTIFY);
 }
 
 using ce::test::Pump;
@@ -62,19 +43,24 @@ class Tree : public ::testing::Test {
 protected:
     void SetUp() override {
         ce::test::InitWindowSystem();
-        ce::test::RegisterHostClass(u"TreeHost", HostProc, COLOR_WINDOW);
+        ce::test::RegisterHostClass(u"TreeHost", ce::test::RecordingProc, COLOR_WINDOW);
         host_ = ce::test::CreateHost(u"TreeHost");
-        tree_ = CreateWindowEx(0, WC_TREEVIEW, u"Tree View", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | 0x27, 10,
-                               10, 260, 200, host_, reinterpret_cast<HMENU>(101), nullptr, nullptr);
+        tree_ = CreateWindowEx(0, WC_TREEVIEW, u"Tree View",
+                               WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | TVS_HASBUTTONS | TVS_HASLINES |
+                                   TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                               10, 10, 260, 200, host_, reinterpret_cast<HMENU>(101), nullptr, nullptr);
         Pump();
-        g_notes.clear();
+        Log().clear();
         g_hook = nullptr;
+        ce::test::OnNotify() = [](const NMHDR* nm) -> LRESULT {
+            return g_hook ? g_hook(*reinterpret_cast<const NMTREEVIEWW*>(nm)) : 0;
+        };
     }
     void TearDown() override {
         g_hook = nullptr;
         DestroyWindow(host_);
         Pump();
-        g_notes.clear();
+        ce::test::ClearLog();
     }
     HTREEITEM Add(HTREEITEM parent, const char16_t* text, int children = 0, LPARAM param = 0,
                   HTREEITEM after = TVI_LAST) {
@@ -101,7 +87,7 @@ protected:
     }
     std::vector<UINT> Codes() {
         std::vector<UINT> out;
-        for (auto& n : g_notes) out.push_back(n.code);
+        for (auto& n : Notes()) out.push_back(n.code);
         return out;
     }
     // Screen point of an item's label centre, and of its +/- box.
@@ -138,19 +124,20 @@ TEST_F(Tree, ExpandingALazyItemLetsTheParentFillItAndKeepsTheActionExact) {
         return 0;
     };
     EXPECT_TRUE(TreeView_Expand(tree_, top, TVE_EXPAND | TVE_EXPANDPARTIAL));
-    ASSERT_EQ(g_notes.size(), 2u);
-    EXPECT_EQ(g_notes[0].code, TVN_ITEMEXPANDING);
-    EXPECT_EQ(g_notes[0].action, 0x4002u);  // not mistaken for a plain expansion
-    EXPECT_EQ(g_notes[1].code, TVN_ITEMEXPANDED);
-    EXPECT_EQ(g_notes[1].action, 0x4002u);
-    EXPECT_EQ(g_notes[0].newItem, top);
+    ASSERT_EQ(Notes().size(), 2u);
+    EXPECT_EQ(Notes()[0].code, TVN_ITEMEXPANDING);
+    EXPECT_EQ(Notes()[0].action,
+              static_cast<UINT>(TVE_EXPAND | TVE_EXPANDPARTIAL));  // not mistaken for a plain expansion
+    EXPECT_EQ(Notes()[1].code, TVN_ITEMEXPANDED);
+    EXPECT_EQ(Notes()[1].action, static_cast<UINT>(TVE_EXPAND | TVE_EXPANDPARTIAL));
+    EXPECT_EQ(Notes()[0].newItem, top);
     EXPECT_TRUE(State(top) & TVIS_EXPANDED);
 
-    g_notes.clear();
+    Log().clear();
     EXPECT_TRUE(TreeView_Expand(tree_, key, TVE_EXPAND));
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING, TVN_ITEMEXPANDED}));
-    EXPECT_EQ(g_notes[0].action, static_cast<UINT>(TVE_EXPAND));
-    EXPECT_EQ(g_notes[0].newParam, 0x80000002);
+    EXPECT_EQ(Notes()[0].action, static_cast<UINT>(TVE_EXPAND));
+    EXPECT_EQ(Notes()[0].newParam, 0x80000002);
     HTREEITEM first = TreeView_GetChild(tree_, key);
     EXPECT_EQ(Text(first), u"Drivers");
     EXPECT_EQ(Text(TreeView_GetNextSibling(tree_, first)), u"Comm");
@@ -158,10 +145,10 @@ TEST_F(Tree, ExpandingALazyItemLetsTheParentFillItAndKeepsTheActionExact) {
     EXPECT_EQ(TreeView_GetCount(tree_), 4u);
 
     // Nothing to expand: no notification, FALSE.
-    g_notes.clear();
+    Log().clear();
     HTREEITEM comm = TreeView_GetNextSibling(tree_, first);
     EXPECT_FALSE(TreeView_Expand(tree_, comm, TVE_EXPAND));
-    EXPECT_TRUE(g_notes.empty());
+    EXPECT_TRUE(Notes().empty());
 }
 
 TEST_F(Tree, ANonZeroReplyVetoesTheExpansion) {
@@ -172,7 +159,7 @@ TEST_F(Tree, ANonZeroReplyVetoesTheExpansion) {
     EXPECT_FALSE(State(a) & TVIS_EXPANDED);
 
     // A lazy item the parent finds empty (and clears) stays collapsed.
-    g_notes.clear();
+    Log().clear();
     g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
         if (nm.hdr.code == TVN_ITEMEXPANDING) {
             TVITEMW tv{};
@@ -193,12 +180,13 @@ TEST_F(Tree, APartlyExpandedItemIsOpenAndATapOnItsBoxClosesIt) {
     Add(top, u"HKEY_USERS", 1);
     TreeView_Expand(tree_, top, TVE_EXPAND | TVE_EXPANDPARTIAL);
     EXPECT_EQ(State(top) & (TVIS_EXPANDED | TVIS_EXPANDPARTIAL), static_cast<UINT>(TVIS_EXPANDED | TVIS_EXPANDPARTIAL));
-    g_notes.clear();
+    Log().clear();
     TapAt(ButtonPoint(top));
     EXPECT_FALSE(State(top) & TVIS_EXPANDED);
+    auto notes = Notes();
     auto expanding =
-        std::find_if(g_notes.begin(), g_notes.end(), [](const Note& n) { return n.code == TVN_ITEMEXPANDING; });
-    ASSERT_NE(expanding, g_notes.end());
+        std::find_if(notes.begin(), notes.end(), [](const Heard& n) { return n.code == TVN_ITEMEXPANDING; });
+    ASSERT_NE(expanding, notes.end());
     EXPECT_EQ(expanding->action, static_cast<UINT>(TVE_COLLAPSE));
     TapAt(ButtonPoint(top));
     EXPECT_EQ(State(top) & (TVIS_EXPANDED | TVIS_EXPANDPARTIAL), static_cast<UINT>(TVIS_EXPANDED));
@@ -212,7 +200,7 @@ TEST_F(Tree, CollapseDeletingTheChildrenInsideTheNotificationIsSafe) {
     TreeView_Expand(tree_, a, TVE_EXPAND);
     TreeView_Expand(tree_, kids[0], TVE_EXPAND);
     TreeView_SelectItem(tree_, TreeView_GetChild(tree_, kids[0]));  // the caret deep inside
-    g_notes.clear();
+    Log().clear();
     // The editor's way: on a collapse, delete every child (next fetched first).
     g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
         if (nm.hdr.code == TVN_ITEMEXPANDED && nm.action == TVE_COLLAPSE) {
@@ -243,11 +231,11 @@ TEST_F(Tree, CollapseDeletingTheChildrenInsideTheNotificationIsSafe) {
     tv.hItem = a;
     ASSERT_TRUE(TreeView_GetItem(tree_, &tv));
     EXPECT_EQ(tv.cChildren, 1);
-    g_notes.clear();
+    Log().clear();
     g_hook = nullptr;
     TapAt(ButtonPoint(a));
-    EXPECT_EQ(g_notes.front().code, TVN_ITEMEXPANDING);
-    EXPECT_EQ(g_notes.front().action, static_cast<UINT>(TVE_EXPAND));
+    EXPECT_EQ(Notes().front().code, TVN_ITEMEXPANDING);
+    EXPECT_EQ(Notes().front().action, static_cast<UINT>(TVE_EXPAND));
 }
 
 // ---- Selection and deletion -------------------------------------------------------------------
@@ -257,17 +245,17 @@ TEST_F(Tree, SelectionNotifiesCanBeVetoedAndOpensCollapsedParents) {
     HTREEITEM b = Add(TVI_ROOT, u"b", 0, 2);
     HTREEITEM c = Add(b, u"c", 0, 3);
     EXPECT_TRUE(TreeView_SelectItem(tree_, a));
-    g_notes.clear();
+    Log().clear();
     EXPECT_TRUE(TreeView_SelectItem(tree_, c));  // inside collapsed b
     EXPECT_TRUE(State(b) & TVIS_EXPANDED);
     EXPECT_TRUE(State(c) & TVIS_SELECTED);
     EXPECT_FALSE(State(a) & TVIS_SELECTED);
-    ASSERT_EQ(g_notes.back().code, TVN_SELCHANGED);
-    EXPECT_EQ(g_notes.back().action, static_cast<UINT>(TVC_UNKNOWN));
-    EXPECT_EQ(g_notes.back().oldItem, a);
-    EXPECT_EQ(g_notes.back().oldParam, 1);
-    EXPECT_EQ(g_notes.back().newItem, c);
-    EXPECT_EQ(g_notes.back().newParam, 3);
+    ASSERT_EQ(Notes().back().code, TVN_SELCHANGED);
+    EXPECT_EQ(Notes().back().action, static_cast<UINT>(TVC_UNKNOWN));
+    EXPECT_EQ(Notes().back().oldItem, a);
+    EXPECT_EQ(Notes().back().oldParam, 1);
+    EXPECT_EQ(Notes().back().newItem, c);
+    EXPECT_EQ(Notes().back().newParam, 3);
 
     g_hook = [](const NMTREEVIEWW& nm) -> LRESULT { return nm.hdr.code == TVN_SELCHANGING; };
     EXPECT_FALSE(TreeView_SelectItem(tree_, a));
@@ -279,12 +267,12 @@ TEST_F(Tree, DeletingTheCaretMovesItToTheNextSiblingElseTheParent) {
     HTREEITEM x = Add(p, u"x", 0, 10);
     HTREEITEM y = Add(p, u"y", 0, 11);
     TreeView_SelectItem(tree_, x);
-    g_notes.clear();
+    Log().clear();
     EXPECT_TRUE(TreeView_DeleteItem(tree_, x));
     EXPECT_EQ(Codes(), (std::vector<UINT>{TVN_DELETEITEM, TVN_SELCHANGING, TVN_SELCHANGED}));
-    EXPECT_EQ(g_notes[0].oldItem, x);
-    EXPECT_EQ(g_notes[0].oldParam, 10);
-    EXPECT_EQ(g_notes[2].newItem, y);
+    EXPECT_EQ(Notes()[0].oldItem, x);
+    EXPECT_EQ(Notes()[0].oldParam, 10);
+    EXPECT_EQ(Notes()[2].newItem, y);
     EXPECT_EQ(TreeView_GetSelection(tree_), y);
     EXPECT_TRUE(TreeView_DeleteItem(tree_, y));
     EXPECT_EQ(TreeView_GetSelection(tree_), p);
@@ -343,9 +331,9 @@ TEST_F(Tree, TapsSelectToggleAndDoubleTapsToggle) {
     TapAt(LabelPoint(b));
     EXPECT_EQ(GetFocus(), tree_);
     EXPECT_EQ(TreeView_GetSelection(tree_), b);
-    ASSERT_FALSE(g_notes.empty());
-    EXPECT_EQ(g_notes.back().code, TVN_SELCHANGED);
-    EXPECT_EQ(g_notes.back().action, static_cast<UINT>(TVC_BYMOUSE));
+    ASSERT_FALSE(Notes().empty());
+    EXPECT_EQ(Notes().back().code, TVN_SELCHANGED);
+    EXPECT_EQ(Notes().back().action, static_cast<UINT>(TVC_BYMOUSE));
 
     TapAt(ButtonPoint(a));
     EXPECT_TRUE(State(a) & TVIS_EXPANDED);
@@ -364,7 +352,7 @@ TEST_F(Tree, TapsSelectToggleAndDoubleTapsToggle) {
     ce::user::InjectKey(VK_DOWN, false, 0);
     Pump();
     EXPECT_EQ(Text(TreeView_GetSelection(tree_)), u"child");
-    EXPECT_EQ(g_notes.back().action, static_cast<UINT>(TVC_BYKEYBOARD));
+    EXPECT_EQ(Notes().back().action, static_cast<UINT>(TVC_BYKEYBOARD));
     for (UINT vk : {VK_LEFT, VK_LEFT}) {
         ce::user::InjectKey(vk, true, 0);
         ce::user::InjectKey(vk, false, 0);
@@ -477,15 +465,13 @@ TEST_F(Tree, HoldingTheStylusStillIsARightClickAndATapIsNot) {
     HTREEITEM a = Add(TVI_ROOT, u"alpha");
     HTREEITEM b = Add(TVI_ROOT, u"beta");
     Pump();
-    g_menus.clear();
+    Log().clear();
     // Each press long after the last: never a double tap.
     auto press = [](ce::user::Mouse kind, POINT p) {
         g_time += kind == ce::user::Mouse::Down ? 10000 : 1;
         ce::user::InjectMouse(kind, p.x, p.y, g_time);
     };
-    auto rclicks = [] {
-        return std::count_if(g_notes.begin(), g_notes.end(), [](const Note& n) { return n.code == NM_RCLICK; });
-    };
+    auto rclicks = [] { return static_cast<int>(ce::test::NotesOf(NM_RCLICK).size()); };
     // A tap: no right click, even when its timer would have come.
     TapAt(LabelPoint(a));
     SendMessage(tree_, WM_TIMER, ce::comctl::Hold::kTimerId, 0);
@@ -501,14 +487,14 @@ TEST_F(Tree, HoldingTheStylusStillIsARightClickAndATapIsNot) {
     EXPECT_EQ(rclicks(), 0);
 
     // Held still: the item is selected, then NM_RCLICK and WM_CONTEXTMENU at the stylus.
-    g_notes.clear();
     press(ce::user::Mouse::Down, {pb.x, pb.y});
     ASSERT_TRUE(ce::test::PumpUntil([&] { return rclicks() > 0; }));
     EXPECT_EQ(TreeView_GetSelection(tree_), b);
-    ASSERT_EQ(g_menus.size(), 1u);
-    EXPECT_EQ(g_menus[0].first, tree_);
-    EXPECT_EQ(g_menus[0].second.x, pb.x);
-    EXPECT_EQ(g_menus[0].second.y, pb.y);
+    auto menus = Only(WM_CONTEXTMENU);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].from, tree_);
+    EXPECT_EQ(menus[0].pt.x, pb.x);
+    EXPECT_EQ(menus[0].pt.y, pb.y);
     press(ce::user::Mouse::Up, {pb.x, pb.y});
     Pump();
     EXPECT_EQ(rclicks(), 1);
@@ -518,7 +504,7 @@ TEST_F(Tree, HoldingTheStylusStillIsARightClickAndATapIsNot) {
     ASSERT_TRUE(ce::test::PumpUntil([&] { return rclicks() > 1; }));
     press(ce::user::Mouse::Up, {pb.x, pb.y});
     Pump();
-    EXPECT_EQ(g_menus.size(), 1u);
+    EXPECT_EQ(Only(WM_CONTEXTMENU).size(), 1u);
 }
 
 // ---- Picture and host view ------------------------------------------------------------------------

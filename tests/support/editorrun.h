@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "../../../arbor/res/resource.h"
-#include "../programrun.h"
+#include "../../arbor/res/resource.h"
 #include "commctrl.h"
+#include "programrun.h"
 #include "script.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

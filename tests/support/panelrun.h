@@ -2,7 +2,7 @@
 // by touch, the way a person would on the device.
 #pragma once
 
-#include "../programrun.h"
+#include "programrun.h"
 
 int AfxWinMain();
 

@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "ce_user.h"
+#include "notifyrecorder.h"
 #include "windowtest.h"
 
 namespace dlgtest {
+
+// The atoms of the predefined classes in a dialog template item.
+inline constexpr WORD kButtonAtom = 0x0080, kEditAtom = 0x0081, kStaticAtom = 0x0082;
 
 // Builds a DLGTEMPLATE with its items in a WORD buffer (DWORD aligned).
 class Template {
@@ -76,24 +80,9 @@ private:
     WORD count_ = 0;
 };
 
-// What the recording procedures saw.
-struct Seen {
-    HWND hwnd;
-    UINT msg;
-    WPARAM wp;
-    LPARAM lp;
-    UINT extra = 0;  // WM_DRAWITEM: itemAction << 16 | itemState
-};
-inline std::vector<Seen>& Log() {
-    static std::vector<Seen> log;
-    return log;
-}
-inline std::vector<Seen> Only(UINT msg) {
-    std::vector<Seen> out;
-    for (auto& s : Log())
-        if (s.msg == msg) out.push_back(s);
-    return out;
-}
+// What the host heard (WM_COMMAND, WM_CLOSE, WM_LBUTTONDOWN, WM_DRAWITEM,
+// WM_CTLCOLORSTATIC), in the shared recorder.
+using ce::test::Heard, ce::test::Log, ce::test::Only;
 
 // Brush the host answers WM_CTLCOLORSTATIC with (NULL: the default).
 inline HBRUSH& StaticBrush() {
@@ -110,17 +99,17 @@ inline LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
         case WM_CLOSE:
         case WM_LBUTTONDOWN:
-            Log().push_back({h, m, wp, lp});
+            ce::test::Record(h, m, wp, lp);
             return 0;
         case WM_DRAWITEM: {
             auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            Log().push_back({h, m, wp, lp, (d->itemAction << 16) | d->itemState});
+            ce::test::Record(h, m, wp, lp, (d->itemAction << 16) | d->itemState);
             FillRect(d->hDC, &d->rcItem,
                      GetSysColorBrush(d->itemState & ODS_SELECTED ? COLOR_HIGHLIGHT : COLOR_WINDOW));
             return TRUE;
         }
         case WM_CTLCOLORSTATIC:
-            Log().push_back({h, m, wp, lp});
+            ce::test::Record(h, m, wp, lp);
             if (StaticBrush()) {
                 SetTextColor(reinterpret_cast<HDC>(wp), StaticTextColor());
                 SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
@@ -155,7 +144,7 @@ protected:
         ce::test::InitWindowSystem();
         ce::test::RegisterHostClass(u"DlgHost", HostProc, COLOR_WINDOW);
         Pump();
-        Log().clear();
+        ce::test::ClearLog();
         StaticBrush() = nullptr;
     }
     void TearDown() override {
@@ -164,7 +153,7 @@ protected:
         ReleaseCapture();
         Steps().clear();
         Pump();
-        Log().clear();
+        ce::test::ClearLog();
     }
     HWND Host(DWORD style = WS_POPUP | WS_VISIBLE, int x = 0, int y = 0, int w = 800, int h = 480, DWORD ex = 0) {
         HWND r = CreateWindowEx(ex, u"DlgHost", u"Host", style, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
