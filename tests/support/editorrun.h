@@ -33,13 +33,7 @@ public:
               },
               FindMain, width, height) {}
     ~EditorRun() {
-        if (Ended()) return;
-        // Close what is open above the editor, then the editor.
-        for (int i = 0; i < 5 && Top() && Top() != main_; ++i) {
-            PostMessage(Top(), WM_COMMAND, IDCANCEL, 0);
-            desktop_->WaitIdle(std::chrono::seconds(5));
-        }
-        CloseMain();
+        if (!Ended()) CloseMain();
     }
 
     HWND main() const { return main_; }

@@ -52,7 +52,8 @@ public:
     // Something done on another thread (a worker, a timer) shows only after
     // the program has handled what it posted: lets the program run until
     // `done` holds or `limit` has passed; false when it never held.
-    bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
+    bool WaitFor(const std::function<bool()>& done,
+                 std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
         auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
             Idle();
@@ -95,8 +96,14 @@ protected:
     // class has closed the program.
     ~ProgramRun() = default;
 
-    // Asks the main window to close and waits for the program to end.
+    // Cancels what is open above the main window (a test that stopped early
+    // may leave a dialog open, whose modal loop would keep the program
+    // running), asks the main window to close and waits for the program to end.
     void CloseMain() {
+        for (int i = 0; i < 5 && Top() && Top() != main_; ++i) {
+            PostMessage(Top(), WM_COMMAND, IDCANCEL, 0);
+            desktop_->WaitIdle(std::chrono::seconds(5));
+        }
         if (IsWindow(main_)) PostMessage(main_, WM_CLOSE, 0, 0);
         ended_.wait_for(std::chrono::seconds(10));
     }
