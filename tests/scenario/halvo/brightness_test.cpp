@@ -7,6 +7,7 @@
 #include "../../../halvo/res/resource.h"
 #include "commctrl.h"
 #include "panelrun.h"
+#include "regvalues.h"
 
 namespace {
 
@@ -19,27 +20,11 @@ const std::string kStep = "\"ioctl\":\"0x40010\"";
 const std::string kBrighterOne = "\"in\":\"0100000001000000\"";
 const std::string kDarkerOne = "\"in\":\"0000000001000000\"";
 
-DWORD StoredLevel(DWORD missing = 0xDEADBEEF) {
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key) != ERROR_SUCCESS) return missing;
-    DWORD v = missing, size = 4;
-    RegQueryValueEx(key, kLevel, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    RegCloseKey(key);
-    return v;
+std::optional<DWORD> StoredLevel() {
+    return ce::test::RegDword(HKEY_LOCAL_MACHINE, kKey, kLevel);
 }
-
 void StoreLevel(DWORD v) {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
-    RegSetValueEx(key, kLevel, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
-    RegCloseKey(key);
-}
-
-void DeleteLevel() {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
-    RegDeleteValue(key, kLevel);
-    RegCloseKey(key);
+    ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kKey, kLevel, v));
 }
 
 std::string LevelText(HWND dlg) {
@@ -198,14 +183,14 @@ TEST(Brightness, AStoredLevelAboveTheTopOpensAtTheTopAndIsRewrittenAtOnce) {
 
 TEST(Brightness, WithoutAStoredLevelItOpensAt21AndWritesNothingUnchanged) {
     BootedImage device;
-    DeleteLevel();
+    ASSERT_TRUE(ce::test::DeleteRegValue(HKEY_LOCAL_MACHINE, kKey, kLevel));
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(LevelText(dlg), "21");
     EXPECT_EQ(BarPos(dlg), 21);
     run.TapControl(dlg, IDOK);
-    EXPECT_EQ(StoredLevel(), 0xDEADBEEFu);
+    EXPECT_FALSE(StoredLevel());
 }
 
 TEST(Brightness, WithoutThePanelDriverTheLevelStillMoves) {

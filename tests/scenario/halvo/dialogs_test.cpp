@@ -4,27 +4,20 @@
 
 #include "../../../halvo/res/resource.h"
 #include "panelrun.h"
+#include "regvalues.h"
 
 namespace {
 
 using ce::test::BootedImage;
 using ce::test::PanelRun;
 
-DWORD ReadDword(const char16_t* name, DWORD fallback = 0xDEADBEEF) {
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key) != ERROR_SUCCESS)
-        return fallback;
-    DWORD v = fallback, size = 4;
-    RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    RegCloseKey(key);
-    return v;
-}
+const char16_t* const kKey = u"Drivers\\BuiltIn\\ExtPartInit";
 
+std::optional<DWORD> ReadDword(const char16_t* name) {
+    return ce::test::RegDword(HKEY_LOCAL_MACHINE, kKey, name);
+}
 void WriteDword(const char16_t* name, DWORD v) {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key), ERROR_SUCCESS);
-    RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
-    RegCloseKey(key);
+    ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kKey, name, v));
 }
 
 bool Checked(HWND dlg, int id) {

@@ -9,6 +9,7 @@
 
 #include "../../../halvo/res/resource.h"
 #include "panelrun.h"
+#include "regvalues.h"
 
 namespace {
 
@@ -23,22 +24,9 @@ struct Stored {
     std::optional<DWORD> useExt, acTimeout, oldAcTimeout;
 };
 
-std::optional<DWORD> Query(HKEY key, const char16_t* name) {
-    DWORD v = 0, size = 4, type = 0;
-    if (RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return v;
-}
-
 Stored ReadStored() {
-    Stored s;
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, kBacklightKey, 0, 0, &key) != ERROR_SUCCESS) return s;
-    s.useExt = Query(key, u"UseExt");
-    s.acTimeout = Query(key, u"ACTimeout");
-    s.oldAcTimeout = Query(key, u"OldACTimeout");
-    RegCloseKey(key);
-    return s;
+    auto get = [](const char16_t* name) { return ce::test::RegDword(HKEY_CURRENT_USER, kBacklightKey, name); };
+    return {get(u"UseExt"), get(u"ACTimeout"), get(u"OldACTimeout")};
 }
 
 // Replaces the backlight values; a nullopt leaves the value out.

@@ -37,6 +37,13 @@ RECT Offset(RECT r, int dx, int dy) {
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
+std::vector<COLORREF> Pixels(const RECT& r) {
+    std::vector<COLORREF> out;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) out.push_back(ce::gdi::Screen::Pixel(x, y));
+    return out;
+}
+
 TEST(Panel, IsCentredAtItsSizeOnEveryScreen) {
     BootedImage device;
     for (auto [w, h] : {std::pair{800, 480}, {640, 480}, {480, 800}, {1024, 600}}) {
@@ -47,7 +54,9 @@ TEST(Panel, IsCentredAtItsSizeOnEveryScreen) {
     }
 }
 
-TEST(Panel, ButtonsAndLabelsStandAtTheirPlaces) {
+// One run: the places of the buttons and labels, the picture of the panel,
+// and a held button.
+TEST(Panel, ButtonsAndLabelsStandAtTheirPlacesAndAreDrawnCutOut) {
     BootedImage device;
     PanelRun run;
     for (const Item& item : kItems) {
@@ -73,11 +82,8 @@ TEST(Panel, ButtonsAndLabelsStandAtTheirPlaces) {
         EXPECT_LE(need.right - need.left, l.right - l.left) << item.label;
         EXPECT_LE(need.bottom - need.top, l.bottom - l.top) << item.label;
     }
-}
 
-TEST(Panel, DrawsTitleBackgroundFrameAndCutOutButtons) {
-    BootedImage device;
-    PanelRun run;
+    // The frame, the title strip and the buttons cut out over the background.
     RECT p = run.PanelRect();
     // The frame below the title strip: right, bottom and left edges are black.
     EXPECT_EQ(ce::gdi::Screen::Pixel(p.right - 1, p.top + 200), RGB(0, 0, 0));
@@ -102,19 +108,8 @@ TEST(Panel, DrawsTitleBackgroundFrameAndCutOutButtons) {
     SelectObject(mem, old);
     DeleteDC(mem);
     DeleteObject(bg);
-}
 
-std::vector<COLORREF> Pixels(const RECT& r) {
-    std::vector<COLORREF> out;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) out.push_back(ce::gdi::Screen::Pixel(x, y));
-    return out;
-}
-
-TEST(Panel, HeldButtonShowsItsPressedFrameUntilTheStylusLeaves) {
-    BootedImage device;
-    PanelRun run;
-    RECT b;
+    // A held button shows its pressed frame until the stylus leaves.
     GetWindowRect(run.Item(IDC_BRIGHTNESS), &b);
     auto up = Pixels(b);
     int cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
@@ -130,7 +125,7 @@ TEST(Panel, HeldButtonShowsItsPressedFrameUntilTheStylusLeaves) {
     EXPECT_FALSE(run.Ended(50));
 }
 
-TEST(Panel, DragsByTheBackgroundAndByALabel) {
+TEST(Panel, DragsByTheBackgroundAndByALabelEvenOffTheScreen) {
     BootedImage device;
     PanelRun run;
     RECT start = run.PanelRect();
@@ -158,13 +153,11 @@ TEST(Panel, DragsByTheBackgroundAndByALabel) {
     RECT now = run.PanelRect();
     run.Tap(now.left + 25, now.top + 40);
     EXPECT_TRUE(Same(run.PanelRect(), now));
-}
 
-TEST(Panel, DragFollowsThePointerOffTheScreen) {
-    BootedImage device;
-    PanelRun run;
-    RECT start = run.PanelRect();
-    int x = start.left + 25, y = start.top + 40;
+    // The drag follows the pointer off the screen.
+    start = now;
+    x = start.left + 25;
+    y = start.top + 40;
     run.Press(x, y);
     // Step by step up to the corner: the panel keeps under the pointer.
     for (int i = 1; i <= 10; ++i) run.Move(x - i * 20, y - i * 10);

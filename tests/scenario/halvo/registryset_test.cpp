@@ -9,6 +9,7 @@
 #include "../../../halvo/res/resource.h"
 #include "commctrl.h"
 #include "panelrun.h"
+#include "regvalues.h"
 
 // Every message box the program shows, recorded when it closes, in order with
 // the device restarts. The link wraps the platform's MessageBox with this.
@@ -51,20 +52,11 @@ const char16_t kKey[] = u"Drivers\\BuiltIn\\ExtPartInit";
 const char16_t kValue[] = u"brightless_value";
 constexpr int kNameField = 1103;
 
-DWORD ReadLevel() {
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key) != ERROR_SUCCESS) return 0xDEADBEEF;
-    DWORD v = 0xDEADBEEF, size = 4;
-    RegQueryValueEx(key, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    RegCloseKey(key);
-    return v;
+std::optional<DWORD> ReadLevel() {
+    return ce::test::RegDword(HKEY_LOCAL_MACHINE, kKey, kValue);
 }
-
 void WriteLevel(DWORD v) {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
-    RegSetValueEx(key, kValue, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
-    RegCloseKey(key);
+    ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kKey, kValue, v));
 }
 
 class RegistryDialog : public testing::Test {

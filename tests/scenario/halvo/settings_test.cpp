@@ -3,6 +3,7 @@
 
 #include "../../../halvo/res/resource.h"
 #include "panelrun.h"
+#include "regvalues.h"
 
 namespace {
 
@@ -83,31 +84,14 @@ TEST(SystemInformation, ShortFileFullFieldsNoFileAndNoBus) {
     }
 }
 
-std::u16string RegText(const char16_t* path, const char16_t* name) {
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return u"<no key>";
-    WCHAR buf[600] = {};
-    DWORD size = sizeof buf - 2;
-    LONG rc = RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? std::u16string(buf) : u"<none>";
+std::optional<std::u16string> RegText(const char16_t* path, const char16_t* name) {
+    return ce::test::RegText(HKEY_LOCAL_MACHINE, path, name);
 }
-
-DWORD RegDword(const char16_t* path, const char16_t* name) {
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return 0xDEADBEEF;
-    DWORD v = 0xDEADBEEF, size = 4;
-    RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    RegCloseKey(key);
-    return v;
+std::optional<DWORD> RegDword(const char16_t* path, const char16_t* name) {
+    return ce::test::RegDword(HKEY_LOCAL_MACHINE, path, name);
 }
-
 void SetRegText(const char16_t* path, const char16_t* name, const std::u16string& text) {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, 0, &key), ERROR_SUCCESS);
-    RegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                  static_cast<DWORD>((text.size() + 1) * 2));
-    RegCloseKey(key);
+    ASSERT_TRUE(ce::test::SetRegText(HKEY_LOCAL_MACHINE, path, name, text));
 }
 
 const char16_t* kFtp = u"Comm\\FTPD";
@@ -115,11 +99,7 @@ const char16_t* kWeb = u"Comm\\HTTPD\\VROOTS\\/";
 
 TEST(SystemService, OkRewritesAllFourValuesAndNormalisesTheSwitch) {
     BootedImage device;
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kFtp, 0, 0, &key), ERROR_SUCCESS);
-    DWORD two = 2;
-    RegSetValueEx(key, u"IsEnabled", 0, REG_DWORD, reinterpret_cast<BYTE*>(&two), 4);
-    RegCloseKey(key);
+    ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kFtp, u"IsEnabled", 2));
     std::u16string longText(255, u'd');
     SetRegText(kFtp, u"UserList", longText);
 
@@ -160,7 +140,7 @@ TEST(SystemService, MissingKeysAreSkippedNeverCreated) {
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(Text(dlg, IDC_SERVICE_WEBDIR), u"");
     run.TapControl(dlg, IDOK);
-    EXPECT_EQ(RegText(kWeb, u"default"), u"<no key>");
+    EXPECT_FALSE(RegText(kWeb, u"default"));  // the key is gone
     EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
 }
 

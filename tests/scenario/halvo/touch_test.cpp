@@ -7,6 +7,7 @@
 
 #include "../../../halvo/res/resource.h"
 #include "panelrun.h"
+#include "regvalues.h"
 
 namespace {
 
@@ -24,14 +25,8 @@ std::u16string ClassOf(HWND h) {
     return buf;
 }
 
-std::u16string StoredCalibration() {
-    HKEY key;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\TOUCH", 0, 0, &key) != ERROR_SUCCESS) return u"?";
-    char16_t buf[128] = {};
-    DWORD size = sizeof buf - 2;
-    RegQueryValueEx(key, u"CalibrationData", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(key);
-    return buf;
+std::optional<std::u16string> StoredCalibration() {
+    return ce::test::RegText(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\TOUCH", u"CalibrationData");
 }
 
 // Runs a whole calibration: each cross tapped at `offset` from its centre,

@@ -3,44 +3,29 @@
 #include <sqlite3.h>
 
 #include "bootedimage.h"
+#include "regvalues.h"
 
 namespace {
 
 using ce::test::BootedImage;
 
-DWORD QueryDword(HKEY root, const char16_t* path, const char16_t* name) {
-    HKEY key;
-    if (RegOpenKeyEx(root, path, 0, 0, &key) != ERROR_SUCCESS) return 0xDEADBEEF;
-    DWORD v = 0xDEADBEEF, size = 4;
-    RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    RegCloseKey(key);
-    return v;
-}
-
-DWORD ValueType(HKEY root, const char16_t* path, const char16_t* name) {
-    HKEY key;
-    if (RegOpenKeyEx(root, path, 0, 0, &key) != ERROR_SUCCESS) return 0xFFFF;
-    DWORD type = 0xFFFF;
-    RegQueryValueEx(key, name, nullptr, &type, nullptr, nullptr);
-    RegCloseKey(key);
-    return type;
-}
+using ce::test::RegDword, ce::test::RegType;
 
 TEST(Boot, FirstBootCreatesTheFactoryImage) {
     BootedImage device;
-    EXPECT_EQ(QueryDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"UseExt"), 1u);
-    EXPECT_EQ(QueryDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"ACTimeout"), 300u);
-    EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", u"brightless_value"), 21u);
-    EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", u"RotateAngle"), 0u);
-    EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 1u);
-    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"DefaultDir"), static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"UserList"), static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD\\VROOTS\\/", u"default"), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"UseExt"), 1u);
+    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"ACTimeout"), 300u);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", u"brightless_value"), 21u);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", u"RotateAngle"), 0u);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 1u);
+    EXPECT_EQ(RegType(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"DefaultDir"), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(RegType(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"UserList"), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(RegType(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD\\VROOTS\\/", u"default"), static_cast<DWORD>(REG_SZ));
     // Content of every value type for the registry editor.
-    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, u"Loader", u"SystemPath"), static_cast<DWORD>(REG_MULTI_SZ));
-    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, u"Software\\Shell", u"StartupPath"), static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(ValueType(HKEY_CURRENT_USER, u"ControlPanel\\Owner", u"Owner"), static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, u"System\\Events", u"LastBootTime"), static_cast<DWORD>(REG_QWORD));
+    EXPECT_EQ(RegType(HKEY_LOCAL_MACHINE, u"Loader", u"SystemPath"), static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(RegType(HKEY_LOCAL_MACHINE, u"Software\\Shell", u"StartupPath"), static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(RegType(HKEY_CURRENT_USER, u"ControlPanel\\Owner", u"Owner"), static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(RegType(HKEY_LOCAL_MACHINE, u"System\\Events", u"LastBootTime"), static_cast<DWORD>(REG_QWORD));
 
     auto civ = device.dir() / "fs" / "Windows" / "info.civ";
     ASSERT_TRUE(std::filesystem::exists(civ));
@@ -61,7 +46,7 @@ TEST(Boot, LaterBootsKeepTheUsersChangesAndDeletions) {
     RegCloseKey(key);
     std::filesystem::remove(device.dir() / "fs" / "Windows" / "info.civ");
     device.Reboot();
-    EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", u"brightless_value"), 5u);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", u"brightless_value"), 5u);
     EXPECT_FALSE(std::filesystem::exists(device.dir() / "fs" / "Windows" / "info.civ"));
 }
 
@@ -109,11 +94,11 @@ TEST(Boot, StagedReplacementReplacesLocalMachineAtTheNextBoot) {
     // Change something after the backup, then restore it.
     EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\FTPD"), ERROR_SUCCESS);
     ASSERT_EQ(replace(HKEY_LOCAL_MACHINE, nullptr, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 0xDEADBEEFu);  // not before the restart
+    EXPECT_FALSE(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"));  // not before the restart
     device.Reboot();
-    EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 1u);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 1u);
     // HKEY_CURRENT_USER is not part of the replacement.
-    EXPECT_EQ(QueryDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"ACTimeout"), 300u);
+    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"ACTimeout"), 300u);
 }
 
 void Sql(const std::filesystem::path& image, const char* sql) {
@@ -149,7 +134,7 @@ TEST(Boot, AFailedRestoreIsReportedAtEveryBootAndKeptWhole) {
         HKEY h = nullptr;  // nothing of the restore applied, nothing of the old registry lost
         EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"AfterBackup", 0, 0, &h), ERROR_SUCCESS);
         RegCloseKey(h);
-        EXPECT_EQ(QueryDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 0xDEADBEEFu);
+        EXPECT_FALSE(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"));
     }
     Sql(device.dir(), "DROP TRIGGER full");
     device.Reboot();

@@ -6,6 +6,7 @@
 
 #include "bootedimage.h"
 #include "ce_registry.h"
+#include "regvalues.h"
 #include "touchcal.h"
 
 namespace {
@@ -62,25 +63,17 @@ TEST(TouchCalibrationApply, RoundsAndKeepsPointsOnTheScreen) {
     EXPECT_EQ(p.y, 479);
 }
 
+constexpr const char16_t* kTouchKey = u"HARDWARE\\DEVICEMAP\\TOUCH";
+
 void StoreCalibrationText(const std::u16string& text, DWORD type = REG_SZ) {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\TOUCH", 0, 0, &key), ERROR_SUCCESS);
-    RegSetValueEx(key, u"CalibrationData", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                  static_cast<DWORD>((text.size() + 1) * 2));
-    RegCloseKey(key);
+    ASSERT_TRUE(ce::test::SetRegValue(HKEY_LOCAL_MACHINE, kTouchKey, u"CalibrationData", type, text.c_str(),
+                                      static_cast<DWORD>((text.size() + 1) * 2)));
 }
 
 TEST(TouchDriver, TheFactoryHoldsTheIdentityAndAMalformedValueIsLoggedAtInstall) {
     BootedImage device;
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\TOUCH", 0, 0, &key), ERROR_SUCCESS);
-    char16_t buf[64] = {};
-    DWORD type = 0, size = sizeof buf;
-    ASSERT_EQ(RegQueryValueEx(key, u"CalibrationData", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(std::u16string(buf), u"1,0,0,0,1,0");
+    EXPECT_EQ(ce::test::RegType(HKEY_LOCAL_MACHINE, kTouchKey, u"CalibrationData"), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(ce::test::RegText(HKEY_LOCAL_MACHINE, kTouchKey, u"CalibrationData"), u"1,0,0,0,1,0");
     EXPECT_TRUE(device.LogLinesWith("\"calibration\":\"malformed\"").empty());
 
     StoreCalibrationText(u"1,0,oops");

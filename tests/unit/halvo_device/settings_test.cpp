@@ -4,35 +4,26 @@
 #include <gtest/gtest.h>
 
 #include "bootedimage.h"
+#include "regvalues.h"
 
 namespace {
 
 using ce::test::BootedImage;
 
-bool HasValue(HKEY root, const char16_t* path, const char16_t* name, DWORD* out = nullptr) {
-    HKEY key;
-    if (RegOpenKeyEx(root, path, 0, 0, &key) != ERROR_SUCCESS) return false;
-    DWORD v = 0, size = 4;
-    LONG rc = RegQueryValueEx(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    RegCloseKey(key);
-    if (out) *out = v;
-    return rc == ERROR_SUCCESS;
+std::optional<DWORD> Stored(const char16_t* name) {
+    return ce::test::RegDword(HKEY_CURRENT_USER, BACKLIGHT_KEY, name);
 }
 
 TEST(BacklightSettings, WriteKeepsExactlyTheMatchingTimeoutValue) {
     BootedImage device;
-    DWORD v = 0;
     EXPECT_EQ(WriteBacklightTimeout(0xFFFFFFFF, 0), 1);
-    EXPECT_TRUE(HasValue(HKEY_CURRENT_USER, BACKLIGHT_KEY, u"UseExt", &v));
-    EXPECT_EQ(v, 0u);
-    EXPECT_TRUE(HasValue(HKEY_CURRENT_USER, BACKLIGHT_KEY, u"OldACTimeout", &v));
-    EXPECT_EQ(v, 0xFFFFFFFFu);
-    EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, BACKLIGHT_KEY, u"ACTimeout"));
+    EXPECT_EQ(Stored(u"UseExt"), 0u);
+    EXPECT_EQ(Stored(u"OldACTimeout"), 0xFFFFFFFFu);
+    EXPECT_FALSE(Stored(u"ACTimeout"));
 
     EXPECT_EQ(WriteBacklightTimeout(300, 1), 1);
-    EXPECT_TRUE(HasValue(HKEY_CURRENT_USER, BACKLIGHT_KEY, u"ACTimeout", &v));
-    EXPECT_EQ(v, 300u);
-    EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, BACKLIGHT_KEY, u"OldACTimeout"));
+    EXPECT_EQ(Stored(u"ACTimeout"), 300u);
+    EXPECT_FALSE(Stored(u"OldACTimeout"));
 
     DWORD timeout = 0, useExt = 0;
     EXPECT_EQ(ReadBacklightTimeout(&timeout, &useExt), 1);
