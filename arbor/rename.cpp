@@ -16,7 +16,7 @@ static void RenameError(HWND hDlg, LPCWSTR szText) {
 }
 
 // Says what the registry answered; the dialog stays open. IDABORT ends it
-// when the key has gone.
+// when the key has gone, IDNO when the value has.
 static void RenameFailed(HWND hDlg, LONG lResult) {
     WCHAR szText[MAX_KEY_PATH + 80];
 
@@ -28,7 +28,7 @@ static void RenameFailed(HWND hDlg, LONG lResult) {
         RenameError(hDlg, szText);
     } else if (lResult == ERROR_FILE_NOT_FOUND && g_bRenameValue) {
         RenameError(hDlg, TEXT("The value has been deleted"));
-        EndDialog(hDlg, IDCANCEL);
+        EndDialog(hDlg, IDNO);
     } else if (lResult == ERROR_FILE_NOT_FOUND || lResult == ERROR_KEY_DELETED || lResult == ERROR_PATH_NOT_FOUND) {
         RenameError(hDlg, TEXT("The key has been deleted"));
         EndDialog(hDlg, IDABORT);
@@ -156,6 +156,9 @@ void RenameSelected(void) {
     iResult = RunDialog(IDD_RENAME, RenameDlgProc);
     if (iResult == IDABORT) {
         ForgetVanishedKey(hItem);
+    } else if (iResult == IDNO) {
+        // Another program deleted the value: its row goes too.
+        ListView_DeleteItem(g_hList, g_iRenameRow);
     } else if (iResult == IDOK && g_bRenameValue) {
         ListView_SetItemText(g_hList, g_iRenameRow, 0, g_szNewName);
     } else if (iResult == IDOK) {

@@ -78,4 +78,51 @@ TEST(Rename, KeysAndValuesTakeTheNewNameAndRefusedNamesChangeNothing) {
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\New", u"renamed").second, (std::vector<BYTE>{1, 2, 3}));
 }
 
+// Another program changes the registry while the dialog is open: each time
+// the editor says what happened and shows the registry as it is.
+TEST(Rename, AnotherProgramChangesTheRegistryMeanwhile) {
+    struct Case {
+        bool value;  // rename the value "v" (else the key)
+        void (*meanwhile)();
+        std::string message;
+        bool rowStays, keyStays;
+    } cases[] = {
+        {true,
+         [] {
+             SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"NEW", REG_DWORD, {2, 0, 0, 0});
+         },
+         "A value named \"new\" already exists in this key", true, true},
+        {true,
+         [] {
+             HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Key");
+             RegDeleteValue(k, u"v");
+             RegCloseKey(k);
+         },
+         "The value has been deleted", false, true},
+        {false, [] { RegDeleteKey(HKEY_LOCAL_MACHINE, u"Arbor\\Key"); }, "The key has been deleted", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        BootedImage device;
+        SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
+        EditorRun run;
+        HTREEITEM key = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Key"});
+        run.Select(key);
+        if (c.value) run.TapRow(run.RowOf("v"));
+        run.Key(VK_F2);
+        HWND dlg = run.Top();
+        ASSERT_NE(dlg, run.main());
+        c.meanwhile();
+        SetDlgItemText(dlg, IDC_RENAME_NAME, u"new");
+        run.TapControl(dlg, IDOK);
+        EXPECT_EQ(MessageOf(run.Top()), c.message);
+        run.Key(VK_RETURN);
+        if (run.Top() != run.main()) run.Key(VK_ESCAPE);  // a refused name leaves the dialog open
+        ASSERT_EQ(run.Top(), run.main());
+        EXPECT_EQ(run.RowOf("v") >= 0, c.rowStays);
+        EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "Key") != nullptr, c.keyStays);
+        EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "new"), nullptr);
+    }
+}
+
 }  // namespace
