@@ -16,7 +16,8 @@ struct RunnerOptions {
     Millis doubleClickGap{0};   // between the taps of dbltap (within the double-click time)
     // Writes the screenshot file; the default writes ce::gdi::Screen.
     std::function<bool(const std::string& file, std::string& error)> screenshot;
-    // Writes text to a file; the default writes the file as is.
+    // Writes text to a file ("-": the output); the default writes the file
+    // as is, and "-" to standard output.
     std::function<bool(const std::string& file, const std::string& text, std::string& error)> writeFile;
 };
 
@@ -25,6 +26,11 @@ struct ScriptResult {
     std::string message;       // empty on success; otherwise "NAME:LINE: ..." naming the step
     bool quitProgram = false;  // the last step is done and the program still runs
 };
+
+// Runs one step: waits for idle first (except wait-exit), then runs it.
+// False with the reason (without the line) when it fails, or when the
+// program ended before it could run ("the program ended before this step: ...").
+bool RunStep(const Step& step, Device& device, const RunnerOptions& options, std::string& why);
 
 // Runs every step in order. Every step first waits for idle.
 //  - a step that fails, or a program that ends before every step ran: 1,

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "commands.h"
+
 namespace ce::host {
 
 namespace {
@@ -117,42 +119,6 @@ unsigned PunctuationVk(char c) {
 }
 
 }  // namespace
-
-std::string_view CommandName(Command command) {
-    switch (command) {
-        case Command::Tap:
-            return "tap";
-        case Command::DblTap:
-            return "dbltap";
-        case Command::Hold:
-            return "hold";
-        case Command::Press:
-            return "press";
-        case Command::Move:
-            return "move";
-        case Command::Release:
-            return "release";
-        case Command::Key:
-            return "key";
-        case Command::Type:
-            return "type";
-        case Command::Wait:
-            return "wait";
-        case Command::WaitGone:
-            return "wait-gone";
-        case Command::Idle:
-            return "idle";
-        case Command::Sleep:
-            return "sleep";
-        case Command::WaitExit:
-            return "wait-exit";
-        case Command::Screenshot:
-            return "screenshot";
-        case Command::Dump:
-            return "dump";
-    }
-    return "?";
-}
 
 bool ParseKey(std::string_view text, KeyStroke& key) {
     key = {};
@@ -338,76 +304,56 @@ bool ParseQuoted(const std::vector<Token>& t, size_t& at, std::string& text, std
     return true;
 }
 
-bool ParseLine(const std::vector<Token>& t, Step& step, std::string& error) {
-    static constexpr Command kAll[] = {
-        Command::Tap,     Command::DblTap, Command::Hold,     Command::Press,      Command::Move,
-        Command::Release, Command::Key,    Command::Type,     Command::Wait,       Command::WaitGone,
-        Command::Idle,    Command::Sleep,  Command::WaitExit, Command::Screenshot, Command::Dump,
-    };
-    bool known = false;
-    for (Command c : kAll) {
-        if (!t[0].quoted && t[0].text == CommandName(c)) {
-            step.command = c;
-            known = true;
-        }
+bool ParseArg(Arg arg, const std::vector<Token>& t, size_t& at, Step& step, std::string& error) {
+    switch (arg) {
+        case Arg::None:
+            return true;
+        case Arg::Target:
+            return ParseTarget(t, at, step.target, error);
+        case Arg::Ms:
+        case Arg::OptionalMs:
+            return ParseMs(t, at, step.ms, arg == Arg::OptionalMs, error);
+        case Arg::Key:
+            if (at >= t.size() || t[at].quoted || !ParseKey(t[at].text, step.key)) {
+                error = at < t.size() ? "unknown key \"" + t[at].text + "\"" : "missing key";
+                return false;
+            }
+            ++at;
+            return true;
+        case Arg::Text:
+        case Arg::AnyText:
+            if (!ParseQuoted(t, at, step.text, error)) return false;
+            if (arg == Arg::Text && step.text.empty()) {
+                error = "empty text";
+                return false;
+            }
+            return true;
+        case Arg::PngFile:
+            return ParseFile(t, at, ".png", step.text, error);
+        case Arg::JsonFile:
+            if (at < t.size() && !t[at].quoted && t[at].text == "-") {
+                step.text = t[at++].text;
+                return true;
+            }
+            return ParseFile(t, at, ".json", step.text, error);
     }
-    if (!known) {
+    return false;
+}
+
+bool ParseLine(const std::vector<Token>& t, Step& step, std::string& error) {
+    step.command = t[0].quoted ? nullptr : FindCommand(t[0].text);
+    if (!step.command) {
         error = "unknown command \"" + t[0].text + "\"";
         return false;
     }
     size_t at = 1;
-    bool ok = true;
-    switch (step.command) {
-        case Command::Tap:
-        case Command::DblTap:
-        case Command::Press:
-        case Command::Move:
-        case Command::Release:
-            ok = ParseTarget(t, at, step.target, error);
-            break;
-        case Command::Hold:
-            ok = ParseTarget(t, at, step.target, error) && ParseMs(t, at, step.ms, false, error);
-            break;
-        case Command::Key:
-            if (at >= t.size() || t[at].quoted || !ParseKey(t[at].text, step.key)) {
-                error = at < t.size() ? "unknown key \"" + t[at].text + "\"" : "missing key";
-                ok = false;
-            } else {
-                ++at;
-            }
-            break;
-        case Command::Type:
-            ok = ParseQuoted(t, at, step.text, error);
-            break;
-        case Command::Wait:
-        case Command::WaitGone:
-            step.target.kind = Target::Kind::Text;
-            ok = ParseQuoted(t, at, step.target.text, error) && ParseMs(t, at, step.ms, true, error);
-            if (ok && step.target.text.empty()) {
-                error = "empty text";
-                ok = false;
-            }
-            break;
-        case Command::Idle:
-            break;
-        case Command::Sleep:
-            ok = ParseMs(t, at, step.ms, false, error);
-            break;
-        case Command::WaitExit:
-            ok = ParseMs(t, at, step.ms, true, error);
-            break;
-        case Command::Screenshot:
-            ok = ParseFile(t, at, ".png", step.text, error);
-            break;
-        case Command::Dump:
-            ok = ParseFile(t, at, ".json", step.text, error);
-            break;
+    for (Arg arg : step.command->args)
+        if (!ParseArg(arg, t, at, step, error)) return false;
+    if (at < t.size()) {
+        error = "unexpected \"" + t[at].text + "\" after " + std::string(step.command->name);
+        return false;
     }
-    if (ok && at < t.size()) {
-        error = "unexpected \"" + t[at].text + "\" after " + std::string(CommandName(step.command));
-        ok = false;
-    }
-    return ok;
+    return true;
 }
 
 std::string StripLine(std::string_view line) {
@@ -419,6 +365,16 @@ std::string StripLine(std::string_view line) {
 
 }  // namespace
 
+bool ParseStep(std::string_view line, Step& step, bool& empty, std::string& error) {
+    step = {};
+    std::vector<Token> tokens;
+    if (!Tokenize(line, tokens, error)) return false;
+    empty = tokens.empty();
+    if (empty) return true;
+    step.source = StripLine(line);
+    return ParseLine(tokens, step, error);
+}
+
 bool ParseScript(std::string_view text, std::string name, Script& script, std::string& error) {
     script = {};
     script.name = std::move(name);
@@ -429,20 +385,15 @@ bool ParseScript(std::string_view text, std::string name, Script& script, std::s
         std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
         pos = nl == std::string_view::npos ? text.size() + 1 : nl + 1;
         ++lineNo;
-        std::vector<Token> tokens;
-        std::string why;
-        if (!Tokenize(line, tokens, why)) {
-            error = script.name + ":" + std::to_string(lineNo) + ": " + why;
-            return false;
-        }
-        if (tokens.empty()) continue;
         Step step;
-        step.line = lineNo;
-        step.source = StripLine(line);
-        if (!ParseLine(tokens, step, why)) {
+        bool empty = false;
+        std::string why;
+        if (!ParseStep(line, step, empty, why)) {
             error = script.name + ":" + std::to_string(lineNo) + ": " + why;
             return false;
         }
+        if (empty) continue;
+        step.line = lineNo;
         script.steps.push_back(std::move(step));
     }
     return true;

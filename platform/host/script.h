@@ -30,32 +30,16 @@ struct KeyStroke {
     char16_t ch = 0;
 };
 
-enum class Command {
-    Tap,
-    DblTap,
-    Hold,
-    Press,
-    Move,
-    Release,
-    Key,
-    Type,
-    Wait,
-    WaitGone,
-    Idle,
-    Sleep,
-    WaitExit,
-    Screenshot,
-    Dump,
-};
+struct CommandSpec;  // commands.h
 
 struct Step {
-    Command command = Command::Idle;
-    int line = 0;        // 1-based line in the script file
-    std::string source;  // the line as written, without outer blanks
-    Target target;       // pointer commands; Wait/WaitGone keep the text here
-    KeyStroke key;       // Key
-    std::string text;    // Type (UTF-8); Screenshot/Dump: the file
-    int ms = -1;         // Hold/Sleep; Wait/WaitGone/WaitExit (-1: default)
+    const CommandSpec* command = nullptr;  // its entry in the command table
+    int line = 0;                          // 1-based line in the script file
+    std::string source;                    // the line as written, without outer blanks
+    Target target;                         // a TARGET argument
+    KeyStroke key;                         // a KEY argument
+    std::string text;                      // a "TEXT" (UTF-8) or file argument
+    int ms = -1;                           // an MS argument (-1: left out, the default)
 };
 
 struct Script {
@@ -74,7 +58,8 @@ bool ParseKey(std::string_view text, KeyStroke& key);
 KeyStroke KeyForChar(char16_t ch);
 // UTF-8 to UTF-16 (invalid bytes become U+FFFD).
 std::u16string Utf16(std::string_view utf8);
-
-std::string_view CommandName(Command command);
+// Reads one line (without its newline) into `step`. False with the reason
+// when it is malformed; true with `empty` set for a blank or comment line.
+bool ParseStep(std::string_view line, Step& step, bool& empty, std::string& error);
 
 }  // namespace ce::host

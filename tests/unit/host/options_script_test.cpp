@@ -1,8 +1,10 @@
 // The command line and the automation language.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
+#include "commands.h"
 #include "options.h"
 #include "script.h"
 
@@ -93,27 +95,50 @@ TEST(ScriptParser, TargetsEscapesAndComments) {
     EXPECT_EQ(s.steps[0].target.y, 20);
     EXPECT_EQ(s.steps[1].target.kind, Target::Kind::Text);
     EXPECT_EQ(s.steps[1].target.text, "Say \"hi\" C:\\x");
-    EXPECT_EQ(s.steps[2].command, Command::DblTap);
+    EXPECT_EQ(s.steps[2].command->name, "dbltap");
     EXPECT_EQ(s.steps[2].target.kind, Target::Kind::Control);
     EXPECT_EQ(s.steps[2].target.id, 1001);
     EXPECT_EQ(s.steps[3].ms, 600);
-    EXPECT_EQ(s.steps[6].command, Command::Release);
+    EXPECT_EQ(s.steps[6].command->name, "release");
     EXPECT_EQ(s.steps[7].text, "out/a#1.png");  // '#' inside a word is no comment
 }
 
 TEST(ScriptParser, WaitsAndFiles) {
     Script s = ParseOk(
         "wait \"Brightness\"\nwait-gone \"x\" 250\nidle\nsleep 0\nwait-exit\nwait-exit 9000\n"
-        "type \"ab C\"\ndump state.JSON\r\n");
-    ASSERT_EQ(s.steps.size(), 8u);
+        "type \"ab C\"\ndump state.JSON\r\ndump -\ntype \"\"\n");
+    ASSERT_EQ(s.steps.size(), 10u);
     EXPECT_EQ(s.steps[0].ms, -1);
-    EXPECT_EQ(s.steps[0].target.text, "Brightness");
-    EXPECT_EQ(s.steps[1].command, Command::WaitGone);
+    EXPECT_EQ(s.steps[0].text, "Brightness");
+    EXPECT_EQ(s.steps[1].command->name, "wait-gone");
     EXPECT_EQ(s.steps[1].ms, 250);
     EXPECT_EQ(s.steps[4].ms, -1);
     EXPECT_EQ(s.steps[5].ms, 9000);
     EXPECT_EQ(s.steps[6].text, "ab C");
     EXPECT_EQ(s.steps[7].text, "state.JSON");
+    EXPECT_EQ(s.steps[8].text, "-");  // the output
+    EXPECT_EQ(s.steps[9].text, "");
+}
+
+// Every entry of the command table parses from its own usage line, with
+// sample arguments put in for the placeholders.
+TEST(ScriptParser, EveryCommandOfTheTableParsesFromItsUsage) {
+    const std::pair<std::string_view, std::string_view> samples[] = {
+        {"TARGET", "#7"},      {"[MS]", "5"},          {"MS", "5"}, {"KEY", "ENTER"}, {"\"TEXT\"", "\"x\""},
+        {"FILE.png", "a.png"}, {"FILE.json", "a.json"}};
+    std::set<std::string_view> names;
+    for (const CommandSpec& command : Commands()) {
+        EXPECT_TRUE(names.insert(command.name).second) << "twice: " << command.name;
+        EXPECT_EQ(FindCommand(command.name), &command);
+        std::string line = CommandUsage(command);
+        for (auto [placeholder, sample] : samples)
+            for (size_t at; (at = line.find(placeholder)) != std::string::npos;)
+                line.replace(at, placeholder.size(), sample);
+        Script s = ParseOk(line);
+        ASSERT_EQ(s.steps.size(), 1u) << line;
+        EXPECT_EQ(s.steps[0].command, &command) << line;
+        EXPECT_NE(ParseError(line + " extra").find("unexpected \"extra\""), std::string::npos) << line;
+    }
 }
 
 TEST(ScriptParser, ErrorsNameTheLine) {
