@@ -116,7 +116,7 @@ void SetDisplayOrientation(DWORD orientation, int width, int height) {
 }
 
 bool DisplayRotationRefused() {
-    return HasImage() && Image().config.Get("display.rotation", "accept") == "refuse";
+    return HasImage() && Image().config.Get("display.rotation") == "refuse";
 }
 
 void LogDisplayChange(DWORD orientation, LONG result) {

@@ -46,7 +46,7 @@ DWORD ReadNumber(const std::string& key, DWORD fallback, DWORD max) {
 // "EPI1.latency_ms", default 20 ms): a held brightness arrow then sweeps the
 // 32 levels in about a second, as on the hardware. Tests set 0.
 Millis RequestTime() {
-    std::string text = Image().config.Get("EPI1.latency_ms", "20");
+    std::string text = Image().config.Get("EPI1.latency_ms");
     char* end = nullptr;
     unsigned long ms = std::strtoul(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || ms > 1000) return Millis{20};  // unreadable: the hardware's time
@@ -71,7 +71,7 @@ public:
                 DWORD port = RecordField(out, 1);
                 if (ModeCount(port) == 0) return ERROR_INVALID_PARAMETER;
                 // A driver build that does not answer leaves the record as sent.
-                if (Image().config.Get("EPI1.get_mode", "answer") == "silent") return ERROR_SUCCESS;
+                if (Image().config.Get("EPI1.get_mode") == "silent") return ERROR_SUCCESS;
                 PutRecordField(out, 0, ReadNumber(ModeKey(port), 0, ModeCount(port) - 1));
                 *returned = 8;
                 return ERROR_SUCCESS;

@@ -166,7 +166,7 @@ bool StoreCalibration(const std::string& text) {
 UINT TimeoutMs() {
     double seconds = 30;
     if (HasImage()) {
-        std::string text = Image().config.Get("touch.calibration_timeout", "30");
+        std::string text = Image().config.Get("touch.calibration_timeout");
         double v = 0;
         auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         if (ec == std::errc{} && end == text.data() + text.size() && std::isfinite(v) && v >= 0) seconds = v;

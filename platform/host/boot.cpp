@@ -18,25 +18,6 @@ namespace ce {
 
 namespace {
 
-const char kDefaultConf[] = R"(# Hardware of this emulated device. Lines are "key = value"; '#' starts a comment.
-# Every switch can make one failure path of the programs reachable.
-
-EPI1 = present            # absent: the panel driver cannot be opened
-EPI1.get_mode = answer    # silent: the get-mode request leaves the mode field as sent
-EPI1.latency_ms = 20      # time the panel's controller takes per request (0 to 1000 ms)
-I2C0 = present            # absent: no I2C bus
-eeprom.mac = 00-50-C2-12-34-56
-storage_card = present    # absent: no \StorageCard
-coredll = present         # absent: LoadLibrary("coredll.dll") fails
-coredll.TouchCalibrate = present   # absent: the entry is not exported
-coredll.RegSaveKey = present       # absent: the entry is not exported
-coredll.RegReplaceKey = present    # absent: the entry is not exported
-display.rotation = accept # refuse: ChangeDisplaySettingsEx fails
-backlight_event = present # absent: the backlight driver has no "BackLightChangeEvent"
-touch.calibration_timeout = 30   # seconds the calibration screen waits for a tap (0: forever)
-user.register_class = accept      # refuse: RegisterClass of a program's own class fails (out of memory)
-)";
-
 std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -67,10 +48,6 @@ void RegisterCoreDll(const DeviceConfig& conf) {
 
 }  // namespace
 
-std::string DefaultDeviceConf() {
-    return kDefaultConf;
-}
-
 bool BootDevice(const BootOptions& options, std::string& error) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -94,7 +71,7 @@ bool BootDevice(const BootOptions& options, std::string& error) {
     }
     const fs::path confPath = dir / "device.conf";
     if (!fs::exists(confPath, ec)) {
-        std::ofstream(confPath) << kDefaultConf;
+        std::ofstream(confPath) << DefaultDeviceConf();
     }
 
     ImageInfo info;
@@ -112,6 +89,16 @@ bool BootDevice(const BootOptions& options, std::string& error) {
         fs::create_directories(info.storageCard, ec);
     }
     SetImage(info);
+    // Lines of device.conf that do nothing are said, not ignored: a mistyped
+    // key would leave its switch silently at its default.
+    for (const ConfProblem& problem : Image().config.Problems()) {
+        std::fprintf(stderr, "%s\n", problem.Message(confPath.string()).c_str());
+        LogDevice("\"dev\":\"device.conf\",\"line\":" + std::to_string(problem.line) +
+                  ",\"problem\":" + JsonString(problem.key.empty() ? "not a key = value line" : "unknown key") +
+                  (problem.key.empty() ? ""
+                                       : ",\"key\":" + JsonString(problem.key) +
+                                             ",\"nearest\":" + JsonString(std::string(problem.nearest))));
+    }
 
     // The store first: a damaged one is refused before anything changes it.
     HKEY probe = nullptr;

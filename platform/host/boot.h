@@ -23,9 +23,6 @@ struct BootOptions {
 // no image at all.
 bool BootDevice(const BootOptions& options, std::string& error);
 
-// The commented device.conf a new image gets.
-std::string DefaultDeviceConf();
-
 // Drops the drivers, libraries and registry connection of the booted image.
 void ShutdownDevice();
 

@@ -7,8 +7,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "windows.h"
 
@@ -29,18 +31,50 @@ size_t BoundedLen(const WCHAR* s, size_t max);
 
 // ---- Device image ---------------------------------------------------------
 
+// A key of `device.conf`: its name, its default and what it does (the
+// comment beside it in the file of a new image).
+struct ConfKey {
+    std::string_view name;
+    std::string_view value;
+    std::string_view comment;
+};
+// Every known key, in the order of the file.
+std::span<const ConfKey> ConfKeys();
+// The known key of that name (case-insensitive), or null.
+const ConfKey* FindConfKey(std::string_view name);
+// The known key closest in spelling to `name`.
+std::string_view NearestConfKey(std::string_view name);
+// The commented device.conf of a new image, every key at its default.
+std::string DefaultDeviceConf();
+
+// A line of device.conf the platform cannot use: an unknown key (with the
+// nearest known one), or (empty key) a line that is not "key = value".
+struct ConfProblem {
+    int line = 0;
+    std::string key;
+    std::string_view nearest;
+    // "FILE:LINE: unknown key \"x\" (nearest known key: y)"
+    std::string Message(std::string_view file = "device.conf") const;
+};
+
 // `device.conf`: lines "key = value", '#' starts a comment. Keys are matched
-// case-insensitively.
+// case-insensitively; a key not set has its default from ConfKeys().
 class DeviceConfig {
 public:
     static DeviceConfig Parse(std::string_view text);
+    // The value set, else the key's default (empty for an unknown key).
+    std::string Get(std::string_view key) const;
     std::string Get(std::string_view key, std::string_view fallback) const;
-    // True unless the key is set to "absent" (or "no"/"off"/"false").
+    bool Has(std::string_view key) const;  // set in the file
+    // True unless the key is set to "absent" (or "no"/"off"/"false"/"0").
     bool Present(std::string_view key) const;
     void Set(std::string_view key, std::string_view value);
+    // The lines Parse could not use, in file order.
+    const std::vector<ConfProblem>& Problems() const { return problems_; }
 
 private:
     std::map<std::string, std::string> values_;
+    std::vector<ConfProblem> problems_;
 };
 
 struct ImageInfo {

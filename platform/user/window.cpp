@@ -267,7 +267,7 @@ WORD RegisterClass(const WNDCLASSW* wc) {
     }
     // device.conf "user.register_class = refuse": the window system has no
     // room for another class, as on a device that ran out of memory.
-    if (ce::HasImage() && ce::Image().config.Get("user.register_class", "accept") == "refuse") {
+    if (ce::HasImage() && ce::Image().config.Get("user.register_class") == "refuse") {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }

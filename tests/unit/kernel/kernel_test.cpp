@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "ce_kernel.h"
@@ -77,14 +78,40 @@ TEST(Text, FoldingMatchesTheDevicesCaseInsensitiveNames) {
 
 TEST(DeviceConf, ParsesKeysCommentsAndAbsentSwitches) {
     auto conf = ce::DeviceConfig::Parse(
-        "# comment\nEPI1 = absent   # no panel driver\n  eeprom.mac=01-02-03-04-05-06\nnonsense line\nI2C0 = "
-        "present\n");
+        "# comment\nEPI1 = absent   # no panel driver\n  eeprom.mac=01-02-03-04-05-06\nI2C0 = present\n");
     EXPECT_FALSE(conf.Present("EPI1"));
     EXPECT_FALSE(conf.Present("epi1"));
     EXPECT_TRUE(conf.Present("I2C0"));
     EXPECT_TRUE(conf.Present("coredll"));  // unset means present
     EXPECT_EQ(conf.Get("EEPROM.MAC", ""), "01-02-03-04-05-06");
     EXPECT_EQ(conf.Get("missing", "fallback"), "fallback");
+}
+
+TEST(DeviceConf, TheFileOfANewImageSetsEveryKnownKeyToItsDefault) {
+    auto conf = ce::DeviceConfig::Parse(ce::DefaultDeviceConf());
+    EXPECT_TRUE(conf.Problems().empty());
+    for (const ce::ConfKey& key : ce::ConfKeys()) {
+        EXPECT_TRUE(conf.Has(key.name)) << key.name;
+        EXPECT_EQ(conf.Get(key.name), key.value) << key.name;
+        EXPECT_EQ(ce::DeviceConfig{}.Get(key.name), key.value) << key.name;  // unset: the default
+    }
+}
+
+TEST(DeviceConf, UnknownKeysAndBrokenLinesAreReportedWithTheNearestKey) {
+    auto conf = ce::DeviceConfig::Parse(
+        "# ok\nEPl1 = absent\n\ntouch.calibration_timout = 5\nnonsense line\n = 3\nI2C0=absent\n");
+    const std::vector<std::tuple<int, std::string, std::string_view>> expected = {
+        {2, "EPl1", "EPI1"}, {4, "touch.calibration_timout", "touch.calibration_timeout"}, {5, "", ""}, {6, "", ""}};
+    ASSERT_EQ(conf.Problems().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const ce::ConfProblem& p = conf.Problems()[i];
+        EXPECT_EQ(std::tie(p.line, p.key, p.nearest), expected[i]) << p.Message();
+    }
+    EXPECT_EQ(conf.Problems()[0].Message("img/device.conf"),
+              "img/device.conf:2: unknown key \"EPl1\" (nearest known key: EPI1)");
+    EXPECT_EQ(conf.Problems()[2].Message(), "device.conf:5: not a \"key = value\" line");
+    EXPECT_FALSE(conf.Present("I2C0"));  // known keys around them still count
+    EXPECT_TRUE(conf.Present("EPI1"));   // the mistyped one did not switch the driver off
 }
 
 TEST(DeviceLog, SequenceContinuesAcrossWritersAndAfterForeignLines) {
