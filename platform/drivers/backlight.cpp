@@ -16,6 +16,7 @@
 // passed. Every change of the light is logged:
 //   {"seq":N,"dev":"backlight","lit":false,"level":21,"timeout":60}
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "ce_drivers.h"
@@ -50,13 +51,13 @@ std::optional<DWORD> ReadDword(HKEY key, const WCHAR* name) {
     return value;
 }
 
-std::string Json(const std::optional<DWORD>& v) {
-    return v ? std::to_string(*v) : "null";
+Json JsonOf(const std::optional<DWORD>& v) {
+    return v ? Json(*v) : Json(nullptr);
 }
 
 // Reads the time-out settings; returns the log fields of what was read.
-std::string ReadSettingsLocked() {
-    std::string fields;
+Json ReadSettingsLocked() {
+    Json fields = Json::object();
     g_light.timeout.reset();
     HKEY key = nullptr;
     if (RegOpenKeyEx(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", 0, 0, &key) == ERROR_SUCCESS) {
@@ -64,22 +65,23 @@ std::string ReadSettingsLocked() {
         std::optional<DWORD> acTimeout = ReadDword(key, u"ACTimeout");
         std::optional<DWORD> oldAcTimeout = ReadDword(key, u"OldACTimeout");
         RegCloseKey(key);
-        fields = ",\"UseExt\":" + Json(useExt) + ",\"ACTimeout\":" + Json(acTimeout) +
-                 ",\"OldACTimeout\":" + Json(oldAcTimeout);
+        fields["UseExt"] = JsonOf(useExt);
+        fields["ACTimeout"] = JsonOf(acTimeout);
+        fields["OldACTimeout"] = JsonOf(oldAcTimeout);
         if (useExt.value_or(0) != 0 && acTimeout && *acTimeout != 0 && *acTimeout != 0xFFFFFFFF)
             g_light.timeout = *acTimeout;
-        SetState("backlight.useext", Json(useExt));
+        SetState("backlight.useext", JsonOf(useExt).dump());
         SetState("backlight.timeout", g_light.timeout ? std::to_string(*g_light.timeout) : "never");
     } else {
-        fields = ",\"settings\":\"missing\"";
+        fields["settings"] = "missing";
     }
     g_light.lastTouch = Now();
     return fields;
 }
 
 void LogLightLocked() {
-    LogDevice("\"dev\":\"backlight\",\"lit\":" + std::string(g_light.lit ? "true" : "false") +
-              ",\"level\":" + std::to_string(g_light.level) + ",\"timeout\":" + Json(g_light.timeout));
+    LogDevice(
+        {{"dev", "backlight"}, {"lit", g_light.lit}, {"level", g_light.level}, {"timeout", JsonOf(g_light.timeout)}});
 }
 
 // Turns the light off once the time-out has passed since the last touch.
@@ -92,9 +94,11 @@ void CheckTimeoutLocked() {
 
 void ApplySettings() {
     std::lock_guard lock(g_backlightMutex);
-    std::string fields = ReadSettingsLocked();
-    LogDevice("\"dev\":\"backlight\",\"event\":\"BackLightChangeEvent\"" + fields +
-              ",\"timeout\":" + Json(g_light.timeout));
+    Json fields = {{"dev", "backlight"}, {"event", "BackLightChangeEvent"}};
+    const Json settings = ReadSettingsLocked();  // items() of a temporary would dangle
+    for (const auto& [key, value] : settings.items()) fields[key] = value;
+    fields["timeout"] = JsonOf(g_light.timeout);
+    LogDevice(fields);
 }
 
 }  // namespace

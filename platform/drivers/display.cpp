@@ -10,6 +10,7 @@
 // size it left:
 //   {"seq":N,"dev":"display","orientation":2,"width":800,"height":480,"result":0}
 #include <mutex>
+#include <nlohmann/json.hpp>
 
 #include "ce_drivers.h"
 
@@ -121,9 +122,11 @@ bool DisplayRotationRefused() {
 
 void LogDisplayChange(DWORD orientation, LONG result) {
     std::lock_guard lock(g_displayMutex);
-    LogDevice("\"dev\":\"display\",\"orientation\":" + std::to_string(orientation) +
-              ",\"width\":" + std::to_string(g_display.width) + ",\"height\":" + std::to_string(g_display.height) +
-              ",\"result\":" + std::to_string(result));
+    LogDevice({{"dev", "display"},
+               {"orientation", orientation},
+               {"width", g_display.width},
+               {"height", g_display.height},
+               {"result", result}});
 }
 
 }  // namespace ce::hw

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <nlohmann/json.hpp>
 
 #include "ce_drivers.h"
 
@@ -55,13 +56,15 @@ using namespace ce;
 BOOL KernelIoControl(DWORD dwIoControlCode, LPVOID, DWORD, LPVOID, DWORD, LPDWORD) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(dwIoControlCode));
-    std::string fields = std::string("\"dev\":\"HAL\",\"ioctl\":\"") + code + "\"";
+    Json fields = {{"dev", "HAL"}, {"ioctl", code}};
     if (dwIoControlCode != IOCTL_HAL_REBOOT) {
-        LogDevice(fields + ",\"error\":50");
+        fields["error"] = ERROR_NOT_SUPPORTED;
+        LogDevice(fields);
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    LogDevice(fields + ",\"request\":\"reboot\"");
+    fields["request"] = "reboot";
+    LogDevice(fields);
     std::function<void()> handler;
     {
         std::lock_guard lock(g_halMutex);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "ce_drivers.h"
@@ -91,7 +92,7 @@ void ReportDamaged(const std::string& name, const std::string& why, const std::s
     std::fprintf(stderr, "device: hardware file hw/%s is damaged (%s); kept as hw/%s.damaged\n", name.c_str(),
                  why.c_str(), name.c_str());
     WriteIfChanged(HwDir() / (name + ".damaged"), content);
-    LogDevice("\"dev\":\"hw\",\"file\":\"" + name + "\",\"damaged\":\"" + why + "\"");
+    LogDevice({{"dev", "hw"}, {"file", name}, {"damaged", why}});
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 // count it is about to touch, and refuses the transfer when the reference is
 // unknown (stale, forged, zero) or its buffer is shorter than the count. A
 // bad record therefore yields ERROR_INVALID_PARAMETER, never a wild access.
+#include <nlohmann/json.hpp>
+
 #include "ce_drivers.h"
 
 namespace ce::hw {
@@ -38,7 +40,7 @@ public:
         if (!ReadEeprom(rom)) return ERROR_READ_FAULT;
         DWORD offset = send[0];
         for (DWORD i = 0; i < recvCount; ++i) recv[i] = rom[(offset + i) % kEepromSize];
-        logFields = "\"offset\":" + std::to_string(offset) + ",\"read\":\"" + HexBytes(recv, recvCount) + "\"";
+        logFields = Json{{"offset", offset}, {"read", HexBytes(recv, recvCount)}}.dump();
         return ERROR_SUCCESS;
     }
 };

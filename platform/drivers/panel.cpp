@@ -8,6 +8,7 @@
 // Every request takes the controller's answer time first.
 #include <chrono>
 #include <cstring>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "ce_drivers.h"
@@ -63,7 +64,7 @@ public:
                 DWORD mode = RecordField(in, 0), port = RecordField(in, 1);
                 if (mode >= ModeCount(port)) return ERROR_INVALID_PARAMETER;
                 SetState(ModeKey(port), std::to_string(mode));
-                logFields = "\"port\":" + std::to_string(port) + ",\"mode\":" + std::to_string(mode);
+                logFields = Json{{"port", port}, {"mode", mode}}.dump();
                 return ERROR_SUCCESS;
             }
             case kIoctlGetSerialMode: {
@@ -87,7 +88,7 @@ public:
                     level = steps >= level ? 0 : level - steps;
                 SetState("epi1.brightness", std::to_string(level));
                 SetBacklightLevel(level);
-                logFields = "\"level\":" + std::to_string(level);
+                logFields = Json{{"level", level}}.dump();
                 return ERROR_SUCCESS;
             }
             default:

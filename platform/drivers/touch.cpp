@@ -21,6 +21,7 @@
 #include <charconv>
 #include <cmath>
 #include <mutex>
+#include <nlohmann/json.hpp>
 
 #include "ce_drivers.h"
 
@@ -145,7 +146,7 @@ TouchCalibration ReadStoredCalibration() {
     std::optional<TouchCalibration> cal;
     if (rc == ERROR_SUCCESS && type == REG_SZ && narrow.find('?') == std::string::npos) cal = ParseCalibration(narrow);
     if (!cal) {
-        LogDevice("\"dev\":\"touch\",\"calibration\":\"malformed\",\"data\":\"" + narrow + "\"");
+        LogDevice({{"dev", "touch"}, {"calibration", "malformed"}, {"data", narrow}});
         return {};
     }
     return *cal;
@@ -190,7 +191,7 @@ POINT CorrectTouchPoint(POINT raw, int screenWidth, int screenHeight) {
 bool BeginTouchCalibration() {
     std::lock_guard lock(g_touchMutex);
     if (g_calibrating) {
-        LogDevice("\"dev\":\"touch\",\"calibrate\":\"busy\"");
+        LogDevice({{"dev", "touch"}, {"calibrate", "busy"}});
         SetLastError(ERROR_BUSY);
         return false;
     }
@@ -203,7 +204,7 @@ UINT TouchCalibrationTimeoutMs() {
 }
 
 BOOL EndTouchCalibration(CalibrationOutcome outcome, const TouchCalibration& fit, int points, DWORD error) {
-    std::string fields = "\"dev\":\"touch\",\"calibrate\":";
+    Json fields = {{"dev", "touch"}};
     BOOL accepted = FALSE;
     TouchCalibration stored = fit;
     switch (outcome) {
@@ -212,19 +213,23 @@ BOOL EndTouchCalibration(CalibrationOutcome outcome, const TouchCalibration& fit
             if (StoreCalibration(text)) {
                 accepted = TRUE;
                 stored = ParseCalibration(text).value_or(fit);  // exactly what a restart reads
-                fields += "\"accepted\",\"data\":\"" + text + "\"";
+                fields["calibrate"] = "accepted";
+                fields["data"] = text;
             } else {
-                fields += "\"failed\",\"data\":\"" + text + "\",\"error\":\"registry\"";
+                fields["calibrate"] = "failed";
+                fields["data"] = text;
+                fields["error"] = "registry";
             }
             break;
         }
         case CalibrationOutcome::Cancelled:
         case CalibrationOutcome::Timeout:
-            fields += std::string(outcome == CalibrationOutcome::Timeout ? "\"timeout\"" : "\"cancelled\"") +
-                      ",\"points\":" + std::to_string(points);
+            fields["calibrate"] = outcome == CalibrationOutcome::Timeout ? "timeout" : "cancelled";
+            fields["points"] = points;
             break;
         case CalibrationOutcome::Failed:
-            fields += "\"failed\",\"error\":" + std::to_string(error);
+            fields["calibrate"] = "failed";
+            fields["error"] = error;
             break;
     }
     {

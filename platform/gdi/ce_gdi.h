@@ -132,6 +132,12 @@ BOOL SetWindowDCGeometry(HDC hdc, const DcGeometry& geometry);
 BOOL ResetDCState(HDC hdc);
 // The window a DC belongs to (NULL for memory DCs and bad handles).
 HWND WindowFromDC(HDC hdc);
+// Told of every run of text drawn on a window DC (ExtTextOut, DrawText; one
+// call per line) with some of it inside the clip: the DC, the text and its
+// cell in screen coordinates. The window system keeps what each window drew
+// in its paint. Called on the drawing thread, with no lock of GDI held.
+using TextDrawnHook = void (*)(HDC dc, std::u16string_view text, const RECT& cell);
+void SetTextDrawnHook(TextDrawnHook hook);
 
 // ---- For the resource loader ------------------------------------------------
 

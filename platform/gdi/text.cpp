@@ -23,6 +23,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -256,6 +257,18 @@ struct RunStyle {
 };
 
 // Draws one run with its top-left cell corner at (x, y).
+std::atomic<TextDrawnHook> g_textDrawnHook{nullptr};
+
+void TellTextDrawn(HDC hdc, const char16_t* s, size_t n, const RECT& cell) {
+    TextDrawnHook hook = g_textDrawnHook;
+    if (!hook) return;
+    auto dc = LookupAs<DcObject>(hdc);
+    if (!dc || !dc->owner) return;
+    RECT screen{dc->SurfaceX(cell.left), dc->SurfaceY(cell.top), dc->SurfaceX(cell.right), dc->SurfaceY(cell.bottom)};
+    dc.reset();
+    hook(hdc, std::u16string_view(s, n), screen);
+}
+
 BOOL DrawRun(HDC hdc, int64_t x, int64_t y, const char16_t* s, size_t n, const RunStyle& style) {
     RECT visible;
     const int region = GetClipBox(hdc, &visible);
@@ -311,6 +324,7 @@ BOOL DrawRun(HDC hdc, int64_t x, int64_t y, const char16_t* s, size_t n, const R
             if (font->strikeOut) paint(pen[0], baseline - f.em * 3 / 10, pen[n] - pen[0], thick, nullptr);
         }
     }
+    if (region != NULLREGION && !Empty(Meet(visible, cell))) TellTextDrawn(hdc, s, n, cell);
     if (style.fillCell) {
         RECT fill = style.clip ? Meet(cell, *style.clip) : cell;
         if (!Empty(fill) && !FillSolidRect(hdc, fill, style.bk)) return FALSE;
@@ -322,6 +336,10 @@ BOOL DrawRun(HDC hdc, int64_t x, int64_t y, const char16_t* s, size_t n, const R
 
 }  // namespace
 }  // namespace ce::gdi
+
+void ce::gdi::SetTextDrawnHook(TextDrawnHook hook) {
+    g_textDrawnHook = hook;
+}
 
 using namespace ce::gdi;
 

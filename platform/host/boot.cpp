@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "ce_drivers.h"
@@ -93,11 +94,15 @@ bool BootDevice(const BootOptions& options, std::string& error) {
     // key would leave its switch silently at its default.
     for (const ConfProblem& problem : Image().config.Problems()) {
         std::fprintf(stderr, "%s\n", problem.Message(confPath.string()).c_str());
-        LogDevice("\"dev\":\"device.conf\",\"line\":" + std::to_string(problem.line) +
-                  ",\"problem\":" + JsonString(problem.key.empty() ? "not a key = value line" : "unknown key") +
-                  (problem.key.empty() ? ""
-                                       : ",\"key\":" + JsonString(problem.key) +
-                                             ",\"nearest\":" + JsonString(std::string(problem.nearest))));
+        Json line = {{"dev", "device.conf"}, {"line", problem.line}};
+        if (problem.key.empty()) {
+            line["problem"] = "not a key = value line";
+        } else {
+            line["problem"] = "unknown key";
+            line["key"] = problem.key;
+            line["nearest"] = std::string(problem.nearest);
+        }
+        LogDevice(line);
     }
 
     // The store first: a damaged one is refused before anything changes it.
@@ -120,8 +125,7 @@ bool BootDevice(const BootOptions& options, std::string& error) {
                      "device: the staged registry restore %s could not be applied (%s); the registry is unchanged "
                      "and the restore will be tried again at the next start\n",
                      (info.root / "registry.pending").c_str(), why.c_str());
-        LogDevice("\"dev\":\"registry\",\"restore\":\"failed\",\"error\":" + std::to_string(err) + ",\"reason\":\"" +
-                  why + "\"");
+        LogDevice({{"dev", "registry"}, {"restore", "failed"}, {"error", err}, {"reason", why}});
     }
     if (newStore && reg::StoreIsEmpty()) {
         // First boot: factory content.

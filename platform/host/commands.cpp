@@ -50,7 +50,7 @@ bool RunHold(StepContext& c, const Step& step, std::string& why) {
 template <PointerKind kKind>
 bool RunPointer(StepContext& c, const Step& step, std::string& why) {
     ScreenPoint p;
-    if (!c.Resolve(step.target, p, why)) return false;
+    if (!c.Resolve(step.target, p, why, false)) return false;
     c.device.InjectPointer(kKind, p.x, p.y, 0);
     return true;
 }
@@ -159,13 +159,18 @@ std::string CommandUsage(const CommandSpec& command) {
     return out;
 }
 
-bool StepContext::Resolve(const Target& target, ScreenPoint& point, std::string& why) {
+bool StepContext::Resolve(const Target& target, ScreenPoint& point, std::string& why, bool mustReach) {
     switch (target.kind) {
         case Target::Kind::Point:
             point = {target.x, target.y};
             return true;
         case Target::Kind::Text:
             if (auto found = device.FindText(target.text)) {
+                // A touch there must reach what shows the text.
+                if (std::string passes = mustReach ? device.TouchPassesAt(*found) : ""; !passes.empty()) {
+                    why = "\"" + target.text + "\" is shown where a touch does not reach it: " + passes;
+                    return false;
+                }
                 point = *found;
                 return true;
             }

@@ -21,8 +21,11 @@ class StepContext {
 public:
     StepContext(Device& device, const RunnerOptions& options) : device(device), options(options) {}
 
-    // The screen point of a target; false with the reason when it is not there.
-    bool Resolve(const Target& target, ScreenPoint& point, std::string& why);
+    // The screen point of a target; false with the reason when it is not
+    // there. With `mustReach`, a text shown where a touch does not reach it
+    // (a label that lets touches through) fails too, naming the control to
+    // use; drags (press, move, release) may start on a label.
+    bool Resolve(const Target& target, ScreenPoint& point, std::string& why, bool mustReach = true);
     // Presses a key with its modifiers, each going down before it and up after it.
     void Key(const KeyStroke& key);
     // Polls until `text` is (or is no longer) visible, at most `timeout`.

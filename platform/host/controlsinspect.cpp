@@ -15,7 +15,7 @@ namespace ce::user {
 
 namespace {
 
-std::string ButtonFields(HWND h) {
+void ButtonFields(HWND h, Json& entry) {
     UINT type = static_cast<UINT>(GetWindowLong(h, GWL_STYLE) & BS_TYPEMASK);
     switch (type) {
         case BS_CHECKBOX:
@@ -24,17 +24,17 @@ std::string ButtonFields(HWND h) {
         case BS_AUTO3STATE:
         case BS_RADIOBUTTON:
         case BS_AUTORADIOBUTTON:
-            return "\"checked\":" + JsonBool(SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
+            entry["checked"] = SendMessage(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            return;
         default:
-            return {};
+            return;
     }
 }
 
-std::string ProgressFields(HWND h) {
-    auto pos = SendMessage(h, PBM_GETPOS, 0, 0);
-    auto low = SendMessage(h, PBM_GETRANGE, TRUE, 0);
-    auto high = SendMessage(h, PBM_GETRANGE, FALSE, 0);
-    return "\"pos\":" + std::to_string(pos) + ",\"min\":" + std::to_string(low) + ",\"max\":" + std::to_string(high);
+void ProgressFields(HWND h, Json& entry) {
+    entry["pos"] = SendMessage(h, PBM_GETPOS, 0, 0);
+    entry["min"] = SendMessage(h, PBM_GETRANGE, TRUE, 0);
+    entry["max"] = SendMessage(h, PBM_GETRANGE, FALSE, 0);
 }
 
 std::u16string Entry(HWND h, int i) {
@@ -46,19 +46,17 @@ std::u16string Entry(HWND h, int i) {
     return s;
 }
 
-std::string ComboFields(HWND h) {
-    std::string out = "\"items\":[";
+void ComboFields(HWND h, Json& entry) {
+    Json items = Json::array();
     auto count = SendMessage(h, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        if (i) out += ",";
-        out += JsonString(ToUtf8(Entry(h, i)));
-    }
-    out += "],\"sel\":" + std::to_string(SendMessage(h, CB_GETCURSEL, 0, 0));
+    for (int i = 0; i < count; ++i) items.push_back(ToUtf8(Entry(h, i)));
+    entry["items"] = std::move(items);
+    entry["sel"] = SendMessage(h, CB_GETCURSEL, 0, 0);
     auto n = SendMessage(h, WM_GETTEXTLENGTH, 0, 0);
     std::u16string text(static_cast<size_t>(n > 0 ? n : 0) + 1, u'\0');
     auto got = SendMessage(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(got > 0 ? std::min(static_cast<size_t>(got), text.size() - 1) : 0);
-    return out + ",\"text\":" + JsonString(ToUtf8(text));
+    entry["text"] = ToUtf8(text);
 }
 
 // A status bar: whether it shows its simple text, and every part's text
@@ -72,11 +70,13 @@ std::u16string StatusText(HWND h, WPARAM part) {
     return s;
 }
 
-std::string StatusFields(HWND h) {
-    std::string out = "\"simple\":" + JsonBool(SendMessage(h, SB_ISSIMPLE, 0, 0) != 0) + ",\"parts\":[";
-    auto parts = SendMessage(h, SB_GETPARTS, 0, 0);
-    for (int i = 0; i < parts; ++i) out += (i ? "," : "") + JsonString(ToUtf8(StatusText(h, static_cast<WPARAM>(i))));
-    return out + "],\"simple_text\":" + JsonString(ToUtf8(StatusText(h, SB_SIMPLEID)));
+void StatusFields(HWND h, Json& entry) {
+    entry["simple"] = SendMessage(h, SB_ISSIMPLE, 0, 0) != 0;
+    Json parts = Json::array();
+    auto count = SendMessage(h, SB_GETPARTS, 0, 0);
+    for (int i = 0; i < count; ++i) parts.push_back(ToUtf8(StatusText(h, static_cast<WPARAM>(i))));
+    entry["parts"] = std::move(parts);
+    entry["simple_text"] = ToUtf8(StatusText(h, SB_SIMPLEID));
 }
 
 bool FindStatusText(HWND h, std::u16string_view text, POINT& pt) {

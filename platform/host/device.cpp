@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "ce_drivers.h"
 #include "ce_gdi.h"
@@ -87,44 +88,18 @@ void HostDevice::RequestQuit() {
 
 std::string HostDevice::DumpJson() {
     gdi::ScreenMode mode = gdi::Screen::Mode();
-    int rotation = rotation_ ? rotation_() : 0;
-    std::string windows = program_.Ended() ? "[]" : desktop_.DumpWindowsJson();
     BacklightView light = Backlight();
-    return "{\"screen\":{\"width\":" + std::to_string(mode.width) + ",\"height\":" + std::to_string(mode.height) +
-           ",\"rotation\":" + std::to_string(rotation) + ",\"backlight\":{\"level\":" + std::to_string(light.level) +
-           ",\"lit\":" + (light.lit ? "true" : "false") + "}},\"windows\":" + windows + "}\n";
+    Json dump = {{"screen",
+                  {{"width", mode.width},
+                   {"height", mode.height},
+                   {"rotation", rotation_ ? rotation_() : 0},
+                   {"backlight", {{"level", light.level}, {"lit", light.lit}}}}},
+                 {"windows", program_.Ended() ? Json::array() : desktop_.DumpWindows()}};
+    return dump.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-                    out += buf;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
+Json NullDesktop::DumpWindows() {
+    return Json::array();
 }
 
 }  // namespace ce::host

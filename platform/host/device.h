@@ -19,12 +19,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ce::host {
 
+using Json = nlohmann::ordered_json;  // as ce::Json
 using Millis = std::chrono::milliseconds;
 
 struct ScreenPoint {
@@ -60,9 +62,20 @@ public:
     virtual std::optional<ScreenPoint> FindText(const std::string& text) = 0;
     // Centre of the control with that id in the active window.
     virtual std::optional<ScreenPoint> FindControl(int id) = 0;
+    // Empty when a touch at `p` reaches the window shown there; otherwise
+    // why not, naming the control a person would take it for ("it lets
+    // touches through; the control nearest to it is #1012").
+    virtual std::string TouchPassesAt(ScreenPoint p) = 0;
+    // How a script names what a touch at `p` reaches: "#ID" for a button
+    // with an id in the active window, "\"TEXT\"" (quoted as scripts quote)
+    // for a tree, list or menu item that its text finds again; empty when
+    // only the coordinates say it.
+    virtual std::string TargetAt(ScreenPoint) { return {}; }
+    // The captions of the visible top-level windows, topmost first.
+    virtual std::vector<std::string> Captions() { return {}; }
     // The "windows" array of a dump: top-level windows topmost first (see the
-    // dump format in the host's documentation), as JSON text.
-    virtual std::string DumpWindowsJson() = 0;
+    // dump format in the host's documentation).
+    virtual Json DumpWindows() = 0;
     // Asks the program to end as its user would (closes the main window).
     virtual void RequestQuit() = 0;
     // Tells every top-level window that a storage card came in or went out
@@ -90,13 +103,17 @@ public:
     virtual bool WaitIdle(Millis timeout) = 0;
     virtual std::optional<ScreenPoint> FindText(const std::string& text) = 0;
     virtual std::optional<ScreenPoint> FindControl(int id) = 0;
+    virtual std::string TouchPassesAt(ScreenPoint p) = 0;
+    virtual std::string TargetAt(ScreenPoint) { return {}; }
+    virtual std::vector<std::string> Captions() { return {}; }
     virtual bool ProgramEnded() = 0;
     // Until the program has ended; false on time-out. Also an interruptible
     // sleep: it returns as soon as the program ends.
     virtual bool WaitExit(Millis timeout) = 0;
     // The program's exit status (valid once ProgramEnded()).
     virtual int ExitStatus() = 0;
-    // {"screen":{"width","height","rotation","backlight"},"windows":[...]}
+    // {"screen":{"width","height","rotation","backlight"},"windows":[...]} as
+    // one line of text ending in a newline.
     virtual std::string DumpJson() = 0;
     virtual void RequestQuit() = 0;
     // The backlight now (asking lets the driver notice its time-out).
@@ -134,7 +151,8 @@ public:
     bool WaitIdle(Millis) override { return true; }
     std::optional<ScreenPoint> FindText(const std::string&) override { return std::nullopt; }
     std::optional<ScreenPoint> FindControl(int) override { return std::nullopt; }
-    std::string DumpWindowsJson() override { return "[]"; }
+    std::string TouchPassesAt(ScreenPoint) override { return {}; }
+    Json DumpWindows() override;
     void RequestQuit() override {}
 };
 
@@ -151,6 +169,11 @@ public:
     bool WaitIdle(Millis timeout) override;
     std::optional<ScreenPoint> FindText(const std::string& text) override { return desktop_.FindText(text); }
     std::optional<ScreenPoint> FindControl(int id) override { return desktop_.FindControl(id); }
+    std::string TouchPassesAt(ScreenPoint p) override { return program_.Ended() ? "" : desktop_.TouchPassesAt(p); }
+    std::string TargetAt(ScreenPoint p) override { return program_.Ended() ? "" : desktop_.TargetAt(p); }
+    std::vector<std::string> Captions() override {
+        return program_.Ended() ? std::vector<std::string>{} : desktop_.Captions();
+    }
     bool ProgramEnded() override { return program_.Ended(); }
     bool WaitExit(Millis timeout) override { return program_.WaitEnded(timeout); }
     int ExitStatus() override { return program_.Status(); }
@@ -173,8 +196,5 @@ private:
     bool swallowStylus_ = false;
     std::vector<unsigned> swallowKeys_;
 };
-
-// JSON string literal (quotes included) of UTF-8 text.
-std::string JsonString(std::string_view text);
 
 }  // namespace ce::host

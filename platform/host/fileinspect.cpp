@@ -41,16 +41,16 @@ bool FindRow(HWND h, std::u16string_view text, POINT& pt) {
     return false;
 }
 
-std::string RowFields(HWND h) {
-    std::string out = "\"rows\":[";
+void RowFields(HWND h, Json& entry) {
+    Json rows = Json::array();
     auto count = SendMessage(h, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        if (i) out += ",";
         bool folder = SendMessage(h, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 1;
-        out += "{\"text\":" + JsonString(ToUtf8(Row(h, i))) + ",\"folder\":" + JsonBool(folder) + "}";
+        rows.push_back({{"text", ToUtf8(Row(h, i))}, {"folder", folder}});
     }
-    return out + "],\"sel\":" + std::to_string(SendMessage(h, LB_GETCURSEL, 0, 0)) +
-           ",\"top\":" + std::to_string(SendMessage(h, LB_GETTOPINDEX, 0, 0));
+    entry["rows"] = std::move(rows);
+    entry["sel"] = SendMessage(h, LB_GETCURSEL, 0, 0);
+    entry["top"] = SendMessage(h, LB_GETTOPINDEX, 0, 0);
 }
 
 }  // namespace

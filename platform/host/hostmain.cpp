@@ -5,14 +5,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <thread>
 
 #include "boot.h"
 #include "ce_gdi.h"
 #include "ce_kernel.h"
+#include "control.h"
 #include "frontend.h"
 #include "options.h"
+#include "recorder.h"
 #include "runner.h"
 #include "winioctl.h"
 #include "winuser.h"
@@ -85,16 +88,17 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
     // could ever drive the program: say what to do instead of running on.
     std::string noDisplay;
     if (!options.headless) noDisplay = DisplayAvailable() ? ProbeDisplay() : "no display (DISPLAY is not set)";
-    if (!script && (options.headless || !noDisplay.empty())) {
-        std::string why = options.headless ? "--headless without --script" : noDisplay;
+    const bool driven = script || !options.control.empty();
+    if (!driven && (options.headless || !noDisplay.empty())) {
+        std::string why = options.headless ? "--headless without --script or --control" : noDisplay;
         std::fprintf(stderr,
-                     "%s: %s: nothing would drive the program; run it on a display, or give --script FILE "
-                     "(see --help)\n",
+                     "%s: %s: nothing would drive the program; run it on a display, or give --script FILE or "
+                     "--control SOCKET (see --help)\n",
                      program.c_str(), why.c_str());
         return 2;
     }
-    if (!noDisplay.empty())
-        std::fprintf(stderr, "%s: %s; running the script headless\n", program.c_str(), noDisplay.c_str());
+    if (!noDisplay.empty() && !options.headless)
+        std::fprintf(stderr, "%s: %s; running headless\n", program.c_str(), noDisplay.c_str());
 
     std::string error;
     const std::filesystem::path imageDir = options.boot.deviceDir.empty() ? "device" : options.boot.deviceDir;
@@ -108,12 +112,12 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
     if (!options.headless && noDisplay.empty()) {
         std::string why;
         window = SdlFrontEnd::Open(program, options.scale, why);
-        if (!window && !script) {
+        if (!window && !driven) {
             std::fprintf(stderr, "%s: %s\n", program.c_str(), why.c_str());
             ShutdownDevice();
             return 2;
         }
-        if (!window) std::fprintf(stderr, "%s: %s; running the script headless\n", program.c_str(), why.c_str());
+        if (!window) std::fprintf(stderr, "%s: %s; running headless\n", program.c_str(), why.c_str());
     }
     // A person at the window sees the device restart in it; a script or a
     // headless run ends with the restart (status 3).
@@ -144,7 +148,57 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
 
         std::unique_ptr<Desktop> desktop = hooks.makeDesktop ? hooks.makeDesktop() : nullptr;
         if (!desktop) desktop = std::make_unique<NullDesktop>();
-        HostDevice device(*desktop, state, hooks.rotation);
+        HostDevice hostDevice(*desktop, state, hooks.rotation);
+        // Every source of input goes through the recorder when there is one.
+        std::unique_ptr<Recorder> recorder;
+        if (!options.record.empty()) {
+            recorder = std::make_unique<Recorder>(hostDevice, options.record);
+            if (!recorder->Start(error)) {
+                std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
+                SetRestartHandler(nullptr);
+                ShutdownDevice();
+                return 2;
+            }
+        }
+        Device& device = recorder ? static_cast<Device&>(*recorder) : hostDevice;
+
+        // Closes the program as its user would, one top-level window after
+        // the other (a message box, the dialog under it, the main window),
+        // each once the program has handled the previous close. The first
+        // close waits, as every step does, until the program has handled the
+        // last input and is idle. Gives up after kQuitGrace.
+        std::atomic<bool> quitting{false};
+        std::chrono::steady_clock::time_point quitAsked{};
+        auto closeProgram = [&] {
+            quitAsked = std::chrono::steady_clock::now();
+            quitting = true;
+            device.WaitIdle(Millis{1000});
+            while (!state.Ended() && std::chrono::steady_clock::now() - quitAsked < kQuitGrace) {
+                device.RequestQuit();
+                device.WaitIdle(Millis{1000});
+                if (!state.Ended()) device.WaitExit(Millis{50});
+            }
+        };
+
+        // Live automation: a client's "quit" ends the program as a script's end does.
+        std::atomic<bool> controlDone{false};
+        std::unique_ptr<ControlServer> control;
+        if (!options.control.empty()) {
+            control = ControlServer::Open(
+                options.control, device, {},
+                [&] {
+                    closeProgram();
+                    controlDone = true;
+                    signal.Notify();
+                },
+                error);
+            if (!control) {
+                std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
+                SetRestartHandler(nullptr);
+                ShutdownDevice();
+                return 2;
+            }
+        }
 
         if (window) {
             EmulatorControls controls;
@@ -153,20 +207,20 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
                 if (Image().storageCard.empty()) return;  // this device has no card slot
                 bool in = !StorageCardInserted();
                 SetStorageCardInserted(in);
-                LogDevice(std::string("\"dev\":\"storage_card\",\"inserted\":") + (in ? "true" : "false"));
+                LogDevice({{"dev", "storage_card"}, {"inserted", in}});
                 device.StorageCardChanged(in);
             };
             controls.powerOff = [&] {
                 // The power switch: the device stops where it is, whatever
                 // dialog is open; nothing of the program runs any more.
-                LogDevice("\"dev\":\"power\",\"state\":\"off\"");
+                LogDevice({{"dev", "power"}, {"state", "off"}});
                 poweredOff = true;
                 parked = true;
                 state.MarkEnded(0);
                 signal.Notify();
             };
             controls.reset = [&] {
-                LogDevice("\"dev\":\"HAL\",\"request\":\"reset\"");
+                LogDevice({{"dev", "HAL"}, {"request", "reset"}});
                 // The program's own thread stops itself, between two of its
                 // messages; a program without a window yet is stopped here.
                 if (!desktop->RequestRestart()) restart();
@@ -191,24 +245,11 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
 
         std::atomic<bool> scriptDone{false};
         ScriptResult scriptResult;
-        std::chrono::steady_clock::time_point quitAsked{};
         std::thread runnerThread;
         if (script) {
             runnerThread = std::thread([&] {
                 ScriptResult result = RunScript(*script, device);
-                quitAsked = std::chrono::steady_clock::now();
-                // Done or failed: the program ends now, closed as its user would
-                // close it, one top-level window after the other (a message box,
-                // the dialog under it, the main window), each once the program
-                // has handled the previous close. The first close waits, as every
-                // step does, until the program has handled the script's last
-                // step and is idle.
-                device.WaitIdle(Millis{1000});
-                while (!state.Ended() && std::chrono::steady_clock::now() - quitAsked < kQuitGrace) {
-                    device.RequestQuit();
-                    device.WaitIdle(Millis{1000});
-                    if (!state.Ended()) device.WaitExit(Millis{50});
-                }
+                closeProgram();  // done or failed: the program ends now
                 scriptResult = result;
                 scriptDone = true;
                 signal.Notify();
@@ -217,15 +258,17 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
 
         auto done = [&] {
             device.Backlight();  // the backlight driver notices its time-out
-            if (!script || poweredOff) return state.Ended();
-            if (!scriptDone) return false;
-            return state.Ended() || std::chrono::steady_clock::now() - quitAsked > kQuitGrace;
+            bool closed = state.Ended() || (quitting && std::chrono::steady_clock::now() - quitAsked > kQuitGrace);
+            if (poweredOff) return state.Ended();
+            if (script) return scriptDone && closed;
+            return state.Ended() || (controlDone && closed);
         };
         if (window)
             window->Run(device, done);
         else
             RunHeadless(signal, done);
 
+        control.reset();
         if (rebooting) {
             // The same window shows the device starting again: the stopped
             // program is forgotten, the image boots (a staged registry
@@ -249,6 +292,7 @@ int Run(int argc, char** argv, ProgramEntry entry, const HostHooks& hooks) {
         window.reset();
 
         int status = state.Status();
+        if (controlDone && !parked) status = 0;  // ended by the client's quit, as a script's end
         if (script && !poweredOff) {
             runnerThread.join();
             status = scriptResult.status;

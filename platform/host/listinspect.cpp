@@ -84,42 +84,35 @@ POINT ToScreen(HWND h, LONG x, LONG y) {
     return p;
 }
 
-std::string ListFields(HWND list) {
+void ListFields(HWND list, Json& entry) {
     std::vector<ColumnInfo> cols = ColumnsOf(list);
-    std::string out = "\"columns\":[";
-    for (size_t c = 0; c < cols.size(); ++c) {
-        if (c) out += ",";
-        out += "{\"text\":" + JsonString(ToUtf8(cols[c].text)) + ",\"width\":" + std::to_string(cols[c].width) + "}";
-    }
-    out += "],\"rows\":[";
+    Json columns = Json::array();
+    for (const ColumnInfo& col : cols) columns.push_back({{"text", ToUtf8(col.text)}, {"width", col.width}});
+    entry["columns"] = std::move(columns);
+    Json rows = Json::array();
     auto count = SendMessage(list, LVM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
-        if (i) out += ",";
-        out += "{\"cells\":[";
+        Json cells = Json::array();
         if (cols.empty()) {
-            out += JsonString(ToUtf8(CellOf(list, i, 0)));
+            cells.push_back(ToUtf8(CellOf(list, i, 0)));
         } else {
-            for (size_t c = 0; c < cols.size(); ++c) {
-                if (c) out += ",";
-                out += JsonString(ToUtf8(CellOf(list, i, cols[c].sub)));
-            }
+            for (const ColumnInfo& col : cols) cells.push_back(ToUtf8(CellOf(list, i, col.sub)));
         }
         LVITEMW it{};
         it.mask = LVIF_IMAGE;
         it.iItem = i;
         SendMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
         bool selected = SendMessage(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) != 0;
-        out += "],\"image\":" + std::to_string(it.iImage) + ",\"selected\":" + JsonBool(selected);
+        Json row = {{"cells", std::move(cells)}, {"image", it.iImage}, {"selected", selected}, {"rect", nullptr}};
         RECT r{};
         if (RowRect(list, i, r)) {
             POINT a = ToScreen(list, r.left, r.top), b = ToScreen(list, r.right, r.bottom);
-            out += ",\"rect\":" + JsonRect(RECT{a.x, a.y, b.x, b.y}) + "}";
-        } else {
-            out += ",\"rect\":null}";
+            row["rect"] = JsonRect(RECT{a.x, a.y, b.x, b.y});
         }
+        rows.push_back(std::move(row));
     }
-    out += "],\"selection_mark\":" + std::to_string(SendMessage(list, LVM_GETSELECTIONMARK, 0, 0));
-    return out;
+    entry["rows"] = std::move(rows);
+    entry["selection_mark"] = SendMessage(list, LVM_GETSELECTIONMARK, 0, 0);
 }
 
 // A column title, then a cell of a row in view, whose text is `text`.
@@ -170,8 +163,8 @@ bool FindListText(HWND list, std::u16string_view text, POINT& pt) {
     return false;
 }
 
-std::string HeaderFields(HWND header) {
-    std::string out = "\"items\":[";
+void HeaderFields(HWND header, Json& entry) {
+    Json items = Json::array();
     auto count = SendMessage(header, HDM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
         WCHAR buf[kTextMax] = {};
@@ -180,10 +173,9 @@ std::string HeaderFields(HWND header) {
         it.pszText = buf;
         it.cchTextMax = kTextMax;
         SendMessage(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&it));
-        if (i) out += ",";
-        out += "{\"text\":" + JsonString(ToUtf8(Terminated(buf))) + ",\"width\":" + std::to_string(it.cxy) + "}";
+        items.push_back({{"text", ToUtf8(Terminated(buf))}, {"width", it.cxy}});
     }
-    return out + "]";
+    entry["items"] = std::move(items);
 }
 
 }  // namespace

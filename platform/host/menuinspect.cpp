@@ -62,39 +62,37 @@ bool FindItem(HWND h, std::u16string_view text, POINT& pt) {
     return false;
 }
 
-std::string BarFields(HWND h) {
+void BarFields(HWND h, Json& entry) {
     HMENU menu = MenuOf(h);
     int n = menu ? GetMenuItemCount(menu) : 0;
-    std::string out = "\"menubar\":[";
+    Json items = Json::array();
     for (int i = 0; i < n; ++i) {
         RECT r{};
         GetMenuItemRect(h, menu, static_cast<UINT>(i), &r);
-        if (i) out += ",";
-        out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i))) + ",\"rect\":" + JsonRect(r) + "}";
+        items.push_back({{"text", ToUtf8(Text(menu, i))}, {"rect", JsonRect(r)}});
     }
-    return out + "]";
+    entry["menubar"] = std::move(items);
 }
 
-std::string PopupFields(HWND h) {
+void PopupFields(HWND h, Json& entry) {
     HMENU menu = MenuOf(h);
     int n = menu ? GetMenuItemCount(menu) : 0;
-    std::string out = "\"items\":[";
+    Json items = Json::array();
     for (int i = 0; i < n; ++i) {
         UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
         if (state == static_cast<UINT>(-1)) state = 0;
         RECT r{};
         GetMenuItemRect(h, menu, static_cast<UINT>(i), &r);
         UINT id = GetMenuItemID(menu, i);
-        if (i) out += ",";
-        out += "{\"text\":" + JsonString(ToUtf8(Text(menu, i)));
-        out += ",\"id\":" + std::to_string(id == static_cast<UINT>(-1) ? 0 : id);
-        out += ",\"rect\":" + JsonRect(r);
-        out += ",\"popup\":" + JsonBool(state & MF_POPUP);
-        out += ",\"separator\":" + JsonBool(IsSeparator(state));
-        out += ",\"grayed\":" + JsonBool(state & (MF_GRAYED | MF_DISABLED));
-        out += ",\"highlighted\":" + JsonBool(state & MF_HILITE) + "}";
+        items.push_back({{"text", ToUtf8(Text(menu, i))},
+                         {"id", id == static_cast<UINT>(-1) ? 0 : id},
+                         {"rect", JsonRect(r)},
+                         {"popup", (state & MF_POPUP) != 0},
+                         {"separator", IsSeparator(state)},
+                         {"grayed", (state & (MF_GRAYED | MF_DISABLED)) != 0},
+                         {"highlighted", (state & MF_HILITE) != 0}});
     }
-    return out + "]";
+    entry["items"] = std::move(items);
 }
 
 }  // namespace

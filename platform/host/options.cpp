@@ -23,7 +23,8 @@ std::string ProgramName(const char* argv0) {
 
 std::string Usage(const std::string& program) {
     return "usage: " + program +
-           " [--device DIR] [--screen WxH] [--headless] [--script FILE] [--scale N] [--storage-card HOSTDIR]";
+           " [--device DIR] [--screen WxH] [--headless] [--script FILE] [--scale N] [--storage-card HOSTDIR]"
+           " [--control SOCKET] [--record FILE]";
 }
 
 std::string Help(const std::string& program) {
@@ -72,7 +73,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         result.error = program + ": " + why;
         return result;
     };
-    bool seenDevice = false, seenScreen = false, seenScript = false, seenScale = false, seenCard = false;
+    bool seenDevice = false, seenScreen = false, seenScript = false, seenScale = false, seenCard = false,
+         seenControl = false, seenRecord = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         std::string_view value;
@@ -117,6 +119,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (arg == "--script") {
             if (!takesValue(seenScript)) return result;
             o.script = std::string(value);
+        } else if (arg == "--control") {
+            if (!takesValue(seenControl)) return result;
+            o.control = std::string(value);
+        } else if (arg == "--record") {
+            if (!takesValue(seenRecord)) return result;
+            o.record = std::string(value);
         } else if (arg == "--scale") {
             if (!takesValue(seenScale)) return result;
             if (!ParseInt(value, o.scale, 1, 8))

@@ -1,5 +1,6 @@
 // The command line of a device program:
 //   PROGRAM [--device DIR] [--screen WxH] [--headless] [--script FILE] [--scale N] [--storage-card HOSTDIR]
+//           [--control SOCKET] [--record FILE]
 #pragma once
 
 #include <string>
@@ -15,7 +16,9 @@ struct HostOptions {
     int height = 480;
     bool screenGiven = false;  // --screen was given (a stored rotation still applies)
     bool headless = false;
-    std::string script;  // empty: no script
+    std::string script;   // empty: no script
+    std::string control;  // --control SOCKET: live automation (empty: none)
+    std::string record;   // --record FILE: what is done, as a script (empty: none)
     int scale = 1;
     bool help = false;  // --help: print Usage() and exit 0
 };

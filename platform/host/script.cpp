@@ -177,6 +177,19 @@ bool ParseKey(std::string_view text, KeyStroke& key) {
     return false;
 }
 
+std::string KeyName(unsigned vk, unsigned modifiers) {
+    std::string name;
+    for (const NamedKey& named : kNamedKeys)
+        if (named.vk == vk) name = named.name;
+    if (vk >= 0x70 && vk <= 0x7B) name = "F" + std::to_string(vk - 0x70 + 1);
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) name = std::string(1, static_cast<char>(vk));
+    for (char c : std::string_view(";=,-./`[\\]'"))
+        if (PunctuationVk(c) == vk) name = std::string(1, c);
+    if (name.empty()) return {};
+    return std::string(modifiers & kCtrl ? "CTRL+" : "") + (modifiers & kAlt ? "ALT+" : "") +
+           (modifiers & kShift ? "SHIFT+" : "") + name;
+}
+
 KeyStroke KeyForChar(char16_t ch) {
     KeyStroke key;
     key.ch = ch;

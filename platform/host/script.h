@@ -54,6 +54,8 @@ bool LoadScript(const std::string& file, Script& script, std::string& error);
 
 // "ENTER", "CTRL+F4", "ALT+/", "SHIFT+TAB", "CTRL+C"...
 bool ParseKey(std::string_view text, KeyStroke& key);
+// The name ParseKey reads back for a key ("CTRL+F4"); empty when the key has none.
+std::string KeyName(unsigned vk, unsigned modifiers);
 // The keystrokes that type one character (UTF-16 code unit).
 KeyStroke KeyForChar(char16_t ch);
 // UTF-8 to UTF-16 (invalid bytes become U+FFFD).

@@ -81,35 +81,35 @@ bool FindItem(HWND h, std::u16string_view text, POINT& pt) {
     return false;
 }
 
-std::string Items(HWND h, HTREEITEM first, int depth) {
-    std::string out = "[";
-    bool comma = false;
+Json Items(HWND h, HTREEITEM first, int depth) {
+    Json out = Json::array();
     for (HTREEITEM item = first; item; item = reinterpret_cast<HTREEITEM>(SendMessage(
                                            h, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
         ItemInfo info = Read(h, item);
         RECT r{};
-        std::string rect = "null";
+        Json rect = nullptr;
         if (LabelOnScreen(h, item, r)) rect = JsonRect(r);
         const bool expanded = (info.state & TVIS_EXPANDED) != 0;
-        std::string children = "[]";
+        Json children = Json::array();
         if (expanded && depth < 64) {
             auto child = reinterpret_cast<HTREEITEM>(
                 SendMessage(h, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
             children = Items(h, child, depth + 1);
         }
-        if (comma) out += ",";
-        comma = true;
-        out += "{\"text\":" + JsonString(ToUtf8(info.text)) + ",\"rect\":" + rect +
-               ",\"selected\":" + JsonBool(info.state & TVIS_SELECTED) + ",\"expanded\":" + JsonBool(expanded) +
-               ",\"children_flag\":" + (info.children ? "1" : "0") + ",\"image\":" + std::to_string(info.image) +
-               ",\"children\":" + children + "}";
+        out.push_back({{"text", ToUtf8(info.text)},
+                       {"rect", std::move(rect)},
+                       {"selected", (info.state & TVIS_SELECTED) != 0},
+                       {"expanded", expanded},
+                       {"children_flag", info.children ? 1 : 0},
+                       {"image", info.image},
+                       {"children", std::move(children)}});
     }
-    return out + "]";
+    return out;
 }
 
-std::string TreeFields(HWND h) {
+void TreeFields(HWND h, Json& entry) {
     auto root = reinterpret_cast<HTREEITEM>(SendMessage(h, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    return "\"items\":" + Items(h, root, 0);
+    entry["items"] = Items(h, root, 0);
 }
 
 }  // namespace

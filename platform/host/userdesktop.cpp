@@ -2,6 +2,7 @@
 // finding what shows a text, and the window tree of a dump.
 #include "userdesktop.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "ce_kernel.h"
@@ -22,6 +23,10 @@ std::map<std::u16string, ClassInspector>& Inspectors() {
     return m;
 }
 
+bool IsEdit(const std::u16string& className) {
+    return EqualsNoCase(className, u"Edit");
+}
+
 // A snapshot of one window, taken under the window system's lock.
 struct Snapshot {
     HWND hwnd;
@@ -31,6 +36,7 @@ struct Snapshot {
     DWORD style, exStyle;
     RECT rect;  // screen
     bool visible, enabled;
+    std::vector<DrawnText> drawn;    // in its last paint (edit fields: none, they show what is typed)
     std::vector<Snapshot> children;  // topmost first
 };
 
@@ -45,6 +51,7 @@ Snapshot Take(const Window* w) {
     s.rect = ScreenRect(w);
     s.visible = (w->style & WS_VISIBLE) != 0;
     s.enabled = !(w->style & WS_DISABLED);
+    if (!IsEdit(s.className)) s.drawn = DrawnTexts(w->hwnd);
     for (const Window* c : w->children)
         if (!c->destroyed) s.children.push_back(Take(c));
     return s;
@@ -113,7 +120,9 @@ std::optional<host::ScreenPoint> FindIn(const Snapshot& s, std::u16string_view w
         if (!IsRectEmpty(&ok)) return Centre(ok);
     }
     // Edit fields show what is typed, not a label: they are not matched.
-    if (!EqualsNoCase(s.className, u"Edit") && ShowsText(s.text, wanted)) return Centre(s.rect);
+    if (!IsEdit(s.className) && ShowsText(s.text, wanted)) return Centre(s.rect);
+    for (const DrawnText& d : s.drawn)
+        if (ShowsText(d.text, wanted)) return Centre(d.rect);
     return std::nullopt;
 }
 
@@ -125,26 +134,88 @@ std::optional<host::ScreenPoint> FindId(const Snapshot& s, LONG_PTR id) {
     return std::nullopt;
 }
 
-void Dump(const Snapshot& s, HWND focus, std::string& out) {
-    out += "{\"class\":" + JsonString(ToUtf8(s.className));
-    out += ",\"id\":" + std::to_string((s.style & WS_CHILD) ? s.id : 0);
-    out += ",\"text\":" + JsonString(ToUtf8(s.text));
-    out += ",\"rect\":" + JsonRect(s.rect);
-    out += ",\"visible\":" + JsonBool(s.visible);
-    out += ",\"enabled\":" + JsonBool(s.enabled);
-    out += ",\"focused\":" + JsonBool(s.hwnd == focus);
-    out += ",\"style\":" + std::to_string(s.style);
-    out += ",\"exstyle\":" + std::to_string(s.exStyle);
-    if (ClassInspector inspect = InspectorFor(s.className); inspect.dumpFields) {
-        std::string extra = inspect.dumpFields(s.hwnd);
-        if (!extra.empty()) out += "," + extra;
+// The deepest visible window under `p`, children before their parent.
+const Snapshot* DeepestAt(const Snapshot& s, host::ScreenPoint p) {
+    const POINT pt{p.x, p.y};
+    if (!s.visible || !PtInRect(&s.rect, pt)) return nullptr;
+    for (const Snapshot& c : s.children)
+        if (const Snapshot* d = DeepestAt(c, p)) return d;
+    return &s;
+}
+
+const Snapshot* ParentOf(const Snapshot& s, HWND child) {
+    for (const Snapshot& c : s.children) {
+        if (c.hwnd == child) return &s;
+        if (const Snapshot* p = ParentOf(c, child)) return p;
     }
-    out += ",\"children\":[";
-    for (size_t i = 0; i < s.children.size(); ++i) {
-        if (i) out += ",";
-        Dump(s.children[i], focus, out);
+    return nullptr;
+}
+
+bool IsLabel(const Snapshot& s) {
+    return EqualsNoCase(s.className, u"Static");
+}
+
+// Pixels between two rectangles (0 when they touch or overlap).
+long RectDistance(const RECT& a, const RECT& b) {
+    long dx = std::max({0L, static_cast<long>(a.left - b.right), static_cast<long>(b.left - a.right)});
+    long dy = std::max({0L, static_cast<long>(a.top - b.bottom), static_cast<long>(b.top - a.bottom)});
+    return dx + dy;
+}
+
+// The window a touch at `p` reaches, as input delivers it: topmost first,
+// past windows that let touches through, down to the deepest child.
+const Snapshot* HitAt(const std::vector<Snapshot>& windows, host::ScreenPoint p) {
+    const POINT pt{p.x, p.y};
+    for (const Snapshot& s : windows) {
+        if (!s.visible || !PtInRect(&s.rect, pt)) continue;
+        if (SendMessage(s.hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)) == HTTRANSPARENT) continue;
+        const Snapshot* child = HitAt(s.children, p);
+        return child ? child : &s;
     }
-    out += "]}";
+    return nullptr;
+}
+
+bool InJsonRect(const Json& rect, host::ScreenPoint p) {
+    return rect.is_array() && rect.size() == 4 && p.x >= rect[0] && p.y >= rect[1] && p.x < rect[2] && p.y < rect[3];
+}
+
+// The item of a dump entry (tree items, list rows, menu items) whose
+// rectangle holds `p`: its text (a row's first cell) and rectangle.
+const Json* ItemAt(const Json& j, host::ScreenPoint p) {
+    if (j.is_object() && j.contains("rect") && InJsonRect(j["rect"], p) &&
+        ((j.contains("text") && j["text"].is_string()) || (j.contains("cells") && !j["cells"].empty())))
+        return &j;
+    if (j.is_structured())
+        for (const Json& child : j)
+            if (const Json* found = ItemAt(child, p)) return found;
+    return nullptr;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+Json Dump(const Snapshot& s, HWND focus) {
+    Json entry = {{"class", ToUtf8(s.className)}, {"id", (s.style & WS_CHILD) ? s.id : 0},
+                  {"text", ToUtf8(s.text)},       {"rect", JsonRect(s.rect)},
+                  {"visible", s.visible},         {"enabled", s.enabled},
+                  {"focused", s.hwnd == focus},   {"style", s.style},
+                  {"exstyle", s.exStyle}};
+    if (ClassInspector inspect = InspectorFor(s.className); inspect.dumpFields) inspect.dumpFields(s.hwnd, entry);
+    if (!s.drawn.empty()) {
+        Json drawn = Json::array();
+        for (const DrawnText& d : s.drawn) drawn.push_back(ToUtf8(d.text));
+        entry["drawn"] = std::move(drawn);
+    }
+    Json children = Json::array();
+    for (const Snapshot& c : s.children) children.push_back(Dump(c, focus));
+    entry["children"] = std::move(children);
+    return entry;
 }
 
 class UserDesktop : public host::Desktop {
@@ -181,6 +252,68 @@ public:
         return std::nullopt;
     }
 
+    std::string TouchPassesAt(host::ScreenPoint p) override {
+        auto tops = TopLevels();
+        const Snapshot* at = nullptr;
+        for (const Snapshot& top : tops)
+            if (!at) at = DeepestAt(top, p);
+        if (!at || !(at->style & WS_CHILD)) return {};
+        const POINT pt{p.x, p.y};
+        if (SendMessage(at->hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)) != HTTRANSPARENT) return {};
+        // The control a person would take it for: the one right above it
+        // (a label names the picture button over it), else the nearest one.
+        const Snapshot* parent = nullptr;
+        for (const Snapshot& top : tops)
+            if (!parent) parent = ParentOf(top, at->hwnd);
+        static const std::vector<Snapshot> kNone;
+        const Snapshot* nearest = nullptr;
+        long best = 0;
+        for (const Snapshot& c : parent ? parent->children : kNone) {
+            if (&c == at || !c.visible || !c.enabled || c.id <= 0 || c.id == 0xFFFF || IsLabel(c)) continue;
+            const bool above =
+                c.rect.bottom <= at->rect.top + 2 && c.rect.left < at->rect.right && c.rect.right > at->rect.left;
+            long d = RectDistance(c.rect, at->rect) + (above ? 0 : 100000);
+            if (!nearest || d < best) nearest = &c, best = d;
+        }
+        std::string why = "it lets touches through";
+        if (nearest)
+            why += "; the control nearest to it is #" + std::to_string(nearest->id) +
+                   (nearest->text.empty() ? "" : " \"" + ToUtf8(nearest->text) + "\"");
+        return why;
+    }
+
+    std::string TargetAt(host::ScreenPoint p) override {
+        auto tops = TopLevels();
+        const Snapshot* w = HitAt(tops, p);
+        if (!w) return {};
+        if (ClassInspector inspect = InspectorFor(w->className); inspect.dumpFields) {
+            Json entry = Json::object();
+            inspect.dumpFields(w->hwnd, entry);
+            if (const Json* item = ItemAt(entry, p)) {
+                std::string text = item->contains("text") ? (*item)["text"].get<std::string>()
+                                                          : (*item)["cells"][0].get<std::string>();
+                // Only when the text finds this item again.
+                auto found =
+                    text.empty() || text.find_first_of("\r\n") != std::string::npos ? std::nullopt : FindText(text);
+                if (found && InJsonRect((*item)["rect"], *found)) return Quoted(text);
+            }
+        }
+        // Buttons act wherever they are touched; other controls (lists,
+        // bars, edit fields) care where, so they keep their coordinates.
+        if ((w->style & WS_CHILD) && w->id > 0 && w->id != 0xFFFF && EqualsNoCase(w->className, u"Button")) {
+            auto found = FindControl(static_cast<int>(w->id));
+            if (found && *found == Centre(w->rect)) return "#" + std::to_string(w->id);
+        }
+        return {};
+    }
+
+    std::vector<std::string> Captions() override {
+        std::vector<std::string> out;
+        for (const Snapshot& top : TopLevels())
+            if (top.visible && !top.text.empty()) out.push_back(ToUtf8(top.text));
+        return out;
+    }
+
     std::optional<host::ScreenPoint> FindControl(int id) override {
         HWND active = GetActiveWindow();
         for (const Snapshot& top : TopLevels()) {
@@ -190,15 +323,11 @@ public:
         return std::nullopt;
     }
 
-    std::string DumpWindowsJson() override {
+    Json DumpWindows() override {
         HWND focus = GetFocus();
-        std::string out = "[";
-        auto tops = TopLevels();
-        for (size_t i = 0; i < tops.size(); ++i) {
-            if (i) out += ",";
-            Dump(tops[i], focus, out);
-        }
-        return out + "]";
+        Json out = Json::array();
+        for (const Snapshot& top : TopLevels()) out.push_back(Dump(top, focus));
+        return out;
     }
 
     void StorageCardChanged(bool inserted) override {
@@ -243,13 +372,8 @@ void RegisterClassInspector(std::u16string_view className, ClassInspector inspec
     Inspectors()[Fold(className)] = std::move(inspector);
 }
 
-std::string JsonBool(bool b) {
-    return b ? "true" : "false";
-}
-
-std::string JsonRect(const RECT& r) {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "]";
+Json JsonRect(const RECT& r) {
+    return Json::array({r.left, r.top, r.right, r.bottom});
 }
 
 std::unique_ptr<host::Desktop> MakeDesktop() {

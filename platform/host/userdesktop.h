@@ -3,9 +3,11 @@
 
 #include <functional>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
+#include "ce_kernel.h"
 #include "device.h"
 #include "winuser.h"
 
@@ -18,8 +20,9 @@ namespace ce::user {
 struct ClassInspector {
     // Screen point of the centre of the item showing `text`; false if none.
     std::function<bool(HWND, std::u16string_view text, POINT& screenPt)> findText;
-    // Extra JSON members without braces, e.g. "\"checked\":true".
-    std::function<std::string(HWND)> dumpFields;
+    // Adds the class's members to the window's dump entry, e.g.
+    // entry["checked"] = true.
+    std::function<void(HWND, Json& entry)> dumpFields;
 };
 void RegisterClassInspector(std::u16string_view className, ClassInspector inspector);
 // The inspectors of the standard controls (buttons, progress bars, combo
@@ -32,9 +35,8 @@ void RegisterMenuInspectors();
 // The file dialog's list of folders and files.
 void RegisterFileDialogInspectors();
 
-// Pieces of dump fields: true or false, and a rectangle as [left,top,right,bottom].
-std::string JsonBool(bool b);
-std::string JsonRect(const RECT& r);
+// A rectangle as dumps write it: [left,top,right,bottom].
+Json JsonRect(const RECT& r);
 
 std::unique_ptr<host::Desktop> MakeDesktop();
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <span>
 #include <string>
 #include <string_view>
@@ -101,13 +102,18 @@ uint64_t ImageGeneration();
 
 // ---- Device log -----------------------------------------------------------
 
-// Appends one JSON object to DIR/log/device.log. `fields` is the inside of
-// the object without "seq" (for example "\"dev\":\"EPI1:\",\"ioctl\":\"0x40010\"");
-// the log adds a sequence number that grows across every process of the
-// image. Does nothing without an image.
-void LogDevice(const std::string& fields);
+// JSON as the platform writes it (dumps, the device log): objects keep the
+// order their members were added in. Include <nlohmann/json.hpp> to build one.
+using Json = nlohmann::ordered_json;
+
+// Appends one JSON object to DIR/log/device.log: "seq" first, then the
+// members of `fields` (for example {"dev":"EPI1:","ioctl":"0x40010"}). The
+// sequence number grows across every process of the image. Does nothing
+// without an image.
+void LogDevice(const Json& fields);
+void LogDevice(const std::string&) = delete;  // a string would be logged as one text
+void LogDevice(const char*) = delete;
 std::string HexBytes(const void* data, size_t size);
-std::string JsonString(std::string_view utf8);  // quoted and escaped
 
 // ---- Handles --------------------------------------------------------------
 
@@ -145,8 +151,9 @@ public:
     virtual ~DeviceDriver() = default;
     // Returns a Win32 error code (ERROR_SUCCESS when the request was done).
     virtual DWORD IoControl(DWORD code, const BYTE* in, DWORD cbIn, BYTE* out, DWORD cbOut, DWORD* pcbReturned) = 0;
-    // Extra JSON fields a driver adds to the log line of its last request
-    // (for example what it now applies); read and cleared after each call.
+    // Extra members a driver adds to the log line of its last request (for
+    // example what it now applies), as the text of a JSON object; read and
+    // cleared after each call.
     std::string logFields;
 };
 

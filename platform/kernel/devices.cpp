@@ -2,6 +2,7 @@
 // 32-bit buffer references of driver records.
 #include <cstdio>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <vector>
 
 #include "ce_kernel.h"
@@ -67,7 +68,7 @@ HANDLE OpenDevice(std::u16string_view name) {
     std::shared_ptr<DeviceDriver> driver;
     if (opener) driver = opener(error);
     if (!driver) {
-        LogDevice("\"dev\":" + JsonString(ToUtf8(name)) + ",\"open\":\"failed\",\"error\":" + std::to_string(error));
+        LogDevice({{"dev", ToUtf8(name)}, {"open", "failed"}, {"error", error}});
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
@@ -120,10 +121,16 @@ BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, D
     DWORD error = dev->driver->IoControl(dwIoControlCode, in, nInBufferSize, static_cast<BYTE*>(lpOutBuffer),
                                          nOutBufferSize, &returned);
     if (returned > nOutBufferSize) returned = nOutBufferSize;
-    std::string fields = "\"dev\":" + JsonString(ToUtf8(dev->name)) + ",\"ioctl\":\"" + Hex32(dwIoControlCode) +
-                         "\",\"in\":\"" + inHex + "\",\"out\":\"" + HexBytes(lpOutBuffer, nOutBufferSize) + "\"";
-    if (error != ERROR_SUCCESS) fields += ",\"error\":" + std::to_string(error);
-    if (!dev->driver->logFields.empty()) fields += "," + std::move(dev->driver->logFields);
+    Json fields = {{"dev", ToUtf8(dev->name)},
+                   {"ioctl", Hex32(dwIoControlCode)},
+                   {"in", inHex},
+                   {"out", HexBytes(lpOutBuffer, nOutBufferSize)}};
+    if (error != ERROR_SUCCESS) fields["error"] = error;
+    if (!dev->driver->logFields.empty()) {
+        Json extra = Json::parse(dev->driver->logFields, nullptr, false);
+        if (extra.is_object())
+            for (const auto& [key, value] : extra.items()) fields[key] = value;
+    }
     dev->driver->logFields.clear();
     LogDevice(fields);
     if (lpBytesReturned) *lpBytesReturned = returned;

@@ -7,8 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <nlohmann/json.hpp>
 
 #include "ce_kernel.h"
 
@@ -34,6 +35,7 @@ uint64_t LastSeq(int fd, off_t size) {
         if (lastNl == std::string::npos) continue;
         size_t start = tail.rfind('\n', lastNl);
         if (start != std::string::npos || pos == 0) {
+            // Found by its text, so that a line cut short by a crash still counts.
             std::string line = tail.substr(start == std::string::npos ? 0 : start + 1);
             size_t k = line.find("\"seq\":");
             if (k == std::string::npos) return 0;
@@ -45,7 +47,7 @@ uint64_t LastSeq(int fd, off_t size) {
 
 }  // namespace
 
-void LogDevice(const std::string& fields) {
+void LogDevice(const Json& fields) {
     if (!HasImage()) return;
     std::lock_guard lock(g_logMutex);
     std::filesystem::path dir = Image().root / "log";
@@ -57,7 +59,11 @@ void LogDevice(const std::string& fields) {
         struct stat st {};
         fstat(fd, &st);
         uint64_t seq = LastSeq(fd, st.st_size) + 1;
-        std::string line = "{\"seq\":" + std::to_string(seq) + (fields.empty() ? "" : ",") + fields + "}\n";
+        Json entry;
+        entry["seq"] = seq;
+        if (fields.is_object())
+            for (const auto& [key, value] : fields.items()) entry[key] = value;
+        std::string line = entry.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
         ssize_t done = 0;
         while (done < static_cast<ssize_t>(line.size())) {
             ssize_t n = write(fd, line.data() + done, line.size() - done);
@@ -79,38 +85,6 @@ std::string HexBytes(const void* data, size_t size) {
         out += digits[p[i] & 15];
     }
     return out;
-}
-
-std::string JsonString(std::string_view s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
 }
 
 }  // namespace ce

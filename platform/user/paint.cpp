@@ -179,6 +179,7 @@ HDC MakeDcLocked(HWND h, bool whole, bool paint, RECT paintClip) {
 void RefreshDCsLocked() {
     for (auto it = S().dcs.begin(); it != S().dcs.end();) {
         if (!Find(it->second.hwnd)) {
+            EndDrawnText(it->first);
             ce::gdi::ReleaseWindowDC(it->first);
             it = S().dcs.erase(it);
             continue;
@@ -433,6 +434,7 @@ HDC BeginPaint(HWND h, LPPAINTSTRUCT ps) {
         if (!(w->style & WS_CLIPCHILDREN)) InvalidateChildrenLocked(w, update, erase, Kids::Default);
         if (w->framePending) DrawFrameLocked(w);
         dc = MakeDcLocked(h, false, true, update);
+        BeginDrawnText(h, dc);
     }
     *ps = PAINTSTRUCT{};
     ps->hdc = dc;
@@ -465,6 +467,7 @@ int ReleaseDC(HWND, HDC dc) {
     Lock l(S().mu);
     auto it = S().dcs.find(dc);
     if (it == S().dcs.end()) return 0;
+    if (it->second.paint) EndDrawnText(dc);
     S().dcs.erase(it);
     ce::gdi::ReleaseWindowDC(dc);
     return 1;

@@ -158,6 +158,17 @@ struct State {
 State& S();
 using Lock = std::unique_lock<std::mutex>;
 
+// Text drawn by a window in its paint (drawntext.cpp). BeginPaint clears
+// the window's texts and records what is drawn on its DC until ReleaseDC.
+struct DrawnText {
+    std::u16string text;
+    RECT rect;  // screen coordinates
+};
+void BeginDrawnText(HWND h, HDC paintDc);
+void EndDrawnText(HDC dc);
+void ForgetDrawnText(HWND h);
+std::vector<DrawnText> DrawnTexts(HWND h);
+
 // All below expect S().mu to be held.
 Window* Find(HWND h);        // null for bad or destroyed handles
 Window* FindOrFail(HWND h);  // also sets ERROR_INVALID_WINDOW_HANDLE

@@ -172,6 +172,7 @@ void FreeTree(HWND h) {
     for (auto& [hwnd, ow] : S().windows)
         if (ow->owner == h) ow->owner = nullptr;
     w->destroyed = true;
+    ForgetDrawnText(h);
     w->cls->windows--;
     S().windows.erase(it);
     RefreshDCsLocked();

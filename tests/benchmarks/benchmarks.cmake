@@ -28,3 +28,10 @@ target_link_libraries(bench_brightness PRIVATE -Wl,--whole-archive halvo_shell -
 ce_add_resources(TARGET bench_brightness RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 ce_warnings(bench_brightness)
+
+# Live automation over the control socket, and 40 devices side by side (a
+# timed tool that prints medians).
+add_executable(bench_control ${CMAKE_CURRENT_LIST_DIR}/control_bench.cpp)
+target_compile_definitions(bench_control PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>")
+add_dependencies(bench_control halvo)
+ce_warnings(bench_control)

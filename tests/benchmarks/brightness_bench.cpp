@@ -30,7 +30,7 @@ POINT Centre(HWND dlg, int id) {
 }
 
 size_t Steps(const ce::test::BootedImage& device) {
-    return device.LogLinesWith("\"ioctl\":\"0x40010\"").size();
+    return device.Log({{"ioctl", "0x40010"}}).size();
 }
 
 }  // namespace

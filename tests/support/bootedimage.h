@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "boot.h"
 #include "ce_kernel.h"
+#include "jsontest.h"
 #include "testimage.h"
 
 namespace ce::test {
@@ -39,18 +38,18 @@ public:
         Boot();
     }
     const std::filesystem::path& dir() const { return dir_; }
-    std::vector<std::string> LogLines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(ReadTextFile(dir_ / "log" / "device.log"));
-        for (std::string line; std::getline(in, line);)
-            if (!line.empty()) lines.push_back(line);
-        return lines;
+    // The device log's entries that have a member `key`.
+    std::vector<Json> LogHaving(const std::string& key) const {
+        std::vector<Json> out;
+        for (Json& entry : Log())
+            if (entry.contains(key)) out.push_back(std::move(entry));
+        return out;
     }
-    // Log lines that contain `needle`.
-    std::vector<std::string> LogLinesWith(const std::string& needle) const {
-        std::vector<std::string> out;
-        for (auto& l : LogLines())
-            if (l.find(needle) != std::string::npos) out.push_back(l);
+    // The device log's entries whose members include all of `match`.
+    std::vector<Json> Log(const Json& match = Json::object()) const {
+        std::vector<Json> out;
+        for (Json& entry : ParseLines(ReadTextFile(dir_ / "log" / "device.log")))
+            if (Missing(entry, match).empty()) out.push_back(std::move(entry));
         return out;
     }
 

@@ -16,6 +16,7 @@
 #include "ce_comctl.h"
 #include "ce_gdi.h"
 #include "ce_user.h"
+#include "jsontest.h"
 #include "screenshot.h"
 #include "userdesktop.h"
 #include "windows.h"
@@ -69,7 +70,7 @@ public:
         return ended_.wait_for(std::chrono::milliseconds(waitMs)) == std::future_status::ready;
     }
     int ExitCode() { return ended_.get(); }
-    std::string Dump() { return desktop_->DumpWindowsJson(); }
+    ce::host::Json Dump() { return desktop_->DumpWindows(); }
     void Screenshot(const std::string& file) {
         std::string error;
         ASSERT_TRUE(ce::host::WriteScreenPng(file, error)) << error;

@@ -49,12 +49,4 @@ TestImage::~TestImage() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-std::vector<std::string> TestImage::LogLines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadTextFile(dir_ / "log" / "device.log"));
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 }  // namespace ce::test

@@ -20,7 +20,6 @@ public:
     const std::filesystem::path& dir() const { return dir_; }
     std::filesystem::path fs() const { return dir_ / "fs"; }
     // Every line of log/device.log.
-    std::vector<std::string> LogLines() const;
 
 private:
     std::filesystem::path dir_;

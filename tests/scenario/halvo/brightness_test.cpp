@@ -16,9 +16,9 @@ using ce::test::PanelRun;
 
 const char16_t* const kKey = u"Drivers\\BuiltIn\\ExtPartInit";
 const char16_t* const kLevel = u"brightless_value";
-const std::string kStep = "\"ioctl\":\"0x40010\"";
-const std::string kBrighterOne = "\"in\":\"0100000001000000\"";
-const std::string kDarkerOne = "\"in\":\"0000000001000000\"";
+const ce::test::Json kStep = {{"ioctl", "0x40010"}};
+const ce::test::Json kBrighterOne = {{"ioctl", "0x40010"}, {"in", "0100000001000000"}};
+const ce::test::Json kDarkerOne = {{"ioctl", "0x40010"}, {"in", "0000000001000000"}};
 
 std::optional<DWORD> StoredLevel() {
     return ce::test::RegDword(HKEY_LOCAL_MACHINE, kKey, kLevel);
@@ -63,7 +63,7 @@ TEST(Brightness, ATapStepsOnceShowsTheLevelAndOkStoresItWithoutADriverRequest) {
     GetWindowRect(GetDlgItem(dlg, IDC_BRIGHTNESS_INC), &r);
     EXPECT_EQ(r.right - r.left, 48);
     EXPECT_EQ(r.bottom - r.top, 48);
-    EXPECT_TRUE(device.LogLinesWith(kStep).empty());  // opening sends nothing
+    EXPECT_TRUE(device.Log(kStep).empty());  // opening sends nothing
 
     run.TapControl(dlg, IDC_BRIGHTNESS_INC);
     ExpectShown(run, dlg, "22");
@@ -73,9 +73,9 @@ TEST(Brightness, ATapStepsOnceShowsTheLevelAndOkStoresItWithoutADriverRequest) {
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(run.Top(), run.panel());
     EXPECT_EQ(StoredLevel(), 22u);
-    auto steps = device.LogLinesWith(kStep);
+    auto steps = device.Log(kStep);
     ASSERT_EQ(steps.size(), 1u);
-    EXPECT_NE(steps[0].find(kBrighterOne), std::string::npos);
+    EXPECT_EQ(ce::test::Missing(steps[0], kBrighterOne), "");
 }
 
 TEST(Brightness, AtTheBoundsTheLevelStaysButEveryStepIsSent) {
@@ -85,8 +85,8 @@ TEST(Brightness, AtTheBoundsTheLevelStaysButEveryStepIsSent) {
     HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
     ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
-    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() == 1; }));
-    EXPECT_NE(device.LogLinesWith(kStep)[0].find(kDarkerOne), std::string::npos);
+    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() == 1; }));
+    EXPECT_EQ(ce::test::Missing(device.Log(kStep)[0], kDarkerOne), "");
     EXPECT_EQ(LevelText(dlg), "0");
     EXPECT_EQ(BarPos(dlg), 0);
     // OK without a change of level writes nothing; a Cancel would send nothing.
@@ -103,17 +103,17 @@ TEST(Brightness, HoldingStepsOnceThenRepeatsAfterTheHoldOffUntilRelease) {
     POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
     run.Press(inc.x, inc.y);
     // Past the hold-off the repeat runs on beyond the top level.
-    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() > 40; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() > 40; }));
     run.Release(inc.x, inc.y);
-    size_t atRelease = device.LogLinesWith(kStep).size();
+    size_t atRelease = device.Log(kStep).size();
     ExpectShown(run, dlg, "31");
 
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(StoredLevel(), 31u);
     // The release stops the repeat after the step in progress.
-    size_t sent = device.LogLinesWith(kStep).size();
+    size_t sent = device.Log(kStep).size();
     EXPECT_LE(sent, atRelease + 1);
-    EXPECT_EQ(device.LogLinesWith(kBrighterOne).size(), sent);
+    EXPECT_EQ(device.Log(kBrighterOne).size(), sent);
 }
 
 TEST(Brightness, APressOfTheOtherButtonWhileOneIsHeldKeepsTheDirection) {
@@ -124,14 +124,14 @@ TEST(Brightness, APressOfTheOtherButtonWhileOneIsHeldKeepsTheDirection) {
     ASSERT_NE(dlg, nullptr);
     POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
     run.Press(inc.x, inc.y);
-    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() >= 1; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() >= 1; }));
     // The release of the increase button not yet seen, the decrease button is pressed.
     SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() > 5; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() > 5; }));
     SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     run.Release(inc.x, inc.y);
     run.TapControl(dlg, IDOK);
-    EXPECT_TRUE(device.LogLinesWith(kDarkerOne).empty());
+    EXPECT_TRUE(device.Log(kDarkerOne).empty());
     EXPECT_GT(StoredLevel(), 10u);
 }
 
@@ -143,14 +143,14 @@ TEST(Brightness, CancelSendsTheWholeDifferenceBackInOneRequestAndKeepsTheStore) 
     ASSERT_NE(dlg, nullptr);
     for (int i = 0; i < 4; ++i) {
         run.TapControl(dlg, IDC_BRIGHTNESS_INC);
-        ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() == size_t(i + 1); }));
+        ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() == size_t(i + 1); }));
     }
     ExpectShown(run, dlg, "25");
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(run.Top(), run.panel());
-    auto steps = device.LogLinesWith(kStep);
+    auto steps = device.Log(kStep);
     ASSERT_EQ(steps.size(), 5u);
-    EXPECT_NE(steps[4].find("\"in\":\"0000000004000000\""), std::string::npos);
+    EXPECT_EQ(steps[4]["in"], "0000000004000000");
     EXPECT_EQ(StoredLevel(), 21u);
 
     // Down from 21 and Escape (Cancel): one brighter request of the difference.
@@ -158,12 +158,12 @@ TEST(Brightness, CancelSendsTheWholeDifferenceBackInOneRequestAndKeepsTheStore) 
     ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
-    ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() == 7; }));
+    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() == 7; }));
     run.Key(VK_ESCAPE);
     EXPECT_EQ(run.Top(), run.panel());
-    steps = device.LogLinesWith(kStep);
+    steps = device.Log(kStep);
     ASSERT_EQ(steps.size(), 8u);
-    EXPECT_NE(steps[7].find("\"in\":\"0100000002000000\""), std::string::npos);
+    EXPECT_EQ(steps[7]["in"], "0100000002000000");
     EXPECT_EQ(StoredLevel(), 21u);
 }
 
@@ -178,7 +178,7 @@ TEST(Brightness, AStoredLevelAboveTheTopOpensAtTheTopAndIsRewrittenAtOnce) {
     EXPECT_EQ(StoredLevel(), 31u);
     run.TapControl(dlg, IDCANCEL);  // Cancel does not bring 40 back
     EXPECT_EQ(StoredLevel(), 31u);
-    EXPECT_TRUE(device.LogLinesWith(kStep).empty());
+    EXPECT_TRUE(device.Log(kStep).empty());
 }
 
 TEST(Brightness, WithoutAStoredLevelItOpensAt21AndWritesNothingUnchanged) {
@@ -203,7 +203,7 @@ TEST(Brightness, WithoutThePanelDriverTheLevelStillMoves) {
     ExpectShown(run, dlg, "22");
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(StoredLevel(), 22u);
-    EXPECT_TRUE(device.LogLinesWith(kStep).empty());
+    EXPECT_TRUE(device.Log(kStep).empty());
 }
 
 // OK or Cancel while an arrow is held (the keyboard's Enter and Escape reach
@@ -216,17 +216,17 @@ TEST(Brightness, OkOrCancelWhileAButtonIsHeldEndsTheDialogPromptly) {
     for (unsigned vk : {VK_RETURN, VK_ESCAPE}) {
         HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
         ASSERT_NE(dlg, nullptr);
-        size_t before = device.LogLinesWith(kStep).size();
+        size_t before = device.Log(kStep).size();
         POINT dec = Centre(dlg, IDC_BRIGHTNESS_DEC);
         run.Press(dec.x, dec.y);
-        ASSERT_TRUE(run.WaitFor([&] { return device.LogLinesWith(kStep).size() > before + 10; }));
+        ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() > before + 10; }));
         run.Key(vk);
         EXPECT_FALSE(IsWindow(dlg));
         EXPECT_EQ(run.Top(), run.panel());
-        size_t sent = device.LogLinesWith(kStep).size();
+        size_t sent = device.Log(kStep).size();
         run.Release(dec.x, dec.y);
         // At the bottom every step changed nothing: no compensation on Cancel.
-        EXPECT_EQ(device.LogLinesWith(kStep).size(), sent);
+        EXPECT_EQ(device.Log(kStep).size(), sent);
         EXPECT_EQ(StoredLevel(), 0u);
     }
 }
@@ -247,17 +247,17 @@ TEST(Brightness, ATapJustBeforeOkOrCancelIsNotLost) {
         ASSERT_FALSE(IsWindow(dlg));
         ASSERT_EQ(StoredLevel(), 11u + round) << "round " << round;
     }
-    size_t before = device.LogLinesWith(kStep).size();
+    size_t before = device.Log(kStep).size();
     HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
     ASSERT_NE(dlg, nullptr);
     POINT dec = Centre(dlg, IDC_BRIGHTNESS_DEC);
     run.TapNoWait(dec.x, dec.y);
     run.Key(VK_ESCAPE);
     ASSERT_FALSE(IsWindow(dlg));
-    auto steps = device.LogLinesWith(kStep);
+    auto steps = device.Log(kStep);
     ASSERT_EQ(steps.size(), before + 2);  // the step, then its compensation
-    EXPECT_NE(steps[before].find(kDarkerOne), std::string::npos);
-    EXPECT_NE(steps[before + 1].find(kBrighterOne), std::string::npos);
+    EXPECT_EQ(ce::test::Missing(steps[before], kDarkerOne), "");
+    EXPECT_EQ(ce::test::Missing(steps[before + 1], kBrighterOne), "");
     EXPECT_EQ(StoredLevel(), 30u);
 }
 

@@ -37,9 +37,9 @@ TEST(ScreenRotate, TurnsTheScreenStoresTheAngleAndRecentresThePanel) {
     EXPECT_EQ(run.Top(), run.panel());
     EXPECT_TRUE(IsWindowEnabled(run.panel()));
     // 270 degrees is orientation 4; the screen is now 480 x 800.
-    auto lines = device.LogLinesWith("\"dev\":\"display\"");
+    auto lines = device.Log({{"dev", "display"}});
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"orientation\":4,\"width\":480,\"height\":800,\"result\":0"), std::string::npos);
+    EXPECT_EQ(ce::test::Missing(lines[0], {{"orientation", 4}, {"width", 480}, {"height", 800}, {"result", 0}}), "");
     EXPECT_EQ(ReadDword(u"RotateAngle"), 270u);
     RECT p = run.PanelRect();
     EXPECT_EQ(p.left, (480 - 450) / 2);
@@ -58,7 +58,7 @@ TEST(ScreenRotate, OkWithoutAChangeTouchesNothingAndCancelKeepsEverything) {
     dlg = run.OpenDialog(IDC_SCREENROTATE);
     run.TapControl(dlg, IDC_ROTATE_90);
     run.TapControl(dlg, IDCANCEL);
-    EXPECT_TRUE(device.LogLinesWith("\"dev\":\"display\"").empty());
+    EXPECT_TRUE(device.Log({{"dev", "display"}}).empty());
     EXPECT_EQ(ReadDword(u"RotateAngle"), 180u);
 }
 
@@ -71,7 +71,7 @@ TEST(ScreenRotate, AnUnknownStoredAngleSelectsNothingAndAnyChoiceApplies) {
     for (int id : {IDC_ROTATE_0, IDC_ROTATE_90, IDC_ROTATE_180, IDC_ROTATE_270}) EXPECT_FALSE(Checked(dlg, id));
     run.TapControl(dlg, IDC_ROTATE_0);
     run.TapControl(dlg, IDOK);
-    EXPECT_EQ(device.LogLinesWith("\"orientation\":0").size(), 1u);
+    EXPECT_EQ(device.Log({{"orientation", 0}}).size(), 1u);
     EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
 }
 
@@ -84,7 +84,7 @@ TEST(ScreenRotate, WithoutTheKeyAChosenAngleCountsAsAChange) {
     run.TapControl(dlg, IDC_ROTATE_180);
     run.TapControl(dlg, IDOK);
     // The screen turned; with no key, nothing could be stored (and no key is made).
-    EXPECT_EQ(device.LogLinesWith("\"orientation\":2").size(), 1u);
+    EXPECT_EQ(device.Log({{"orientation", 2}}).size(), 1u);
     HKEY key;
     EXPECT_NE(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key), ERROR_SUCCESS);
 }
@@ -98,11 +98,11 @@ TEST(ScreenRotate, ARefusingDisplayWritesNothing) {
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(run.Top(), run.panel());  // closed as after any OK
     EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
-    EXPECT_EQ(device.LogLinesWith("\"result\":-1").size(), 1u);
+    EXPECT_EQ(device.Log({{"result", -1}}).size(), 1u);
 }
 
-std::vector<std::string> ModeSets(const BootedImage& device) {
-    return device.LogLinesWith("\"ioctl\":\"0x40004\"");
+std::vector<ce::test::Json> ModeSets(const BootedImage& device) {
+    return device.Log({{"ioctl", "0x40004"}});
 }
 
 TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
@@ -121,8 +121,8 @@ TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
     run.TapControl(dlg, IDOK);
     auto sets = ModeSets(device);
     ASSERT_EQ(sets.size(), 2u);
-    EXPECT_NE(sets[0].find("\"in\":\"0200000001000000\""), std::string::npos);
-    EXPECT_NE(sets[1].find("\"in\":\"0100000003000000\""), std::string::npos);
+    EXPECT_EQ(sets[0]["in"], "0200000001000000");
+    EXPECT_EQ(sets[1]["in"], "0100000003000000");
 
     // Back and forth before OK sends nothing; the dialog shows what the driver now has.
     dlg = run.OpenDialog(IDC_SERIALPORT);
@@ -155,7 +155,7 @@ TEST(SerialMode, ASilentDriverChecksNothingAndIsNeverSentMinusOne) {
     run.TapControl(dlg, IDOK);
     auto sets = ModeSets(device);
     ASSERT_EQ(sets.size(), 1u);
-    EXPECT_NE(sets[0].find("\"in\":\"0100000003000000\""), std::string::npos);
+    EXPECT_EQ(sets[0]["in"], "0100000003000000");
 }
 
 TEST(SerialMode, WithoutTheDriverBothPortsShowRs232) {

@@ -18,3 +18,11 @@ target_compile_definitions(e2e_halvo PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>"
   SETTINGS_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/halvo_settings.script"
   CEREG_EXE="$<TARGET_FILE:cereg>")
 add_dependencies(e2e_halvo halvo cereg)
+
+# The halvo executable worked live over its control socket, and a recorded
+# run replayed.
+ce_test(NAME e2e_control
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/control_e2e_test.cpp
+  LIBS ce_kernel)
+target_compile_definitions(e2e_control PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>" CEREG_EXE="$<TARGET_FILE:cereg>")
+add_dependencies(e2e_control halvo cereg)

@@ -6,10 +6,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "jsontest.h"
 #include "testimage.h"
 
 namespace {
 
+using ce::test::Json;
 using ce::test::MakeTempDir;
 using ce::test::ReadTextFile;
 using ce::test::WriteTextFile;
@@ -27,6 +29,12 @@ protected:
         WriteTextFile(dir_ / "run.script", script);
         return Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev " + extra +
                      " --script run.script > out.txt 2> err.txt");
+    }
+    // Whether the device log has an entry with all of `match`'s members.
+    bool Logged(const Json& match) {
+        for (const Json& entry : ce::test::ParseLines(ReadTextFile(dir_ / "dev" / "log" / "device.log")))
+            if (ce::test::Missing(entry, match).empty()) return true;
+        return false;
     }
     std::filesystem::path dir_;
 };
@@ -53,34 +61,33 @@ TEST_F(HalvoRun, EverySettingsDialogChangesTheDevice) {
     EXPECT_EQ(get("HKLM\\Drivers\\BuiltIn\\ExtPartInit", "RotateAngle"), "90");
     EXPECT_EQ(get("HKCU\\ControlPanel\\Backlight", "ACTimeout"), "600");
     EXPECT_EQ(get("HKLM\\Comm\\FTPD", "IsEnabled"), "0");
-    std::string log = ReadTextFile(dir_ / "dev" / "log" / "device.log");
-    EXPECT_NE(log.find("\"ioctl\":\"0x40010\",\"in\":\"0100000001000000\""), std::string::npos);  // one step
-    EXPECT_NE(log.find("\"dev\":\"backlight\""), std::string::npos);
-    EXPECT_NE(log.find("\"orientation\":1,\"width\":480,\"height\":800"), std::string::npos);
-    EXPECT_NE(log.find("\"ioctl\":\"0x40004\",\"in\":\"0100000001000000\""), std::string::npos);  // COM1 RS-485
-    EXPECT_NE(ReadTextFile(dir_ / "turned.json").find("\"screen\":{\"width\":480,\"height\":800,\"rotation\":90"),
-              std::string::npos);
-    EXPECT_NE(ReadTextFile(dir_ / "sysinfo.json").find("\"text\":\"00-50-C2-12-34-56\""), std::string::npos);
+    EXPECT_TRUE(Logged({{"ioctl", "0x40010"}, {"in", "0100000001000000"}}));  // one step
+    EXPECT_TRUE(Logged({{"dev", "backlight"}}));
+    EXPECT_TRUE(Logged({{"orientation", 1}, {"width", 480}, {"height", 800}}));
+    EXPECT_TRUE(Logged({{"ioctl", "0x40004"}, {"in", "0100000001000000"}}));  // COM1 RS-485
+    Json screen = Json::parse(ReadTextFile(dir_ / "turned.json"))["screen"];
+    EXPECT_EQ(ce::test::Missing(screen, {{"width", 480}, {"height", 800}, {"rotation", 90}}), "") << screen;
+    EXPECT_TRUE(ce::test::FindWhere(Json::parse(ReadTextFile(dir_ / "sysinfo.json")), "text", "00-50-C2-12-34-56"));
 }
 
 // A script that ends with a dialog open: the host closes the windows as
 // their user would, so the brightness dialog cancels and puts the level back.
 TEST_F(HalvoRun, EndingAScriptCancelsAnOpenDialog) {
     EXPECT_EQ(Halvo("wait \"Quit\"\ntap #1012\nwait \"OK\"\ntap #1026\n"), 0) << ReadTextFile(dir_ / "err.txt");
-    std::string log = ReadTextFile(dir_ / "dev" / "log" / "device.log");
-    EXPECT_NE(log.find("\"level\":22}"), std::string::npos) << log;
-    EXPECT_NE(log.find("\"level\":21}"), std::string::npos) << log;
+    EXPECT_TRUE(Logged({{"level", 22}}));
+    EXPECT_TRUE(Logged({{"level", 21}}));
     EXPECT_NE(ReadTextFile(dir_ / "dev" / "hw" / "state").find("epi1.brightness = 21"), std::string::npos);
 }
 
 TEST_F(HalvoRun, DumpShowsThePanelAndItsControls) {
     EXPECT_EQ(Halvo("wait \"Quit\"\ndump panel.json\ntap #1000\nwait-exit\n"), 0);
-    std::string dump = ReadTextFile(dir_ / "panel.json");
-    EXPECT_NE(dump.find("\"screen\":{\"width\":800,\"height\":480"), std::string::npos);
-    EXPECT_NE(dump.find("\"class\":\"#32770\""), std::string::npos);
-    EXPECT_NE(dump.find("\"rect\":[175,80,625,400]"), std::string::npos);
-    EXPECT_NE(dump.find("\"id\":1012"), std::string::npos);
-    EXPECT_NE(dump.find("\"text\":\"Serial Port\""), std::string::npos);
+    Json dump = Json::parse(ReadTextFile(dir_ / "panel.json"));
+    EXPECT_EQ(ce::test::Missing(dump["screen"], {{"width", 800}, {"height", 480}}), "");
+    const Json* panel = ce::test::FindWhere(dump, "class", "#32770");
+    ASSERT_TRUE(panel);
+    EXPECT_EQ((*panel)["rect"], Json({175, 80, 625, 400}));
+    EXPECT_TRUE(ce::test::FindWhere(*panel, "id", 1012));
+    EXPECT_TRUE(ce::test::FindWhere(*panel, "text", "Serial Port"));
 }
 
 TEST_F(HalvoRun, EscapeEndsAndAFailingStepIsNamed) {

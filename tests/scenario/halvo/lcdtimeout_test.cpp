@@ -46,11 +46,11 @@ void Store(std::optional<DWORD> useExt, std::optional<DWORD> acTimeout, std::opt
 
 // The backlight driver's log lines, waiting a little for the expected count
 // (the driver may read the settings on its own thread).
-std::vector<std::string> BacklightEvents(const BootedImage& device, size_t expected = 0) {
-    auto lines = device.LogLinesWith("\"dev\":\"backlight\"");
+std::vector<ce::test::Json> BacklightEvents(const BootedImage& device, size_t expected = 0) {
+    auto lines = device.Log({{"dev", "backlight"}});
     for (int i = 0; i < 100 && lines.size() < expected; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        lines = device.LogLinesWith("\"dev\":\"backlight\"");
+        lines = device.Log({{"dev", "backlight"}});
     }
     return lines;
 }
@@ -159,7 +159,7 @@ TEST(ScreenSaver, NeverWritesUseExtZeroAndTellsTheDriver) {
     EXPECT_FALSE(s.acTimeout);
     auto events = BacklightEvents(device, 1);
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_NE(events[0].find("\"UseExt\":0,\"ACTimeout\":null,\"OldACTimeout\":4294967295"), std::string::npos)
+    EXPECT_EQ(ce::test::Missing(events[0], {{"UseExt", 0}, {"ACTimeout", nullptr}, {"OldACTimeout", 4294967295u}}), "")
         << events[0];
 }
 
@@ -271,7 +271,7 @@ TEST(ScreenSaver, MissingSettingsOpenOnNever) {
     EXPECT_NE(RegOpenKeyEx(HKEY_CURRENT_USER, kBacklightKey, 0, 0, &key), ERROR_SUCCESS);
     auto events = BacklightEvents(device, 2);
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_NE(events[1].find("\"settings\":\"missing\""), std::string::npos);
+    EXPECT_EQ(events[1]["settings"], "missing");
 }
 
 TEST(ScreenSaver, WithoutTheDriversEventTheSettingsAreStillWritten) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "jsontest.h"
 #include "testimage.h"
 
 namespace {
@@ -24,15 +25,20 @@ TEST(RegistryRun, BackupChangeRestoreAndRestartBringTheOldValueBack) {
 
     ASSERT_EQ(halvo(BACKUP_SCRIPT), 0) << ReadTextFile(dir / "err.txt");
     run(value + " > before.txt");
-    EXPECT_NE(ReadTextFile(dir / "files-root.json").find("{\"text\":\"StorageCard\",\"folder\":true}"),
-              std::string::npos);
+    using ce::test::Json;
+    Json root = Json::parse(ReadTextFile(dir / "files-root.json"));
+    const Json* card = ce::test::FindWhere(root, "text", "StorageCard");
+    ASSERT_TRUE(card);
+    EXPECT_EQ((*card)["folder"], true);
     run(CEREG_EXE " --device dev set 'HKLM\\Drivers\\BuiltIn\\ExtPartInit' brightless_value dword 3");
 
     EXPECT_EQ(halvo(RESTORE_SCRIPT), 3) << ReadTextFile(dir / "err.txt");
     EXPECT_NE(ReadTextFile(dir / "out.txt").find("device restart"), std::string::npos);
-    EXPECT_NE(
-        ReadTextFile(dir / "files-card.json").find("\"rows\":[{\"text\":\"before.bak\",\"folder\":false}],\"sel\":0"),
-        std::string::npos);
+    Json onCard = Json::parse(ReadTextFile(dir / "files-card.json"));
+    const Json* files = ce::test::FindObject(onCard, [](const Json& o) { return o.contains("rows"); });
+    ASSERT_TRUE(files);
+    EXPECT_EQ((*files)["rows"], Json::parse(R"([{"text":"before.bak","folder":false}])"));
+    EXPECT_EQ((*files)["sel"], 0);
 
     // The next start of the device has the registry of the backup again.
     run("printf 'wait \"Quit\"\\n' > start.script");

@@ -165,7 +165,7 @@ TEST_F(RegistryDialog, RestoreRestartsOnlyAfterTheMessageAndTheNextStartHasTheSa
     }
     EXPECT_EQ(Events(), (Texts{u"Registry backup successful!", u"Registry replace successful!\nReboot the system now!",
                                u"restart"}));
-    EXPECT_EQ(device.LogLinesWith("\"request\":\"reboot\"").size(), 1u);
+    EXPECT_EQ(device.Log({{"request", "reboot"}}).size(), 1u);
     EXPECT_EQ(ReadLevel(), 7u);  // until the device starts again
     device.Reboot();
     EXPECT_EQ(ReadLevel(), 21u);
@@ -189,7 +189,7 @@ TEST_F(RegistryDialog, AFileThatIsNoRegistrySaveIsRefused) {
     }
     EXPECT_EQ(Events(), Texts{u"Registry replace failed!\nMoveFile"});
     EXPECT_EQ(ReadTextFile(card / "bad.bak"), "not a registry");
-    EXPECT_TRUE(device.LogLinesWith("\"request\":\"reboot\"").empty());
+    EXPECT_TRUE(device.Log({{"request", "reboot"}}).empty());
     device.Reboot();
     EXPECT_EQ(ReadLevel(), 9u);
 }
@@ -207,7 +207,7 @@ TEST_F(RegistryDialog, WithoutACardOrTheSaveEntryBothFail) {
     CloseMessage(run, dlg);
     EXPECT_EQ(Events(), (Texts{u"Registry backup failed!", u"Registry replace failed!\nCopyFile"}));
     EXPECT_FALSE(std::filesystem::exists(device.dir() / "fs" / "Temp" / "x.bak"));
-    EXPECT_TRUE(device.LogLinesWith("\"request\":\"reboot\"").empty());
+    EXPECT_TRUE(device.Log({{"request", "reboot"}}).empty());
     Finish(run);
 }
 

@@ -121,18 +121,18 @@ TEST(TouchCalibrate, RunsTheCalibrationScreenOnEveryPressAndReturnsToTheDialog) 
     run.Tap(10, 470);
     EXPECT_FALSE(IsWindow(screen));
     EXPECT_EQ(run.Top(), dlg);
-    auto runs = device.LogLinesWith("\"calibrate\":");
+    auto runs = device.LogHaving("calibrate");
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_NE(runs[0].find("\"calibrate\":\"accepted\",\"data\":\"1,0,0,0,1,0\""), std::string::npos) << runs[0];
+    EXPECT_EQ(ce::test::Missing(runs[0], {{"calibrate", "accepted"}, {"data", "1,0,0,0,1,0"}}), "") << runs[0];
 
     // A second press runs it again; Escape ends it at once.
     run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
     ASSERT_EQ(ClassOf(run.Top()), u"TouchCalibration");
     run.Key(VK_ESCAPE);
     EXPECT_EQ(run.Top(), dlg);
-    runs = device.LogLinesWith("\"calibrate\":");
+    runs = device.LogHaving("calibrate");
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_NE(runs[1].find("\"calibrate\":\"cancelled\",\"points\":0"), std::string::npos) << runs[1];
+    EXPECT_EQ(ce::test::Missing(runs[1], {{"calibrate", "cancelled"}, {"points", 0}}), "") << runs[1];
     CloseDialog(run, dlg);
 }
 
@@ -151,7 +151,7 @@ TEST(TouchCalibrate, AnAcceptedCalibrationMovesLaterTapsAndEscapeKeepsIt) {
     run.Tap(kTargets[1].x, kTargets[1].y);
     EXPECT_TRUE(CrossHairAt(kTargets[2].x, kTargets[2].y));
     run.Key(VK_ESCAPE);
-    EXPECT_NE(device.LogLinesWith("\"calibrate\":").back().find("\"cancelled\",\"points\":2"), std::string::npos);
+    EXPECT_EQ(ce::test::Missing(device.LogHaving("calibrate").back(), {{"calibrate", "cancelled"}, {"points", 2}}), "");
     EXPECT_EQ(StoredCalibration(), u"1,0,-30,0,1,-20");
 
     // In the test window the cross-hair shows where the corrected taps land.
@@ -173,7 +173,7 @@ TEST(TouchCalibrate, WithoutTapsTheScreenTimesOutAndKeepsTheOldCalibration) {
     HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
     ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-    ASSERT_TRUE(run.WaitFor([&] { return !device.LogLinesWith("\"calibrate\":\"timeout\"").empty(); }, 5000ms));
+    ASSERT_TRUE(run.WaitFor([&] { return !device.Log({{"calibrate", "timeout"}}).empty(); }, 5000ms));
     EXPECT_TRUE(run.WaitFor([&] { return run.Top() == dlg; }, 5000ms));
     EXPECT_EQ(StoredCalibration(), u"1,0,0,0,1,0");
     CloseDialog(run, dlg);
@@ -189,11 +189,11 @@ TEST(TouchCalibrate, AMissingLibraryOrEntryIsReportedAndTheDialogStays) {
         run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
         HWND box = run.Top();
         ASSERT_NE(box, dlg);
-        EXPECT_NE(run.Dump().find(std::string("\"") + text + "\""), std::string::npos) << text;
+        EXPECT_TRUE(ce::test::FindWhere(run.Dump(), "text", text)) << text;
         run.Key(VK_RETURN);
         EXPECT_FALSE(IsWindow(box));
         EXPECT_EQ(run.Top(), dlg);
-        EXPECT_TRUE(device.LogLinesWith("\"calibrate\":").empty());
+        EXPECT_TRUE(device.LogHaving("calibrate").empty());
         CloseDialog(run, dlg);
     }
 }

@@ -4,6 +4,7 @@
 #include <afxwin.h>
 
 #include "dlgtest.h"
+#include "jsontest.h"
 #include "userdesktop.h"
 
 using namespace dlgtest;
@@ -356,8 +357,11 @@ TEST_F(Combo, HostViewShowsEntriesSelectionAndFindsOpenEntries) {
     Fill(c, {u"North", u"South \"S\""});
     SendMessage(c, CB_SETCURSEL, 1, 0);
     Pump();
-    std::string dump = desktop->DumpWindowsJson();
-    EXPECT_NE(dump.find(R"("items":["North","South \"S\""],"sel":1,"text":"South \"S\"")"), std::string::npos) << dump;
+    auto dump = desktop->DumpWindows();
+    const auto* box = ce::test::FindWhere(dump, "class", "ComboBox");
+    ASSERT_TRUE(box) << dump;
+    EXPECT_EQ(ce::test::Missing(*box, {{"items", {"North", "South \"S\""}}, {"sel", 1}, {"text", "South \"S\""}}), "")
+        << *box;
     // Closed, an entry is not there to tap; open, it is.
     EXPECT_FALSE(desktop->FindText("North"));
     SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);

@@ -3,6 +3,7 @@
 #include <afxcmn.h>
 
 #include "dlgtest.h"
+#include "jsontest.h"
 #include "userdesktop.h"
 
 using namespace dlgtest;
@@ -127,17 +128,58 @@ TEST_F(Progress, HostViewShowsPositionRangeAndChecks) {
         CreateWindowEx(0, u"Button", u"Push", WS_CHILD | WS_VISIBLE, 10, 70, 80, 20, host, nullptr, nullptr, nullptr));
     SendMessage(check, BM_SETCHECK, BST_CHECKED, 0);
     Pump();
-    std::string dump = desktop->DumpWindowsJson();
-    EXPECT_NE(dump.find(R"("pos":30,"min":0,"max":40)"), std::string::npos) << dump;
-    EXPECT_NE(dump.find(R"("text":"Check",)"), std::string::npos);
-    auto fieldsOf = [&](const std::string& text) {
-        size_t at = dump.find("\"text\":\"" + text + "\"");
-        return at == std::string::npos ? std::string() : dump.substr(at, dump.find("\"children\"", at) - at);
-    };
-    EXPECT_NE(fieldsOf("Check").find("\"checked\":true"), std::string::npos);
-    EXPECT_NE(fieldsOf("Radio").find("\"checked\":false"), std::string::npos);
-    EXPECT_EQ(fieldsOf("Push").find("checked"), std::string::npos);
+    auto dump = desktop->DumpWindows();
+    using ce::test::FindWhere;
+    ASSERT_TRUE(FindWhere(dump, "pos", 30)) << dump;
+    EXPECT_EQ(ce::test::Missing(*FindWhere(dump, "pos", 30), {{"min", 0}, {"max", 40}}), "");
+    ASSERT_TRUE(FindWhere(dump, "text", "Check") && FindWhere(dump, "text", "Radio") &&
+                FindWhere(dump, "text", "Push"));
+    EXPECT_EQ((*FindWhere(dump, "text", "Check"))["checked"], true);
+    EXPECT_EQ((*FindWhere(dump, "text", "Radio"))["checked"], false);
+    EXPECT_FALSE(FindWhere(dump, "text", "Push")->contains("checked"));
     (void)push;
+}
+
+// Text a window draws in its paint counts as shown, where it was drawn, until
+// the next paint draws something else. (A label that lets touches through is
+// tried on the control panel itself, in its end-to-end test.)
+const char16_t* g_painted = u"Double click to exit";
+
+LRESULT CALLBACK PaintsText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_PAINT) return DefWindowProc(h, msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r{0, 40, 300, 60};
+    DrawText(dc, g_painted, -1, &r, DT_CENTER);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+TEST_F(Progress, HostViewSeesDrawnTextAndWhereTouchesGo) {
+    ce::user::RegisterControlInspectors();
+    auto desktop = ce::user::MakeDesktop();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PaintsText;
+    wc.lpszClassName = u"PaintsText";
+    RegisterClass(&wc);
+    HWND w = Keep(CreateWindowEx(0, u"PaintsText", u"", WS_CHILD | WS_VISIBLE, 100, 100, 300, 100, Host(), nullptr,
+                                 nullptr, nullptr));
+    Pump();
+    auto p = desktop->FindText("Double click to exit");
+    ASSERT_TRUE(p);
+    EXPECT_NEAR(p->x, 250, 1);  // the middle of the drawn line, not of the window
+    EXPECT_GT(p->y, 140);
+    EXPECT_LT(p->y, 160);
+    EXPECT_EQ(desktop->TouchPassesAt(*p), "");
+    auto dump = desktop->DumpWindows();
+    const auto* entry = ce::test::FindWhere(dump, "class", "PaintsText");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ((*entry)["drawn"], ce::test::Json({"Double click to exit"}));
+    g_painted = u"Tap to accept";
+    InvalidateRect(w, nullptr, TRUE);
+    Pump();
+    EXPECT_FALSE(desktop->FindText("Double click to exit"));
+    EXPECT_TRUE(desktop->FindText("Tap to accept"));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ const char kRefuseConf[] = "display.rotation = refuse\n";
 class Display : public ::testing::Test {
 protected:
     void SetUp() override { Screen::SetMode(ce::gdi::ScreenMode{}); }  // the 800x480 panel, unturned
-    std::vector<std::string> DisplayLog() const { return image_->LogLinesWith("\"dev\":\"display\""); }
+    std::vector<ce::test::Json> DisplayLog() const { return image_->Log({{"dev", "display"}}); }
     void Boot(const std::string& conf = "") {
         image_.reset();
         image_ = std::make_unique<ce::test::BootedImage>(conf);
@@ -154,12 +154,11 @@ TEST_F(Display, EveryChangeIsLoggedWithItsResultAndSize) {
     Query();
     auto lines = DisplayLog();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[0].find("\"dev\":\"display\",\"orientation\":2,\"width\":800,\"height\":480,\"result\":0}"),
-              std::string::npos)
-        << lines[0];
-    EXPECT_NE(lines[1].find("\"orientation\":1,\"width\":480,\"height\":800,\"result\":0}"), std::string::npos);
-    EXPECT_NE(lines[2].find("\"orientation\":3,\"width\":480,\"height\":800,\"result\":-5}"), std::string::npos);
-    EXPECT_EQ(lines[0].rfind("{\"seq\":", 0), 0u);
+    using ce::test::Missing;
+    EXPECT_EQ(Missing(lines[0], {{"orientation", 2}, {"width", 800}, {"height", 480}, {"result", 0}}), "") << lines[0];
+    EXPECT_EQ(Missing(lines[1], {{"orientation", 1}, {"width", 480}, {"height", 800}, {"result", 0}}), "");
+    EXPECT_EQ(Missing(lines[2], {{"orientation", 3}, {"width", 480}, {"height", 800}, {"result", -5}}), "");
+    EXPECT_EQ(lines[0].begin().key(), "seq");
 }
 
 TEST_F(Display, RefusingDisplayFailsEveryChangeAndKeepsTheScreen) {
@@ -174,7 +173,7 @@ TEST_F(Display, RefusingDisplayFailsEveryChangeAndKeepsTheScreen) {
     EXPECT_EQ(ce::hw::DisplayRotation(), 0);
     auto lines = DisplayLog();
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[0].find("\"orientation\":1,\"width\":800,\"height\":480,\"result\":-1}"), std::string::npos);
+    EXPECT_EQ(ce::test::Missing(lines[0], {{"orientation", 1}, {"width", 800}, {"height", 480}, {"result", -1}}), "");
 }
 
 TEST_F(Display, BadRequestsGetWin32ResultsAndChangeNothing) {

@@ -129,7 +129,7 @@ TEST(Boot, AFailedRestoreIsReportedAtEveryBootAndKeptWhole) {
         device.Reboot();
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_NE(err.find("registry.pending could not be applied"), std::string::npos) << err;
-        EXPECT_EQ(device.LogLinesWith("\"restore\":\"failed\"").size(), static_cast<size_t>(boot));
+        EXPECT_EQ(device.Log({{"restore", "failed"}}).size(), static_cast<size_t>(boot));
         EXPECT_TRUE(std::filesystem::exists(device.dir() / "registry.pending"));
         HKEY h = nullptr;  // nothing of the restore applied, nothing of the old registry lost
         EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"AfterBackup", 0, 0, &h), ERROR_SUCCESS);

@@ -74,17 +74,17 @@ TEST(TouchDriver, TheFactoryHoldsTheIdentityAndAMalformedValueIsLoggedAtInstall)
     BootedImage device;
     EXPECT_EQ(ce::test::RegType(HKEY_LOCAL_MACHINE, kTouchKey, u"CalibrationData"), static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(ce::test::RegText(HKEY_LOCAL_MACHINE, kTouchKey, u"CalibrationData"), u"1,0,0,0,1,0");
-    EXPECT_TRUE(device.LogLinesWith("\"calibration\":\"malformed\"").empty());
+    EXPECT_TRUE(device.Log({{"calibration", "malformed"}}).empty());
 
     StoreCalibrationText(u"1,0,oops");
     device.Reboot();
-    auto lines = device.LogLinesWith("\"calibration\":\"malformed\"");
+    auto lines = device.Log({{"calibration", "malformed"}});
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"data\":\"1,0,oops\""), std::string::npos);
+    EXPECT_EQ(lines[0]["data"], "1,0,oops");
 
     StoreCalibrationText(u"1,0,0,0,1,0", REG_EXPAND_SZ);  // the right text of the wrong type
     device.Reboot();
-    EXPECT_EQ(device.LogLinesWith("\"calibration\":\"malformed\"").size(), 2u);
+    EXPECT_EQ(device.Log({{"calibration", "malformed"}}).size(), 2u);
 }
 
 }  // namespace

@@ -42,6 +42,11 @@ public:
         if (it == controls.end()) return std::nullopt;
         return it->second;
     }
+    std::string TouchPassesAt(ScreenPoint p) override {
+        std::lock_guard lock(mutex);
+        auto it = passes.find({p.x, p.y});
+        return it == passes.end() ? "" : it->second;
+    }
     bool ProgramEnded() override {
         std::lock_guard lock(mutex);
         return ended;
@@ -81,6 +86,7 @@ public:
     std::map<std::string, int> goneAfter;
     std::map<std::string, int> lookups;
     std::map<int, ScreenPoint> controls;
+    std::map<std::pair<int, int>, std::string> passes;  // TouchPassesAt
     std::vector<long> waits;
     bool idle = true;
     int idleWaits = 0;

@@ -25,7 +25,7 @@ TEST(Options, DefaultsAndEveryOption) {
     EXPECT_EQ(none.options.boot.deviceDir, "device");
 
     ParsedOptions all = Parse({"--device", "img", "--screen", "480x272", "--headless", "--script=s.txt", "--scale", "3",
-                               "--storage-card", "/tmp/card"});
+                               "--storage-card", "/tmp/card", "--control", "/tmp/s", "--record=r.script"});
     ASSERT_TRUE(all.ok()) << all.error;
     EXPECT_EQ(all.options.boot.deviceDir, "img");
     EXPECT_EQ(all.options.width, 480);
@@ -35,6 +35,8 @@ TEST(Options, DefaultsAndEveryOption) {
     EXPECT_EQ(all.options.script, "s.txt");
     EXPECT_EQ(all.options.scale, 3);
     EXPECT_EQ(all.options.boot.storageCardHostDir, "/tmp/card");
+    EXPECT_EQ(all.options.control, "/tmp/s");
+    EXPECT_EQ(all.options.record, "r.script");
 }
 
 TEST(Options, BadCommandLinesGiveOneLineNamingTheProgram) {

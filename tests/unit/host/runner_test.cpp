@@ -42,6 +42,15 @@ TEST(Runner, MissingTargetsFailNamingTheLine) {
     FakeDevice d2;
     r = RunScript(Load("tap #5\n"), d2);
     EXPECT_EQ(r.message, "s.txt:1: no control #5 in the active window");
+
+    FakeDevice d3;  // a label that lets touches through
+    d3.texts["Brightness"] = {5, 6};
+    d3.passes[{5, 6}] = "it lets touches through; the control nearest to it is #1012";
+    r = RunScript(Load("tap \"Brightness\"\n"), d3);
+    EXPECT_EQ(r.message,
+              "s.txt:1: \"Brightness\" is shown where a touch does not reach it: it lets touches through; the control "
+              "nearest to it is #1012");
+    EXPECT_TRUE(d3.Events().empty());
 }
 
 TEST(Runner, KeysPressModifiersAroundTheKey) {

@@ -8,6 +8,7 @@
 
 #include "ce_kernel.h"
 #include "handle_table.h"
+#include "jsontest.h"
 #include "testimage.h"
 
 namespace {
@@ -116,8 +117,8 @@ TEST(DeviceConf, UnknownKeysAndBrokenLinesAreReportedWithTheNearestKey) {
 
 TEST(DeviceLog, SequenceContinuesAcrossWritersAndAfterForeignLines) {
     ce::test::TestImage image;
-    ce::LogDevice("\"dev\":\"A:\"");
-    ce::LogDevice("\"dev\":\"B:\"");
+    ce::LogDevice({{"dev", "A:"}});
+    ce::LogDevice({{"dev", "B:"}, {"text", "a\"b\\c\n\x01"}});
     // Another process appends its own line.
     {
         std::string log = ce::test::ReadTextFile(image.dir() / "log" / "device.log");
@@ -126,19 +127,17 @@ TEST(DeviceLog, SequenceContinuesAcrossWritersAndAfterForeignLines) {
     std::vector<std::thread> writers;
     for (int i = 0; i < 4; ++i)
         writers.emplace_back([] {
-            for (int k = 0; k < 5; ++k) ce::LogDevice("\"dev\":\"T:\"");
+            for (int k = 0; k < 5; ++k) ce::LogDevice({{"dev", "T:"}});
         });
     for (auto& t : writers) t.join();
-    auto lines = image.LogLines();
+    auto lines = ce::test::ParseLines(ce::test::ReadTextFile(image.dir() / "log" / "device.log"));
     ASSERT_EQ(lines.size(), 23u);
-    EXPECT_EQ(lines[0], "{\"seq\":1,\"dev\":\"A:\"}");
-    EXPECT_EQ(lines[1], "{\"seq\":2,\"dev\":\"B:\"}");
-    for (size_t i = 3; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i], "{\"seq\":" + std::to_string(39 + i) + ",\"dev\":\"T:\"}");
+    EXPECT_EQ(lines[0], ce::test::Json::parse(R"({"seq":1,"dev":"A:"})"));
+    EXPECT_EQ(lines[1], ce::test::Json::parse(R"({"seq":2,"dev":"B:","text":"a\"b\\c\n\u0001"})"));
+    for (size_t i = 3; i < lines.size(); ++i) EXPECT_EQ(lines[i], ce::test::Json({{"seq", 39 + i}, {"dev", "T:"}}));
 }
 
-TEST(DeviceLog, JsonEscapingAndHex) {
-    EXPECT_EQ(ce::JsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+TEST(DeviceLog, Hex) {
     const BYTE bytes[] = {0x01, 0x00, 0xAB, 0xFF};
     EXPECT_EQ(ce::HexBytes(bytes, 4), "0100abff");
     EXPECT_EQ(ce::HexBytes(nullptr, 0), "");
@@ -223,11 +222,12 @@ TEST(Devices, OpenDispatchAndLogEveryRequest) {
     EXPECT_FALSE(DeviceIoControl(h, 1, in, 3, out, 4, &got, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 
-    auto lines = image.LogLines();
+    auto lines = ce::test::ParseLines(ce::test::ReadTextFile(image.dir() / "log" / "device.log"));
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "{\"seq\":1,\"dev\":\"NON1:\",\"open\":\"failed\",\"error\":55}");
-    EXPECT_EQ(lines[2], "{\"seq\":3,\"dev\":\"ech0:\",\"ioctl\":\"0x1\",\"in\":\"010203\",\"out\":\"01020309\"}");
-    EXPECT_EQ(lines[3], "{\"seq\":4,\"dev\":\"ech0:\",\"ioctl\":\"0x5\",\"in\":\"\",\"out\":\"\",\"error\":50}");
+    EXPECT_EQ(lines[0], ce::test::Json::parse(R"({"seq":1,"dev":"NON1:","open":"failed","error":55})"));
+    EXPECT_EQ(lines[2],
+              ce::test::Json::parse(R"({"seq":3,"dev":"ech0:","ioctl":"0x1","in":"010203","out":"01020309"})"));
+    EXPECT_EQ(lines[3], ce::test::Json::parse(R"({"seq":4,"dev":"ech0:","ioctl":"0x5","in":"","out":"","error":50})"));
     ce::UnregisterAllDevices();
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "jsontest.h"
 #include "lvtest.h"
 #include "screenshot.h"
 #include "userdesktop.h"
@@ -205,20 +206,21 @@ TEST_F(ListTest, TheHostSeesCellsAndTapsThemByText) {
     HWND l = Make(LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 100, 50, 300, 120);
     for (int i = 0; i < 12; ++i) Add(l, i, i == 1 ? u"Data \"q\"" : u"Name", i == 1 ? u"Target" : u"x", i % 3);
     Pump();
-    std::string dump = desktop->DumpWindowsJson();
-    EXPECT_NE(dump.find(R"("columns":[{"text":"Name","width":120},{"text":"Data","width":160}])"), std::string::npos)
-        << dump;
-    EXPECT_NE(dump.find(R"({"cells":["Data \"q\"","Target"],"image":1,"selected":false,"rect":[)"), std::string::npos)
-        << dump;
-    EXPECT_NE(dump.find(R"("image":2,"selected":false,"rect":null})"), std::string::npos) << dump;  // row 11
-    EXPECT_NE(dump.find(R"("selection_mark":-1)"), std::string::npos);
+    auto list = [&] { return *ce::test::FindWhere(desktop->DumpWindows(), "class", "SysListView32"); };
+    auto dump = list();
+    EXPECT_EQ(dump["columns"], ce::test::Json::parse(R"([{"text":"Name","width":120},{"text":"Data","width":160}])"));
+    EXPECT_EQ(dump["rows"][1]["cells"], ce::test::Json({"Data \"q\"", "Target"})) << dump;
+    EXPECT_EQ(ce::test::Missing(dump["rows"][1], {{"image", 1}, {"selected", false}}), "");
+    EXPECT_EQ(dump["rows"][1]["rect"].size(), 4u);
+    EXPECT_EQ(ce::test::Missing(dump["rows"][11], {{"image", 2}, {"selected", false}, {"rect", nullptr}}), "");
+    EXPECT_EQ(dump["selection_mark"], -1);
 
     auto p = desktop->FindText("Target");
     ASSERT_TRUE(p);
     Tap({p->x, p->y});
     EXPECT_TRUE(Selected(l, 1));
-    EXPECT_NE(desktop->DumpWindowsJson().find(R"("selected":true)"), std::string::npos);
-    EXPECT_NE(desktop->DumpWindowsJson().find(R"("selection_mark":1)"), std::string::npos);
+    EXPECT_EQ(list()["rows"][1]["selected"], true);
+    EXPECT_EQ(list()["selection_mark"], 1);
     auto title = desktop->FindText("Data");
     ASSERT_TRUE(title);
     Log().clear();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include "jsontest.h"
 #include "menutest.h"
 #include "screenshot.h"
 #include "userdesktop.h"
@@ -305,7 +306,7 @@ TEST_F(MenuTest, HostSeesIdleAndMenuItemsWhileTheMenuLoopWaits) {
     Tap(BarItem(0));
     std::atomic<bool> sawIdle{false};
     std::optional<ce::host::ScreenPoint> exitPt, editPt;
-    std::string dump;
+    ce::test::Json dump;
     std::thread host;
     WhenIdle({[&] {
         host = std::thread([&] {
@@ -313,7 +314,7 @@ TEST_F(MenuTest, HostSeesIdleAndMenuItemsWhileTheMenuLoopWaits) {
             if (sawIdle) {
                 exitPt = desktop->FindText("Exit");
                 editPt = desktop->FindText("Edit");
-                dump = desktop->DumpWindowsJson();
+                dump = desktop->DumpWindows();
             }
             ce::user::InjectKey(VK_ESCAPE, true, 0);
             ce::user::InjectKey(VK_ESCAPE, false, 0);
@@ -328,11 +329,19 @@ TEST_F(MenuTest, HostSeesIdleAndMenuItemsWhileTheMenuLoopWaits) {
     EXPECT_EQ(editPt->x, edit.x);
     EXPECT_EQ(editPt->y, edit.y);
     EXPECT_GT(exitPt->y, 26);
-    EXPECT_NE(dump.find(R"("menubar":[{"text":"&File","rect":[)"), std::string::npos) << dump;
-    EXPECT_NE(dump.find(R"({"text":"E&xit","id":40002,"rect":[)"), std::string::npos) << dump;
-    EXPECT_NE(dump.find(R"("popup":false,"separator":true,"grayed":false,"highlighted":false)"), std::string::npos);
-    EXPECT_NE(dump.find(R"("id":40004,)"), std::string::npos);
-    EXPECT_NE(dump.find(R"("grayed":true)"), std::string::npos);
+    using ce::test::FindWhere;
+    const auto* bar = ce::test::FindObject(dump, [](const auto& o) { return o.contains("menubar"); });
+    ASSERT_TRUE(bar) << dump;
+    EXPECT_EQ((*bar)["menubar"][0]["text"], "&File");
+    EXPECT_EQ((*bar)["menubar"][0]["rect"].size(), 4u);
+    const auto* exit = FindWhere(dump, "text", "E&xit");
+    ASSERT_TRUE(exit) << dump;
+    EXPECT_EQ((*exit)["id"], 40002);
+    const auto* separator = FindWhere(dump, "separator", true);
+    ASSERT_TRUE(separator);
+    EXPECT_EQ(ce::test::Missing(*separator, {{"popup", false}, {"grayed", false}, {"highlighted", false}}), "");
+    EXPECT_TRUE(FindWhere(dump, "id", 40004));
+    EXPECT_TRUE(FindWhere(dump, "grayed", true));
     EXPECT_TRUE(OpenMenus().empty());
     // Closed, the items are not there to tap.
     EXPECT_FALSE(desktop->FindText("Exit"));

@@ -12,6 +12,7 @@
 #include "ce_gdi.h"
 #include "ce_user.h"
 #include "commctrl.h"
+#include "jsontest.h"
 #include "notifyrecorder.h"
 #include "screenshot.h"
 #include "userdesktop.h"
@@ -573,12 +574,15 @@ TEST_F(Tree, DrawsLinesButtonsImagesAndTheSelectionAndTheHostSeesIt) {
     EXPECT_TRUE(found) << "no +/- box near the buttons";
 
     auto desktop = ce::user::MakeDesktop();
-    std::string dump = desktop->DumpWindowsJson();
-    EXPECT_NE(dump.find(R"("text":"HKEY_LOCAL_MACHINE","rect":[)"), std::string::npos) << dump;
-    EXPECT_NE(dump.find(R"("selected":true,"expanded":true,"children_flag":1,"image":1,"children":[{"text":"Drivers")"),
-              std::string::npos)
-        << dump;
-    EXPECT_NE(dump.find(R"("text":"HKEY_USERS","rect":[)"), std::string::npos);
+    auto dump = desktop->DumpWindows();
+    const auto* hklm = ce::test::FindWhere(dump, "text", "HKEY_LOCAL_MACHINE");
+    ASSERT_TRUE(hklm) << dump;
+    EXPECT_EQ((*hklm)["rect"].size(), 4u);
+    EXPECT_EQ(ce::test::Missing(*hklm, {{"selected", true}, {"expanded", true}, {"children_flag", 1}, {"image", 1}}),
+              "");
+    EXPECT_EQ((*hklm)["children"][0]["text"], "Drivers");
+    ASSERT_TRUE(ce::test::FindWhere(dump, "text", "HKEY_USERS"));
+    EXPECT_TRUE((*ce::test::FindWhere(dump, "text", "HKEY_USERS"))["rect"].is_array());
     auto p = desktop->FindText("HKEY_USERS");
     ASSERT_TRUE(p);
     TapAt({p->x, p->y});
