@@ -128,7 +128,7 @@ void CBrightness::Step() {
 void CBrightness::Press(LONG nDirection) {
     if (m_hHeldEvent == NULL || IsSignalled(m_hHeldEvent)) return;
     InterlockedExchange(&m_nDirection, nDirection);
-    InterlockedExchange(&m_nPressPending, 1);
+    InterlockedIncrement(&m_nPressPending);
     SetEvent(m_hHeldEvent);
     SetEvent(m_hWakeEvent);
 }
@@ -148,8 +148,8 @@ void CBrightness::OnArrowReleased(void* pOwner) {
 
 // Every wake-up but the stop's is a press, and every press makes one step at
 // once, even a tap released before the worker woke, and even one followed
-// at once by OK or Cancel, whose stop wakes the worker too: the press left
-// m_nPressPending set, so the worker makes that step before it ends. While
+// at once by OK or Cancel, whose stop wakes the worker too: the presses left
+// m_nPressPending counting, so the worker makes those steps before it ends. While
 // the button stays down, the repeat starts after about 80 ms and runs until
 // the release. A new press (its wake-up) seen during the hold-off or the
 // repeat starts afresh.
@@ -159,13 +159,15 @@ DWORD WINAPI CBrightness::RepeatThreadProc(LPVOID pParam) {
         WaitForSingleObject(pThis->m_hWakeEvent, INFINITE);
         BOOL bWoken = TRUE;
         while (bWoken) {
-            BOOL bPressed = InterlockedExchange(&pThis->m_nPressPending, 0) != 0;
+            LONG nPresses = InterlockedExchange(&pThis->m_nPressPending, 0);
             if (IsSignalled(pThis->m_hQuitEvent)) {
-                if (bPressed) pThis->Step();
+                while (nPresses-- > 0) pThis->Step();
                 return 0;
             }
             bWoken = FALSE;
             pThis->Step();
+            // Taps that came quicker than the steps each make theirs.
+            for (; nPresses > 1; --nPresses) pThis->Step();
 
             for (int nChecks = 0; !bWoken && IsSignalled(pThis->m_hHeldEvent);) {
                 if (++nChecks >= REPEAT_HOLDOFF_CHECKS) break;

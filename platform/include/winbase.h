@@ -123,6 +123,9 @@ DWORD GetTickCount();
 // returns the value the target held before.
 LONG InterlockedExchange(LONG volatile* Target, LONG Value);
 LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand);
+// Both return the new value.
+LONG InterlockedIncrement(LONG volatile* Addend);
+LONG InterlockedDecrement(LONG volatile* Addend);
 
 // Modules: the built-in libraries of the device.
 HMODULE LoadLibrary(LPCWSTR lpLibFileName);

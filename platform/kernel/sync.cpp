@@ -300,6 +300,14 @@ LONG InterlockedExchange(LONG volatile* Target, LONG Value) {
     return std::atomic_ref<LONG>(*const_cast<LONG*>(Target)).exchange(Value);
 }
 
+LONG InterlockedIncrement(LONG volatile* Addend) {
+    return std::atomic_ref<LONG>(*const_cast<LONG*>(Addend)).fetch_add(1) + 1;
+}
+
+LONG InterlockedDecrement(LONG volatile* Addend) {
+    return std::atomic_ref<LONG>(*const_cast<LONG*>(Addend)).fetch_sub(1) - 1;
+}
+
 LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand) {
     std::atomic_ref<LONG>(*const_cast<LONG*>(Destination)).compare_exchange_strong(Comperand, Exchange);
     return Comperand;
