@@ -260,6 +260,10 @@ public:
         if (!at || !(at->style & WS_CHILD)) return {};
         const POINT pt{p.x, p.y};
         if (SendMessage(at->hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)) != HTTRANSPARENT) return {};
+        // A control under it takes the touch (a radio button inside a group
+        // box): only a touch that falls through to the window itself is lost.
+        HWND hit = WindowFromPoint(pt);
+        if (hit && hit != at->hwnd && (GetWindowLong(hit, GWL_STYLE) & WS_CHILD)) return {};
         // The control a person would take it for: the one right above it
         // (a label names the picture button over it), else the nearest one.
         const Snapshot* parent = nullptr;
