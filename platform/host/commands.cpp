@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "ce_kernel.h"
 #include "runner.h"
 #include "screenshot.h"
 
@@ -61,7 +62,7 @@ bool RunKey(StepContext& c, const Step& step, std::string&) {
 }
 
 bool RunType(StepContext& c, const Step& step, std::string&) {
-    for (char16_t ch : Utf16(step.text)) c.Key(KeyForChar(ch));
+    for (char16_t ch : FromUtf8(step.text)) c.Key(KeyForChar(ch));
     return true;
 }
 

@@ -210,38 +210,6 @@ KeyStroke KeyForChar(char16_t ch) {
     return key;  // vk 0: a character without a key of its own
 }
 
-std::u16string Utf16(std::string_view s) {
-    std::u16string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool ok = extra >= 0 && i + extra < s.size() + (extra ? 0 : 1);
-        for (int k = 1; ok && k <= extra; ++k) {
-            auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c >> 6) != 2)
-                ok = false;
-            else
-                cp = (cp << 6) | (c & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF) {
-            out += u'\xFFFD';
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
-    return out;
-}
-
 namespace {
 
 bool ParseTarget(const std::vector<Token>& t, size_t& at, Target& target, std::string& error) {

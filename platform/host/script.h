@@ -58,8 +58,6 @@ bool ParseKey(std::string_view text, KeyStroke& key);
 std::string KeyName(unsigned vk, unsigned modifiers);
 // The keystrokes that type one character (UTF-16 code unit).
 KeyStroke KeyForChar(char16_t ch);
-// UTF-8 to UTF-16 (invalid bytes become U+FFFD).
-std::u16string Utf16(std::string_view utf8);
 // Reads one line (without its newline) into `step`. False with the reason
 // when it is malformed; true with `empty` set for a blank or comment line.
 bool ParseStep(std::string_view line, Step& step, bool& empty, std::string& error);

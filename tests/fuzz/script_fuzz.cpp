@@ -2,6 +2,7 @@
 // into steps each of which reads back the same from its own source line.
 #include <string>
 
+#include "ce_kernel.h"
 #include "fuzzcheck.h"
 #include "script.h"
 
@@ -39,6 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     // Keys and text to type, as the runner turns them into keystrokes.
     KeyStroke key;
     ParseKey(text, key);
-    for (char16_t c : Utf16(text)) KeyForChar(c);
+    for (char16_t c : ce::FromUtf8(text)) KeyForChar(c);
     return 0;
 }
