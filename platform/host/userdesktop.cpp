@@ -240,7 +240,7 @@ public:
             } else {
                 calm = 0;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return MessageLoopStarted() && IsIdle();
     }
