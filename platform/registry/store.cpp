@@ -792,21 +792,29 @@ DWORD Store::CreateKey(KeyId base, const std::string& basePath, const std::vecto
             id = find.Col(0);
             continue;
         }
-        std::string fold = FoldBlob(name);
-        Query(*this, kInsertKey).Int(1, id).Blob(2, name).Blob(3, fold).Blob(4, path).Run();
-        id = sqlite3_last_insert_rowid(db_);
+        id = InsertKey(id, name, path);
         created = true;
     }
     txn.Commit();
     return ERROR_SUCCESS;
 }
 
+KeyId Store::InsertKey(KeyId parent, std::u16string_view name, const std::string& path) {
+    std::string fold = FoldBlob(name);
+    Query(*this, kInsertKey).Int(1, parent).Blob(2, name).Blob(3, fold).Blob(4, path).Run();
+    return sqlite3_last_insert_rowid(db_);
+}
+
+void Store::UpsertValue(KeyId key, std::u16string_view name, DWORD type, const void* data, size_t cb) {
+    std::string fold = FoldBlob(name);
+    Query(*this, kUpsertValue).Int(1, key).Blob(2, fold).Blob(3, name).Int(4, type).Blob(5, data, cb).Run();
+}
+
 DWORD Store::SetValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD cb) {
     if (name.find(u'\0') != name.npos) return ERROR_INVALID_PARAMETER;
     WriteTxn txn(*this);
     if (!KeyExists(key)) return ERROR_KEY_DELETED;
-    std::string fold = FoldBlob(name);
-    Query(*this, kUpsertValue).Int(1, key).Blob(2, fold).Blob(3, name).Int(4, type).Blob(5, data, cb).Run();
+    UpsertValue(key, name, type, data, cb);
     txn.Commit();
     return ERROR_SUCCESS;
 }
@@ -933,25 +941,11 @@ DWORD Store::CopyTree(KeyId src, const std::string& srcPath, KeyId dst, const st
             if (find.Blob(1, paths[i]).Step()) {
                 ids[i] = find.Col(0);
             } else {
-                std::string fold = FoldBlob(keys[i].name);
-                Query(*this, kInsertKey)
-                    .Int(1, ids[keys[i].parent])
-                    .Blob(2, std::u16string_view(keys[i].name))
-                    .Blob(3, fold)
-                    .Blob(4, paths[i])
-                    .Run();
-                ids[i] = sqlite3_last_insert_rowid(db_);
+                ids[i] = InsertKey(ids[keys[i].parent], keys[i].name, paths[i]);
             }
         }
         for (const ValueEntry& v : values[i]) {
-            std::string fold = FoldBlob(v.name);
-            Query(*this, kUpsertValue)
-                .Int(1, ids[i])
-                .Blob(2, fold)
-                .Blob(3, std::u16string_view(v.name))
-                .Int(4, v.type)
-                .Blob(5, v.data.data(), v.data.size())
-                .Run();
+            UpsertValue(ids[i], v.name, v.type, v.data.data(), v.data.size());
         }
     }
     txn.Commit();
@@ -973,24 +967,10 @@ void Store::ReplaceRoot(int root, const SavedTree& tree) {
         } else {
             paths[i] = paths[k.parent];
             AppendToPath(paths[i], k.name);
-            std::string fold = FoldBlob(k.name);
-            Query(*this, kInsertKey)
-                .Int(1, ids[k.parent])
-                .Blob(2, std::u16string_view(k.name))
-                .Blob(3, fold)
-                .Blob(4, paths[i])
-                .Run();
-            ids[i] = sqlite3_last_insert_rowid(db_);
+            ids[i] = InsertKey(ids[k.parent], k.name, paths[i]);
         }
         for (const SavedValue& v : k.values) {
-            std::string fold = FoldBlob(v.name);
-            Query(*this, kUpsertValue)
-                .Int(1, ids[i])
-                .Blob(2, fold)
-                .Blob(3, std::u16string_view(v.name))
-                .Int(4, v.type)
-                .Blob(5, v.data.data(), v.data.size())
-                .Run();
+            UpsertValue(ids[i], v.name, v.type, v.data.data(), v.data.size());
         }
     }
     txn.Commit();

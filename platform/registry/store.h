@@ -219,6 +219,9 @@ private:
     void OpenOnce();
     void CreateFile(const std::string& file);
     void DeleteSubtree(KeyId id, const std::string& path);
+    // The one way rows are written, inside a write transaction.
+    KeyId InsertKey(KeyId parent, std::u16string_view name, const std::string& path);
+    void UpsertValue(KeyId key, std::u16string_view name, DWORD type, const void* data, size_t cb);
 
     void MapWalIndex();
     void UnmapWalIndex();
