@@ -23,21 +23,16 @@
 #include <thread>
 #include <vector>
 
+#include "figures.h"
+
 extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using ce::bench::Clock;
+using ce::bench::Median;
+using ce::bench::MsSince;
 namespace fs = std::filesystem;
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double Ms(Clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
 
 pid_t Spawn(std::vector<std::string> args) {
     std::vector<char*> argv;
@@ -103,20 +98,20 @@ int main() {
         for (int i = 0; i < 200; ++i) {
             auto t = Clock::now();
             c.Ask("idle");
-            idle.push_back(Ms(t));
+            idle.push_back(MsSince(t));
         }
         for (int i = 0; i < 20; ++i) {
             auto t = Clock::now();
             std::string a = c.Ask("tap #1012");
             std::string b = c.Ask("idle");
-            tap.push_back(Ms(t));
+            tap.push_back(MsSince(t));
             if (a != "ok" || b != "ok" || c.Ask("wait \"Inc\" 0") != "ok")
                 std::fprintf(stderr, "no dialog: %s\n", a.c_str());
             c.Ask("key ESCAPE");
             c.Ask("wait-gone \"Inc\"");
         }
-        std::printf("control socket round trip of idle: median %.3f ms (target 2 ms)\n", Median(idle));
-        std::printf("tap through the socket to the dialog shown: median %.1f ms (target 50 ms)\n", Median(tap));
+        ce::bench::PrintFigure("control: socket round trip of idle", Median(idle), "ms", 2);
+        ce::bench::PrintFigure("control: tap through the socket to the dialog shown", Median(tap), "ms", 50);
         c.Ask("quit");
     }
     waitpid(pid, nullptr, 0);
@@ -141,9 +136,10 @@ int main() {
     }
     std::printf(
         "%d devices running a short script side by side: %.1f s in all, peak memory each median %.1f MB, "
-        "largest %.1f MB (target 30 MB each)%s\n",
-        kDevices, Ms(start) / 1000, Median(rss), *std::max_element(rss.begin(), rss.end()),
+        "largest %.1f MB%s\n",
+        kDevices, MsSince(start) / 1000, Median(rss), *std::max_element(rss.begin(), rss.end()),
         failed ? (", " + std::to_string(failed) + " failed").c_str() : "");
+    ce::bench::PrintFigure("control: peak memory of each of 40 devices side by side", Median(rss), "MB", 30);
     fs::remove_all(dir);
     return 0;
 }

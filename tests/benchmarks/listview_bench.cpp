@@ -7,15 +7,12 @@
 #include <string>
 
 #include "commctrl.h"
+#include "figures.h"
 #include "windowtest.h"
 
 namespace {
 
-std::u16string Num(const char16_t* prefix, int i) {
-    std::u16string s = prefix;
-    for (char c : std::to_string(i)) s.push_back(static_cast<char16_t>(c));
-    return s;
-}
+using ce::bench::Numbered;
 
 LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProc(h, m, wp, lp);
@@ -49,7 +46,7 @@ struct Setup {
     ~Setup() { DestroyWindow(parent); }
     void Fill(int rows) {
         for (int i = 0; i < rows; ++i) {
-            std::u16string name = Num(u"Value", i), data = Num(u"0x0000", i);
+            std::u16string name = Numbered(u"Value", i), data = Numbered(u"0x0000", i);
             LVITEMW it{};
             it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
             it.iItem = i;

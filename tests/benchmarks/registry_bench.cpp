@@ -19,11 +19,7 @@
 
 namespace {
 
-std::u16string Num(const char16_t* prefix, int i) {
-    std::u16string s = prefix;
-    for (char c : std::to_string(i)) s.push_back(static_cast<char16_t>(c));
-    return s;
-}
+using ce::bench::Numbered;
 
 // One image for the whole run, filled on first use.
 ce::test::TestImage& Image() {
@@ -43,9 +39,9 @@ std::u16string WideKey(int n) {
     Image();
     auto it = made.find(n);
     if (it != made.end()) return it->second;
-    std::u16string path = Num(u"Wide", n);
+    std::u16string path = Numbered(u"Wide", n);
     HKEY parent = MustCreate(HKEY_LOCAL_MACHINE, path);
-    for (int i = 0; i < n; ++i) RegCloseKey(MustCreate(parent, Num(u"Child", i)));
+    for (int i = 0; i < n; ++i) RegCloseKey(MustCreate(parent, Numbered(u"Child", i)));
     RegCloseKey(parent);
     made[n] = path;
     return path;

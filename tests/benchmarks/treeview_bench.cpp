@@ -10,6 +10,7 @@
 
 #include "ce_gdi.h"
 #include "commctrl.h"
+#include "figures.h"
 #include "windowtest.h"
 
 namespace {
@@ -50,16 +51,10 @@ void Paint(HWND tree) {
     UpdateWindow(tree);
 }
 
-std::u16string Name(int i) {
-    std::u16string s = u"Subkey ";
-    for (char c : std::to_string(i)) s.push_back(static_cast<char16_t>(c));
-    return s;
-}
-
 void BM_Insert10000ChildrenAndPaint(benchmark::State& state) {
     HIMAGELIST images = MakeImages();
     std::vector<std::u16string> names;
-    for (int i = 0; i < kChildren; ++i) names.push_back(Name(i));
+    for (int i = 0; i < kChildren; ++i) names.push_back(ce::bench::Numbered(u"Subkey ", i));
     for (auto _ : state) {
         state.PauseTiming();
         HWND tree = MakeTree();
@@ -86,7 +81,7 @@ void BM_RepaintTreeOf10000(benchmark::State& state) {
     TreeView_Expand(tree, top, TVE_EXPAND);
     HTREEITEM mid = nullptr;
     for (int i = 0; i < kChildren; ++i) {
-        HTREEITEM h = Insert(tree, top, Name(i));
+        HTREEITEM h = Insert(tree, top, ce::bench::Numbered(u"Subkey ", i));
         if (i == kChildren / 2) mid = h;
     }
     TreeView_SelectItem(tree, mid);  // scrolled to the middle
