@@ -24,33 +24,12 @@ bool Checked(HWND dlg, int id) {
     return SendMessage(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-TEST(ScreenRotate, TurnsTheScreenStoresTheAngleAndRecentresThePanel) {
-    BootedImage device;
-    WriteDword(u"RotateAngle", 90);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
-    ASSERT_NE(dlg, nullptr);
-    EXPECT_FALSE(IsWindowEnabled(run.panel()));  // the panel waits for the dialog
-    EXPECT_TRUE(Checked(dlg, IDC_ROTATE_90));
-    run.TapControl(dlg, IDC_ROTATE_270);
-    run.TapControl(dlg, IDOK);
-    EXPECT_EQ(run.Top(), run.panel());
-    EXPECT_TRUE(IsWindowEnabled(run.panel()));
-    // 270 degrees is orientation 4; the screen is now 480 x 800.
-    auto lines = device.Log({{"dev", "display"}});
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(ce::test::Missing(lines[0], {{"orientation", 4}, {"width", 480}, {"height", 800}, {"result", 0}}), "");
-    EXPECT_EQ(ReadDword(u"RotateAngle"), 270u);
-    RECT p = run.PanelRect();
-    EXPECT_EQ(p.left, (480 - 450) / 2);
-    EXPECT_EQ(p.top, (800 - 320) / 2);
-    EXPECT_EQ(p.right - p.left, 450);
-}
-
-TEST(ScreenRotate, OkWithoutAChangeTouchesNothingAndCancelKeepsEverything) {
+// The dialog reads the stored angle each time it opens.
+TEST(ScreenRotate, TurnsTheScreenStoresTheAngleAndRecentresThePanelOnlyOnAChange) {
     BootedImage device;
     WriteDword(u"RotateAngle", 180);
     PanelRun run;
+    // OK without a change touches nothing, Cancel keeps everything.
     HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
     ASSERT_NE(dlg, nullptr);
     EXPECT_TRUE(Checked(dlg, IDC_ROTATE_180));
@@ -60,33 +39,43 @@ TEST(ScreenRotate, OkWithoutAChangeTouchesNothingAndCancelKeepsEverything) {
     run.TapControl(dlg, IDCANCEL);
     EXPECT_TRUE(device.Log({{"dev", "display"}}).empty());
     EXPECT_EQ(ReadDword(u"RotateAngle"), 180u);
-}
 
-TEST(ScreenRotate, AnUnknownStoredAngleSelectsNothingAndAnyChoiceApplies) {
-    BootedImage device;
+    // An unknown stored angle selects nothing, and any choice applies.
     WriteDword(u"RotateAngle", 45);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
-    ASSERT_NE(dlg, nullptr);
+    dlg = run.OpenDialog(IDC_SCREENROTATE);
     for (int id : {IDC_ROTATE_0, IDC_ROTATE_90, IDC_ROTATE_180, IDC_ROTATE_270}) EXPECT_FALSE(Checked(dlg, id));
     run.TapControl(dlg, IDC_ROTATE_0);
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(device.Log({{"orientation", 0}}).size(), 1u);
     EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
-}
 
-TEST(ScreenRotate, WithoutTheKeyAChosenAngleCountsAsAChange) {
-    BootedImage device;
-    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit"), ERROR_SUCCESS);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
-    ASSERT_NE(dlg, nullptr);
+    WriteDword(u"RotateAngle", 90);
+    dlg = run.OpenDialog(IDC_SCREENROTATE);
+    EXPECT_FALSE(IsWindowEnabled(run.panel()));  // the panel waits for the dialog
+    EXPECT_TRUE(Checked(dlg, IDC_ROTATE_90));
+    run.TapControl(dlg, IDC_ROTATE_270);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(run.Top(), run.panel());
+    EXPECT_TRUE(IsWindowEnabled(run.panel()));
+    // 270 degrees is orientation 4; the screen is now 480 x 800.
+    auto lines = device.Log({{"dev", "display"}});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(ce::test::Missing(lines[1], {{"orientation", 4}, {"width", 480}, {"height", 800}, {"result", 0}}), "");
+    EXPECT_EQ(ReadDword(u"RotateAngle"), 270u);
+    RECT p = run.PanelRect();
+    EXPECT_EQ(p.left, (480 - 450) / 2);
+    EXPECT_EQ(p.top, (800 - 320) / 2);
+    EXPECT_EQ(p.right - p.left, 450);
+
+    // Without the key a chosen angle counts as a change: the screen turns;
+    // nothing can be stored, and no key is made.
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, kKey), ERROR_SUCCESS);
+    dlg = run.OpenDialog(IDC_SCREENROTATE);
     run.TapControl(dlg, IDC_ROTATE_180);
     run.TapControl(dlg, IDOK);
-    // The screen turned; with no key, nothing could be stored (and no key is made).
     EXPECT_EQ(device.Log({{"orientation", 2}}).size(), 1u);
     HKEY key;
-    EXPECT_NE(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\ExtPartInit", 0, 0, &key), ERROR_SUCCESS);
+    EXPECT_NE(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
 }
 
 TEST(ScreenRotate, ARefusingDisplayWritesNothing) {
@@ -112,8 +101,11 @@ TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
     ASSERT_NE(dlg, nullptr);
     EXPECT_TRUE(Checked(dlg, IDC_COM1_RS232));
     EXPECT_TRUE(Checked(dlg, IDC_COM3_RS232));
+    run.TapControl(dlg, IDC_COM1_RS485);
+    run.TapControl(dlg, IDCANCEL);
+    dlg = run.OpenDialog(IDC_SERIALPORT);
     run.TapControl(dlg, IDOK);
-    EXPECT_TRUE(ModeSets(device).empty());  // no change, no request
+    EXPECT_TRUE(ModeSets(device).empty());  // Cancel, or no change: no request
 
     dlg = run.OpenDialog(IDC_SERIALPORT);
     run.TapControl(dlg, IDC_COM3_RS485);
@@ -132,16 +124,6 @@ TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
     run.TapControl(dlg, IDC_COM1_RS422);
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(ModeSets(device).size(), 2u);
-}
-
-TEST(SerialMode, CancelSendsNothing) {
-    BootedImage device;
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SERIALPORT);
-    ASSERT_NE(dlg, nullptr);
-    run.TapControl(dlg, IDC_COM1_RS485);
-    run.TapControl(dlg, IDCANCEL);
-    EXPECT_TRUE(ModeSets(device).empty());
 }
 
 TEST(SerialMode, ASilentDriverChecksNothingAndIsNeverSentMinusOne) {

@@ -33,7 +33,8 @@ void WriteInfo(const BootedImage& device, const std::vector<BYTE>& rec) {
     ce::test::WriteTextFile(device.dir() / "fs" / "Windows" / "info.civ", std::string(rec.begin(), rec.end()));
 }
 
-TEST(SystemInformation, ShowsTheRecordAndTheMacAddress) {
+// The dialog reads the record each time it opens.
+TEST(SystemInformation, ShowsTheRecordAndTheMacAddressAFullUserFieldAndNoFile) {
     BootedImage device("eeprom.mac = 12-34-56-78-9A-BC\n");
     WriteInfo(device, InfoRecord(3, 5, 0x0102, u"Line operator"));
     PanelRun run;
@@ -46,42 +47,31 @@ TEST(SystemInformation, ShowsTheRecordAndTheMacAddress) {
     EXPECT_NE(info.find(u"\r\n\r\nTeplate: "), std::u16string::npos);
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(run.Top(), run.panel());
+
+    // A user field that fills its whole space is cut at its end.
+    WriteInfo(device, InfoRecord(1, 0, 0, std::u16string(128, u'x')));
+    dlg = run.OpenDialog(IDC_SYSTEMINFO);
+    EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:" + std::u16string(128, u'x') + u"\r\n"),
+              std::u16string::npos);
+    run.Key(VK_ESCAPE);
+    std::filesystem::remove(device.dir() / "fs" / "Windows" / "info.civ");
+    dlg = run.OpenDialog(IDC_SYSTEMINFO);
+    EXPECT_EQ(Text(dlg, IDC_SYSINFO_VERSION), u"");
+    run.Key(VK_ESCAPE);
 }
 
-TEST(SystemInformation, ShortFileFullFieldsNoFileAndNoBus) {
-    {
-        BootedImage device("I2C0 = absent\n");
-        // A record cut short: the missing bytes read as zero.
-        auto rec = InfoRecord(1, 2, 3, u"abc");
-        rec.resize(100);
-        WriteInfo(device, rec);
-        PanelRun run;
-        HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
-        ASSERT_NE(dlg, nullptr);
-        EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"00-00-00-00-00-00");
-        EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:abc\r\n\r\nVersion: 0.0.0"), std::u16string::npos);
-        run.Key(VK_ESCAPE);
-    }
-    {
-        BootedImage device;
-        // A user field that fills its whole space is cut at its end.
-        WriteInfo(device, InfoRecord(1, 0, 0, std::u16string(128, u'x')));
-        PanelRun run;
-        HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
-        ASSERT_NE(dlg, nullptr);
-        EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:" + std::u16string(128, u'x') + u"\r\n"),
-                  std::u16string::npos);
-        run.Key(VK_ESCAPE);
-    }
-    {
-        BootedImage device;
-        std::filesystem::remove(device.dir() / "fs" / "Windows" / "info.civ");
-        PanelRun run;
-        HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
-        ASSERT_NE(dlg, nullptr);
-        EXPECT_EQ(Text(dlg, IDC_SYSINFO_VERSION), u"");
-        run.Key(VK_ESCAPE);
-    }
+TEST(SystemInformation, AShortFileReadsZerosAndNoBusNoMac) {
+    BootedImage device("I2C0 = absent\n");
+    // A record cut short: the missing bytes read as zero.
+    auto rec = InfoRecord(1, 2, 3, u"abc");
+    rec.resize(100);
+    WriteInfo(device, rec);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"00-00-00-00-00-00");
+    EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:abc\r\n\r\nVersion: 0.0.0"), std::u16string::npos);
+    run.Key(VK_ESCAPE);
 }
 
 std::optional<std::u16string> RegText(const char16_t* path, const char16_t* name) {
@@ -97,7 +87,8 @@ void SetRegText(const char16_t* path, const char16_t* name, const std::u16string
 const char16_t* kFtp = u"Comm\\FTPD";
 const char16_t* kWeb = u"Comm\\HTTPD\\VROOTS\\/";
 
-TEST(SystemService, OkRewritesAllFourValuesAndNormalisesTheSwitch) {
+// The dialog reads the values each time it opens.
+TEST(SystemService, OkRewritesAllFourValuesCancelWritesNothingAndMissingKeysAreSkipped) {
     BootedImage device;
     ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kFtp, u"IsEnabled", 2));
     std::u16string longText(255, u'd');
@@ -110,37 +101,29 @@ TEST(SystemService, OkRewritesAllFourValuesAndNormalisesTheSwitch) {
     EXPECT_EQ(Text(dlg, IDC_SERVICE_USERLIST), longText);
     EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_SERVICE_FTPON), BM_GETCHECK, 0, 0), BST_CHECKED);
     run.TapControl(dlg, IDOK);
+    // The switch normalised; 255 characters survive whole.
     EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
-    EXPECT_EQ(RegText(kFtp, u"UserList"), longText);  // 255 characters survive whole
+    EXPECT_EQ(RegText(kFtp, u"UserList"), longText);
     EXPECT_EQ(RegText(kFtp, u"DefaultDir"), u"\\Temp\\");
     EXPECT_EQ(RegText(kWeb, u"default"), u"\\Windows\\www\\wwwpub");
-}
 
-TEST(SystemService, TypingIsLimitedAndCancelWritesNothing) {
-    BootedImage device;
-    // A stored text longer than the buffer reads cut at its end.
+    // A stored text longer than the buffer reads cut at its end; the fields
+    // take at most 255 characters; Cancel writes nothing.
     SetRegText(kFtp, u"DefaultDir", std::u16string(300, u'z'));
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
-    ASSERT_NE(dlg, nullptr);
+    dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
     EXPECT_EQ(Text(dlg, IDC_SERVICE_FTPDIR), std::u16string(255, u'z'));
-    // The fields take at most 255 characters.
     EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_SERVICE_WEBDIR), EM_GETLIMITTEXT, 0, 0), 255);
     run.TapControl(dlg, IDC_SERVICE_FTPON);
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
     EXPECT_EQ(RegText(kFtp, u"DefaultDir"), std::u16string(300, u'z'));
-}
 
-TEST(SystemService, MissingKeysAreSkippedNeverCreated) {
-    BootedImage device;
+    // A missing key is skipped, never created.
     ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD"), ERROR_SUCCESS);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
-    ASSERT_NE(dlg, nullptr);
+    dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
     EXPECT_EQ(Text(dlg, IDC_SERVICE_WEBDIR), u"");
     run.TapControl(dlg, IDOK);
-    EXPECT_FALSE(RegText(kWeb, u"default"));  // the key is gone
+    EXPECT_FALSE(RegText(kWeb, u"default"));
     EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
 }
 
