@@ -49,7 +49,16 @@ POINT Centre(HWND dlg, int id) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-TEST(Brightness, ATapStepsOnceShowsTheLevelAndOkStoresItWithoutADriverRequest) {
+// The steps the driver was sent after the first `from`.
+std::vector<ce::test::Json> StepsAfter(const BootedImage& device, size_t from) {
+    auto steps = device.Log(kStep);
+    steps.erase(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(std::min(from, steps.size())));
+    return steps;
+}
+
+// Each part stores its level while the dialog is closed; the dialog reads it
+// when it opens.
+TEST(Brightness, ATapStepsOnceOkStoresTheLevelAndCancelSendsTheWholeDifferenceBack) {
     BootedImage device;
     StoreLevel(21);
     PanelRun run;
@@ -69,147 +78,78 @@ TEST(Brightness, ATapStepsOnceShowsTheLevelAndOkStoresItWithoutADriverRequest) {
     ExpectShown(run, dlg, "22");
     EXPECT_EQ(StoredLevel(), 21u);  // only OK stores
 
-    // OK ends the worker first: what the log holds then is all it sent.
+    // OK ends the worker first: what the log holds then is all it sent,
+    // and OK sends no request of its own.
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(run.Top(), run.panel());
     EXPECT_EQ(StoredLevel(), 22u);
     auto steps = device.Log(kStep);
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_EQ(ce::test::Missing(steps[0], kBrighterOne), "");
-}
 
-TEST(Brightness, AtTheBoundsTheLevelStaysButEveryStepIsSent) {
-    BootedImage device;
-    StoreLevel(0);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
-    run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
-    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() == 1; }));
-    EXPECT_EQ(ce::test::Missing(device.Log(kStep)[0], kDarkerOne), "");
-    EXPECT_EQ(LevelText(dlg), "0");
-    EXPECT_EQ(BarPos(dlg), 0);
-    // OK without a change of level writes nothing; a Cancel would send nothing.
-    run.TapControl(dlg, IDOK);
-    EXPECT_EQ(StoredLevel(), 0u);
-}
-
-TEST(Brightness, HoldingStepsOnceThenRepeatsAfterTheHoldOffUntilRelease) {
-    BootedImage device;
-    StoreLevel(0);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
-    POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
-    run.Press(inc.x, inc.y);
-    // Past the hold-off the repeat runs on beyond the top level.
-    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() > 40; }));
-    run.Release(inc.x, inc.y);
-    size_t atRelease = device.Log(kStep).size();
-    ExpectShown(run, dlg, "31");
-
-    run.TapControl(dlg, IDOK);
-    EXPECT_EQ(StoredLevel(), 31u);
-    // The release stops the repeat after the step in progress.
-    size_t sent = device.Log(kStep).size();
-    EXPECT_LE(sent, atRelease + 1);
-    EXPECT_EQ(device.Log(kBrighterOne).size(), sent);
-}
-
-TEST(Brightness, APressOfTheOtherButtonWhileOneIsHeldKeepsTheDirection) {
-    BootedImage device;
-    StoreLevel(10);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
-    POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
-    run.Press(inc.x, inc.y);
-    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() >= 1; }));
-    // The release of the increase button not yet seen, the decrease button is pressed.
-    SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() > 5; }));
-    SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-    run.Release(inc.x, inc.y);
-    run.TapControl(dlg, IDOK);
-    EXPECT_TRUE(device.Log(kDarkerOne).empty());
-    EXPECT_GT(StoredLevel(), 10u);
-}
-
-TEST(Brightness, CancelSendsTheWholeDifferenceBackInOneRequestAndKeepsTheStore) {
-    BootedImage device;
+    // Cancel sends the whole difference back in one request and keeps the store.
     StoreLevel(21);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
-    for (int i = 0; i < 4; ++i) {
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    for (size_t i = 0; i < 4; ++i) {
         run.TapControl(dlg, IDC_BRIGHTNESS_INC);
-        ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() == size_t(i + 1); }));
+        ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, 1).size() == i + 1; }));
     }
     ExpectShown(run, dlg, "25");
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(run.Top(), run.panel());
-    auto steps = device.Log(kStep);
+    steps = StepsAfter(device, 1);
     ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[4]["in"], "0000000004000000");
     EXPECT_EQ(StoredLevel(), 21u);
-
     // Down from 21 and Escape (Cancel): one brighter request of the difference.
     dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
-    ASSERT_TRUE(run.WaitFor([&] { return device.Log(kStep).size() == 7; }));
+    ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, 6).size() == 2; }));
     run.Key(VK_ESCAPE);
     EXPECT_EQ(run.Top(), run.panel());
-    steps = device.Log(kStep);
-    ASSERT_EQ(steps.size(), 8u);
-    EXPECT_EQ(steps[7]["in"], "0100000002000000");
+    steps = StepsAfter(device, 6);
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[2]["in"], "0100000002000000");
     EXPECT_EQ(StoredLevel(), 21u);
-}
 
-TEST(Brightness, AStoredLevelAboveTheTopOpensAtTheTopAndIsRewrittenAtOnce) {
-    BootedImage device;
+    // At the bounds the level stays but every step is sent; OK without a
+    // change of level writes nothing.
+    StoreLevel(0);
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
+    ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, 9).size() == 1; }));
+    EXPECT_EQ(ce::test::Missing(StepsAfter(device, 9)[0], kDarkerOne), "");
+    EXPECT_EQ(LevelText(dlg), "0");
+    EXPECT_EQ(BarPos(dlg), 0);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 0u);
+
+    // A stored level above the top opens at the top and is rewritten at
+    // once; Cancel does not bring it back.
     StoreLevel(40);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
     EXPECT_EQ(LevelText(dlg), "31");
     EXPECT_EQ(BarPos(dlg), 31);
     EXPECT_EQ(StoredLevel(), 31u);
-    run.TapControl(dlg, IDCANCEL);  // Cancel does not bring 40 back
+    run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(StoredLevel(), 31u);
-    EXPECT_TRUE(device.Log(kStep).empty());
-}
-
-TEST(Brightness, WithoutAStoredLevelItOpensAt21AndWritesNothingUnchanged) {
-    BootedImage device;
+    // Without a stored level it opens at 21 and writes nothing unchanged.
     ASSERT_TRUE(ce::test::DeleteRegValue(HKEY_LOCAL_MACHINE, kKey, kLevel));
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
     EXPECT_EQ(LevelText(dlg), "21");
     EXPECT_EQ(BarPos(dlg), 21);
     run.TapControl(dlg, IDOK);
     EXPECT_FALSE(StoredLevel());
-}
-
-TEST(Brightness, WithoutThePanelDriverTheLevelStillMoves) {
-    BootedImage device("EPI1 = absent\n");
-    StoreLevel(21);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
-    run.TapControl(dlg, IDC_BRIGHTNESS_INC);
-    ExpectShown(run, dlg, "22");
-    run.TapControl(dlg, IDOK);
-    EXPECT_EQ(StoredLevel(), 22u);
-    EXPECT_TRUE(device.Log(kStep).empty());
+    EXPECT_EQ(device.Log(kStep).size(), 10u);
 }
 
 // OK or Cancel while an arrow is held (the keyboard's Enter and Escape reach
 // the dialog while the stylus is down) ends the dialog; the worker is gone
 // with it and sends nothing more. (How fast is the benchmark's figure.)
-TEST(Brightness, OkOrCancelWhileAButtonIsHeldEndsTheDialogPromptly) {
+// Holding steps once, then repeats after the hold-off until release; a press
+// of the other button meanwhile keeps the direction.
+TEST(Brightness, HoldingRepeatsUntilReleaseOrTheDialogsEndInTheHeldDirection) {
     BootedImage device;
     StoreLevel(0);
     PanelRun run;
@@ -229,6 +169,49 @@ TEST(Brightness, OkOrCancelWhileAButtonIsHeldEndsTheDialogPromptly) {
         EXPECT_EQ(device.Log(kStep).size(), sent);
         EXPECT_EQ(StoredLevel(), 0u);
     }
+
+    const size_t mark = device.Log(kStep).size();
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
+    run.Press(inc.x, inc.y);
+    // Past the hold-off the repeat runs on beyond the top level.
+    ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, mark).size() > 40; }));
+    run.Release(inc.x, inc.y);
+    size_t atRelease = StepsAfter(device, mark).size();
+    ExpectShown(run, dlg, "31");
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 31u);
+    // The release stops the repeat after the step in progress.
+    auto steps = StepsAfter(device, mark);
+    EXPECT_LE(steps.size(), atRelease + 1);
+    for (const auto& step : steps) EXPECT_EQ(ce::test::Missing(step, kBrighterOne), "");
+
+    StoreLevel(10);
+    const size_t mark2 = device.Log(kStep).size();
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    run.Press(inc.x, inc.y);
+    ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, mark2).size() >= 1; }));
+    // The release of the increase button not yet seen, the decrease button is pressed.
+    SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, mark2).size() > 5; }));
+    SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_DEC), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    run.Release(inc.x, inc.y);
+    run.TapControl(dlg, IDOK);
+    for (const auto& step : StepsAfter(device, mark2)) EXPECT_EQ(ce::test::Missing(step, kBrighterOne), "");
+    EXPECT_GT(StoredLevel(), 10u);
+}
+
+TEST(Brightness, WithoutThePanelDriverTheLevelStillMoves) {
+    BootedImage device("EPI1 = absent\n");
+    StoreLevel(21);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_BRIGHTNESS_INC);
+    ExpectShown(run, dlg, "22");
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(StoredLevel(), 22u);
+    EXPECT_TRUE(device.Log(kStep).empty());
 }
 
 // A tap followed at once by OK or Cancel: the stop may reach the worker
