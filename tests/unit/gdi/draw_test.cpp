@@ -10,6 +10,7 @@ using gditest::MemSurface;
 using gditest::Rows;
 
 const COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0);
+const std::map<COLORREF, char> kGreyLegend{{kWhite, '.'}, {kBlack, '#'}, {RGB(128, 128, 128), 'g'}};
 
 TEST(LineTest, EndPointIsExcludedInEveryDirection) {
     const POINT ends[] = {{18, 13}, {13, 18}, {7, 18}, {2, 13}, {2, 7},   {7, 2}, {13, 2}, {18, 7},
@@ -24,19 +25,13 @@ TEST(LineTest, EndPointIsExcludedInEveryDirection) {
         EXPECT_EQ(GetPixel(s.dc(), e.x, e.y), kWhite);
         // One pixel per step of the longer axis, all inside the line's box,
         // and the last one next to the end point.
-        const int steps = std::max(std::abs(e.x - 10), std::abs(e.y - 10));
-        int count = 0;
-        bool touchesEnd = false;
-        for (int y = 0; y < 21; ++y)
-            for (int x = 0; x < 21; ++x) {
-                if (GetPixel(s.dc(), x, y) != kBlack) continue;
-                ++count;
-                EXPECT_TRUE(x >= std::min(10, (int)e.x) && x <= std::max(10, (int)e.x));
-                EXPECT_TRUE(y >= std::min(10, (int)e.y) && y <= std::max(10, (int)e.y));
-                if (std::abs(x - e.x) <= 1 && std::abs(y - e.y) <= 1) touchesEnd = true;
-            }
-        EXPECT_EQ(count, steps);
-        EXPECT_TRUE(touchesEnd);
+        EXPECT_EQ(s.Count(kBlack), std::max(std::abs(e.x - 10), std::abs(e.y - 10)));
+        const LONG o = 10;
+        const RECT ink = s.Ink(), box{std::min(o, e.x), std::min(o, e.y), std::max(o, e.x) + 1, std::max(o, e.y) + 1};
+        RECT both;
+        UnionRect(&both, &ink, &box);
+        EXPECT_TRUE(EqualRect(&both, &box));
+        EXPECT_TRUE(s.HasInk(kWhite, {e.x - 1, e.y - 1, e.x + 2, e.y + 2}));
         POINT pos;
         MoveToEx(s.dc(), 0, 0, &pos);
         EXPECT_EQ(pos.x, e.x);
@@ -67,8 +62,7 @@ TEST(LineTest, PolylineCornersAreMixedOnce) {
     MoveToEx(s.dc(), 0, 0, &before);  // Polyline leaves the position alone
     EXPECT_EQ(before.x, 2);
     EXPECT_FALSE(Polyline(s.dc(), pts, 1));
-    EXPECT_FALSE(Polyline(s.dc(), nullptr, 3));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FAILS_WITH(Polyline(s.dc(), nullptr, 3), ERROR_INVALID_PARAMETER);
 }
 
 TEST(LineTest, PenWidthsAndStyles) {
@@ -115,23 +109,21 @@ TEST(LineTest, HugeCoordinatesAreClippedNotWalked) {
 
 TEST(ShapeTest, RectangleExcludesRightAndBottom) {
     MemSurface s(6, 5);
-    const std::map<COLORREF, char> legend{{kWhite, '.'}, {kBlack, '#'}, {RGB(128, 128, 128), 'g'}};
+    const std::string box = Rows({"......", ".####.", ".#gg#.", ".####.", "......"});
     SelectObject(s.dc(), GetStockObject(GRAY_BRUSH));
     ASSERT_TRUE(Rectangle(s.dc(), 1, 1, 5, 4));
-    EXPECT_EQ(s.Picture(legend), Rows({"......", ".####.", ".#gg#.", ".####.", "......"}));
+    EXPECT_EQ(s.Picture(kGreyLegend), box);
     // Corners given the other way round draw the same.
     s.Fill(kWhite);
     Rectangle(s.dc(), 5, 4, 1, 1);
-    EXPECT_EQ(s.Picture(legend), Rows({"......", ".####.", ".#gg#.", ".####.", "......"}));
+    EXPECT_EQ(s.Picture(kGreyLegend), box);
     // A hollow brush leaves the inside.
     s.Fill(kRed);
     SelectObject(s.dc(), GetStockObject(HOLLOW_BRUSH));
     Rectangle(s.dc(), 1, 1, 5, 4);
     EXPECT_EQ(s.Picture({{kRed, 'r'}, {kBlack, '#'}}), Rows({"rrrrrr", "r####r", "r#rr#r", "r####r", "rrrrrr"}));
-}
-
-TEST(ShapeTest, RectangleWithNullPenIsOnePixelSmaller) {
-    MemSurface s(6, 5);
+    // Without a pen the filled part is one pixel smaller.
+    s.Fill(kWhite);
     SelectObject(s.dc(), GetStockObject(NULL_PEN));
     SelectObject(s.dc(), GetStockObject(BLACK_BRUSH));
     Rectangle(s.dc(), 1, 1, 5, 4);
@@ -140,50 +132,32 @@ TEST(ShapeTest, RectangleWithNullPenIsOnePixelSmaller) {
 
 TEST(ShapeTest, FillRectAndFrameRectBoundaries) {
     MemSurface s(5, 4);
-    RECT r{1, 1, 4, 3};
+    RECT r{1, 1, 4, 3}, big{0, 0, 5, 4}, inverted{4, 3, 1, 1};
+    const std::string inner = Rows({".....", ".###.", ".###.", "....."});
+    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     SetROP2(s.dc(), R2_NOP);  // FillRect ignores the mix mode
-    ASSERT_TRUE(FillRect(s.dc(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
-    EXPECT_EQ(s.Picture(), Rows({".....", ".###.", ".###.", "....."}));
+    ASSERT_TRUE(FillRect(s.dc(), &r, black));
+    EXPECT_EQ(s.Picture(), inner);
     s.Fill(kWhite);
     ASSERT_TRUE(FrameRect(s.dc(), &r, reinterpret_cast<HBRUSH>(COLOR_WINDOWTEXT + 1)));
-    EXPECT_EQ(s.Picture(), Rows({".....", ".###.", ".###.", "....."}));
-    RECT big{0, 0, 5, 4};
+    EXPECT_EQ(s.Picture(), inner);
     s.Fill(kWhite);
-    FrameRect(s.dc(), &big, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FrameRect(s.dc(), &big, black);
+    FillRect(s.dc(), &inverted, black);
     EXPECT_EQ(s.Picture(), Rows({"#####", "#...#", "#...#", "#####"}));
-    RECT inverted{4, 3, 1, 1};
-    s.Fill(kWhite);
-    FillRect(s.dc(), &inverted, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    EXPECT_EQ(s.Picture(), Rows({".....", ".....", ".....", "....."}));
 
-    SetLastError(0);
-    EXPECT_FALSE(FillRect(s.dc(), &r, reinterpret_cast<HBRUSH>(uintptr_t{0x5552})));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(FillRect(s.dc(), nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    EXPECT_FAILS_WITH(FillRect(s.dc(), &r, reinterpret_cast<HBRUSH>(uintptr_t{0x5552})), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(FillRect(s.dc(), nullptr, black));
     EXPECT_FALSE(FillRect(s.dc(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_PEN))));
 }
 
+// Symmetric, touching the middle of each side of its box, never past it.
 TEST(ShapeTest, EllipseTouchesItsBoxAndIsSymmetric) {
     MemSurface s(9, 8);
-    const std::map<COLORREF, char> legend{{kWhite, '.'}, {kBlack, '#'}, {RGB(128, 128, 128), 'g'}};
     SelectObject(s.dc(), GetStockObject(GRAY_BRUSH));
     ASSERT_TRUE(Ellipse(s.dc(), 0, 0, 7, 7));
-    std::string pic = s.Picture(legend);
-    std::vector<std::string> rows;
-    for (size_t at = 0; at < pic.size(); at += 10) rows.push_back(pic.substr(at, 9));
-    for (int y = 0; y < 7; ++y) {
-        for (int x = 0; x < 7; ++x) {
-            EXPECT_EQ(rows[y][x], rows[y][6 - x]) << x << "," << y;
-            EXPECT_EQ(rows[y][x], rows[6 - y][x]) << x << "," << y;
-        }
-        EXPECT_EQ(rows[y].substr(7), "..");  // right of the box: untouched
-    }
-    EXPECT_EQ(rows[7], ".........");
-    EXPECT_EQ(rows[3][0], '#');
-    EXPECT_EQ(rows[0][3], '#');
-    EXPECT_EQ(rows[0][0], '.');
-    EXPECT_EQ(rows[3][3], 'g');
-    EXPECT_EQ(pic.find('?'), std::string::npos);
+    EXPECT_EQ(s.Picture(kGreyLegend), Rows({"..###....", ".#ggg#...", "#ggggg#..", "#ggggg#..", "#ggggg#..",
+                                            ".#ggg#...", "..###....", "........."}));
 }
 
 TEST(ShapeTest, HugeShapesFillTheVisiblePart) {
@@ -215,30 +189,23 @@ const std::map<COLORREF, char> kEdgeLegend{{RGB(192, 192, 192), 'l'},
                                            {RGB(0, 0, 0), '#'},
                                            {RGB(255, 0, 0), 'r'}};
 
-TEST(EdgeTest, RaisedEdgeWithMiddleAndAdjust) {
+TEST(EdgeTest, SunkenRaisedAndPartialEdgesWithAndWithoutAdjust) {
     MemSurface s(6, 5, false, kRed);
     RECT rc{0, 0, 6, 5};
-    ASSERT_TRUE(DrawEdge(s.dc(), &rc, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST));
-    EXPECT_EQ(s.Picture(kEdgeLegend), Rows({"lllll#", "lWWWg#", "lWllg#", "lgggg#", "######"}));
-    EXPECT_EQ(rc.left, 2);
-    EXPECT_EQ(rc.top, 2);
-    EXPECT_EQ(rc.right, 4);
-    EXPECT_EQ(rc.bottom, 3);
-}
-
-TEST(EdgeTest, SunkenEdgeAndPartialSides) {
-    MemSurface s(6, 5, false, kRed);
-    RECT rc{0, 0, 6, 5};
+    const RECT all = rc;
     ASSERT_TRUE(DrawEdge(s.dc(), &rc, EDGE_SUNKEN, BF_RECT));
     EXPECT_EQ(s.Picture(kEdgeLegend), Rows({"gggggW", "g###lW", "g#rrlW", "gllllW", "WWWWWW"}));
-    EXPECT_EQ(rc.right, 6);  // no BF_ADJUST: unchanged
+    EXPECT_TRUE(EqualRect(&rc, &all));  // no BF_ADJUST: unchanged
+    ASSERT_TRUE(DrawEdge(s.dc(), &rc, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST));
+    EXPECT_EQ(s.Picture(kEdgeLegend), Rows({"lllll#", "lWWWg#", "lWllg#", "lgggg#", "######"}));
+    const RECT inner{2, 2, 4, 3}, partial{0, 0, 5, 4};
+    EXPECT_TRUE(EqualRect(&rc, &inner));
 
     s.Fill(kRed);
+    rc = all;
     ASSERT_TRUE(DrawEdge(s.dc(), &rc, BDR_RAISEDOUTER, BF_BOTTOM | BF_RIGHT | BF_ADJUST));
     EXPECT_EQ(s.Picture(kEdgeLegend), Rows({"rrrrr#", "rrrrr#", "rrrrr#", "rrrrr#", "######"}));
-    EXPECT_EQ(rc.right, 5);
-    EXPECT_EQ(rc.bottom, 4);
-    EXPECT_EQ(rc.left, 0);
+    EXPECT_TRUE(EqualRect(&rc, &partial));
 
     EXPECT_FALSE(DrawEdge(s.dc(), nullptr, EDGE_RAISED, BF_RECT));
     EXPECT_FALSE(DrawEdge(s.dc(), &rc, EDGE_RAISED, BF_DIAGONAL | BF_TOPLEFT));

@@ -19,7 +19,7 @@ BITMAP BitmapInfo(HGDIOBJ h) {
     return bm;
 }
 
-TEST(StockObjectTest, StockObjectsHaveTheirKindsAndColours) {
+TEST(StockObjectTest, StockObjectsHaveTheirKindsAndColoursAndOutliveDeletion) {
     struct {
         int index;
         DWORD type;
@@ -54,11 +54,8 @@ TEST(StockObjectTest, StockObjectsHaveTheirKindsAndColours) {
     EXPECT_EQ(nullPen.lopnStyle, static_cast<UINT>(PS_NULL));
     EXPECT_EQ(GetObjectType(GetStockObject(SYSTEM_FONT)), static_cast<DWORD>(OBJ_FONT));
     EXPECT_EQ(GetStockObject(9), nullptr);  // no such stock object here
-    EXPECT_EQ(GetStockObject(-1), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
-
-TEST(StockObjectTest, DeletingAStockObjectSucceedsAndKeepsIt) {
+    EXPECT_FAILS_WITH(GetStockObject(-1), ERROR_INVALID_PARAMETER);
+    // Deleting a stock object succeeds and keeps it.
     HGDIOBJ black = GetStockObject(BLACK_BRUSH);
     EXPECT_TRUE(DeleteObject(black));
     EXPECT_EQ(GetObjectType(black), static_cast<DWORD>(OBJ_BRUSH));
@@ -80,9 +77,7 @@ TEST(SysColorTest, ClassicColoursAndTheirBrushes) {
         ASSERT_EQ(GetObject(GetSysColorBrush(i), sizeof lb, &lb), static_cast<int>(sizeof lb));
         EXPECT_EQ(lb.lbColor, GetSysColor(i)) << i;
     }
-    SetLastError(0);
-    EXPECT_EQ(GetSysColor(C_SYS_COLOR_TYPES), 0u);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FAILS_WITH(GetSysColor(C_SYS_COLOR_TYPES), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(GetSysColorBrush(-1), nullptr);
 }
 
@@ -137,13 +132,8 @@ TEST(BitmapTest, CreateBitmapReadsPaddedRowsOfEachDepth) {
     EXPECT_EQ(BitmapInfo(b24).bmWidthBytes, 12);
 
     SelectObject(dc, b1);
-    std::string row0, row1;
-    for (int x = 0; x < 10; ++x) {
-        row0 += GetPixel(dc, x, 0) == RGB(255, 255, 255) ? '1' : '0';
-        row1 += GetPixel(dc, x, 1) == RGB(255, 255, 255) ? '1' : '0';
-    }
-    EXPECT_EQ(row0, "1010000001");
-    EXPECT_EQ(row1, "1111111111");
+    EXPECT_EQ(gditest::PictureOf(dc, 10, 2, {{RGB(255, 255, 255), '1'}, {RGB(0, 0, 0), '0'}}),
+              "1010000001\n1111111111");
     EXPECT_EQ(BitmapInfo(b1).bmWidthBytes, 2);
 
     SelectObject(dc, b32);
@@ -155,30 +145,22 @@ TEST(BitmapTest, CreateBitmapReadsPaddedRowsOfEachDepth) {
     for (HBITMAP b : {b24, b1, b32, b16}) EXPECT_TRUE(DeleteObject(b));
 }
 
-TEST(BitmapTest, BadBitmapRequestsFailClearly) {
-    SetLastError(0);
-    EXPECT_EQ(CreateBitmap(4, 4, 2, 1, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+TEST(BitmapTest, BadRequestsFailClearlyAndGetObjectChecksTheBuffer) {
+    EXPECT_FAILS_WITH(CreateBitmap(4, 4, 2, 1, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(CreateBitmap(4, 4, 1, 8, nullptr), nullptr);
-    EXPECT_EQ(CreateBitmap(-1, 4, 1, 32, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(CreateBitmap(30000, 30000, 1, 32, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-    EXPECT_EQ(CreateCompatibleBitmap(nullptr, 4, 4), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FAILS_WITH(CreateBitmap(-1, 4, 1, 32, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_FAILS_WITH(CreateBitmap(30000, 30000, 1, 32, nullptr), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_FAILS_WITH(CreateCompatibleBitmap(nullptr, 4, 4), ERROR_INVALID_HANDLE);
     // A zero size gives the 1x1 monochrome bitmap.
     HBITMAP tiny = CreateBitmap(0, 5, 1, 32, nullptr);
     ASSERT_NE(tiny, nullptr);
     EXPECT_EQ(BitmapInfo(tiny).bmWidth, 1);
     EXPECT_EQ(BitmapInfo(tiny).bmBitsPixel, 1);
-}
 
-TEST(BitmapTest, GetObjectSizesAndShortBuffers) {
     HBITMAP b = CreateBitmap(17, 3, 1, 1, nullptr);
     EXPECT_EQ(GetObject(b, 0, nullptr), static_cast<int>(sizeof(BITMAP)));
     BITMAP bm{};
-    EXPECT_EQ(GetObject(b, sizeof bm - 1, &bm), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_FAILS_WITH(GetObject(b, sizeof bm - 1, &bm), ERROR_INSUFFICIENT_BUFFER);
     bm = BitmapInfo(b);
     EXPECT_EQ(bm.bmWidth, 17);
     EXPECT_EQ(bm.bmHeight, 3);
@@ -213,9 +195,7 @@ TEST(SelectionTest, ABitmapLivesInOneDCAtATime) {
     HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
     HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
     ASSERT_NE(SelectObject(a, bmp), nullptr);
-    SetLastError(0);
-    EXPECT_EQ(SelectObject(b, bmp), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUSY));
+    EXPECT_FAILS_WITH(SelectObject(b, bmp), ERROR_BUSY);
     // The stock 1x1 bitmap is shared by every new memory DC.
     EXPECT_EQ(GetCurrentObject(b, OBJ_BITMAP), GetCurrentObject(CreateCompatibleDC(nullptr), OBJ_BITMAP));
     // Deleting the DC frees the bitmap for another.
@@ -229,9 +209,7 @@ TEST(SelectionTest, SelectedObjectsAreNotDeletedUnderTheDC) {
     MemSurface s(4, 1);
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
     HGDIOBJ old = SelectObject(s.dc(), pen);
-    SetLastError(0);
-    EXPECT_FALSE(DeleteObject(pen));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUSY));
+    EXPECT_FAILS_WITH(DeleteObject(pen), ERROR_BUSY);
     EXPECT_FALSE(DeleteObject(s.bitmap()));
     // The pen still works.
     MoveToEx(s.dc(), 0, 0, nullptr);
@@ -243,8 +221,7 @@ TEST(SelectionTest, SelectedObjectsAreNotDeletedUnderTheDC) {
     HBRUSH reuse = CreateSolidBrush(0);
     EXPECT_NE(static_cast<HGDIOBJ>(reuse), static_cast<HGDIOBJ>(pen));
     EXPECT_EQ(GetObjectType(pen), 0u);
-    EXPECT_FALSE(DeleteObject(pen));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FAILS_WITH(DeleteObject(pen), ERROR_INVALID_HANDLE);
     EXPECT_EQ(SelectObject(s.dc(), pen), nullptr);
     DeleteObject(reuse);
 }
@@ -255,9 +232,7 @@ TEST(SelectionTest, BadHandlesAreRefused) {
     HGDIOBJ forged = reinterpret_cast<HGDIOBJ>(uintptr_t{0x12345672});
     HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
 
-    SetLastError(0);
-    EXPECT_EQ(SelectObject(nullptr, pen), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FAILS_WITH(SelectObject(nullptr, pen), ERROR_INVALID_HANDLE);
     EXPECT_EQ(SelectObject(s.dc(), forged), nullptr);
     EXPECT_EQ(SelectObject(s.dc(), event), nullptr);  // a kernel object is no drawing object
     EXPECT_EQ(SelectObject(s.dc(), s.dc()), nullptr);
@@ -273,13 +248,12 @@ TEST(SelectionTest, BadHandlesAreRefused) {
     EXPECT_EQ(GetDeviceCaps(nullptr, HORZRES), 0);
     EXPECT_EQ(GetCurrentObject(s.dc(), 99), nullptr);
     EXPECT_EQ(CreatePen(7, 1, 0), nullptr);
-    EXPECT_EQ(CreatePen(PS_SOLID, -1, 0), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FAILS_WITH(CreatePen(PS_SOLID, -1, 0), ERROR_INVALID_PARAMETER);
     CloseHandle(event);
     DeleteObject(pen);
 }
 
-TEST(DcStateTest, AttributesReturnThePreviousValues) {
+TEST(DcStateTest, AttributesReturnThePreviousValuesAndFontsAreSelectable) {
     MemSurface s(1, 1);
     EXPECT_EQ(GetTextColor(s.dc()), RGB(0, 0, 0));
     EXPECT_EQ(GetBkColor(s.dc()), RGB(255, 255, 255));
@@ -296,10 +270,8 @@ TEST(DcStateTest, AttributesReturnThePreviousValues) {
     ce::gdi::ResetDCState(s.dc());
     EXPECT_EQ(GetTextColor(s.dc()), RGB(0, 0, 0));
     EXPECT_EQ(GetROP2(s.dc()), R2_COPYPEN);
-}
 
-TEST(DcStateTest, FontsAreSelectableForTheTextEngine) {
-    MemSurface s(1, 1);
+    // Fonts are selectable for the text engine.
     LOGFONTW lf{};
     lf.lfHeight = -20;
     HFONT font = ce::gdi::CreateFontObject(lf);
@@ -410,10 +382,6 @@ TEST_F(ScreenTest, EmptyVisibleAreaDrawsNothing) {
     EXPECT_EQ(SetPixel(dc, 0, 0, RGB(255, 0, 0)), CLR_INVALID);
     ce::gdi::ReleaseWindowDC(dc);
 }
-
-}  // namespace
-
-namespace {
 
 // Programs draw from several threads while the host reads the screen.
 TEST(ConcurrencyTest, ThreadsDrawIntoTheirOwnBitmapsWhileTheScreenIsRead) {

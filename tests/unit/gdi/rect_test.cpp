@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gdi_internal.h"
+#include "lasterror.h"
 
 namespace {
 
@@ -9,31 +10,31 @@ bool Same(const RECT& a, const RECT& b) {
     return EqualRect(&a, &b) != FALSE;
 }
 
-TEST(RectTest, IntersectionOfOverlappingDisjointAndEmptyRectangles) {
-    RECT a{0, 0, 10, 10}, b{5, 5, 15, 15}, out{1, 2, 3, 4};
-    EXPECT_TRUE(IntersectRect(&out, &a, &b));
-    EXPECT_TRUE(Same(out, RECT{5, 5, 10, 10}));
-
-    // Touching edges do not overlap (right/bottom are exclusive).
-    RECT c{10, 0, 20, 10};
-    out = RECT{1, 2, 3, 4};
-    EXPECT_FALSE(IntersectRect(&out, &a, &c));
-    EXPECT_TRUE(Same(out, RECT{0, 0, 0, 0}));
-
-    // An empty operand intersects nothing, even when it lies inside.
-    RECT empty{3, 3, 3, 8};
-    EXPECT_FALSE(IntersectRect(&out, &a, &empty));
-    EXPECT_TRUE(IsRectEmpty(&out));
-}
-
-TEST(RectTest, UnionIgnoresEmptyOperands) {
-    RECT a{0, 0, 4, 4}, b{10, 10, 12, 12}, empty{50, 50, 40, 60}, out;
-    EXPECT_TRUE(UnionRect(&out, &a, &b));
-    EXPECT_TRUE(Same(out, RECT{0, 0, 12, 12}));
-    EXPECT_TRUE(UnionRect(&out, &empty, &b));
-    EXPECT_TRUE(Same(out, b));
-    EXPECT_FALSE(UnionRect(&out, &empty, &empty));
-    EXPECT_TRUE(Same(out, RECT{0, 0, 0, 0}));
+// Touching edges do not overlap (right and bottom are exclusive); an empty
+// operand intersects nothing, even when it lies inside, and adds nothing to
+// a union.
+TEST(RectTest, IntersectionAndUnion) {
+    using Op = BOOL (*)(LPRECT, const RECT*, const RECT*);
+    const RECT a{0, 0, 10, 10}, inside{3, 3, 3, 8}, inverted{50, 50, 40, 60}, none{0, 0, 0, 0};
+    const struct {
+        Op op;
+        RECT a, b;
+        BOOL ok;
+        RECT want;
+    } cases[] = {
+        {IntersectRect, a, {5, 5, 15, 15}, TRUE, {5, 5, 10, 10}},
+        {IntersectRect, a, {10, 0, 20, 10}, FALSE, none},
+        {IntersectRect, a, inside, FALSE, none},
+        {UnionRect, {0, 0, 4, 4}, {10, 10, 12, 12}, TRUE, {0, 0, 12, 12}},
+        {UnionRect, inverted, a, TRUE, a},
+        {UnionRect, inverted, inverted, FALSE, none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        RECT out{1, 2, 3, 4};
+        EXPECT_EQ(c.op(&out, &c.a, &c.b), c.ok);
+        EXPECT_TRUE(Same(out, c.want));
+    }
 }
 
 TEST(RectTest, PointsOnTheRightAndBottomEdgesAreOutside) {
@@ -45,7 +46,7 @@ TEST(RectTest, PointsOnTheRightAndBottomEdgesAreOutside) {
     EXPECT_FALSE(PtInRect(&r, POINT{1, 3}));
 }
 
-TEST(RectTest, SettingMovingAndGrowing) {
+TEST(RectTest, SettingMovingGrowingAndNullPointers) {
     RECT r;
     SetRect(&r, 1, 2, 3, 4);
     OffsetRect(&r, 10, -2);
@@ -60,13 +61,8 @@ TEST(RectTest, SettingMovingAndGrowing) {
     EXPECT_TRUE(Same(copy, RECT{0, 0, 0, 0}));
     RECT inverted{5, 5, 1, 9};
     EXPECT_TRUE(IsRectEmpty(&inverted));
-}
 
-TEST(RectTest, NullPointersFailWithInvalidParameter) {
-    RECT r{0, 0, 1, 1};
-    SetLastError(0);
-    EXPECT_FALSE(SetRect(nullptr, 0, 0, 1, 1));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FAILS_WITH(SetRect(nullptr, 0, 0, 1, 1), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(IntersectRect(&r, nullptr, &r));
     EXPECT_FALSE(UnionRect(nullptr, &r, &r));
     EXPECT_FALSE(OffsetRect(nullptr, 1, 1));
@@ -81,7 +77,7 @@ long Area(const ce::gdi::RectList& list) {
     return a;
 }
 
-TEST(RectListTest, NormalizeMergesOverlapsIntoDisjointPieces) {
+TEST(RectListTest, NormalizeMakesDisjointPiecesAndSubtractLeavesAFrame) {
     auto list = ce::gdi::Normalize({RECT{0, 0, 10, 10}, RECT{5, 5, 15, 15}, RECT{2, 2, 4, 4}, RECT{9, 9, 9, 20}});
     EXPECT_EQ(Area(list), 100 + 100 - 25);
     for (size_t i = 0; i < list.size(); ++i)
@@ -89,10 +85,7 @@ TEST(RectListTest, NormalizeMergesOverlapsIntoDisjointPieces) {
             RECT out;
             EXPECT_FALSE(IntersectRect(&out, &list[i], &list[j])) << i << " overlaps " << j;
         }
-}
-
-TEST(RectListTest, SubtractingAHoleLeavesAFrame) {
-    auto list = ce::gdi::Subtract({RECT{0, 0, 10, 10}}, RECT{3, 3, 6, 6});
+    list = ce::gdi::Subtract({RECT{0, 0, 10, 10}}, RECT{3, 3, 6, 6});
     EXPECT_EQ(list.size(), 4u);
     EXPECT_EQ(Area(list), 100 - 9);
     EXPECT_EQ(Area(ce::gdi::Subtract({RECT{0, 0, 10, 10}}, RECT{-5, -5, 20, 20})), 0);
