@@ -3,6 +3,7 @@
 // host's view shows of it.
 #include <afxwin.h>
 
+#include "controltest.h"
 #include "dlgtest.h"
 #include "jsontest.h"
 #include "userdesktop.h"
@@ -14,8 +15,7 @@ namespace {
 class Combo : public DialogTest {
 protected:
     HWND Make(HWND parent, DWORD style, int id = 20, int x = 100, int y = 50, int w = 150, int h = 200) {
-        return CreateWindowEx(0, u"ComboBox", u"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                              reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+        return ce::test::Child(parent, u"ComboBox", style, x, y, w, h, id);
     }
     static void Fill(HWND c, std::initializer_list<LPCWSTR> items) {
         for (LPCWSTR s : items) SendMessage(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
@@ -57,14 +57,7 @@ protected:
         return {r.right - 8, (r.top + r.bottom) / 2};
     }
     // The drop-down list: a top-level window of its own.
-    static HWND ListOf() {
-        for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            WCHAR cls[32] = {};
-            GetClassName(w, cls, 32);
-            if (std::u16string_view(cls) == u"ComboLBox") return w;
-        }
-        return nullptr;
-    }
+    static HWND ListOf() { return ce::test::FindTopLevel(u"ComboLBox"); }
 };
 
 // ---- List messages ----------------------------------------------------------------------------
@@ -159,7 +152,7 @@ TEST_F(Combo, TypingIntoTheFieldHonoursTheLimit) {
     HWND c = Keep(Make(Host(), CBS_DROPDOWN));
     SetFocus(c);
     EXPECT_EQ(SendMessage(c, CB_LIMITTEXT, 3, 0), TRUE);
-    for (char16_t ch : u"abcd") ce::user::InjectKey('A', true, ch), ce::user::InjectKey('A', false, 0);
+    ce::test::TypeChars(u"abcd");
     Pump();
     EXPECT_EQ(Text(c), u"abc");
     ce::user::InjectKey(VK_BACK, true, u'\b');
@@ -171,20 +164,17 @@ TEST_F(Combo, TypingIntoTheFieldHonoursTheLimit) {
 
 // ---- The drop-down list by touch ---------------------------------------------------------------
 
-TEST_F(Combo, TheBoxTakesTheHeightOfItsField) {
-    HWND c = Keep(Make(Host(), CBS_DROPDOWNLIST));
-    RECT r;
-    GetWindowRect(c, &r);
-    EXPECT_LT(r.bottom - r.top, 40);
-    EXPECT_EQ(r.bottom - r.top, SendMessage(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-}
-
-TEST_F(Combo, TapOnAnEntrySelectsItAndClosesTheList) {
+TEST_F(Combo, TheBoxIsAsHighAsItsFieldAndATapOnAnEntrySelectsItAndClosesTheList) {
     HWND host = Host();
     HWND c = Keep(Make(host, CBS_DROPDOWN));
     Fill(c, {u"Alpha", u"Beta", u"Gamma"});
     Pump();
     Log().clear();
+    // The box takes the height of its field.
+    RECT box;
+    GetWindowRect(c, &box);
+    EXPECT_LT(box.bottom - box.top, 40);
+    EXPECT_EQ(box.bottom - box.top, SendMessage(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
 
     // The field of an editable box does not drop the list down; its button does.
     Tap(Center(c));
@@ -199,8 +189,7 @@ TEST_F(Combo, TapOnAnEntrySelectsItAndClosesTheList) {
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_TRUE(GetWindowLong(list, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetActiveWindow(), host);  // the list never takes activation
-    RECT box, lr;
-    GetWindowRect(c, &box);
+    RECT lr;
     GetWindowRect(list, &lr);
     EXPECT_EQ(lr.top, box.bottom);
     EXPECT_EQ(lr.left, box.left);
@@ -226,7 +215,7 @@ TEST_F(Combo, TapOnAnEntrySelectsItAndClosesTheList) {
     EXPECT_EQ(Count(CBN_CLOSEUP), 1);
 }
 
-TEST_F(Combo, TapOutsideClosesWithoutAChange) {
+TEST_F(Combo, TapOutsideOrLostFocusClosesWithoutAChangeAndDestroyingTheBoxTakesTheList) {
     HWND host = Host();
     HWND c = Keep(Make(host, CBS_DROPDOWNLIST));
     Fill(c, {u"Alpha", u"Beta"});
@@ -255,6 +244,16 @@ TEST_F(Combo, TapOutsideClosesWithoutAChange) {
     SetFocus(host);
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_EQ(Text(c), u"Alpha");
+
+    // Destroyed while dropped, the box takes its list along.
+    SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = ListOf();
+    ASSERT_NE(list, nullptr);
+    DestroyWindow(c);
+    EXPECT_FALSE(IsWindow(list));
+    EXPECT_EQ(GetCapture(), nullptr);
+    Tap({600, 400});  // nothing left to crash on
+    Pump();
 }
 
 TEST_F(Combo, ALongListShowsEightEntriesAndScrolls) {
@@ -291,22 +290,9 @@ TEST_F(Combo, ALongListShowsEightEntriesAndScrolls) {
     SendMessage(c, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
-TEST_F(Combo, DestroyingTheBoxWhileDroppedTakesTheListAlong) {
-    HWND c = Make(Host(), CBS_DROPDOWNLIST);
-    Fill(c, {u"A"});
-    SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
-    HWND list = ListOf();
-    ASSERT_NE(list, nullptr);
-    DestroyWindow(c);
-    EXPECT_FALSE(IsWindow(list));
-    EXPECT_EQ(GetCapture(), nullptr);
-    Tap({600, 400});  // nothing left to crash on
-    Pump();
-}
-
 // ---- Framework and host ---------------------------------------------------------------------
 
-TEST_F(Combo, DDXCBIndexRoundTrip) {
+TEST_F(Combo, DDXCBIndexRoundTripAndCComboBoxWrapsTheMessages) {
     HWND host = Host();
     HWND c = Keep(Make(host, CBS_DROPDOWNLIST, 30));
     Fill(c, {u"Low", u"Mid", u"High"});
@@ -329,15 +315,9 @@ TEST_F(Combo, DDXCBIndexRoundTrip) {
     DDX_CBIndex(&fromControls, 99, index);
     EXPECT_EQ(index, 7);
     EXPECT_FALSE(fromControls.m_bFailed);
-    wnd.Detach();
-}
 
-TEST_F(Combo, CComboBoxWrapsTheMessages) {
-    HWND host = Host();
-    CWnd parent;
-    parent.Attach(host);
     CComboBox box;
-    ASSERT_TRUE(box.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT, CRect(10, 10, 110, 200), &parent, 40));
+    ASSERT_TRUE(box.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT, CRect(10, 10, 110, 200), &wnd, 40));
     box.AddString(u"b");
     box.AddString(u"a");
     EXPECT_EQ(box.GetCount(), 2);
@@ -347,7 +327,7 @@ TEST_F(Combo, CComboBoxWrapsTheMessages) {
     box.SetItemData(0, 42);
     EXPECT_EQ(box.GetItemData(0), 42u);
     box.DestroyWindow();
-    parent.Detach();
+    wnd.Detach();
 }
 
 TEST_F(Combo, HostViewShowsEntriesSelectionAndFindsOpenEntries) {

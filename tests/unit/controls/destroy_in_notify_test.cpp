@@ -8,10 +8,10 @@
 #include <ostream>
 #include <string_view>
 
-#include "ce_comctl.h"
-#include "ce_user.h"
 #include "commctrl.h"
+#include "controltest.h"
 #include "filelist.h"
+#include "windowtest.h"
 
 namespace {
 
@@ -74,14 +74,6 @@ void FillEdit(HWND h) {
 void FillCombo(HWND h) {
     for (auto* s : {u"a", u"b", u"c"}) SendMessage(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
 }
-HWND DropList() {
-    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        WCHAR cls[32] = {};
-        GetClassName(w, cls, 32);
-        if (std::u16string_view(cls) == u"ComboLBox") return w;
-    }
-    return nullptr;
-}
 void FillList(HWND h) {
     LVCOLUMNW col{};
     col.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -96,10 +88,11 @@ void FillList(HWND h) {
         ListView_InsertItem(h, &it);
     }
 }
-POINT RowCentre(HWND h, int i) {
+// Taps (twice: a double tap) the list's row 1.
+void TapRow1(HWND h, bool twice = false) {
     RECT r{};
-    ListView_GetItemRect(h, i, &r, LVIR_BOUNDS);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ListView_GetItemRect(h, 1, &r, LVIR_BOUNDS);
+    Tap(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2, twice);
 }
 HTREEITEM AddTreeItem(HWND h, HTREEITEM parent, const char16_t* text) {
     TVINSERTSTRUCTW is{};
@@ -164,7 +157,7 @@ const Case kCases[] = {
      [](HWND h) {
          // The drop-down list is destroyed with the box while its own tap is being handled.
          Send(h, CB_SHOWDROPDOWN, TRUE);
-         Tap(DropList(), 10, 5);
+         Tap(ce::test::FindTopLevel(u"ComboLBox"), 10, 5);
      }},
     {"ComboKillFocus", u"ComboBox", CBS_DROPDOWNLIST, WM_COMMAND, CBN_KILLFOCUS, FillCombo,
      [](HWND h) {
@@ -174,20 +167,9 @@ const Case kCases[] = {
     {"ComboEditChange", u"ComboBox", CBS_DROPDOWN, WM_COMMAND, CBN_EDITUPDATE, FillCombo,
      [](HWND h) { Chars(h, u"xy"); }},
     {"ListItemChanging", WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL, WM_NOTIFY, LVN_ITEMCHANGING, FillList,
-     [](HWND h) {
-         POINT p = RowCentre(h, 1);
-         Tap(h, p.x, p.y);
-     }},
-    {"ListClick", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, NM_CLICK, FillList,
-     [](HWND h) {
-         POINT p = RowCentre(h, 1);
-         Tap(h, p.x, p.y);
-     }},
-    {"ListActivate", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_ITEMACTIVATE, FillList,
-     [](HWND h) {
-         POINT p = RowCentre(h, 1);
-         Tap(h, p.x, p.y, true);
-     }},
+     [](HWND h) { TapRow1(h); }},
+    {"ListClick", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, NM_CLICK, FillList, [](HWND h) { TapRow1(h); }},
+    {"ListActivate", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_ITEMACTIVATE, FillList, [](HWND h) { TapRow1(h, true); }},
     {"ListKey", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_ITEMCHANGED, FillList,
      [](HWND h) { Send(h, WM_KEYDOWN, VK_DOWN); }},
     {"ListColumnClick", WC_LISTVIEWW, LVS_REPORT, WM_NOTIFY, LVN_COLUMNCLICK, FillList,
@@ -221,13 +203,9 @@ const Case kCases[] = {
 class DestroyInNotify : public testing::TestWithParam<Case> {
 protected:
     void SetUp() override {
-        ce::comctl::RegisterControls();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = ParentProc;
-        wc.lpszClassName = u"DestroyInNotifyParent";
-        RegisterClass(&wc);
-        parent_ = CreateWindowEx(0, u"DestroyInNotifyParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                                 nullptr, nullptr, nullptr);
+        ce::test::InitWindowSystem();
+        ce::test::RegisterHostClass(u"DestroyInNotifyParent", ParentProc);
+        parent_ = ce::test::CreateHost(u"DestroyInNotifyParent");
         ASSERT_TRUE(parent_);
     }
     void TearDown() override {
@@ -240,8 +218,7 @@ protected:
 
 TEST_P(DestroyInNotify, TheControlStopsAndIsGone) {
     const Case& c = GetParam();
-    HWND h = CreateWindowEx(0, c.cls, u"", WS_CHILD | WS_VISIBLE | c.style, 0, 0, 200, 150, parent_,
-                            reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    HWND h = ce::test::Child(parent_, c.cls, c.style, 0, 0, 200, 150, 7);
     ASSERT_TRUE(h);
     if (c.fill) c.fill(h);
     g_destroyed = false;
@@ -253,8 +230,7 @@ TEST_P(DestroyInNotify, TheControlStopsAndIsGone) {
     // The parent and the window system go on as before.
     EXPECT_TRUE(IsWindow(parent_));
     EXPECT_NE(GetCapture(), h);
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    ce::test::Pump();
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, DestroyInNotify, testing::ValuesIn(kCases),

@@ -4,6 +4,7 @@
 // scrolled by its own bar.
 #include <array>
 
+#include "controltest.h"
 #include "dlgtest.h"
 
 using namespace dlgtest;
@@ -38,17 +39,13 @@ protected:
         Log().clear();
     }
     HWND Make(DWORD style, int x, int y, int w, int h, LPCWSTR text = u"") {
-        HWND e = CreateWindowEx(0, u"Edit", text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, host_,
-                                reinterpret_cast<HMENU>(static_cast<intptr_t>(42)), nullptr, nullptr);
+        HWND e = ce::test::Child(host_, u"Edit", style, x, y, w, h, 42, text);
         Pump();
         Log().clear();
         return e;
     }
     static void Type(std::u16string_view s) {
-        for (char16_t c : s) {
-            InjectKey('A', true, c);
-            InjectKey('A', false, 0);
-        }
+        ce::test::TypeChars(s);
         Pump();
     }
     static void Press(UINT vk, WCHAR ch = 0) {
@@ -72,16 +69,15 @@ protected:
         SendMessage(e, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&t));
         return {static_cast<int>(s), static_cast<int>(t)};
     }
-    static int Count(WORD code) {
-        int n = 0;
-        for (auto& h : Log())
-            if (h.msg == WM_COMMAND && h.code == code) ++n;
-        return n;
+    // The notification codes the parent heard, in order.
+    static std::vector<UINT> Codes() {
+        std::vector<UINT> codes;
+        for (auto& h : Only(WM_COMMAND)) codes.push_back(h.code);
+        return codes;
     }
-    static POINT ScreenOf(HWND e, int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(e, &p);
-        return p;
+    static int Count(UINT code) {
+        auto codes = Codes();
+        return static_cast<int>(std::count(codes.begin(), codes.end(), code));
     }
     HWND host_ = nullptr;
 };
@@ -137,21 +133,19 @@ TEST_F(Edit, TypingFollowsStylesAndReadOnlyRefusesChanges) {
     EXPECT_EQ(Count(EN_CHANGE), 0);
     Press(VK_END);  // moving is allowed
     EXPECT_EQ(Sel(ro), std::make_pair(5, 5));
-}
 
-TEST_F(Edit, WithoutAutoScrollTheTextStopsAtTheWidth) {
-    HWND e = Make(0, 10, 10, 60, 24);
-    SetFocus(e);
+    // Without ES_AUTOHSCROLL the text stops at the width.
+    HWND narrow = Make(0, 10, 100, 60, 24);
+    SetFocus(narrow);
     Type(std::u16string(100, u'W'));
-    int n = GetWindowTextLength(e);
-    EXPECT_GT(n, 0);
-    EXPECT_LT(n, 100);
+    EXPECT_GT(GetWindowTextLength(narrow), 0);
+    EXPECT_LT(GetWindowTextLength(narrow), 100);
     EXPECT_GE(Count(EN_MAXTEXT), 1);
 }
 
 // ---- Selection and editing keys ---------------------------------------------------------------
 
-TEST_F(Edit, SelectionThenBackspaceAndDeleteRemoveIt) {
+TEST_F(Edit, KeysMoveTheCaretShiftSelectsAndBackspaceAndDeleteRemove) {
     HWND e = Make(ES_AUTOHSCROLL, 10, 10, 300, 24, u"hello world");
     SetFocus(e);
     SendMessage(e, EM_SETSEL, 0, 6);
@@ -169,11 +163,9 @@ TEST_F(Edit, SelectionThenBackspaceAndDeleteRemoveIt) {
     Press(VK_BACK, VK_BACK);
     EXPECT_EQ(Text(e), u"rl");
     EXPECT_EQ(Count(EN_UPDATE), Count(EN_CHANGE));
-}
 
-TEST_F(Edit, HomeEndAndArrowsMoveTheCaretAndShiftExtends) {
-    HWND e = Make(ES_AUTOHSCROLL, 10, 10, 300, 24, u"abcdef");
-    SetFocus(e);
+    // Home, End and the arrows move the caret; Shift extends.
+    SetWindowText(e, u"abcdef");
     Press(VK_END);
     EXPECT_EQ(Sel(e), std::make_pair(6, 6));
     Press(VK_LEFT);
@@ -218,8 +210,8 @@ TEST_F(Edit, StylusPressPlacesTheCaretAndDragSelects) {
         LRESULT r = SendMessage(e, EM_POSFROMCHAR, static_cast<WPARAM>(i), 0);
         return POINT{static_cast<short>(LOWORD(r)), static_cast<short>(HIWORD(r))};
     };
-    POINT a = ScreenOf(e, posOf(0).x + 1, 12);
-    POINT b = ScreenOf(e, posOf(6).x, 12);
+    POINT a = ce::test::ToScreen(e, posOf(0).x + 1, 12);
+    POINT b = ce::test::ToScreen(e, posOf(6).x, 12);
     InjectMouse(Mouse::Down, a.x, a.y);
     Pump();
     EXPECT_EQ(GetFocus(), e);
@@ -230,7 +222,7 @@ TEST_F(Edit, StylusPressPlacesTheCaretAndDragSelects) {
     EXPECT_EQ(Sel(e), std::make_pair(0, 6));
     EXPECT_EQ(GetCapture(), nullptr);
     // The selection shows in the highlight colour while focused.
-    POINT mid = ScreenOf(e, (posOf(0).x + posOf(6).x) / 2, posOf(0).y + 1);
+    POINT mid = ce::test::ToScreen(e, (posOf(0).x + posOf(6).x) / 2, posOf(0).y + 1);
     EXPECT_EQ(ce::gdi::Screen::Pixel(mid.x, mid.y), GetSysColor(COLOR_HIGHLIGHT));
 }
 
@@ -254,7 +246,7 @@ TEST_F(Edit, AutoScrollKeepsTheCaretVisible) {
     SendMessage(e, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
     bool caretSeen = false;
     for (int cx = x; cx < fr.right && !caretSeen; ++cx) {
-        POINT p = ScreenOf(e, cx, rc.bottom / 2);
+        POINT p = ce::test::ToScreen(e, cx, rc.bottom / 2);
         caretSeen =
             ce::gdi::Screen::Pixel(p.x, p.y) == RGB(0, 0, 0) && ce::gdi::Screen::Pixel(p.x, p.y - 4) == RGB(0, 0, 0);
     }
@@ -302,10 +294,7 @@ TEST_F(Edit, ParentHearsFocusUpdateAndChangeInOrder) {
     EXPECT_EQ(Count(EN_SETFOCUS), 1);
     Log().clear();
     Type(u"a");
-    std::vector<WORD> codes;
-    for (auto& h : Log())
-        if (h.msg == WM_COMMAND) codes.push_back(h.code);
-    EXPECT_EQ(codes, (std::vector<WORD>{EN_UPDATE, EN_CHANGE}));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{EN_UPDATE, EN_CHANGE}));
     SetFocus(other);
     Pump();
     EXPECT_EQ(Count(EN_KILLFOCUS), 1);
@@ -340,11 +329,7 @@ TEST_F(Edit, ReadOnlyEditsAskStaticColours) {
     HWND e = Make(ES_AUTOHSCROLL, 10, 10, 200, 24, u"x");
     InvalidateRect(e, nullptr, TRUE);
     Pump();
-    auto asked = [](UINT msg) {
-        for (auto& h : Log())
-            if (h.msg == msg) return true;
-        return false;
-    };
+    auto asked = [](UINT msg) { return !Only(msg).empty(); };
     EXPECT_TRUE(asked(WM_CTLCOLOREDIT));
     EXPECT_FALSE(asked(WM_CTLCOLORSTATIC));
     Log().clear();
@@ -376,20 +361,15 @@ protected:
         return tm.tmHeight;
     }
     static int First(HWND e) { return static_cast<int>(SendMessage(e, EM_GETFIRSTVISIBLELINE, 0, 0)); }
-    // Screen points of the bar's parts.
-    POINT DownArrow(HWND e) {
+    // The screen point of the bar's down or up arrow.
+    POINT Arrow(HWND e, bool down) {
         RECT rc;
         GetClientRect(e, &rc);
-        return ScreenOf(e, rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, rc.bottom - 3);
-    }
-    POINT UpArrow(HWND e) {
-        RECT rc;
-        GetClientRect(e, &rc);
-        return ScreenOf(e, rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, 3);
+        return ce::test::ToScreen(e, rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, down ? rc.bottom - 3 : 3);
     }
 };
 
-TEST_F(MultiLine, LinesAreCountedAtLineBreaks) {
+TEST_F(MultiLine, LinesAreCountedAtLineBreaksAndLongParagraphsWrap) {
     HWND e = MakeTen();
     EXPECT_EQ(SendMessage(e, EM_GETLINECOUNT, 0, 0), 10);
     EXPECT_EQ(SendMessage(e, EM_LINEINDEX, 1, 0), 7);  // "line0\r\n"
@@ -403,24 +383,41 @@ TEST_F(MultiLine, LinesAreCountedAtLineBreaks) {
     SetWindowText(empty, u"a\r\n\r\nb\r\n");
     EXPECT_EQ(SendMessage(empty, EM_GETLINECOUNT, 0, 0), 4);
     EXPECT_EQ(SendMessage(empty, EM_LINELENGTH, 3, 0), 0);
+
+    // Long paragraphs wrap without ES_AUTOHSCROLL.
+    std::u16string text = u"alpha beta gamma delta epsilon zeta eta theta iota kappa\r\nshort";
+    HWND wrapped = Make(ES_MULTILINE, 250, 20, 90, 200, text.c_str());
+    int count = static_cast<int>(SendMessage(wrapped, EM_GETLINECOUNT, 0, 0));
+    EXPECT_GT(count, 2);
+    // Lines cover the text in order; breaks fall after spaces.
+    int prev = -1;
+    for (int i = 0; i < count; ++i) {
+        int start = static_cast<int>(SendMessage(wrapped, EM_LINEINDEX, static_cast<WPARAM>(i), 0));
+        EXPECT_GT(start, prev);
+        EXPECT_TRUE(i == 0 || i == count - 1 || text[static_cast<size_t>(start - 1)] == u' ') << i;
+        prev = start;
+    }
+    EXPECT_EQ(SendMessage(wrapped, EM_LINELENGTH, text.size() - 1, 0), 5);  // "short"
+    HWND noWrap = Make(ES_MULTILINE | ES_AUTOHSCROLL, 350, 20, 90, 200, text.c_str());
+    EXPECT_EQ(SendMessage(noWrap, EM_GETLINECOUNT, 0, 0), 2);
 }
 
 TEST_F(MultiLine, ArrowTapsOnTheBarScrollByLines) {
     HWND e = MakeTen();
     ASSERT_EQ(First(e), 0);
-    Tap(DownArrow(e));
+    Tap(Arrow(e, true));
     Pump();
     EXPECT_EQ(First(e), 1);
     EXPECT_GE(Count(EN_VSCROLL), 1);
-    Tap(DownArrow(e));
+    Tap(Arrow(e, true));
     Pump();
     EXPECT_EQ(First(e), 2);
     EXPECT_EQ(GetScrollPos(e, SB_VERT), 2);
-    Tap(UpArrow(e));
+    Tap(Arrow(e, false));
     Pump();
     EXPECT_EQ(First(e), 1);
-    Tap(UpArrow(e));
-    Tap(UpArrow(e));  // already at the top
+    Tap(Arrow(e, false));
+    Tap(Arrow(e, false));  // already at the top
     Pump();
     EXPECT_EQ(First(e), 0);
     EXPECT_EQ(GetCapture(), nullptr);
@@ -433,7 +430,7 @@ TEST_F(MultiLine, PageTapsThumbDragAndLineScrollStayInRange) {
     EXPECT_EQ(si.nMax, 9);
     int page = static_cast<int>(si.nPage);
     ASSERT_GE(page, 1);
-    POINT down = DownArrow(e);
+    POINT down = Arrow(e, true);
     POINT belowThumb{down.x, down.y - GetSystemMetrics(SM_CYVSCROLL) - 2};
     Tap(belowThumb);
     Pump();
@@ -441,7 +438,7 @@ TEST_F(MultiLine, PageTapsThumbDragAndLineScrollStayInRange) {
 
     // Dragging the thumb to the bottom shows the last page. At the top
     // position the thumb lies just below the up arrow.
-    POINT up = UpArrow(e);
+    POINT up = Arrow(e, false);
     EXPECT_TRUE(SendMessage(e, EM_LINESCROLL, 0, -100));
     EXPECT_EQ(First(e), 0);
     POINT grab{up.x, up.y + GetSystemMetrics(SM_CYVSCROLL) + 1};
@@ -462,26 +459,6 @@ TEST_F(MultiLine, PageTapsThumbDragAndLineScrollStayInRange) {
     EXPECT_EQ(SendMessage(e, EM_SCROLL, SB_LINEUP, 0), MAKELRESULT(static_cast<WORD>(-1), TRUE));
     HWND single = Make(ES_AUTOHSCROLL, 300, 10, 100, 24, u"x");
     EXPECT_FALSE(SendMessage(single, EM_LINESCROLL, 0, 1));
-}
-
-TEST_F(MultiLine, LongParagraphsWrapWithoutAutoScroll) {
-    std::u16string text = u"alpha beta gamma delta epsilon zeta eta theta iota kappa\r\nshort";
-    HWND e = Make(ES_MULTILINE, 20, 20, 90, 200, text.c_str());
-    int count = static_cast<int>(SendMessage(e, EM_GETLINECOUNT, 0, 0));
-    EXPECT_GT(count, 2);
-    // Lines cover the text in order; breaks fall after spaces.
-    int prev = -1;
-    for (int i = 0; i < count; ++i) {
-        int start = static_cast<int>(SendMessage(e, EM_LINEINDEX, static_cast<WPARAM>(i), 0));
-        EXPECT_GT(start, prev);
-        if (i > 0 && i < count - 1) {
-            EXPECT_EQ(text[static_cast<size_t>(start - 1)], u' ');
-        }
-        prev = start;
-    }
-    EXPECT_EQ(SendMessage(e, EM_LINELENGTH, text.size() - 1, 0), 5);  // "short"
-    HWND noWrap = Make(ES_MULTILINE | ES_AUTOHSCROLL, 200, 20, 90, 200, text.c_str());
-    EXPECT_EQ(SendMessage(noWrap, EM_GETLINECOUNT, 0, 0), 2);
 }
 
 }  // namespace

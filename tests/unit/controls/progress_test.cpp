@@ -2,6 +2,7 @@
 // is filled, and what the host's view shows of it and of buttons.
 #include <afxcmn.h>
 
+#include "controltest.h"
 #include "dlgtest.h"
 #include "jsontest.h"
 #include "userdesktop.h"
@@ -13,15 +14,12 @@ namespace {
 class Progress : public DialogTest {
 protected:
     HWND Make(HWND parent, DWORD style = PBS_SMOOTH, int x = 100, int y = 100, int w = 202, int h = 20) {
-        return Keep(CreateWindowEx(0, PROGRESS_CLASS, u"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(50)), nullptr, nullptr));
+        return Keep(ce::test::Child(parent, PROGRESS_CLASS, style, x, y, w, h, 50));
     }
     static LRESULT Pos(HWND p) { return SendMessage(p, PBM_GETPOS, 0, 0); }
     // Pixels of the highlight colour along a row of the bar (screen).
     static int Filled(int y, int x0, int x1) {
-        int n = 0;
-        for (int x = x0; x < x1; ++x) n += ce::gdi::Screen::Pixel(x, y) == GetSysColor(COLOR_HIGHLIGHT) ? 1 : 0;
-        return n;
+        return ce::test::CountPixels(x0, y, x1, y + 1, GetSysColor(COLOR_HIGHLIGHT));
     }
 };
 
@@ -101,9 +99,7 @@ TEST_F(Progress, FillIsProportionalAndRepaintsOnChange) {
     HWND v = Make(Host(), PBS_SMOOTH | PBS_VERTICAL, 400, 100, 20, 102);
     SendMessage(v, PBM_SETPOS, 50, 0);
     Pump();
-    int column = 0;
-    for (int y = 100; y < 202; ++y) column += ce::gdi::Screen::Pixel(410, y) == GetSysColor(COLOR_HIGHLIGHT) ? 1 : 0;
-    EXPECT_EQ(column, 50);
+    EXPECT_EQ(ce::test::CountPixels(410, 100, 411, 202, GetSysColor(COLOR_HIGHLIGHT)), 50);
     EXPECT_EQ(ce::gdi::Screen::Pixel(410, 200), GetSysColor(COLOR_HIGHLIGHT));
     HWND b = Make(Host(), 0, 100, 300);
     SendMessage(b, PBM_SETPOS, 100, 0);
@@ -113,36 +109,7 @@ TEST_F(Progress, FillIsProportionalAndRepaintsOnChange) {
     EXPECT_LT(blocks, 200);
 }
 
-TEST_F(Progress, HostViewShowsPositionRangeAndChecks) {
-    ce::user::RegisterControlInspectors();
-    auto desktop = ce::user::MakeDesktop();
-    HWND host = Host();
-    HWND p = Make(host);
-    SendMessage(p, PBM_SETRANGE32, 0, 40);
-    SendMessage(p, PBM_SETPOS, 30, 0);
-    HWND check = Keep(CreateWindowEx(0, u"Button", u"Check", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 80, 20,
-                                     host, nullptr, nullptr, nullptr));
-    Keep(CreateWindowEx(0, u"Button", u"Radio", WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, 10, 40, 80, 20, host, nullptr,
-                        nullptr, nullptr));
-    HWND push = Keep(
-        CreateWindowEx(0, u"Button", u"Push", WS_CHILD | WS_VISIBLE, 10, 70, 80, 20, host, nullptr, nullptr, nullptr));
-    SendMessage(check, BM_SETCHECK, BST_CHECKED, 0);
-    Pump();
-    auto dump = desktop->DumpWindows();
-    using ce::test::FindWhere;
-    ASSERT_TRUE(FindWhere(dump, "pos", 30)) << dump;
-    EXPECT_EQ(ce::test::Missing(*FindWhere(dump, "pos", 30), {{"min", 0}, {"max", 40}}), "");
-    ASSERT_TRUE(FindWhere(dump, "text", "Check") && FindWhere(dump, "text", "Radio") &&
-                FindWhere(dump, "text", "Push"));
-    EXPECT_EQ((*FindWhere(dump, "text", "Check"))["checked"], true);
-    EXPECT_EQ((*FindWhere(dump, "text", "Radio"))["checked"], false);
-    EXPECT_FALSE(FindWhere(dump, "text", "Push")->contains("checked"));
-    (void)push;
-}
-
-// Text a window draws in its paint counts as shown, where it was drawn, until
-// the next paint draws something else. (A label that lets touches through is
-// tried on the control panel itself, in its end-to-end test.)
+// A window that draws a line of text in its paint.
 const char16_t* g_painted = u"Double click to exit";
 
 LRESULT CALLBACK PaintsText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -155,23 +122,41 @@ LRESULT CALLBACK PaintsText(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-TEST_F(Progress, HostViewSeesDrawnTextAndWhereTouchesGo) {
+TEST_F(Progress, HostViewShowsPositionRangeChecksAndDrawnText) {
     ce::user::RegisterControlInspectors();
     auto desktop = ce::user::MakeDesktop();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PaintsText;
-    wc.lpszClassName = u"PaintsText";
-    RegisterClass(&wc);
-    HWND w = Keep(CreateWindowEx(0, u"PaintsText", u"", WS_CHILD | WS_VISIBLE, 100, 100, 300, 100, Host(), nullptr,
-                                 nullptr, nullptr));
+    HWND host = Host();
+    HWND p = Make(host);
+    SendMessage(p, PBM_SETRANGE32, 0, 40);
+    SendMessage(p, PBM_SETPOS, 30, 0);
+    HWND check = ce::test::Child(host, u"Button", BS_AUTOCHECKBOX, 10, 10, 80, 20, 0, u"Check");
+    ce::test::Child(host, u"Button", BS_RADIOBUTTON, 10, 40, 80, 20, 0, u"Radio");
+    ce::test::Child(host, u"Button", 0, 10, 70, 80, 20, 0, u"Push");
+    SendMessage(check, BM_SETCHECK, BST_CHECKED, 0);
     Pump();
-    auto p = desktop->FindText("Double click to exit");
-    ASSERT_TRUE(p);
-    EXPECT_NEAR(p->x, 250, 1);  // the middle of the drawn line, not of the window
-    EXPECT_GT(p->y, 140);
-    EXPECT_LT(p->y, 160);
-    EXPECT_EQ(desktop->TouchPassesAt(*p), "");
     auto dump = desktop->DumpWindows();
+    using ce::test::FindWhere;
+    ASSERT_TRUE(FindWhere(dump, "pos", 30)) << dump;
+    EXPECT_EQ(ce::test::Missing(*FindWhere(dump, "pos", 30), {{"min", 0}, {"max", 40}}), "");
+    ASSERT_TRUE(FindWhere(dump, "text", "Check") && FindWhere(dump, "text", "Radio") &&
+                FindWhere(dump, "text", "Push"));
+    EXPECT_EQ((*FindWhere(dump, "text", "Check"))["checked"], true);
+    EXPECT_EQ((*FindWhere(dump, "text", "Radio"))["checked"], false);
+    EXPECT_FALSE(FindWhere(dump, "text", "Push")->contains("checked"));
+
+    // Text a window draws in its paint counts as shown, where it was drawn,
+    // until the next paint draws something else. (A label that lets touches
+    // through is tried on the control panel itself, in its end-to-end test.)
+    ce::test::RegisterHostClass(u"PaintsText", PaintsText, ce::test::kNoBackground);
+    HWND w = ce::test::Child(host, u"PaintsText", 0, 100, 200, 300, 100);
+    Pump();
+    auto at = desktop->FindText("Double click to exit");
+    ASSERT_TRUE(at);
+    EXPECT_NEAR(at->x, 250, 1);  // the middle of the drawn line, not of the window
+    EXPECT_GT(at->y, 240);
+    EXPECT_LT(at->y, 260);
+    EXPECT_EQ(desktop->TouchPassesAt(*at), "");
+    dump = desktop->DumpWindows();
     const auto* entry = ce::test::FindWhere(dump, "class", "PaintsText");
     ASSERT_TRUE(entry);
     EXPECT_EQ((*entry)["drawn"], ce::test::Json({"Double click to exit"}));

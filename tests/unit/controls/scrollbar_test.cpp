@@ -3,6 +3,7 @@
 // track and the arrows; bad arguments to the scroll functions.
 #include "scrollbar.h"
 
+#include "controltest.h"
 #include "dlgtest.h"
 
 using namespace dlgtest;
@@ -67,8 +68,7 @@ protected:
     // A vertical bar at (100, 50), 200 high, range 0..100 with a page of 10.
     HWND MakeBar(DWORD style = SBS_VERT, int w = 0, int h = 200) {
         if (!w) w = GetSystemMetrics(SM_CXVSCROLL);
-        HWND b = CreateWindowEx(0, u"ScrollBar", u"", WS_CHILD | WS_VISIBLE | style, 100, 50, w, h, host_,
-                                reinterpret_cast<HMENU>(static_cast<intptr_t>(7)), nullptr, nullptr);
+        HWND b = ce::test::Child(host_, u"ScrollBar", style, 100, 50, w, h, 7);
         SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 10, 0, 0};
         SetScrollInfo(b, SB_CTL, &si, TRUE);
         Pump();

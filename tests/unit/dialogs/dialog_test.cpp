@@ -139,6 +139,12 @@ TEST_F(Dialogs, ControlsArePlacedInTheTemplateFontsUnits) {
     WCHAR text[32];
     EXPECT_EQ(GetDlgItemText(dlg, 100, text, 32), 11u);
     EXPECT_EQ(std::u16string(text), u"Serial Port");
+
+    // DS_CENTER: in the middle of the screen, wherever the template puts it.
+    Template centred(WS_POPUP | WS_CAPTION | DS_CENTER, 50, 50, 120, 60, u"Centre", 8, u"MS Shell Dlg");
+    GetWindowRect(Make(centred), &win);
+    EXPECT_LE(std::abs((win.left + win.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+    EXPECT_LE(std::abs((win.top + win.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
 }
 
 TEST_F(Dialogs, CreationDataAndUnknownClasses) {
@@ -169,16 +175,6 @@ TEST_F(Dialogs, CreationDataAndUnknownClasses) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
 }
 
-TEST_F(Dialogs, CentredDialogsSitInTheMiddleOfTheScreen) {
-    Template t(WS_POPUP | WS_CAPTION | DS_CENTER, 50, 50, 120, 60, u"Centre", 8, u"MS Shell Dlg");
-    HWND dlg = Make(t);
-    ASSERT_TRUE(dlg);
-    RECT r;
-    GetWindowRect(dlg, &r);
-    EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
-    EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
-}
-
 TEST_F(Dialogs, BadInputFailsCleanly) {
     SetLastError(0);
     EXPECT_FALSE(CreateDialogIndirectParam(nullptr, nullptr, nullptr, RecordingDlgProc, 0));
@@ -201,7 +197,7 @@ TEST_F(Dialogs, BadInputFailsCleanly) {
 
 // ---- Initialisation --------------------------------------------------------------------------
 
-TEST_F(Dialogs, InitDialogGetsTheParamAndFocusGoesToTheFirstTabStop) {
+TEST_F(Dialogs, InitDialogGetsTheParamFocusGoesToTheFirstTabStopAndResultsGoThroughMsgResult) {
     Template t = Form();
     HWND dlg = Make(t, nullptr, 0x5A5A);
     ASSERT_TRUE(dlg);
@@ -210,87 +206,50 @@ TEST_F(Dialogs, InitDialogGetsTheParamAndFocusGoesToTheFirstTabStop) {
     EXPECT_TRUE(IsWindowVisible(dlg));
     EXPECT_EQ(g_proc.initFocus, GetDlgItem(dlg, IDOK));
     EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDOK));
-}
-
-TEST_F(Dialogs, InitDialogReturningFalseKeepsTheFocusItChose) {
-    g_proc.initResult = FALSE;
-    g_proc.focusId = IDCANCEL;
-    Template t = Form();
-    HWND dlg = Make(t);
-    ASSERT_TRUE(dlg);
-    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDCANCEL));
-}
-
-TEST_F(Dialogs, DialogProcResultsGoThroughMsgResult) {
-    Template t = Form();
-    HWND dlg = Make(t);
     EXPECT_EQ(SendMessage(dlg, WM_APP, 0, 0), 1234);
     SetWindowLong(dlg, DWL_USER, 77);
     EXPECT_EQ(GetWindowLong(dlg, DWL_USER), 77);
     EXPECT_EQ(GetWindowLong(dlg, DWL_DLGPROC), reinterpret_cast<LONG_PTR>(&RecordingDlgProc));
+
+    // WM_INITDIALOG answering FALSE keeps the focus it chose.
+    g_proc.initResult = FALSE;
+    g_proc.focusId = IDCANCEL;
+    dlg = Make(t);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDCANCEL));
 }
 
 // ---- Modal loop -----------------------------------------------------------------------------
 
-struct Nest {
-    HWND owner = nullptr;
-    HWND outer = nullptr;
-    bool ownerEnabledInOuter = true;
-    bool outerEnabledInInner = true;
-    bool ownerEnabledInInner = true;
-    INT_PTR innerResult = 0;
-    bool outerEnabledAfterInner = false;
-    Template* inner = nullptr;
-};
-Nest g_nest;
-
-INT_PTR CALLBACK InnerProc(HWND h, UINT m, WPARAM, LPARAM) {
-    if (m == WM_INITDIALOG) {
-        PostMessage(h, WM_APP, 0, 0);
-        return TRUE;
-    }
-    if (m == WM_APP) {
-        g_nest.outerEnabledInInner = IsWindowEnabled(g_nest.outer) != FALSE;
-        g_nest.ownerEnabledInInner = IsWindowEnabled(g_nest.owner) != FALSE;
-        EndDialog(h, 42);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-INT_PTR CALLBACK OuterProc(HWND h, UINT m, WPARAM, LPARAM) {
-    if (m == WM_INITDIALOG) {
-        g_nest.outer = h;
-        PostMessage(h, WM_APP, 0, 0);
-        return TRUE;
-    }
-    if (m == WM_APP) {
-        g_nest.ownerEnabledInOuter = IsWindowEnabled(g_nest.owner) != FALSE;
-        // A control of the outer dialog as the parent: the inner one is owned
-        // by the outer dialog itself.
-        g_nest.innerResult = DialogBoxIndirectParam(nullptr, g_nest.inner->Get(), GetDlgItem(h, IDOK), InnerProc, 0);
-        g_nest.outerEnabledAfterInner = IsWindowEnabled(h) != FALSE;
-        EndDialog(h, 7);
-        return TRUE;
-    }
-    return FALSE;
+// Ends its dialog with the command's id + 100; notes the dialog made last.
+HWND g_lastDialog = nullptr;
+INT_PTR CALLBACK EndsOnCommand(HWND h, UINT m, WPARAM wp, LPARAM) {
+    if (m == WM_INITDIALOG) g_lastDialog = h;
+    if (m == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) EndDialog(h, LOWORD(wp) + 100);
+    return m == WM_COMMAND;
 }
 
 TEST_F(Dialogs, ModalDialogsDisableTheirOwnersAndNest) {
     HWND owner = Host();
     Template outer = Form(WS_POPUP | WS_CAPTION);
     Template inner(WS_POPUP | WS_CAPTION, 5, 5, 80, 40, u"Inner");
-    g_nest = Nest{};
-    g_nest.owner = owner;
-    g_nest.inner = &inner;
-    EXPECT_EQ(DialogBoxIndirectParam(nullptr, outer.Get(), owner, OuterProc, 0), 7);
-    EXPECT_FALSE(g_nest.ownerEnabledInOuter);
-    EXPECT_FALSE(g_nest.outerEnabledInInner);
-    EXPECT_FALSE(g_nest.ownerEnabledInInner);
-    EXPECT_EQ(g_nest.innerResult, 42);
-    EXPECT_TRUE(g_nest.outerEnabledAfterInner);
+    HWND outerDlg = nullptr;
+    WhenIdle({[&] {
+        outerDlg = g_lastDialog;
+        EXPECT_FALSE(IsWindowEnabled(owner));
+        WhenIdle({[&] {
+            EXPECT_FALSE(IsWindowEnabled(outerDlg));
+            EXPECT_FALSE(IsWindowEnabled(owner));
+            EndDialog(g_lastDialog, 42);
+        }});
+        // A control of the outer dialog as the parent: the inner one is owned
+        // by the outer dialog itself.
+        EXPECT_EQ(DialogBoxIndirectParam(nullptr, inner.Get(), GetDlgItem(outerDlg, IDOK), EndsOnCommand, 0), 42);
+        EXPECT_TRUE(IsWindowEnabled(outerDlg));
+        EndDialog(outerDlg, 7);
+    }});
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, outer.Get(), owner, EndsOnCommand, 0), 7);
     EXPECT_TRUE(IsWindowEnabled(owner));
-    EXPECT_FALSE(IsWindow(g_nest.outer));
+    EXPECT_FALSE(IsWindow(outerDlg));
     EXPECT_EQ(GetActiveWindow(), owner);
 }
 
@@ -365,9 +324,18 @@ TEST_F(Dialogs, InputQueuedBeforeAModalDialogNeverReachesWhatItCovers) {
     EXPECT_TRUE(IsWindowEnabled(panel));
 }
 
-TEST_F(Dialogs, EndDialogDuringInitReturnsWithoutALoop) {
+TEST_F(Dialogs, ModalDialogsAreWorkedByKeysAndMayEndDuringInit) {
     HWND owner = Host();
-    Template t(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, u"");
+    Template t = Form(WS_POPUP | WS_CAPTION);
+    // The close box of the caption cancels.
+    const std::pair<void (*)(), INT_PTR> cases[] = {{[] { Key(VK_ESCAPE); }, IDCANCEL},
+                                                    {[] { Key(VK_RETURN); }, IDOK},
+                                                    {[] { Tap(CloseBox(GetActiveWindow())); }, IDCANCEL}};
+    for (auto [act, want] : cases) {
+        WhenIdle({act});
+        EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, EndsOnCommand, 0), want + 100);
+    }
+    // EndDialog inside WM_INITDIALOG returns without a loop.
     auto proc = [](HWND h, UINT m, WPARAM, LPARAM) -> INT_PTR {
         if (m == WM_INITDIALOG) EndDialog(h, 5);
         return FALSE;
@@ -376,25 +344,9 @@ TEST_F(Dialogs, EndDialogDuringInitReturnsWithoutALoop) {
     EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
-TEST_F(Dialogs, ModalDialogsAreWorkedByKeys) {
-    HWND owner = Host();
-    Template t = Form(WS_POPUP | WS_CAPTION);
-    auto proc = [](HWND h, UINT m, WPARAM wp, LPARAM) -> INT_PTR {
-        if (m == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) EndDialog(h, LOWORD(wp) + 100);
-        return m == WM_COMMAND;
-    };
-    WhenIdle({[] { Key(VK_ESCAPE); }});
-    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), IDCANCEL + 100);
-    WhenIdle({[] { Key(VK_RETURN); }});
-    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), IDOK + 100);
-    // The close box of the caption cancels.
-    WhenIdle({[] { Tap(CloseBox(GetActiveWindow())); }});
-    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), IDCANCEL + 100);
-}
-
 // ---- Keyboard interface ---------------------------------------------------------------------
 
-TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOk) {
+TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOkEscapeAndCloseCancel) {
     Template t = Form();
     HWND dlg = Make(t);
     SetFocus(GetDlgItem(dlg, 301));  // a check box: Enter goes to the default
@@ -411,6 +363,18 @@ TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOk) {
     Pump(dlg);
     EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
 
+    // Escape and WM_CLOSE cancel, unless Cancel is disabled; the dialog stays.
+    Key(VK_ESCAPE);
+    Pump(dlg);
+    SendMessage(dlg, WM_CLOSE, 0, 0);
+    Pump(dlg);
+    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED), MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
+    EXPECT_TRUE(IsWindow(dlg));
+    EnableWindow(GetDlgItem(dlg, IDCANCEL), FALSE);
+    Key(VK_ESCAPE);
+    Pump(dlg);
+    EXPECT_TRUE(Commands().empty());
+
     // Without any default button Enter means IDOK.
     Template bare(WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, u"");
     bare.Item(WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 50, 10, 9, kButtonAtom, u"c");
@@ -418,18 +382,6 @@ TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOk) {
     Key(VK_RETURN);
     Pump(dlg2);
     EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
-}
-
-TEST_F(Dialogs, EscapeCancelsUnlessCancelIsDisabled) {
-    Template t = Form();
-    HWND dlg = Make(t);
-    Key(VK_ESCAPE);
-    Pump(dlg);
-    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
-    EnableWindow(GetDlgItem(dlg, IDCANCEL), FALSE);
-    Key(VK_ESCAPE);
-    Pump(dlg);
-    EXPECT_TRUE(Commands().empty());
 }
 
 TEST_F(Dialogs, TabWalksTheTabStopsSkippingDisabledOnes) {
@@ -509,15 +461,6 @@ TEST_F(Dialogs, ControlsAskingForAllKeysGetEnterAndTab) {
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 9);
 }
 
-TEST_F(Dialogs, CloseBecomesCancel) {
-    Template t = Form();
-    HWND dlg = Make(t);
-    SendMessage(dlg, WM_CLOSE, 0, 0);
-    Pump(dlg);
-    EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
-    EXPECT_TRUE(IsWindow(dlg));
-}
-
 // ---- Helpers --------------------------------------------------------------------------------
 
 TEST_F(Dialogs, ItemIntegersRoundTripAndRejectJunk) {
@@ -528,22 +471,23 @@ TEST_F(Dialogs, ItemIntegersRoundTripAndRejectJunk) {
     ASSERT_TRUE(SetDlgItemInt(dlg, 7, static_cast<UINT>(-250), TRUE));
     EXPECT_EQ(static_cast<int>(GetDlgItemInt(dlg, 7, &ok, TRUE)), -250);
     EXPECT_TRUE(ok);
-    GetDlgItemInt(dlg, 7, &ok, FALSE);  // a sign is not a digit when unsigned
-    EXPECT_FALSE(ok);
     SetDlgItemInt(dlg, 7, 4000000000u, FALSE);
     EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, FALSE), 4000000000u);
     EXPECT_TRUE(ok);
-    GetDlgItemInt(dlg, 7, &ok, TRUE);  // out of range signed
-    EXPECT_FALSE(ok);
-    for (const char16_t* junk : {u"12a", u"", u"99999999999", u"- 3"}) {
-        SetDlgItemText(dlg, 7, junk);
-        ok = TRUE;
-        EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, TRUE), 0u);
-        EXPECT_FALSE(ok);
+    // A sign is no digit when unsigned, 4000000000 is out of range signed, and junk is junk.
+    const struct {
+        const char16_t* text;
+        BOOL sign;
+        UINT want;
+    } cases[] = {{u"-250", FALSE, 0},       {u"4000000000", TRUE, 0}, {u"12a", TRUE, 0},   {u"", TRUE, 0},
+                 {u"99999999999", TRUE, 0}, {u"- 3", TRUE, 0},        {u"  17 ", TRUE, 17}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)));
+        SetDlgItemText(dlg, 7, c.text);
+        ok = c.want == 0;
+        EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, c.sign), c.want);
+        EXPECT_EQ(ok, c.want != 0);
     }
-    SetDlgItemText(dlg, 7, u"  17 ");
-    EXPECT_EQ(GetDlgItemInt(dlg, 7, &ok, TRUE), 17u);
-    EXPECT_TRUE(ok);
 }
 
 }  // namespace

@@ -177,6 +177,7 @@ TEST_F(FileDialog, FailuresAndCancels) {
     ofn_.lStructSize = 12;
     EXPECT_FALSE(GetSaveFileName(&ofn_));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
+    EXPECT_FALSE(GetSaveFileName(nullptr));
 }
 
 TEST_F(FileDialog, BadNamesAreReportedAndTheDialogStays) {

@@ -43,6 +43,12 @@ TEST_F(MenuTest, BarSpansTheTopOfItsParentWithItsItemsLeftAndCloseBoxRight) {
     EXPECT_FALSE(CommandBar_InsertMenubar(bar_, GetModuleHandle(nullptr), 999, 0));
     EXPECT_EQ(CommandBar_GetMenu(bar_, 0), menu_);  // the failed insert kept the menu
     EXPECT_FALSE(CommandBar_Create(nullptr, nullptr, 2));
+    EXPECT_FALSE(CommandBar_InsertMenubar(nullptr, nullptr, IDR_BAR, 0));
+    EXPECT_FALSE(CommandBar_AddAdornments(main_, 0, 0));
+    EXPECT_EQ(CommandBar_GetMenu(CommandBar_Create(nullptr, main_, 2), 0), nullptr);  // a bar without a menu
+    EXPECT_EQ(GetSubMenu(nullptr, 0), nullptr);
+    EXPECT_EQ(GetMenuItemCount(nullptr), -1);
+    EXPECT_FALSE(DestroyMenu(nullptr));
 
     // The bar goes with its parent.
     DestroyWindow(main_);

@@ -137,6 +137,9 @@ TEST_F(ImageListTest, BadInputIsRefused) {
     EXPECT_FALSE(ImageList_Destroy(l));
     EXPECT_EQ(ImageList_GetImageCount(l), 0);
     EXPECT_FALSE(ImageList_Draw(l, 0, dc_, 0, 0, ILD_NORMAL));
+    EXPECT_EQ(ImageList_GetImageCount(nullptr), 0);
+    EXPECT_EQ(ImageList_Add(nullptr, nullptr, nullptr), -1);
+    EXPECT_FALSE(ImageList_Draw(nullptr, 0, nullptr, 0, 0, ILD_NORMAL));
 }
 
 }  // namespace
