@@ -48,20 +48,8 @@ public:
         ASSERT_TRUE(p.has_value()) << "not shown: " << text;
         Tap(p->x, p->y);
     }
-    void AltKey(unsigned vk, char16_t ch = 0) {
-        desktop_->InjectKey(VK_MENU, true, 0, 0);
-        desktop_->InjectKey(vk, true, 0, ch);
-        desktop_->InjectKey(vk, false, 0, 0);
-        desktop_->InjectKey(VK_MENU, false, 0, 0);
-        Idle();
-    }
-    void CtrlKey(unsigned vk) {
-        desktop_->InjectKey(VK_CONTROL, true, 0, 0);
-        desktop_->InjectKey(vk, true, 0, 0);
-        desktop_->InjectKey(vk, false, 0, 0);
-        desktop_->InjectKey(VK_CONTROL, false, 0, 0);
-        Idle();
-    }
+    void AltKey(unsigned vk, char16_t ch = 0) { Chord(VK_MENU, vk, ch); }
+    void CtrlKey(unsigned vk) { Chord(VK_CONTROL, vk, 0); }
     // Keys typed one right behind the other: all are queued before the
     // program handles the first.
     void KeysAhead(std::initializer_list<unsigned> vks) {
@@ -182,6 +170,19 @@ public:
         return item;
     }
 
+    // Opens a path (see Open) and selects its last key.
+    HTREEITEM Show(const std::vector<std::string>& path) {
+        HTREEITEM item = Open(path);
+        if (item) Select(item);
+        return item;
+    }
+    // The status bar's text: the selected key's path.
+    std::string StatusText() const {
+        WCHAR text[400] = {0};
+        SendMessage(GetDlgItem(main_, IDC_STATUS), SB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        return Narrow(text);
+    }
+
     // ---- the list
     int Rows() const { return ListView_GetItemCount(list()); }
     std::string Cell(int row, int column) const {
@@ -192,6 +193,11 @@ public:
         lvi.cchTextMax = 1100;
         SendMessage(list(), LVM_GETITEMTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&lvi));
         return Narrow(buf);
+    }
+    // The selected row's name ("" when none is).
+    std::string SelectedRow() const {
+        int row = ListView_GetNextItem(list(), -1, LVNI_SELECTED);
+        return row < 0 ? "" : Cell(row, 0);
     }
     int Image(int row) const {
         LVITEM lvi{};
@@ -231,6 +237,14 @@ public:
     }
 
 private:
+    // A key pressed and released while `modifier` is held.
+    void Chord(unsigned modifier, unsigned vk, char16_t ch) {
+        desktop_->InjectKey(modifier, true, 0, 0);
+        desktop_->InjectKey(vk, true, 0, ch);
+        desktop_->InjectKey(vk, false, 0, 0);
+        desktop_->InjectKey(modifier, false, 0, 0);
+        Idle();
+    }
     static HWND FindMain() {
         for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
             WCHAR cls[32] = {0};
@@ -241,16 +255,19 @@ private:
     }
 };
 
-// A window's text (a dialog's caption), and the text of a message box.
+// A window's text (a dialog's caption), a control's, and the text of a
+// message box.
 inline std::string TextOf(HWND h) {
-    WCHAR text[512] = {0};
-    GetWindowText(h, text, 512);
+    std::u16string text(static_cast<size_t>(GetWindowTextLength(h)) + 1, u'\0');
+    GetWindowText(h, text.data(), static_cast<int>(text.size()));
+    text.pop_back();
     return Narrow(text);
 }
+inline std::string TextOf(HWND dlg, int id) {
+    return TextOf(GetDlgItem(dlg, id));
+}
 inline std::string MessageOf(HWND box) {
-    WCHAR text[512] = {0};
-    GetDlgItemText(box, 0xFFFF, text, 512);
-    return Narrow(text);
+    return TextOf(box, 0xFFFF);
 }
 
 // Registry access for the tests, as another program of the device would.

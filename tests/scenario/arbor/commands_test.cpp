@@ -9,28 +9,20 @@ namespace {
 
 using namespace ce::test;
 
-std::string Caption(HWND h) {
-    WCHAR text[64] = {0};
-    GetWindowText(h, text, 64);
-    return Narrow(text);
-}
-
-// The text of a message box: its static control 0xFFFF.
-std::string Message(HWND box) {
-    WCHAR text[128] = {0};
-    GetDlgItemText(box, 0xFFFF, text, 128);
-    return Narrow(text);
-}
-
-TEST(NewKey, UnderAnExpandedKeyShowsAsLastChildWithoutButton) {
+// One run: a key added under an open and under a closed key, names refused,
+// and names that exist already.
+TEST(NewKey, ShowsTheNewKeyRefusesBadNamesAndSelectsAnExistingKeyOfTheName) {
     BootedImage device;
     CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\First");
+    SetValue(HKEY_LOCAL_MACHINE, u"AExist\\First\\Inner", u"kept", REG_DWORD, {5, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"AExist\\Second");
     EditorRun run;
+    // Under an expanded key: the last child, without a button.
     HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
     run.TapButton(arbor);
     run.Select(arbor);
     run.Command(IDM_NEW_KEY);
-    EXPECT_EQ(Caption(run.Top()), "New KEY");
+    EXPECT_EQ(TextOf(run.Top()), "New KEY");
     run.Screenshot("arbor-newkey.png");
     run.FillAndOk(u"Second");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Second"));
@@ -49,73 +41,52 @@ TEST(NewKey, UnderAnExpandedKeyShowsAsLastChildWithoutButton) {
     EXPECT_EQ(run.Child(first), nullptr);
     run.TapButton(first);
     EXPECT_EQ(run.Children(first), (std::vector<std::string>{"Inner"}));
-}
 
-TEST(NewKey, RefusesEmptyNamesAndBackslashesKeepingTheDialogOpen) {
-    BootedImage device;
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor");
-    EditorRun run;
-    HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
-    run.Select(arbor);
+    // Refused names keep the dialog open. 256 to 259 characters fit the
+    // dialog's buffer, 300 do not: all are refused, never cut short.
+    run.Select(run.Find(run.Root(), "HKEY_USERS"));
     run.Command(IDM_NEW_KEY);
     HWND dlg = run.Top();
-    for (const char16_t* name : {u"", u"a\\b"}) {
+    const std::string tooLong = "Key name is too long (at most 255 characters)";
+    const std::pair<std::u16string, std::string> refused[] = {
+        {u"", "Key name can not be empty"},   {u"a\\b", "Key name can not contain \\"},
+        {std::u16string(256, u'k'), tooLong}, {std::u16string(259, u'k'), tooLong},
+        {std::u16string(300, u'k'), tooLong},
+    };
+    for (const auto& [name, message] : refused) {
+        SCOPED_TRACE(message);
         run.FillAndOk(name);
         HWND box = run.Top();
         ASSERT_NE(box, dlg);
-        EXPECT_EQ(Caption(box), "ERROR");
-        EXPECT_EQ(Message(box), *name ? "Key name can not contain \\" : "Key name can not be empty");
+        EXPECT_EQ(TextOf(box), "ERROR");
+        EXPECT_EQ(MessageOf(box), message);
         EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
-        run.Key(VK_RETURN);
-        EXPECT_EQ(run.Top(), dlg);
-    }
-    run.TapControl(dlg, IDCANCEL);
-    EXPECT_EQ(run.Top(), run.main());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\a"));
-    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"Arbor");
-    DWORD subkeys = 9;
-    RegQueryInfoKey(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                    nullptr);
-    RegCloseKey(k);
-    EXPECT_EQ(subkeys, 0u);
-}
-
-TEST(NewKey, ANameTooLongForTheRegistryIsRefusedWithItsReason) {
-    BootedImage device;
-    EditorRun run;
-    HTREEITEM users = run.Find(run.Root(), "HKEY_USERS");
-    run.Select(users);
-    run.Command(IDM_NEW_KEY);
-    HWND dlg = run.Top();
-    // 256 to 259 characters fit the dialog's buffer, 300 do not: both are
-    // refused, never cut short.
-    for (size_t n : {256, 259, 300}) {
-        run.FillAndOk(std::u16string(n, u'k'));
-        ASSERT_NE(run.Top(), dlg) << n;
-        EXPECT_EQ(Message(run.Top()), "Key name is too long (at most 255 characters)");
         run.Key(VK_RETURN);
         ASSERT_EQ(run.Top(), dlg);
     }
+    EXPECT_FALSE(KeyExists(HKEY_USERS, u"a"));
     run.FillAndOk(std::u16string(255, u'k'));
     EXPECT_EQ(run.Top(), run.main());
     EXPECT_TRUE(KeyExists(HKEY_USERS, std::u16string(255, u'k')));
-}
-
-TEST(NewKey, AnExistingNameInAnyCaseSelectsThatKeyAndAddsNoItem) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\First\\Inner", u"kept", REG_DWORD, {5, 0, 0, 0});
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Second");
-    EditorRun run;
-    HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
-    // Under an open key.
-    run.TapButton(arbor);
+    // Cancel makes nothing.
     run.Select(arbor);
     run.Command(IDM_NEW_KEY);
+    SetDlgItemText(run.Top(), IDC_KEYNAME, u"Cancelled");
+    run.TapControl(run.Top(), IDCANCEL);
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Cancelled"));
+
+    // An existing name in any case selects that key and adds no item:
+    // under an open key,
+    HTREEITEM exist = run.Open({"HKEY_LOCAL_MACHINE", "AExist"});
+    run.TapButton(exist);
+    run.Select(exist);
+    run.Command(IDM_NEW_KEY);
     run.FillAndOk(u"FIRST");
-    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"First", "Second"}));
-    EXPECT_EQ(run.Selected(), run.Find(arbor, "First"));
-    // Under a closed key: it opens to show the key.
-    HTREEITEM first = run.Find(arbor, "First");
+    EXPECT_EQ(run.Children(exist), (std::vector<std::string>{"First", "Second"}));
+    EXPECT_EQ(run.Selected(), run.Find(exist, "First"));
+    // under a closed key, which opens to show it,
+    first = run.Find(exist, "First");
     run.Select(first);
     run.Command(IDM_NEW_KEY);
     run.FillAndOk(u"inner");
@@ -123,29 +94,36 @@ TEST(NewKey, AnExistingNameInAnyCaseSelectsThatKeyAndAddsNoItem) {
     EXPECT_EQ(run.Children(first), (std::vector<std::string>{"Inner"}));
     EXPECT_EQ(run.Selected(), run.Find(first, "Inner"));
     EXPECT_EQ(run.Cell(0, 0), "kept");
-    // Made by another program after the parent was opened: one item.
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Third");
-    run.Select(arbor);
+    // and made by another program after the parent was opened: one item.
+    CreateKey(HKEY_LOCAL_MACHINE, u"AExist\\Third");
+    run.Select(exist);
     run.Command(IDM_NEW_KEY);
     run.FillAndOk(u"Third");
-    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"First", "Second", "Third"}));
-    EXPECT_EQ(run.Selected(), run.Find(arbor, "Third"));
+    EXPECT_EQ(run.Children(exist), (std::vector<std::string>{"First", "Second", "Third"}));
+    EXPECT_EQ(run.Selected(), run.Find(exist, "Third"));
 }
 
-TEST(NewKey, ASelectedKeyAnotherProgramDeletedLeavesTheTreeSilently) {
+// One run: a key another program deleted, then the questions of Delete and
+// what it removes.
+TEST(Delete, AsksAboutTheKeyOrThePickedRowAndFollowsWhatAnotherProgramDeleted) {
     BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Shown", u"v", REG_DWORD, {1, 0, 0, 0});
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Gone");
+    SetValue(HKEY_LOCAL_MACHINE, u"ASel\\Shown", u"v", REG_DWORD, {1, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"ASel\\Gone");
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v1", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v2", REG_DWORD, {2, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Elsewhere", u"v", REG_DWORD, {1, 0, 0, 0});
     EditorRun run;
-    HTREEITEM shown = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Shown"});
-    HTREEITEM arbor = TreeView_GetParent(run.tree(), shown);
-    run.Select(shown);
+
+    // A key another program deleted, selected: the tree drops it silently.
+    HTREEITEM shown = run.Show({"HKEY_LOCAL_MACHINE", "ASel", "Shown"});
+    HTREEITEM parent = TreeView_GetParent(run.tree(), shown);
     ASSERT_EQ(run.Rows(), 1);
-    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"), ERROR_SUCCESS);
-    run.Select(run.Find(arbor, "Gone"));
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"ASel\\Gone"), ERROR_SUCCESS);
+    run.Select(run.Find(parent, "Gone"));
     EXPECT_EQ(run.Top(), run.main());  // no message
     EXPECT_EQ(run.Rows(), 0);
-    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"Shown"}));
+    EXPECT_EQ(run.Children(parent), (std::vector<std::string>{"Shown"}));
     EXPECT_EQ(run.Selected(), nullptr);
     // The tree goes on as before (a tap off the spot of the last one, which
     // would make a double tap).
@@ -153,31 +131,23 @@ TEST(NewKey, ASelectedKeyAnotherProgramDeletedLeavesTheTreeSilently) {
     run.Tap(r.left + 20, (r.top + r.bottom) / 2);
     EXPECT_EQ(run.Selected(), shown);
     EXPECT_EQ(run.Rows(), 1);
-}
-
-TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Gone", u"v1", REG_DWORD, {1, 0, 0, 0});
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Gone", u"v2", REG_DWORD, {2, 0, 0, 0});
-    EditorRun run;
-    HTREEITEM gone = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Gone"});
-    run.Select(gone);
 
     // The key question; Cancel changes nothing.
+    HTREEITEM gone = run.Show({"HKEY_LOCAL_MACHINE", "ADel", "Gone"});
+    parent = TreeView_GetParent(run.tree(), gone);
     run.Command(IDM_DELETE);
-    EXPECT_EQ(Caption(run.Top()), "Confirm");
-    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this KEY?");
+    EXPECT_EQ(TextOf(run.Top()), "Confirm");
+    EXPECT_EQ(MessageOf(run.Top()), "Are you sure you want to DELETE this KEY?");
     run.Screenshot("arbor-delete-key.png");
     run.TapText("Cancel");
     EXPECT_EQ(run.Top(), run.main());
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"));
-
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"ADel\\Gone"));
     // A picked row: the value question; Cancel, then OK.
     run.TapRow(1);
     EXPECT_EQ(ListView_GetSelectionMark(run.list()), 1);
     run.Command(IDM_DELETE);
-    EXPECT_EQ(Caption(run.Top()), "Confirm");
-    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this registry value?");
+    EXPECT_EQ(TextOf(run.Top()), "Confirm");
+    EXPECT_EQ(MessageOf(run.Top()), "Are you sure you want to DELETE this registry value?");
     run.Screenshot("arbor-delete-value.png");
     run.TapText("Cancel");
     EXPECT_EQ(run.Rows(), 2);
@@ -185,74 +155,47 @@ TEST(Delete, AsksAboutTheKeyAfterATreeSelectionAndTheValueAfterARowIsPicked) {
     run.TapText("OK");
     EXPECT_EQ(run.Rows(), 1);
     EXPECT_EQ(run.Cell(0, 0), "v1");
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Gone", u"v2").first, 0xFFFFFFFFu);
-
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v2").first, 0xFFFFFFFFu);
     // A new tree selection clears the mark: the key question again; OK.
-    HTREEITEM arbor = run.Find(run.Find(run.Root(), "HKEY_LOCAL_MACHINE"), "Arbor");
-    run.Select(arbor);
+    run.Select(parent);
     run.Select(gone);
     run.Command(IDM_DELETE);
-    EXPECT_EQ(Caption(run.Top()), "Confirm");
+    EXPECT_EQ(TextOf(run.Top()), "Confirm");
     run.TapText("OK");
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Gone"));
-    EXPECT_EQ(run.Find(arbor, "Gone"), nullptr);
-}
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"ADel\\Gone"));
+    EXPECT_EQ(run.Find(parent, "Gone"), nullptr);
 
-TEST(Delete, ActsOnlyOnARowShownSelectedAndTheKeyAsksTheSameQuestion) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
-    EditorRun run;
-    run.Select(run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Key"}));
     // The Delete key on a picked row: the value question of Edit > Delete.
+    run.Show({"HKEY_LOCAL_MACHINE", "ADel", "Key"});
     run.TapRow(0);
     run.Key(VK_DELETE);
-    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this registry value?");
+    EXPECT_EQ(MessageOf(run.Top()), "Are you sure you want to DELETE this registry value?");
     run.TapText("Cancel");
     // A tap on the empty part of the list takes the selection away: Delete
     // then speaks of the key, whose row nobody sees selected.
-    RECT r{};
     GetWindowRect(run.list(), &r);
     run.Tap((r.left + r.right) / 2, r.bottom - 20);
     ASSERT_EQ(ListView_GetNextItem(run.list(), -1, LVNI_SELECTED), -1);
     run.Key(VK_DELETE);
-    EXPECT_EQ(Message(run.Top()), "Are you sure you want to DELETE this KEY?");
+    EXPECT_EQ(MessageOf(run.Top()), "Are you sure you want to DELETE this KEY?");
     run.TapText("Cancel");
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v").first, static_cast<DWORD>(REG_DWORD));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Arbor\\Key"));
-}
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"ADel\\Key", u"v").first, static_cast<DWORD>(REG_DWORD));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"ADel\\Key"));
 
-TEST(Delete, NeverTouchesMyDeviceOrARoot) {
-    BootedImage device;
-    EditorRun run;
-    for (HTREEITEM item = run.Root(); item; item = item == run.Root() ? run.Child(item) : run.Next(item)) {
-        run.Select(item);
-        run.Command(IDM_DELETE);
-        EXPECT_EQ(run.Top(), run.main()) << run.Text(item);  // no question
-    }
-    EXPECT_EQ(run.Children(run.Root()).size(), 4u);
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn"));
-}
-
-TEST(Delete, RemovesTheItemOrRowOnlyWhenTheKeyOrValueIsGone) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Elsewhere", u"v", REG_DWORD, {1, 0, 0, 0});
-    EditorRun run;
-    HTREEITEM key = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Elsewhere"});
-    run.Select(key);
-    run.TapRow(0);
     // Another program deletes the value first: deleting fails, but the
-    // value no longer exists, so its row goes.
-    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Elsewhere");
+    // value no longer exists, so its row goes. Likewise the key.
+    run.Show({"HKEY_LOCAL_MACHINE", "ADel", "Elsewhere"});
+    run.TapRow(0);
+    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"ADel\\Elsewhere");
     EXPECT_EQ(RegDeleteValue(k, u"v"), ERROR_SUCCESS);
     RegCloseKey(k);
     run.Command(IDM_DELETE);
     run.TapText("OK");
     EXPECT_EQ(run.Rows(), 0);
-    // Likewise the key.
-    EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Arbor\\Elsewhere"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"ADel\\Elsewhere"), ERROR_SUCCESS);
     run.Command(IDM_DELETE);
     run.TapText("OK");
-    EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "Elsewhere"), nullptr);
+    EXPECT_EQ(run.Find(parent, "Elsewhere"), nullptr);
 }
 
 // Taps the OK button in a window's caption (found by hit-testing the caption).
@@ -270,58 +213,39 @@ void TapCaptionOk(EditorRun& run, HWND h) {
     ADD_FAILURE() << "no OK button in the caption";
 }
 
-TEST(About, OpensWithAltSlashAndClosesByCaptionOkOrEscape) {
-    BootedImage device;
-    EditorRun run;
-    // Twice each way: the accelerators keep working while the tree holds
-    // the focus.
-    run.Select(run.Root());
-    for (int i = 0; i < 2; ++i) {
-        run.AltKey(0xBF, u'/');
-        HWND about = run.Top();
-        ASSERT_NE(about, run.main());
-        EXPECT_EQ(Caption(about), "About Arbor");
-        EXPECT_TRUE(GetWindowLong(about, GWL_EXSTYLE) & WS_EX_CAPTIONOKBTN);
-        EXPECT_TRUE(run.Shows("Arbor Version 1.0"));
-        if (i == 0) {
-            run.Screenshot("arbor-about.png");
-            TapCaptionOk(run, about);
-        } else {
-            run.Key(VK_ESCAPE);
-        }
-        EXPECT_EQ(run.Top(), run.main());
-    }
-}
-
-TEST(About, AltF4EndsTheProgram) {
-    BootedImage device;
-    EditorRun run;
-    run.Select(run.Root());
-    run.AltKey(VK_F4);
-    ASSERT_TRUE(run.Ended(5000));
-    EXPECT_EQ(run.ExitCode(), 0);
-}
-
-TEST(About, FileExitEndsTheProgram) {
-    BootedImage device;
-    EditorRun run;
-    run.Command(IDM_FILE_EXIT);
-    ASSERT_TRUE(run.Ended(5000));
-    EXPECT_EQ(run.ExitCode(), 0);
-}
-
-TEST(CenterDialogs, CentresInTheParentsClientSizeAndClampsAtZero) {
+// About opens with Alt+/ (twice each way: the accelerators keep working
+// while the tree holds the focus) and closes by its caption's OK or Escape;
+// it is centred in the main window's client area, and stands at 0 on a
+// screen smaller than itself. Alt+F4 ends the program.
+TEST(About, OpensWithAltSlashCentredClosesByCaptionOkOrEscapeAndAltF4Ends) {
     BootedImage device;
     {
         EditorRun run;
-        run.Command(IDM_HELP_ABOUT);
-        RECT d{}, c{};
-        GetWindowRect(run.Top(), &d);
-        GetClientRect(run.main(), &c);
-        EXPECT_EQ(d.left, (c.right - (d.right - d.left)) / 2);
-        EXPECT_EQ(d.top, (c.bottom - (d.bottom - d.top)) / 2);
+        run.Select(run.Root());
+        for (int i = 0; i < 2; ++i) {
+            run.AltKey(0xBF, u'/');
+            HWND about = run.Top();
+            ASSERT_NE(about, run.main());
+            EXPECT_EQ(TextOf(about), "About Arbor");
+            EXPECT_TRUE(GetWindowLong(about, GWL_EXSTYLE) & WS_EX_CAPTIONOKBTN);
+            EXPECT_TRUE(run.Shows("Arbor Version 1.0"));
+            RECT d{}, c{};
+            GetWindowRect(about, &d);
+            GetClientRect(run.main(), &c);
+            EXPECT_EQ(d.left, (c.right - (d.right - d.left)) / 2);
+            EXPECT_EQ(d.top, (c.bottom - (d.bottom - d.top)) / 2);
+            if (i == 0) {
+                run.Screenshot("arbor-about.png");
+                TapCaptionOk(run, about);
+            } else {
+                run.Key(VK_ESCAPE);
+            }
+            EXPECT_EQ(run.Top(), run.main());
+        }
+        run.AltKey(VK_F4);
+        ASSERT_TRUE(run.Ended(5000));
+        EXPECT_EQ(run.ExitCode(), 0);
     }
-    // On a screen smaller than the dialog it stands at 0.
     EditorRun small(200, 120);
     small.Command(IDM_HELP_ABOUT);
     RECT d{};

@@ -11,9 +11,10 @@ namespace {
 
 using namespace ce::test;
 
-TEST(Panes, TabMovesBetweenThemAndEveryDialogGivesTheFocusBack) {
+TEST(Panes, TabMovesBetweenThemEveryDialogGivesTheFocusBackAndEnterOpensAKey) {
     BootedImage device;
     SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v", REG_SZ, {'x', 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Key\\Inner");
     EditorRun run;
     HTREEITEM key = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Key"});
     run.Select(key);
@@ -44,19 +45,14 @@ TEST(Panes, TabMovesBetweenThemAndEveryDialogGivesTheFocusBack) {
         ASSERT_EQ(run.Top(), run.main()) << i;
         EXPECT_EQ(GetFocus(), steps[i].pane) << i;
     }
-}
 
-TEST(Panes, EnterOnTheTreeOpensAndClosesTheSelectedKey) {
-    BootedImage device;
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Inner");
-    EditorRun run;
-    HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
-    run.Select(arbor);
+    // Enter on the tree opens and closes the selected key.
+    run.Select(key);
     run.Key(VK_RETURN);
-    EXPECT_TRUE(run.Expanded(arbor));
-    EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{"Inner"}));
+    EXPECT_TRUE(run.Expanded(key));
+    EXPECT_EQ(run.Children(key), (std::vector<std::string>{"Inner"}));
     run.Key(VK_RETURN);
-    EXPECT_FALSE(run.Expanded(arbor));
+    EXPECT_FALSE(run.Expanded(key));
     EXPECT_EQ(run.Top(), run.main());
 }
 

@@ -16,8 +16,10 @@ std::u16string Name(const char16_t* prefix, int i) {
     return s;
 }
 
-TEST(Refresh, FollowsAnotherWriterAndKeepsExpansionSelectionAndScroll) {
+TEST(Refresh, FollowsAnotherWriterKeepsExpansionSelectionAndScrollAndDropsADeletedSelection) {
     BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"AGone", u"parent", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"AGone\\Gone\\Below", u"child", REG_DWORD, {1, 0, 0, 0});
     CreateKey(HKEY_LOCAL_MACHINE, u"ARefresh\\A\\A1");
     CreateKey(HKEY_LOCAL_MACHINE, u"ARefresh\\C");
     CreateKey(HKEY_LOCAL_MACHINE, u"ARefresh\\D\\Only");
@@ -60,19 +62,14 @@ TEST(Refresh, FollowsAnotherWriterAndKeepsExpansionSelectionAndScroll) {
     EXPECT_NE(run.RowOf("v40x"), -1);
     EXPECT_EQ(ListView_GetNextItem(run.list(), -1, LVNI_SELECTED), run.RowOf("v30"));
     EXPECT_EQ(ListView_GetTopIndex(run.list()), listTop);
-}
 
-TEST(Refresh, DropsTheSelectedKeyWhenAnotherProgramDeletedIt) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"ARefresh", u"parent", REG_DWORD, {1, 0, 0, 0});
-    SetValue(HKEY_LOCAL_MACHINE, u"ARefresh\\Gone\\Below", u"child", REG_DWORD, {1, 0, 0, 0});
-    EditorRun run;
-    HTREEITEM gone = run.Open({"HKEY_LOCAL_MACHINE", "ARefresh", "Gone", "Below"});
-    run.Select(gone);
+    // The selected key another program deleted is dropped: its parent is
+    // selected and shows its values.
+    run.Show({"HKEY_LOCAL_MACHINE", "AGone", "Gone", "Below"});
     EXPECT_EQ(run.Cell(0, 0), "child");
-    EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"ARefresh\\Gone"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"AGone\\Gone"), ERROR_SUCCESS);
     run.Key(VK_F5);
-    HTREEITEM parent = run.Find(run.Find(run.Root(), "HKEY_LOCAL_MACHINE"), "ARefresh");
+    HTREEITEM parent = run.Find(run.Find(run.Root(), "HKEY_LOCAL_MACHINE"), "AGone");
     EXPECT_TRUE(run.Children(parent).empty());
     EXPECT_EQ(run.Selected(), parent);
     ASSERT_EQ(run.Rows(), 1);

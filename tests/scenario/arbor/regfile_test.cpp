@@ -15,12 +15,6 @@ using ce::regtext::KeyPath;
 
 constexpr int kFileName = 1103;  // the name field of the file dialog
 
-std::string BoxText(HWND box) {
-    WCHAR text[600] = {0};
-    GetDlgItemText(box, 0xFFFF, text, 600);
-    return Narrow(text);
-}
-
 // Runs File › Export... or Import... and chooses `name` in the device's
 // root folder.
 void ChooseFile(EditorRun& run, int command, const std::u16string& name) {
@@ -49,15 +43,15 @@ std::vector<std::string> FileKeys(const std::filesystem::path& file) {
     return out;
 }
 
-TEST(RegFile, ExportWritesTheSelectedKeyAndImportBringsItBack) {
+TEST(RegFile, ExportWritesTheSelectedKeyImportBringsItBackAndAFaultyFileChangesNothing) {
     BootedImage device;
+    SetValue(HKEY_LOCAL_MACHINE, u"AImport", u"kept", REG_DWORD, {1, 0, 0, 0});
     SetValue(HKEY_LOCAL_MACHINE, u"AExport", u"top", REG_DWORD, {7, 0, 0, 0});
     SetValue(HKEY_LOCAL_MACHINE, u"AExport\\Inner", u"text", REG_SZ, Utf16Bytes(std::u16string(u"x") + u'\0'));
     const KeyPath key{HKEY_LOCAL_MACHINE, u"AExport"};
     const std::u16string before = Exported(key);
     EditorRun run;
-    HTREEITEM item = run.Open({"HKEY_LOCAL_MACHINE", "AExport"});
-    run.Select(item);
+    run.Show({"HKEY_LOCAL_MACHINE", "AExport"});
     ChooseFile(run, IDM_FILE_EXPORT, u"part");  // the dialog adds ".reg"
     EXPECT_EQ(run.Top(), run.main());
     const auto file = device.dir() / "fs" / "part.reg";
@@ -71,7 +65,7 @@ TEST(RegFile, ExportWritesTheSelectedKeyAndImportBringsItBack) {
     HTREEITEM hklm = run.Find(run.Root(), "HKEY_LOCAL_MACHINE");
     EXPECT_EQ(run.Find(hklm, "AExport"), nullptr);
     ChooseFile(run, IDM_FILE_IMPORT, u"part.reg");
-    EXPECT_EQ(BoxText(run.Top()), "\\part.reg\nIts keys and values have been imported.");
+    EXPECT_EQ(MessageOf(run.Top()), "\\part.reg\nIts keys and values have been imported.");
     run.Key(VK_RETURN);
     EXPECT_EQ(Exported(key), before);
     EXPECT_NE(run.Find(hklm, "AExport"), nullptr);
@@ -84,13 +78,10 @@ TEST(RegFile, ExportWritesTheSelectedKeyAndImportBringsItBack) {
         if (k.find('\\') == std::string::npos) roots.push_back(k);
     EXPECT_EQ(roots,
               (std::vector<std::string>{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"}));
-}
 
-TEST(RegFile, AFaultyFileChangesNothingAndItsMessageNamesTheLine) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"AImport", u"kept", REG_DWORD, {1, 0, 0, 0});
-    const KeyPath key{HKEY_LOCAL_MACHINE, u"AImport"};
-    const std::u16string before = Exported(key);
+    // A faulty file changes nothing, and its message names the line.
+    const KeyPath imported{HKEY_LOCAL_MACHINE, u"AImport"};
+    const std::u16string kept = Exported(imported);
     // Line 4 is fine, line 5 is not: nothing of the file may land.
     WriteTextFile(device.dir() / "fs" / "bad.reg",
                   "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\AImport]\n\"kept\"=dword:00000002\n"
@@ -98,16 +89,14 @@ TEST(RegFile, AFaultyFileChangesNothingAndItsMessageNamesTheLine) {
     // A file whose last operation the registry refuses (a whole root).
     WriteTextFile(device.dir() / "fs" / "root.reg",
                   "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\AImport]\n\"kept\"=dword:00000003\n\n[-HKEY_LOCAL_MACHINE]\n");
-    EditorRun run;
-    HTREEITEM item = run.Open({"HKEY_LOCAL_MACHINE", "AImport"});
-    run.Select(item);
+    run.Show({"HKEY_LOCAL_MACHINE", "AImport"});
     for (auto [file, line] : {std::pair{u"bad.reg", "line 5: "}, std::pair{u"root.reg", "line 6: "}}) {
         ChooseFile(run, IDM_FILE_IMPORT, file);
-        const std::string text = BoxText(run.Top());
+        const std::string text = MessageOf(run.Top());
         EXPECT_EQ(text.rfind("Import of \\" + Narrow(file) + " failed:\n" + line, 0), 0u) << text;
         EXPECT_NE(text.find("Nothing was imported."), std::string::npos) << text;
         run.Key(VK_RETURN);
-        EXPECT_EQ(Exported(key), before);
+        EXPECT_EQ(Exported(imported), kept);
         EXPECT_EQ(run.Cell(0, 1), "1");
     }
 
@@ -115,7 +104,7 @@ TEST(RegFile, AFaultyFileChangesNothingAndItsMessageNamesTheLine) {
     // writes no file.
     ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"AImport"), ERROR_SUCCESS);
     ChooseFile(run, IDM_FILE_EXPORT, u"gone.reg");
-    EXPECT_EQ(BoxText(run.Top()), "Export to \\gone.reg failed:\nkey not found: HKEY_LOCAL_MACHINE\\AImport");
+    EXPECT_EQ(MessageOf(run.Top()), "Export to \\gone.reg failed:\nkey not found: HKEY_LOCAL_MACHINE\\AImport");
     run.Key(VK_RETURN);
     EXPECT_FALSE(std::filesystem::exists(device.dir() / "fs" / "gone.reg"));
 }

@@ -18,7 +18,18 @@ std::u16string PathOf(EditorRun& run, HTREEITEM item, HKEY& root, BOOL& ok) {
     return path;
 }
 
-TEST(KeyTree, StartsWithMyDeviceSelectedAndExpandedOverFourRoots) {
+std::string Clipboard() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "(not open)";
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) text = Narrow(static_cast<const WCHAR*>(GlobalLock(h)));
+    CloseClipboard();
+    return text;
+}
+
+// One run on the factory image: the start state, the commands that leave
+// "My Device" and the roots alone, key paths with the status bar and Copy
+// Key Name, collapsing "My Device", and the layout.
+TEST(KeyTree, StartsOverFourRootsResolvesPathsAndIsLaidOutAtAClientWidthOf800) {
     BootedImage device;
     EditorRun run;
     HTREEITEM top = run.Root();
@@ -39,12 +50,55 @@ TEST(KeyTree, StartsWithMyDeviceSelectedAndExpandedOverFourRoots) {
     }
     EXPECT_EQ(run.Item(top).iImage, IMG_DEVICE);
     EXPECT_EQ(run.Rows(), 0);
+    EXPECT_EQ(run.StatusText(), "");
     run.Screenshot("arbor-start.png");
-}
 
-TEST(KeyTree, LayoutAtAClientWidthOf800) {
-    BootedImage device;
-    EditorRun run;
+    // "My Device" opens no dialog; Delete asks nothing on it or a root.
+    for (int command : {IDM_NEW_KEY, IDM_NEW_STRING, IDM_NEW_BINARY, IDM_NEW_DWORD, IDM_DELETE}) {
+        run.Command(command);
+        EXPECT_EQ(run.Top(), run.main()) << command;
+    }
+    for (HTREEITEM r = run.Child(top); r; r = run.Next(r)) {
+        run.Select(r);
+        run.Command(IDM_DELETE);
+        EXPECT_EQ(run.Top(), run.main()) << run.Text(r);
+    }
+    EXPECT_EQ(run.Children(top), kRoots);
+
+    HKEY root;
+    BOOL ok;
+    EXPECT_EQ(PathOf(run, top, root, ok), u"");
+    EXPECT_EQ(root, nullptr);
+    HTREEITEM hklm = run.Find(top, "HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(PathOf(run, hklm, root, ok), u"");
+    EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
+    HTREEITEM drivers = run.Open({"HKEY_LOCAL_MACHINE", "Drivers"});
+    EXPECT_EQ(PathOf(run, drivers, root, ok), u"\\Drivers");
+    HTREEITEM builtIn = run.Show({"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn"});
+    EXPECT_EQ(PathOf(run, builtIn, root, ok), u"\\Drivers\\BuiltIn");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(run.Selected(), builtIn);
+    EXPECT_EQ(run.Item(builtIn).iSelectedImage, IMG_KEY_OPEN);
+    EXPECT_EQ(run.StatusText(), "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn");
+    run.Screenshot("arbor-status-bar.png");
+    run.Command(IDM_COPY_KEY_NAME);
+    EXPECT_EQ(Clipboard(), "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn");
+    // A root names itself; "My Device" is no key: nothing to show or copy.
+    run.Select(run.Find(top, "HKEY_USERS"));
+    EXPECT_EQ(run.StatusText(), "HKEY_USERS");
+    run.Select(top);
+    EXPECT_EQ(run.StatusText(), "");
+    run.Command(IDM_COPY_KEY_NAME);
+    EXPECT_EQ(Clipboard(), "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn");
+
+    // Collapsing "My Device" keeps the four roots.
+    run.TapButton(top);
+    EXPECT_FALSE(run.Expanded(top));
+    run.TapButton(top);
+    EXPECT_TRUE(run.Expanded(top));
+    EXPECT_EQ(run.Children(top), kRoots);
+
     RECT client{}, tree{}, list{};
     GetClientRect(run.main(), &client);
     ASSERT_EQ(client.right, 800);
@@ -73,27 +127,6 @@ TEST(KeyTree, LayoutAtAClientWidthOf800) {
     run.Idle();
     GetWindowRect(run.tree(), &tree);
     EXPECT_EQ(tree.right - tree.left, 266);
-}
-
-TEST(KeyTree, ItemsResolveToRootAndPath) {
-    BootedImage device;
-    EditorRun run;
-    HKEY root;
-    BOOL ok;
-    EXPECT_EQ(PathOf(run, run.Root(), root, ok), u"");
-    EXPECT_EQ(root, nullptr);
-    HTREEITEM hklm = run.Find(run.Root(), "HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(PathOf(run, hklm, root, ok), u"");
-    EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
-    HTREEITEM drivers = run.Open({"HKEY_LOCAL_MACHINE", "Drivers"});
-    EXPECT_EQ(PathOf(run, drivers, root, ok), u"\\Drivers");
-    HTREEITEM builtIn = run.Open({"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn"});
-    EXPECT_EQ(PathOf(run, builtIn, root, ok), u"\\Drivers\\BuiltIn");
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
-    run.Select(builtIn);
-    EXPECT_EQ(run.Selected(), builtIn);
-    EXPECT_EQ(run.Item(builtIn).iSelectedImage, IMG_KEY_OPEN);
 }
 
 TEST(KeyTree, ExpansionReadsTheRegistryAsItIsNow) {
@@ -132,16 +165,6 @@ TEST(KeyTree, ExpansionReadsTheRegistryAsItIsNow) {
     EXPECT_EQ(run.Child(b), nullptr);
 }
 
-TEST(KeyTree, CollapsingMyDeviceKeepsTheFourRoots) {
-    BootedImage device;
-    EditorRun run;
-    run.TapButton(run.Root());
-    EXPECT_FALSE(run.Expanded(run.Root()));
-    run.TapButton(run.Root());
-    EXPECT_TRUE(run.Expanded(run.Root()));
-    EXPECT_EQ(run.Children(run.Root()), kRoots);
-}
-
 TEST(KeyTree, KeysTooDeepToNameCannotBeOpenedOrChanged) {
     BootedImage device;
     // \Long(200) is 201 characters; \Long\Mid(60) 262: too long for a path.
@@ -178,18 +201,11 @@ TEST(KeyTree, KeysTooDeepToNameCannotBeOpenedOrChanged) {
     run.Select(longItem);
     run.Command(IDM_NEW_KEY);
     run.FillAndOk(std::u16string(70, u'N'));
-    EXPECT_EQ(Narrow([&] {
-                  WCHAR t[16] = {0};
-                  GetWindowText(run.Top(), t, 16);
-                  return std::u16string(t);
-              }()),
-              "ERROR");
+    EXPECT_EQ(TextOf(run.Top()), "ERROR");
     run.Key(VK_RETURN);
     HWND dlg = run.Top();
     EXPECT_NE(dlg, run.main());
-    WCHAR caption[32] = {0};
-    GetWindowText(dlg, caption, 32);
-    EXPECT_EQ(std::u16string(caption), u"New KEY");
+    EXPECT_EQ(TextOf(dlg), "New KEY");
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(run.Top(), run.main());
 }

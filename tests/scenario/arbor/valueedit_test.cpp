@@ -22,14 +22,6 @@ HTREEITEM SelectEditKey(EditorRun& run) {
     return item;
 }
 
-std::string ControlText(HWND dlg, int id) {
-    HWND c = GetDlgItem(dlg, id);
-    std::u16string text(static_cast<size_t>(GetWindowTextLength(c)) + 1, u'\0');
-    GetWindowText(c, text.data(), static_cast<int>(text.size()));
-    text.pop_back();
-    return Narrow(text);
-}
-
 // Opens the editor of a row the way `how` says: 0 Enter, 1 a double tap,
 // 2 Edit > Modify.
 void OpenEditor(EditorRun& run, int row, int how) {
@@ -42,6 +34,7 @@ void OpenEditor(EditorRun& run, int row, int how) {
     if (how == 2) run.Command(IDM_MODIFY);
 }
 
+// One run: every type's editor, the number bases, and bad input.
 TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStored) {
     BootedImage device;
     std::vector<BYTE> big(40000);
@@ -104,6 +97,27 @@ TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStore
         {u"big", REG_BINARY, big, "Edit Binary Value", "", u"", {REG_BINARY, big}, ""},
     };
     for (const Case& c : cases) SetValue(HKEY_LOCAL_MACHINE, kKey, c.name, c.type, c.data);
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"n", REG_DWORD, {0x78, 0x56, 0x34, 0x12});
+    struct Bad {
+        DWORD type;
+        std::u16string typed;
+        std::string message;
+    } bad[] = {
+        {REG_DWORD, u"100000000", "The number is too large: a DWORD value holds 0 to 4294967295 (0xffffffff)"},
+        {REG_DWORD, u"12xyz", "The data is not a hexadecimal number"},
+        {REG_DWORD, u"-1", "The data is not a hexadecimal number"},
+        {REG_DWORD, u"", "The data is not a hexadecimal number"},
+        {REG_DWORD, u"0x", "The data is not a hexadecimal number"},
+        {REG_DWORD, u"1 2", "The data is not a hexadecimal number"},
+        {REG_QWORD, u"0x10000000000000000",
+         "The number is too large: a QWORD value holds 0 to 18446744073709551615 (0xffffffffffffffff)"},
+        {REG_BINARY, u"0A 1G", "Character 5 is not a hexadecimal digit"},
+        {REG_MULTI_SZ, u"a\r\rb", "Line 2 is empty: a multi-string can not hold an empty string"},
+        {REG_MULTI_SZ, u"\r", "Line 1 is empty: a multi-string can not hold an empty string"},
+    };
+    const std::vector<BYTE> before = {7, 0, 0, 0, 0, 0, 0, 0};
+    const auto badName = [](const Bad& c) { return u"v" + std::u16string(1, u'0' + c.type); };
+    for (const Bad& c : bad) SetValue(HKEY_LOCAL_MACHINE, kKey, badName(c), c.type, before);
     EditorRun run;
     ASSERT_TRUE(SelectEditKey(run));
     int how = 0;
@@ -115,7 +129,7 @@ TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStore
         HWND dlg = run.Top();
         ASSERT_NE(dlg, run.main());
         EXPECT_EQ(TextOf(dlg), c.caption);
-        EXPECT_EQ(ControlText(dlg, IDC_EDIT_NAME), Narrow(c.name));
+        EXPECT_EQ(TextOf(dlg, IDC_EDIT_NAME), Narrow(c.name));
         EXPECT_TRUE(GetWindowLong(GetDlgItem(dlg, IDC_EDIT_NAME), GWL_STYLE) & ES_READONLY);
         HWND data = GetDlgItem(dlg, IDC_EDIT_DATA);
         EXPECT_EQ(GetFocus(), data);
@@ -124,7 +138,7 @@ TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStore
         EXPECT_EQ(from, 0u);
         EXPECT_EQ(to, static_cast<DWORD>(GetWindowTextLength(data)));
         if (!c.shown.empty()) {
-            EXPECT_EQ(ControlText(dlg, IDC_EDIT_DATA), c.shown);
+            EXPECT_EQ(TextOf(dlg, IDC_EDIT_DATA), c.shown);
         }
         if (c.type == REG_DWORD) run.Screenshot("arbor-modify-dword.png");
         if (c.type == REG_MULTI_SZ) run.Screenshot("arbor-modify-multistring.png");
@@ -142,65 +156,36 @@ TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStore
         EXPECT_EQ(GetSelectedRow(), row);
         EXPECT_EQ(GetFocus(), run.list());
     }
-}
 
-TEST(Modify, NumbersReadInTheChosenBaseAndTheChoiceConvertsTheText) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, kKey, u"n", REG_DWORD, {0x78, 0x56, 0x34, 0x12});
-    EditorRun run;
-    ASSERT_TRUE(SelectEditKey(run));
-    OpenEditor(run, 0, 2);
+    // Numbers read in the chosen base, and the choice converts the text.
+    OpenEditor(run, run.RowOf("n"), 2);
     HWND dlg = run.Top();
     run.TapControl(dlg, IDC_EDIT_DECIMAL);
-    EXPECT_EQ(ControlText(dlg, IDC_EDIT_DATA), "305419896");
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_DATA), "305419896");
     run.TapControl(dlg, IDC_EDIT_HEX);
-    EXPECT_EQ(ControlText(dlg, IDC_EDIT_DATA), "12345678");
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_DATA), "12345678");
     run.TapControl(dlg, IDC_EDIT_DECIMAL);
     SetDlgItemText(dlg, IDC_EDIT_DATA, u" 4294967295 ");
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"n").second, (std::vector<BYTE>{0xFF, 0xFF, 0xFF, 0xFF}));
     // "0x" reads hexadecimal whatever the choice.
-    OpenEditor(run, 0, 2);
+    OpenEditor(run, run.RowOf("n"), 2);
     dlg = run.Top();
     EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_EDIT_HEX), static_cast<UINT>(BST_CHECKED));
-    EXPECT_EQ(ControlText(dlg, IDC_EDIT_DATA), "ffffffff");
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_DATA), "ffffffff");
     run.TapControl(dlg, IDC_EDIT_DECIMAL);
     SetDlgItemText(dlg, IDC_EDIT_DATA, u"0x10");
     SetFocus(GetDlgItem(dlg, IDC_EDIT_DATA));
     run.Key(VK_RETURN);
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"n").second, (std::vector<BYTE>{0x10, 0, 0, 0}));
-    EXPECT_EQ(run.Cell(0, 1), "16");
-}
+    EXPECT_EQ(run.Cell(run.RowOf("n"), 1), "16");
 
-TEST(Modify, BadInputIsRefusedWithItsReasonAndNothingIsStored) {
-    BootedImage device;
-    struct Case {
-        DWORD type;
-        std::u16string typed;
-        std::string message;
-    } cases[] = {
-        {REG_DWORD, u"100000000", "The number is too large: a DWORD value holds 0 to 4294967295 (0xffffffff)"},
-        {REG_DWORD, u"12xyz", "The data is not a hexadecimal number"},
-        {REG_DWORD, u"-1", "The data is not a hexadecimal number"},
-        {REG_DWORD, u"", "The data is not a hexadecimal number"},
-        {REG_DWORD, u"0x", "The data is not a hexadecimal number"},
-        {REG_DWORD, u"1 2", "The data is not a hexadecimal number"},
-        {REG_QWORD, u"0x10000000000000000",
-         "The number is too large: a QWORD value holds 0 to 18446744073709551615 (0xffffffffffffffff)"},
-        {REG_BINARY, u"0A 1G", "Character 5 is not a hexadecimal digit"},
-        {REG_MULTI_SZ, u"a\r\rb", "Line 2 is empty: a multi-string can not hold an empty string"},
-        {REG_MULTI_SZ, u"\r", "Line 1 is empty: a multi-string can not hold an empty string"},
-    };
-    const std::vector<BYTE> before = {7, 0, 0, 0, 0, 0, 0, 0};
-    for (const Case& c : cases)
-        SetValue(HKEY_LOCAL_MACHINE, kKey, u"v" + std::u16string(1, u'0' + c.type), c.type, before);
-    EditorRun run;
-    ASSERT_TRUE(SelectEditKey(run));
-    for (const Case& c : cases) {
+    // Bad input is refused with its reason and nothing is stored.
+    for (const Bad& c : bad) {
         SCOPED_TRACE(c.message);
-        const std::u16string name = u"v" + std::u16string(1, u'0' + c.type);
+        const std::u16string name = badName(c);
         OpenEditor(run, run.RowOf(Narrow(name)), 2);
-        HWND dlg = run.Top();
+        dlg = run.Top();
         ASSERT_NE(dlg, run.main());
         if (c.typed.empty())
             run.Key(VK_DELETE);
@@ -217,7 +202,7 @@ TEST(Modify, BadInputIsRefusedWithItsReasonAndNothingIsStored) {
         ASSERT_EQ(run.Top(), dlg);
         std::u16string kept = c.typed;
         for (size_t at = 0; (at = kept.find(u'\r', at)) != std::u16string::npos; at += 2) kept.insert(at + 1, u"\n");
-        EXPECT_EQ(ControlText(dlg, IDC_EDIT_DATA), Narrow(kept));
+        EXPECT_EQ(TextOf(dlg, IDC_EDIT_DATA), Narrow(kept));
         run.Key(VK_ESCAPE);
         ASSERT_EQ(run.Top(), run.main());
         EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, name), (Value{c.type, before}));
@@ -290,7 +275,7 @@ TEST(NewValues, MultiStringExpandableStringAndQwordAndTheUnnamedValue) {
 
     // The unnamed value can be modified.
     OpenEditor(run, 1, 0);
-    EXPECT_EQ(ControlText(run.Top(), IDC_EDIT_NAME), "");
+    EXPECT_EQ(TextOf(run.Top(), IDC_EDIT_NAME), "");
     run.Type(u"%WINDIR%\r");
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u""), (Value{REG_EXPAND_SZ, Sz(u"%WINDIR%")}));
     EXPECT_EQ(run.Cell(1, 1), "%WINDIR%");
