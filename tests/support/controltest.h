@@ -13,8 +13,7 @@
 namespace ce::test {
 
 // A visible child of `parent` with control id `id`.
-inline HWND Child(HWND parent, LPCWSTR cls, DWORD style, int x, int y, int w, int h, int id = 0,
-                  LPCWSTR text = u"") {
+inline HWND Child(HWND parent, LPCWSTR cls, DWORD style, int x, int y, int w, int h, int id = 0, LPCWSTR text = u"") {
     return CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
                           reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
 }
