@@ -72,37 +72,6 @@ TEST(RegTextKeyPath, RootsInEitherFormAndCaseEmptyNamesRefused) {
 
 // ---- Formatting ------------------------------------------------------------
 
-TEST(RegTextFormat, StringsEscapeBackslashAndQuote) {
-    EXPECT_EQ(Format(u"Path", REG_SZ, StringData(u"C:\\a \"b\"")), R"("Path"="C:\\a \"b\"")");
-    EXPECT_EQ(Format(u"", REG_SZ, StringData(u"")), R"(@="")");
-    EXPECT_EQ(Format(u"a\"b\\c", REG_SZ, StringData(u"x")), R"("a\"b\\c"="x")");
-    EXPECT_EQ(Format(u"two\r\nlines", REG_SZ, StringData(u"x")), R"("two\r\nlines"="x")");
-    EXPECT_EQ(Format(u"Grüße", REG_SZ, StringData(u"€")), "\"Grüße\"=\"€\"");
-}
-
-TEST(RegTextFormat, StringDataThatTheQuotedFormCannotCarryIsHex1) {
-    EXPECT_EQ(Format(u"odd", REG_SZ, Bytes({0x41, 0, 0})), R"("odd"=hex(1):41,00,00)");
-    EXPECT_EQ(Format(u"unterminated", REG_SZ, Bytes({0x41, 0})), R"("unterminated"=hex(1):41,00)");
-    EXPECT_EQ(Format(u"inner", REG_SZ, Bytes({0x41, 0, 0, 0, 0x42, 0, 0, 0})),
-              R"("inner"=hex(1):41,00,00,00,42,00,00,00)");
-    EXPECT_EQ(Format(u"empty", REG_SZ, {}), R"("empty"=hex(1):)");
-    EXPECT_EQ(Format(u"newline", REG_SZ, StringData(u"a\nb")), R"("newline"=hex(1):61,00,0a,00,62,00,00,00)");
-    EXPECT_EQ(Format(u"surrogate", REG_SZ, StringData(u"\xD800")), R"("surrogate"=hex(1):00,d8,00,00)");
-}
-
-TEST(RegTextFormat, EveryTypeHasItsForm) {
-    EXPECT_EQ(Format(u"d", REG_DWORD, Bytes({0x2c, 0x01, 0, 0})), R"("d"=dword:0000012c)");
-    EXPECT_EQ(Format(u"d3", REG_DWORD, Bytes({1, 2, 3})), R"("d3"=hex(4):01,02,03)");
-    EXPECT_EQ(Format(u"d5", REG_DWORD, Bytes({1, 2, 3, 4, 5})), R"("d5"=hex(4):01,02,03,04,05)");
-    EXPECT_EQ(Format(u"b", REG_BINARY, Bytes({0xAB, 0x00, 0x0F})), R"("b"=hex:ab,00,0f)");
-    EXPECT_EQ(Format(u"b", REG_BINARY, {}), R"("b"=hex:)");
-    EXPECT_EQ(Format(u"e", REG_EXPAND_SZ, StringData(u"%A%")), R"("e"=hex(2):25,00,41,00,25,00,00,00)");
-    EXPECT_EQ(Format(u"m", REG_MULTI_SZ, MultiStringData({u"a", u"b"})), R"("m"=hex(7):61,00,00,00,62,00,00,00,00,00)");
-    EXPECT_EQ(Format(u"q", REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0})), R"("q"=hex(b):01,00,00,00,00,00,00,00)");
-    EXPECT_EQ(Format(u"n", REG_NONE, {}), R"("n"=hex(0):)");
-    EXPECT_EQ(Format(u"be", REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 1})), R"("be"=hex(5):00,00,00,01)");
-}
-
 TEST(RegTextFormat, LongHexDataWrapsWithinEightyColumns) {
     std::vector<BYTE> data(200);
     for (size_t i = 0; i < data.size(); ++i) data[i] = BYTE(i);
@@ -136,46 +105,61 @@ TEST(RegTextFormat, Utf8RefusesUnpairedSurrogates) {
     EXPECT_TRUE(EncodeText(u"\"a\xDC00\"", true, bytes, error));
 }
 
-// ---- Round trip --------------------------------------------------------------
+// ---- Formatting and round trip -------------------------------------------------
 
-TEST(RegTextRoundTrip, EveryFormattedValueParsesBackExactly) {
+// Each value's line (unchecked where empty), and the file of all of them
+// parses back to the same values in either encoding.
+TEST(RegTextFormat, EveryValueHasItsFormAndParsesBackExactly) {
     std::vector<BYTE> longData(333);
     for (size_t i = 0; i < longData.size(); ++i) longData[i] = BYTE(i * 7);
-    const std::vector<Value> values = {
-        {u"", REG_SZ, StringData(u"default")},
-        {u"plain", REG_SZ, StringData(u"C:\\Windows\\\"x\"")},
-        {u"quote\"back\\slash", REG_SZ, StringData(u"")},
-        {u"ünïcödé 日本 \U0001F600", REG_SZ, StringData(u"ß€")},
-        {u"cr\rlf\n", REG_SZ, StringData(u"x")},
-        {u";not a comment", REG_SZ, StringData(u"; neither")},
-        {u"odd", REG_SZ, Bytes({0x41, 0, 0})},
-        {u"noterm", REG_SZ, Bytes({0x41, 0})},
-        {u"empty", REG_SZ, {}},
-        {u"expand", REG_EXPAND_SZ, StringData(u"%WINDIR%\\x")},
-        {u"multi", REG_MULTI_SZ, MultiStringData({u"one", u"two", u"three"})},
-        {u"dword", REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12})},
-        {u"dword3", REG_DWORD, Bytes({1, 2, 3})},
-        {u"bin", REG_BINARY, longData},
-        {u"binEmpty", REG_BINARY, {}},
-        {u"qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
-        {u"none", REG_NONE, Bytes({9})},
-        {u"custom", 0x12345, longData},
-        {std::u16string(120, u'L'), REG_MULTI_SZ, longData},
+    const std::vector<std::pair<Value, std::string>> cases = {
+        {{u"", REG_SZ, StringData(u"")}, R"(@="")"},
+        {{u"Path", REG_SZ, StringData(u"C:\\a \"b\"")}, R"("Path"="C:\\a \"b\"")"},
+        {{u"a\"b\\c", REG_SZ, StringData(u"x")}, R"("a\"b\\c"="x")"},
+        {{u"two\r\nlines", REG_SZ, StringData(u"x")}, R"("two\r\nlines"="x")"},
+        {{u"Grüße 日本 \U0001F600", REG_SZ, StringData(u"€")}, "\"Grüße 日本 \U0001F600\"=\"€\""},
+        {{u";not a comment", REG_SZ, StringData(u"; neither")}, R"(";not a comment"="; neither")"},
+        // String data that the quoted form cannot carry is hex(1).
+        {{u"odd", REG_SZ, Bytes({0x41, 0, 0})}, R"("odd"=hex(1):41,00,00)"},
+        {{u"unterminated", REG_SZ, Bytes({0x41, 0})}, R"("unterminated"=hex(1):41,00)"},
+        {{u"inner", REG_SZ, Bytes({0x41, 0, 0, 0, 0x42, 0, 0, 0})}, R"("inner"=hex(1):41,00,00,00,42,00,00,00)"},
+        {{u"empty", REG_SZ, {}}, R"("empty"=hex(1):)"},
+        {{u"newline", REG_SZ, StringData(u"a\nb")}, R"("newline"=hex(1):61,00,0a,00,62,00,00,00)"},
+        {{u"surrogate", REG_SZ, StringData(u"\xD800")}, R"("surrogate"=hex(1):00,d8,00,00)"},
+        {{u"d", REG_DWORD, Bytes({0x2c, 0x01, 0, 0})}, R"("d"=dword:0000012c)"},
+        {{u"d3", REG_DWORD, Bytes({1, 2, 3})}, R"("d3"=hex(4):01,02,03)"},
+        {{u"d5", REG_DWORD, Bytes({1, 2, 3, 4, 5})}, R"("d5"=hex(4):01,02,03,04,05)"},
+        {{u"b", REG_BINARY, Bytes({0xAB, 0x00, 0x0F})}, R"("b"=hex:ab,00,0f)"},
+        {{u"b0", REG_BINARY, {}}, R"("b0"=hex:)"},
+        {{u"e", REG_EXPAND_SZ, StringData(u"%A%")}, R"("e"=hex(2):25,00,41,00,25,00,00,00)"},
+        {{u"m", REG_MULTI_SZ, MultiStringData({u"a", u"b"})}, R"("m"=hex(7):61,00,00,00,62,00,00,00,00,00)"},
+        {{u"q", REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0})}, R"("q"=hex(b):01,00,00,00,00,00,00,00)"},
+        {{u"n", REG_NONE, {}}, R"("n"=hex(0):)"},
+        {{u"n1", REG_NONE, Bytes({9})}, R"("n1"=hex(0):09)"},
+        {{u"be", REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 1})}, R"("be"=hex(5):00,00,00,01)"},
+        {{u"bin", REG_BINARY, longData}, ""},
+        {{u"custom", 0x12345, longData}, ""},
+        {{std::u16string(120, u'L'), REG_MULTI_SZ, longData}, ""},
     };
     std::u16string text = std::u16string(kHeader5) + u"\n\n[HKEY_LOCAL_MACHINE\\T]\n";
-    for (const Value& v : values) text += FormatValue(v) + u"\n";
+    for (const auto& [value, form] : cases) {
+        if (!form.empty()) {
+            EXPECT_EQ(Text(FormatValue(value)), form);
+        }
+        text += FormatValue(value) + u"\n";
+    }
     for (bool utf16 : {false, true}) {
         std::string bytes, error;
         ASSERT_TRUE(EncodeText(text, utf16, bytes, error));
         std::vector<Operation> ops;
         ParseError perr;
         ASSERT_TRUE(ParseRegFile(bytes, ops, perr)) << perr.line << ": " << perr.message;
-        ASSERT_EQ(ops.size(), values.size() + 1);
+        ASSERT_EQ(ops.size(), cases.size() + 1);
         EXPECT_EQ(ops[0].kind, Operation::CreateKey);
-        for (size_t i = 0; i < values.size(); ++i) {
+        for (size_t i = 0; i < cases.size(); ++i) {
             EXPECT_EQ(ops[i + 1].kind, Operation::SetValue);
             EXPECT_EQ(ops[i + 1].key.sub, u"T");
-            EXPECT_TRUE(ops[i + 1].value == values[i]) << Text(values[i].name);
+            EXPECT_TRUE(ops[i + 1].value == cases[i].first) << Text(cases[i].first.name);
         }
     }
 }
