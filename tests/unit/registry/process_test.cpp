@@ -3,7 +3,6 @@
 // These tests fork, so they are kept out of the ThreadSanitizer run.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 
 #include "ce_registry.h"
 #include "regtest.h"
+#include "storesql.h"
 #include "testimage.h"
 
 using namespace regtest;
@@ -44,6 +44,21 @@ bool WriteAll(int fd, const void* p, size_t n) {
 bool ReadAll(int fd, void* p, size_t n) {
     return read(fd, p, n) == static_cast<ssize_t>(n);
 }
+
+// One byte through a pipe: "go on" between the test and its child.
+struct Signal {
+    Signal() { EXPECT_EQ(pipe(fd), 0); }
+    ~Signal() {
+        close(fd[0]);
+        close(fd[1]);
+    }
+    bool Send() { return WriteAll(fd[1], "x", 1); }
+    bool Receive() {
+        char c;
+        return ReadAll(fd[0], &c, 1);
+    }
+    int fd[2];
+};
 
 class Processes : public ::testing::Test {
 protected:
@@ -89,24 +104,20 @@ TEST_F(Processes, ChangesOfAnotherProcessAreSeenAtTheNextCall) {
     EXPECT_EQ(SubKeys(h).size(), 1u);  // the handle now holds the list
     EXPECT_EQ(ValueNames(h).size(), 1u);
 
-    int go[2], done[2];
-    ASSERT_EQ(pipe(go), 0);
-    ASSERT_EQ(pipe(done), 0);
+    Signal go, done;
     pid_t child = Spawn([&] {
-        char c;
-        if (!ReadAll(go[0], &c, 1)) return false;
+        if (!go.Receive()) return false;
         HKEY k = nullptr;
         bool ok = Open(HKEY_LOCAL_MACHINE, u"Watched", &k) == ERROR_SUCCESS;
         RegCloseKey(Create(k, u"a"));
         ok = ok && SetDword(k, u"v", 2) == ERROR_SUCCESS && SetDword(k, u"w", 3) == ERROR_SUCCESS;
         ok = ok && RegDeleteKey(HKEY_LOCAL_MACHINE, u"Doomed") == ERROR_SUCCESS;
-        return WriteAll(done[1], "x", 1) && ok;
+        return done.Send() && ok;
     });
     HKEY doomed = Create(HKEY_LOCAL_MACHINE, u"Doomed");
     ASSERT_EQ(SetDword(doomed, u"d", 1), ERROR_SUCCESS);
-    ASSERT_TRUE(WriteAll(go[1], "x", 1));
-    char c;
-    ASSERT_TRUE(ReadAll(done[0], &c, 1));
+    ASSERT_TRUE(go.Send());
+    ASSERT_TRUE(done.Receive());
 
     EXPECT_EQ(SubKeys(h), (std::vector<std::u16string>{u"a", u"b"}));
     EXPECT_EQ(ValueNames(h), (std::vector<std::u16string>{u"v", u"w"}));
@@ -115,7 +126,6 @@ TEST_F(Processes, ChangesOfAnotherProcessAreSeenAtTheNextCall) {
     EXPECT_EQ(v, 2u);
     EXPECT_EQ(GetDword(doomed, u"d", v), ERROR_KEY_DELETED);
     EXPECT_EQ(Wait(child), 0);
-    for (int fd : {go[0], go[1], done[0], done[1]}) close(fd);
     RegCloseKey(doomed);
     RegCloseKey(h);
 }
@@ -146,18 +156,7 @@ TEST_F(Processes, KilledWriterLeavesEveryFlushedWrite) {
     while (ReadAll(report[0], &got, sizeof got)) last = got;  // reports made before the kill
     close(report[0]);
 
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((image.dir() / "registry.db").c_str(), &db), SQLITE_OK);
-    std::string check;
-    sqlite3_exec(
-        db, "PRAGMA integrity_check",
-        [](void* out, int, char** v, char**) {
-            *static_cast<std::string*>(out) += v[0];
-            return 0;
-        },
-        &check, nullptr);
-    sqlite3_close(db);
-    EXPECT_EQ(check, "ok");
+    EXPECT_EQ(ce::test::StoreIntegrity(image.dir()), "ok");
 
     HKEY h = nullptr;
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Stream", &h), ERROR_SUCCESS);
@@ -181,26 +180,21 @@ TEST_F(Processes, KilledWriterLeavesEveryFlushedWrite) {
 TEST_F(Processes, AnIdleReaderDelaysNoFlushAndSeesTheChange) {
     HKEY h = Create(HKEY_LOCAL_MACHINE, u"Held");
     ASSERT_EQ(SetDword(h, u"v", 1), ERROR_SUCCESS);
-    int ready[2], done[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(done), 0);
+    Signal ready, done;
     pid_t child = Spawn([&] {
         // Reads, then stays idle (holding what it read) until the parent is done.
         DWORD v = 0;
         bool ok = GetDword(h, u"v", v) == ERROR_SUCCESS && v == 1 && ValueNames(h).size() == 1;
-        char c;
-        if (!WriteAll(ready[1], "x", 1) || !ReadAll(done[0], &c, 1)) return false;
+        if (!ready.Send() || !done.Receive()) return false;
         return ok && GetDword(h, u"v", v) == ERROR_SUCCESS && v == 2 && ValueNames(h).size() == 2;
     });
-    char c;
-    ASSERT_TRUE(ReadAll(ready[0], &c, 1));
+    ASSERT_TRUE(ready.Receive());
     EXPECT_EQ(SetDword(h, u"v", 2), ERROR_SUCCESS);
     EXPECT_EQ(SetDword(h, u"w", 3), ERROR_SUCCESS);
     // A flush checkpoints: it waits until no reader is on an older commit.
     EXPECT_EQ(RegFlushKey(h), ERROR_SUCCESS);
-    ASSERT_TRUE(WriteAll(done[1], "x", 1));
+    ASSERT_TRUE(done.Send());
     EXPECT_EQ(Wait(child), 0);
-    for (int fd : {ready[0], ready[1], done[0], done[1]}) close(fd);
     RegCloseKey(h);
 }
 

@@ -22,27 +22,13 @@ TEST_F(Registry, BadAndClosedHandlesAreRefusedEverywhere) {
     ASSERT_EQ(RegCloseKey(h), ERROR_SUCCESS);
     HKEY bogus = reinterpret_cast<HKEY>(uintptr_t{0x1234});
     for (HKEY bad : {h, bogus, static_cast<HKEY>(nullptr), reinterpret_cast<HKEY>(uintptr_t{0x80000004})}) {
-        HKEY out = reinterpret_cast<HKEY>(uintptr_t{1});
-        DWORD v = 0, cb = 4, cch = 10;
-        WCHAR name[10];
-        EXPECT_EQ(Open(bad, u"x", &out), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(out, nullptr);
-        EXPECT_EQ(RegCreateKeyEx(bad, u"x", 0, nullptr, 0, 0, nullptr, &out, nullptr), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegQueryValueEx(bad, u"v", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &cb), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(SetDword(bad, u"v", 1), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegDeleteValue(bad, u"v"), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegDeleteKey(bad, u"x"), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegEnumKeyEx(bad, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegEnumValue(bad, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegQueryInfoKey(bad, nullptr, nullptr, nullptr, &v, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr, nullptr),
-                  ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegFlushKey(bad), ERROR_INVALID_HANDLE);
+        ExpectEveryCallFails(bad, ERROR_INVALID_HANDLE);
         EXPECT_EQ(RegCloseKey(bad), ERROR_INVALID_HANDLE);
     }
     // Root keys are always open.
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
     EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE), std::vector<std::u16string>{u"Software"});
+    EXPECT_TRUE(SubKeys(HKEY_CURRENT_USER).empty());
 }
 
 TEST_F(Registry, EmptySubKeyGivesAnIndependentHandleToTheSameKey) {
@@ -79,7 +65,7 @@ TEST_F(Registry, CreateReportsDispositionAndMakesIntermediateKeys) {
     HKEY missing = reinterpret_cast<HKEY>(uintptr_t{1});
     EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers\\Nothing", &missing), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(missing, nullptr);
-    EXPECT_EQ(Open(HKEY_CURRENT_USER, u"Drivers", &missing), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_CURRENT_USER, u"Drivers"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, u"x", 0, nullptr, 0, 0, nullptr, nullptr, nullptr),
               ERROR_INVALID_PARAMETER);
 }
@@ -87,10 +73,8 @@ TEST_F(Registry, CreateReportsDispositionAndMakesIntermediateKeys) {
 TEST_F(Registry, NamesAreCaseInsensitiveAndKeepTheirFirstCase) {
     HKEY h = Create(HKEY_LOCAL_MACHINE, u"Comm\\Display");
     HKEY same = Create(HKEY_LOCAL_MACHINE, u"COMM\\display");
-    HKEY latin = Create(HKEY_LOCAL_MACHINE, u"\u00C4rger");  // Ä
-    HKEY other = nullptr;
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"\u00E4RGER", &other), ERROR_SUCCESS);  // ä
-    RegCloseKey(other);
+    HKEY latin = Create(HKEY_LOCAL_MACHINE, u"\u00C4rger");                  // Ä
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"\u00E4RGER"), ERROR_SUCCESS);  // ä
     ASSERT_EQ(SetDword(h, u"Rotation", 90), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(same, u"ROTATION", 180), ERROR_SUCCESS);
     DWORD v = 0;
@@ -104,39 +88,15 @@ TEST_F(Registry, NamesAreCaseInsensitiveAndKeepTheirFirstCase) {
 TEST_F(Registry, BackslashPathsStartAtTheRootOfTheHandlesTree) {
     HKEY deep = Create(HKEY_LOCAL_MACHINE, u"A\\B\\C");
     Create(HKEY_LOCAL_MACHINE, u"Other");
-    HKEY h = nullptr;
-    EXPECT_EQ(Open(deep, u"\\Other", &h), ERROR_SUCCESS);
-    RegCloseKey(h);
-    EXPECT_EQ(Open(deep, u"Other", &h), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(deep, u"\\Other"), ERROR_SUCCESS);
+    EXPECT_EQ(OpenError(deep, u"Other"), ERROR_FILE_NOT_FOUND);
     HKEY made = Create(deep, u"\\Made\\Here");
-    HKEY check = nullptr;
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Made\\Here", &check), ERROR_SUCCESS);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"Made\\Here"), ERROR_SUCCESS);
     // "\" alone names the root itself.
     HKEY root = nullptr;
     ASSERT_EQ(Open(deep, u"\\", &root), ERROR_SUCCESS);
     EXPECT_EQ(SubKeys(root), (std::vector<std::u16string>{u"A", u"Made", u"Other"}));
-    for (HKEY k : {deep, made, check, root}) RegCloseKey(k);
-}
-
-TEST_F(Registry, MalformedKeyNamesAreRefusedAndCreateNothing) {
-    HKEY h = nullptr;
-    for (const char16_t* bad : {u"a\\\\b", u"\\\\a"}) {
-        EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, bad, 0, nullptr, 0, 0, nullptr, &h, nullptr), ERROR_BAD_PATHNAME);
-        EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, bad, &h), ERROR_BAD_PATHNAME);
-    }
-    std::u16string longest(255, u'k'), tooLong(256, u'k');
-    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, (u"ok\\" + tooLong).c_str(), 0, nullptr, 0, 0, nullptr, &h, nullptr),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(ce::reg::StoreIsEmpty());
-    HKEY k = Create(HKEY_LOCAL_MACHINE, longest.c_str());
-    EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE), std::vector<std::u16string>{longest});
-    RegCloseKey(k);
-
-    // Value names: the default value may be NULL or "", up to 16383 characters.
-    std::u16string longValue(16384, u'v');
-    EXPECT_EQ(SetDword(HKEY_LOCAL_MACHINE, longValue.c_str(), 1), ERROR_INVALID_PARAMETER);
-    longValue.pop_back();
-    EXPECT_EQ(SetDword(HKEY_LOCAL_MACHINE, longValue.c_str(), 1), ERROR_SUCCESS);
+    for (HKEY k : {deep, made, root}) RegCloseKey(k);
 }
 
 TEST_F(Registry, QueryValueSizesFollowWin32) {
@@ -231,16 +191,21 @@ TEST_F(Registry, EnumKeysInCaseInsensitiveOrderWithWin32Counts) {
 }
 
 // Cases where callers rely on Win32's exact behaviour.
-TEST_F(Registry, KeyPathsFollowWin32AndTheLimits) {
+TEST_F(Registry, KeyPathsFollowWin32AndTheLimitsAndMalformedOnesCreateNothing) {
     auto chain = [](int depth, size_t nameLength) {
         std::u16string p = u"Deep";
         for (int i = 1; i < depth; ++i) p += u"\\" + std::u16string(nameLength, u'k');
         return p;
     };
+    const std::u16string longest(255, u'k');
     struct Case {
         std::u16string path;
         LONG create, open;
     } cases[] = {
+        {u"a\\\\b", ERROR_BAD_PATHNAME, ERROR_BAD_PATHNAME},
+        {u"\\\\a", ERROR_BAD_PATHNAME, ERROR_BAD_PATHNAME},
+        {u"ok\\" + longest + u"k", ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+        {longest, ERROR_SUCCESS, ERROR_SUCCESS},
         {u"Conf\\A\\", ERROR_SUCCESS, ERROR_SUCCESS},  // a trailing backslash is ignored
         {u"Conf\\A", ERROR_SUCCESS, ERROR_SUCCESS},
         {u"Conf\\\\A", ERROR_BAD_PATHNAME, ERROR_BAD_PATHNAME},
@@ -257,31 +222,18 @@ TEST_F(Registry, KeyPathsFollowWin32AndTheLimits) {
         EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, c.path.c_str(), &h), c.open);
         RegCloseKey(h);
     }
-    EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE), (std::vector<std::u16string>{u"Conf", u"Deep", u"Long"}));
+    EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE), (std::vector<std::u16string>{u"Conf", u"Deep", longest, u"Long"}));
     // The limit counts from the root, whatever handle the path starts from.
     HKEY mid = Create(HKEY_LOCAL_MACHINE, chain(500, 1).c_str()), h = nullptr;
     EXPECT_EQ(RegCreateKeyEx(mid, chain(14, 1).c_str(), 0, nullptr, 0, 0, nullptr, &h, nullptr),
               ERROR_FILENAME_EXCED_RANGE);
     RegCloseKey(mid);
-}
 
-TEST_F(Registry, SizesAreReadBeforeAnythingIsWritten) {
-    HKEY h = Create(HKEY_LOCAL_MACHINE, u"Vals");
-    ASSERT_EQ(SetSz(h, u"s", u"xyz"), ERROR_SUCCESS);
-    // One DWORD as both lpType and lpcbData: the size in it is the room.
-    BYTE buf[16] = {};
-    DWORD both = sizeof buf;
-    ASSERT_EQ(RegQueryValueEx(h, u"s", nullptr, &both, buf, &both), ERROR_SUCCESS);
-    EXPECT_EQ(both, 8u);
-    EXPECT_EQ(std::memcmp(buf, u"xyz", 8), 0);
-    // A name buffer too small still tells the type and the data size.
-    WCHAR name[1];
-    DWORD cch = 1, type = 0, cb = 0;
-    EXPECT_EQ(RegEnumValue(h, 0, name, &cch, nullptr, &type, buf, &cb), ERROR_MORE_DATA);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(cb, 8u);
-    EXPECT_EQ(cch, 1u);
-    RegCloseKey(h);
+    // Value names: the default value may be NULL or "", up to 16383 characters.
+    std::u16string longValue(16384, u'v');
+    EXPECT_EQ(SetDword(HKEY_LOCAL_MACHINE, longValue.c_str(), 1), ERROR_INVALID_PARAMETER);
+    longValue.pop_back();
+    EXPECT_EQ(SetDword(HKEY_LOCAL_MACHINE, longValue.c_str(), 1), ERROR_SUCCESS);
 }
 
 TEST_F(Registry, EnumValuesReportsNamesTypesAndSizes) {
@@ -316,6 +268,19 @@ TEST_F(Registry, EnumValuesReportsNamesTypesAndSizes) {
     EXPECT_EQ(RegEnumValue(h, 0, name, &cch, nullptr, &type, data, nullptr), ERROR_INVALID_PARAMETER);
     cch = 8;
     EXPECT_EQ(RegEnumValue(h, 2, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+
+    // A name buffer too small still tells the type and the data size.
+    cch = 1;
+    cb = 0;
+    EXPECT_EQ(RegEnumValue(h, 1, name, &cch, nullptr, &type, data, &cb), ERROR_MORE_DATA);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(cb, 8u);
+    EXPECT_EQ(cch, 1u);
+    // One DWORD as both lpType and lpcbData: the size in it is the room.
+    DWORD both = sizeof data;
+    ASSERT_EQ(RegQueryValueEx(h, u"b", nullptr, &both, data, &both), ERROR_SUCCESS);
+    EXPECT_EQ(both, 8u);
+    EXPECT_EQ(std::memcmp(data, u"xyz", 8), 0);
     RegCloseKey(h);
 }
 
@@ -405,33 +370,18 @@ TEST_F(Registry, DeleteKeyTakesTheWholeSubtreeAndNothingBeside) {
     // Recreated under the same name, the key is empty and old handles stay dead.
     HKEY again = Create(HKEY_LOCAL_MACHINE, u"Tree\\a\\deep\\deeper");
     EXPECT_TRUE(ValueNames(again).empty());
-    DWORD v = 0, cb = 4, cch = 8;
-    WCHAR name[8];
-    HKEY out = nullptr;
     for (HKEY dead : {a, aKey}) {
-        EXPECT_EQ(GetDword(dead, u"x", v), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegQueryValueEx(dead, u"x", nullptr, nullptr, nullptr, &cb), ERROR_KEY_DELETED);
-        EXPECT_EQ(SetDword(dead, u"x", 1), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegDeleteValue(dead, u"x"), ERROR_KEY_DELETED);
-        EXPECT_EQ(Open(dead, u"deep", &out), ERROR_KEY_DELETED);
-        EXPECT_EQ(Open(dead, nullptr, &out), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegCreateKeyEx(dead, u"new", 0, nullptr, 0, 0, nullptr, &out, nullptr), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegEnumKeyEx(dead, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegEnumValue(dead, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegQueryInfoKey(dead, nullptr, nullptr, nullptr, &v, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr, nullptr),
-                  ERROR_KEY_DELETED);
-        EXPECT_EQ(RegFlushKey(dead), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegDeleteKey(dead, nullptr), ERROR_KEY_DELETED);
+        ExpectEveryCallFails(dead, ERROR_KEY_DELETED);
         EXPECT_EQ(RegCloseKey(dead), ERROR_SUCCESS);
     }
+    HKEY out = nullptr;
     // "\"-paths from a dead handle still reach the living root.
     EXPECT_EQ(RegDeleteKey(again, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(Open(again, u"\\Tree\\ab", &out), ERROR_SUCCESS);
     for (HKEY k : {again, out, ab, asp, tree}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
 }
 
-TEST_F(Registry, RootKeysCannotBeDeleted) {
+TEST_F(Registry, RootKeysAreSeparateTreesAndCannotBeDeleted) {
     HKEY h = Create(HKEY_LOCAL_MACHINE, u"Keep");
     ASSERT_EQ(SetDword(HKEY_LOCAL_MACHINE, u"RootValue", 1), ERROR_SUCCESS);
     HKEY rootCopy = nullptr;
@@ -446,17 +396,13 @@ TEST_F(Registry, RootKeysCannotBeDeleted) {
     EXPECT_EQ(GetDword(HKEY_LOCAL_MACHINE, u"RootValue", v), ERROR_SUCCESS);
     RegCloseKey(rootCopy);
     RegCloseKey(h);
-}
 
-TEST_F(Registry, RootsAreSeparateTrees) {
     RegCloseKey(Create(HKEY_CLASSES_ROOT, u"Same"));
     RegCloseKey(Create(HKEY_USERS, u"Same\\Below"));
-    HKEY h = nullptr;
-    EXPECT_EQ(Open(HKEY_CURRENT_USER, u"Same", &h), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Open(HKEY_CLASSES_ROOT, u"Same\\Below", &h), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_CURRENT_USER, u"Same"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_CLASSES_ROOT, u"Same\\Below"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKey(HKEY_USERS, u"Same"), ERROR_SUCCESS);
-    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, u"Same", &h), ERROR_SUCCESS);
-    RegCloseKey(h);
+    EXPECT_EQ(OpenError(HKEY_CLASSES_ROOT, u"Same"), ERROR_SUCCESS);
 }
 
 TEST_F(Registry, StoreSurvivesReopeningAndNewImagesVoidHandles) {

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <pthread.h>
-#include <sqlite3.h>
 
 #include <functional>
 
 #include "regtest.h"
 #include "store.h"
+#include "storesql.h"
 #include "testimage.h"
 
 using namespace ce::regtext;
@@ -23,12 +23,8 @@ protected:
 
     // Runs SQL on the store from a second connection (as another process would).
     void Sql(const char* sql) {
-        HKEY probe = nullptr;
-        ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"", 0, 0, &probe), ERROR_SUCCESS);
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((image.dir() / "registry.db").c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
+        ASSERT_EQ(OpenError(HKEY_LOCAL_MACHINE, u""), ERROR_SUCCESS);  // the store is made
+        EXPECT_EQ(ce::test::StoreSql(image.dir(), sql), "");
     }
 
     std::vector<Operation> Parse(const std::string& text) {
@@ -114,23 +110,19 @@ TEST_F(RegFile, ImportAndDeletionLandWholeOrNotAtAll) {
     EXPECT_EQ(error.line, 7);
     EXPECT_NE(error.message.find("cannot set value \"b\" in HKEY_LOCAL_MACHINE\\New2"), std::string::npos)
         << error.message;
-    HKEY h = nullptr;
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"New", &h), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Keep\\A\\B\\C", &h), ERROR_SUCCESS);
-    RegCloseKey(h);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"New"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"Keep\\A\\B\\C"), ERROR_SUCCESS);
 
     // The deletion of a tree stops at "B": nothing of it goes.
     std::string why;
     EXPECT_EQ(DeleteKeyTree({HKEY_LOCAL_MACHINE, u"Keep\\A"}, why), Outcome::Failed);
     EXPECT_NE(why.find("cannot delete HKEY_LOCAL_MACHINE\\Keep\\A: "), std::string::npos) << why;
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Keep\\A\\B\\C", &h), ERROR_SUCCESS);
-    RegCloseKey(h);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"Keep\\A\\B\\C"), ERROR_SUCCESS);
 
     ops.pop_back();
     EXPECT_EQ(ApplyOperations(ops, error), Outcome::Ok) << error.message;
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Keep\\A\\B\\C", &h), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"New2", &h), ERROR_SUCCESS);
-    RegCloseKey(h);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"Keep\\A\\B\\C"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"New2"), ERROR_SUCCESS);
 }
 
 TEST_F(RegFile, ImportsPastTheLimitsAreRefusedBeforeAnythingChanges) {
@@ -152,8 +144,7 @@ TEST_F(RegFile, ImportsPastTheLimitsAreRefusedBeforeAnythingChanges) {
         EXPECT_EQ(ApplyOperations(ops, error), Outcome::Failed) << c.says;
         EXPECT_EQ(error.line, c.line) << c.says;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
-        HKEY h = nullptr;
-        EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"First", &h), ERROR_FILE_NOT_FOUND) << c.says;
+        EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"First"), ERROR_FILE_NOT_FOUND) << c.says;
     }
     // A value name with a NUL (only an API caller can build one).
     Operation op;

@@ -16,36 +16,10 @@ using namespace regtest;
 
 namespace {
 
-class OtherConnection : public ::testing::Test {
-protected:
-    void TearDown() override { sqlite3_close(db); }
-    // The second connection, once the registry has made its store.
-    void Connect() {
-        ASSERT_EQ(sqlite3_open_v2((image.dir() / "registry.db").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr),
-                  SQLITE_OK);
-        sqlite3_busy_timeout(db, 20000);
-    }
-    int Exec(const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
-
-    ce::test::TestImage image;
-    sqlite3* db = nullptr;
-};
-
 // Names as the store keeps them: UTF-16LE as written, UTF-16BE folded.
 const char* const kLevel = "x'4c006500760065006c00'";
 const char* const kWidth = "x'57006900640074006800'";
 const char* const kWidthFold = "x'00770069006400740068'";
-
-DWORD SubKeyCount(HKEY base, const char16_t* path) {
-    HKEY h = nullptr;
-    DWORD count = 99;
-    if (Open(base, path, &h) != ERROR_SUCCESS) return 99;
-    EXPECT_EQ(RegQueryInfoKey(h, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
-    return count;
-}
 
 class KeptInMemory : public ::testing::Test {
 protected:
@@ -77,9 +51,7 @@ TEST_F(KeptInMemory, SubKeysOfTheKeyListedLastFollowEveryChange) {
         {u"List\\DEEP\\leaf", ERROR_SUCCESS, 0},
     };
     for (const Case& c : cases) {
-        HKEY h = nullptr;
-        EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, c.path, &h), c.opened) << "case " << (&c - cases);
-        RegCloseKey(h);
+        EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, c.path), c.opened) << "case " << (&c - cases);
         EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, c.path), c.subKeys);
     }
     // The key opened by its path is the key itself.
@@ -98,8 +70,7 @@ TEST_F(KeptInMemory, SubKeysOfTheKeyListedLastFollowEveryChange) {
     RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"List\\beta\\Sub"));
     ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"List\\Deep\\Leaf"), ERROR_SUCCESS);
     list = listed();
-    HKEY h = nullptr;
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"List\\alpha", &h), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"List\\alpha"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"List\\gamma"), 0u);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"List\\beta"), 1u);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"List\\deep"), 0u);
@@ -110,15 +81,13 @@ TEST_F(KeptInMemory, SubKeysOfTheKeyListedLastFollowEveryChange) {
 // and has lists, values and a key path in memory.
 void ReadPanel(HKEY panel) {
     DWORD v = 0, values = 0;
-    HKEY mode = nullptr;
     EXPECT_EQ(SubKeys(panel), std::vector<std::u16string>{u"Mode"});
     EXPECT_EQ(ValueNames(panel), std::vector<std::u16string>{u"Level"});
     EXPECT_EQ(GetDword(panel, u"Level", v), ERROR_SUCCESS);
     EXPECT_EQ(RegQueryInfoKey(panel, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
                               nullptr, nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Panel\\Mode", &mode), ERROR_SUCCESS);
-    RegCloseKey(mode);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"Panel\\Mode"), ERROR_SUCCESS);
     SubKeys(HKEY_LOCAL_MACHINE);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Other"), 0u);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Panel"), 1u);
@@ -134,7 +103,6 @@ std::string OtherChange() {
 
 void ExpectChanged(HKEY panel) {
     DWORD v = 0, values = 0;
-    HKEY mode = nullptr;
     ASSERT_EQ(GetDword(panel, u"Level", v), ERROR_SUCCESS);
     EXPECT_EQ(v, 2u);
     EXPECT_EQ(ValueNames(panel), (std::vector<std::u16string>{u"Level", u"Width"}));
@@ -143,11 +111,35 @@ void ExpectChanged(HKEY panel) {
               ERROR_SUCCESS);
     EXPECT_EQ(values, 2u);
     EXPECT_EQ(SubKeys(panel), std::vector<std::u16string>{});
-    EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Panel\\Mode", &mode), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(HKEY_LOCAL_MACHINE, u"Panel\\Mode"), ERROR_FILE_NOT_FOUND);
     SubKeys(HKEY_LOCAL_MACHINE);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Other"), 0u);
     EXPECT_EQ(SubKeyCount(HKEY_LOCAL_MACHINE, u"Panel"), 0u);
 }
+
+class OtherConnection : public ::testing::Test {
+protected:
+    void TearDown() override {
+        RegCloseKey(panel);
+        sqlite3_close(db);
+    }
+    // This process reads Panel all over, then the other connection changes it.
+    void ReadThenChange() {
+        RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Other"));
+        panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
+        RegCloseKey(Create(panel, u"Mode"));
+        ASSERT_EQ(SetDword(panel, u"Level", 1), ERROR_SUCCESS);
+        ReadPanel(panel);
+        ASSERT_EQ(sqlite3_open_v2((image.dir() / "registry.db").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        sqlite3_busy_timeout(db, 20000);
+        ASSERT_EQ(sqlite3_exec(db, OtherChange().c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+
+    ce::test::TestImage image;
+    sqlite3* db = nullptr;
+    HKEY panel = nullptr;
+};
 
 TEST_F(OtherConnection, ItsCommitIsSeenAtTheNextCall) {
     // Only the commit can end this process's read here.
@@ -155,29 +147,15 @@ TEST_F(OtherConnection, ItsCommitIsSeenAtTheNextCall) {
     struct Restore {
         ~Restore() { ce::reg::SetReadHold(std::chrono::milliseconds(10)); }
     } restore;
-    RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Other"));
-    HKEY panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
-    RegCloseKey(Create(panel, u"Mode"));
-    ASSERT_EQ(SetDword(panel, u"Level", 1), ERROR_SUCCESS);
-    ReadPanel(panel);
-    Connect();
-    ASSERT_EQ(Exec(OtherChange()), SQLITE_OK);
+    ReadThenChange();
     ExpectChanged(panel);
-    RegCloseKey(panel);
 }
 
 TEST_F(OtherConnection, ItsCheckpointDoesNotWaitForAnIdleReader) {
-    RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Other"));
-    HKEY panel = Create(HKEY_LOCAL_MACHINE, u"Panel");
-    RegCloseKey(Create(panel, u"Mode"));
-    ASSERT_EQ(SetDword(panel, u"Level", 1), ERROR_SUCCESS);
-    ReadPanel(panel);
-    Connect();
-    ASSERT_EQ(Exec(OtherChange()), SQLITE_OK);
+    ReadThenChange();
     // A full checkpoint waits until every reader has left the older commits.
     EXPECT_EQ(sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr), SQLITE_OK);
     ExpectChanged(panel);
-    RegCloseKey(panel);
 }
 
 }  // namespace
