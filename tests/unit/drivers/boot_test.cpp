@@ -1,9 +1,9 @@
 // First boot, later boots and the switches of device.conf.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "bootedimage.h"
 #include "regvalues.h"
+#include "storesql.h"
 
 namespace {
 
@@ -83,47 +83,21 @@ TEST(Boot, StorageCardFollowsDeviceConfAndTheHostFolderOption) {
     std::filesystem::remove_all(card);
 }
 
-TEST(Boot, StagedReplacementReplacesLocalMachineAtTheNextBoot) {
-    BootedImage device;
-    HMODULE core = LoadLibrary(u"coredll.dll");
-    auto save = reinterpret_cast<LONG (*)(HKEY, LPCWSTR, LPSECURITY_ATTRIBUTES)>(GetProcAddress(core, u"RegSaveKey"));
-    auto replace = reinterpret_cast<LONG (*)(HKEY, LPCWSTR, LPCWSTR, LPCWSTR)>(GetProcAddress(core, u"RegReplaceKey"));
-    ASSERT_TRUE(save && replace);
-    ASSERT_EQ(save(HKEY_LOCAL_MACHINE, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
-    FreeLibrary(core);
-    // Change something after the backup, then restore it.
-    EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\FTPD"), ERROR_SUCCESS);
-    ASSERT_EQ(replace(HKEY_LOCAL_MACHINE, nullptr, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
-    EXPECT_FALSE(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"));  // not before the restart
-    device.Reboot();
-    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"), 1u);
-    // HKEY_CURRENT_USER is not part of the replacement.
-    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, u"ControlPanel\\Backlight", u"ACTimeout"), 300u);
-}
-
-void Sql(const std::filesystem::path& image, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((image / "registry.db").c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
 TEST(Boot, AFailedRestoreIsReportedAtEveryBootAndKeptWhole) {
     BootedImage device;
     ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\FTPD"), ERROR_SUCCESS);
-    HMODULE core = LoadLibrary(u"coredll.dll");
-    auto save = reinterpret_cast<LONG (*)(HKEY, LPCWSTR, LPSECURITY_ATTRIBUTES)>(GetProcAddress(core, u"RegSaveKey"));
-    auto replace = reinterpret_cast<LONG (*)(HKEY, LPCWSTR, LPCWSTR, LPCWSTR)>(GetProcAddress(core, u"RegReplaceKey"));
-    ASSERT_EQ(save(HKEY_LOCAL_MACHINE, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
-    FreeLibrary(core);
+    ASSERT_EQ(RegSaveKey(HKEY_LOCAL_MACHINE, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
     HKEY after = nullptr;
     ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, u"AfterBackup", 0, nullptr, 0, 0, nullptr, &after, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(after);
-    ASSERT_EQ(replace(HKEY_LOCAL_MACHINE, nullptr, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegReplaceKey(HKEY_LOCAL_MACHINE, nullptr, u"\\StorageCard\\backup.bak", nullptr), ERROR_SUCCESS);
     // The store refuses the replacement part-way, as a full disk would.
     // (The old tree is already deleted inside the transaction when the first insert fails.)
-    Sql(device.dir(), "CREATE TRIGGER full AFTER INSERT ON keys BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+    ASSERT_EQ(
+        ce::test::StoreSql(device.dir(),
+                           "CREATE TRIGGER full AFTER INSERT ON keys BEGIN SELECT RAISE(ABORT, 'disk full'); END;"),
+        "");
     for (int boot = 1; boot <= 2; ++boot) {
         testing::internal::CaptureStderr();
         device.Reboot();
@@ -136,7 +110,7 @@ TEST(Boot, AFailedRestoreIsReportedAtEveryBootAndKeptWhole) {
         RegCloseKey(h);
         EXPECT_FALSE(RegDword(HKEY_LOCAL_MACHINE, u"Comm\\FTPD", u"IsEnabled"));
     }
-    Sql(device.dir(), "DROP TRIGGER full");
+    ASSERT_EQ(ce::test::StoreSql(device.dir(), "DROP TRIGGER full"), "");
     device.Reboot();
     EXPECT_FALSE(std::filesystem::exists(device.dir() / "registry.pending"));
     HKEY h = nullptr;
@@ -163,7 +137,7 @@ TEST(Boot, ADamagedStoreIsRefusedAndNeverReplacedByTheFactoryOne) {
         ASSERT_TRUE(ce::BootDevice(options, error)) << error;
         ce::ShutdownDevice();
         if (c.sql)
-            Sql(dir, c.sql);
+            EXPECT_EQ(ce::test::StoreSql(dir, c.sql), "");
         else
             std::filesystem::resize_file(dir / "registry.db", 0);
         auto size = std::filesystem::file_size(dir / "registry.db");

@@ -62,12 +62,6 @@ TEST(PanelDriver, SerialModesPersistAndOutOfRangeModesAreRefused) {
     EXPECT_EQ(sets[2]["error"], 87);
 }
 
-TEST(PanelDriver, SilentGetModeLeavesTheRecordAsSent) {
-    BootedImage device("EPI1.get_mode = silent\n");
-    EXPECT_TRUE(SetMode(1, 1));
-    EXPECT_EQ(GetMode(1), 3u);
-}
-
 TEST(PanelDriver, BrightnessStepsClampAtBothEnds) {
     BootedImage device;
     EXPECT_EQ(ce::hw::GetState("epi1.brightness", "21"), "21");
@@ -193,19 +187,6 @@ TEST(HardwareFiles, AreRewrittenOnlyWhenChangedAndDamageIsReportedNotHidden) {
     EXPECT_EQ(GetMode(3), 1u);  // the readable line of the damaged state was kept
 }
 
-TEST(BacklightDriver, EventMakesTheDriverApplyTheStoredSettings) {
-    BootedImage device;
-    HANDLE ev = OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent");
-    ASSERT_NE(ev, nullptr);
-    EXPECT_TRUE(SetEvent(ev));
-    auto lines = device.Log({{"dev", "backlight"}});
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(ce::test::Missing(lines[0], {{"UseExt", 1}, {"ACTimeout", 300}, {"OldACTimeout", nullptr}}), "");
-    // The driver consumed the event, as its waiting thread would.
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
-    CloseHandle(ev);
-}
-
 // The screen saver's time-out on a clock the test moves by hand.
 class BacklightTimeout : public ::testing::Test {
 protected:
@@ -222,10 +203,13 @@ protected:
             RegDeleteValue(key, name);
         RegCloseKey(key);
     }
+    // Tells the driver to read its settings again; it consumes the event, as
+    // its waiting thread would.
     static void Signal() {
         HANDLE ev = OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent");
         ASSERT_NE(ev, nullptr);
-        SetEvent(ev);
+        EXPECT_TRUE(SetEvent(ev));
+        EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
         CloseHandle(ev);
     }
     void Wait(int seconds) { now += std::chrono::seconds(seconds); }
@@ -297,11 +281,6 @@ TEST_F(BacklightTimeout, ATouchWakesOnceAndRestartsTheTimeoutAndEveryChangeIsLog
     EXPECT_EQ(ce::hw::GetBacklight().level, 0u);  // kept in the image
 }
 
-TEST(BacklightDriver, AbsentEventCannotBeOpened) {
-    BootedImage device("backlight_event = absent\n");
-    EXPECT_EQ(OpenEvent(EVENT_ALL_ACCESS, FALSE, u"BackLightChangeEvent"), nullptr);
-}
-
 TEST(Hal, RebootRequestIsLoggedAndEndsTheDevice) {
     BootedImage device;
     int restarts = 0;
@@ -319,32 +298,15 @@ TEST(Hal, RebootWithoutHandlerExitsWithStatusThree) {
     EXPECT_EXIT(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr), testing::ExitedWithCode(3), "");
 }
 
-TEST(CoreDll, ExportsFollowDeviceConf) {
-    {
-        BootedImage device("touch.calibration_timeout = 0.01\n");
-        HMODULE core = LoadLibrary(u"coredll.dll");
-        ASSERT_NE(core, nullptr);
-        EXPECT_EQ(GetProcAddress(core, u"RegSaveKey"), reinterpret_cast<FARPROC>(&RegSaveKey));
-        EXPECT_EQ(GetProcAddress(core, u"RegReplaceKey"), reinterpret_cast<FARPROC>(&RegReplaceKey));
-        auto calibrate = reinterpret_cast<BOOL (*)()>(GetProcAddress(core, u"TouchCalibrate"));
-        ASSERT_NE(calibrate, nullptr);
-        EXPECT_FALSE(calibrate());  // nobody taps: the calibration screen times out
-        EXPECT_EQ(device.Log({{"calibrate", "timeout"}}).size(), 1u);
-        FreeLibrary(core);
-    }
-    {
-        BootedImage device("coredll.RegSaveKey = absent\ncoredll.TouchCalibrate = absent\n");
-        HMODULE core = LoadLibrary(u"coredll.dll");
-        ASSERT_NE(core, nullptr);
-        EXPECT_EQ(GetProcAddress(core, u"RegSaveKey"), nullptr);
-        EXPECT_EQ(GetProcAddress(core, u"TouchCalibrate"), nullptr);
-        EXPECT_NE(GetProcAddress(core, u"RegReplaceKey"), nullptr);
-        FreeLibrary(core);
-    }
-    {
-        BootedImage device("coredll = absent\n");
-        EXPECT_EQ(LoadLibrary(u"coredll.dll"), nullptr);
-    }
+// Each export of coredll.dll has its own switch in device.conf.
+TEST(CoreDll, EachExportFollowsItsSwitch) {
+    BootedImage device("coredll.RegSaveKey = absent\n");
+    HMODULE core = LoadLibrary(u"coredll.dll");
+    ASSERT_NE(core, nullptr);
+    EXPECT_EQ(GetProcAddress(core, u"RegSaveKey"), nullptr);
+    EXPECT_EQ(GetProcAddress(core, u"RegReplaceKey"), reinterpret_cast<FARPROC>(&RegReplaceKey));
+    EXPECT_NE(GetProcAddress(core, u"TouchCalibrate"), nullptr);
+    FreeLibrary(core);
 }
 
 }  // namespace
