@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "bootedimage.h"
@@ -62,6 +63,28 @@ private:
     TestProgram& program_;
 };
 
+// ce::host::Run on these arguments.
+int RunHost(std::vector<std::string> args, const std::function<int()>& program, const HostHooks& hooks = {}) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    return ce::host::Run(static_cast<int>(argv.size()), argv.data(), program, hooks);
+}
+
+// An image folder a death test's child and its parent both know (named
+// after the parent's process: other runs of this test may share the folder).
+std::filesystem::path SharedImage(const std::string& name, pid_t parent) {
+    return std::filesystem::path(testing::TempDir()) / (name + "-" + std::to_string(parent));
+}
+
+// In a death test's child: runs the host in a window under SDL's offscreen
+// driver on a fresh image `name`, and exits with 10 + its status.
+[[noreturn]] void RunInWindow(const std::string& name, const std::function<int()>& program) {
+    const auto image = SharedImage(name, getppid());
+    std::filesystem::remove_all(image);
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    std::exit(10 + RunHost({"halvo", "--device", image.string()}, program));
+}
+
 class HostRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -78,22 +101,27 @@ protected:
             args.push_back((dir_ / "s.txt").string());
         }
         args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
         HostHooks hooks;
         hooks.makeDesktop = [&] { return std::make_unique<TestDesktop>(program_); };
-        return ce::host::Run(
-            static_cast<int>(argv.size()), argv.data(), [&] { return program_.Main(); }, hooks);
+        return RunHost(
+            args, [&] { return program_.Main(); }, hooks);
     }
 
     std::filesystem::path dir_;
     TestProgram program_;
 };
 
-TEST_F(HostRun, FinishedScriptEndsTheProgramWithZero) {
+TEST_F(HostRun, AFinishedScriptEndsTheProgramWithZeroAndANewImageIsSaidSoOnce) {
+    testing::internal::CaptureStderr();
     EXPECT_EQ(RunWith("idle\nsleep 0\n"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "device: created a new device image in " + (dir_ / "image").string() + "\n");
     EXPECT_EQ(TestDesktop::quits, 1);
-    EXPECT_TRUE(std::filesystem::exists(dir_ / "image" / "registry.db"));  // the image was booted
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "image" / "registry.db"));
+    program_.Reset();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunWith("idle\n"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(HostRun, WaitExitGivesTheProgramsStatus) {
@@ -145,10 +173,8 @@ TEST_F(HostRun, WithoutAWindowOrAScriptNothingRunsAndTheLineSaysWhatToDo) {
         }
         std::vector<std::string> args = {"halvo", "--device", (dir_ / "image").string()};
         if (c.headless) args.push_back("--headless");
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
         testing::internal::CaptureStderr();
-        int status = ce::host::Run(static_cast<int>(argv.size()), argv.data(), [] { return 0; });
+        int status = RunHost(args, [] { return 0; });
         std::string err = testing::internal::GetCapturedStderr();
         for (auto [name, value] : c.env) unsetenv(name);
         for (auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
@@ -160,36 +186,18 @@ TEST_F(HostRun, WithoutAWindowOrAScriptNothingRunsAndTheLineSaysWhatToDo) {
     }
 }
 
-TEST_F(HostRun, ANewImageIsCreatedAndSaidSoOnce) {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(RunWith("idle\n"), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "device: created a new device image in " + (dir_ / "image").string() + "\n");
-    program_.Reset();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(RunWith("idle\n"), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
-
 TEST_F(HostRun, DeviceRestartEndsTheProcessWithThree) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     ce::test::WriteTextFile(dir_ / "wait.txt", "wait-exit 60000\n");
     auto restart = [&] {
-        std::vector<std::string> args = {
-            "arbor", "--headless", "--device", (dir_ / "image").string(), "--script", (dir_ / "wait.txt").string()};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        std::exit(ce::host::Run(static_cast<int>(argv.size()), argv.data(), [] {
-            KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);
-            return 0;  // never reached
-        }));
+        std::exit(RunHost(
+            {"arbor", "--headless", "--device", (dir_ / "image").string(), "--script", (dir_ / "wait.txt").string()},
+            [] {
+                KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);
+                return 0;  // never reached
+            }));
     };
     EXPECT_EXIT(restart(), testing::ExitedWithCode(3), "");
-}
-
-// An image folder a death test's child and its parent both know.
-std::filesystem::path SharedImage(const std::string& name, pid_t parent) {
-    return std::filesystem::path(testing::TempDir()) / (name + "-" + std::to_string(parent));
 }
 
 // What reaches the window system through the host's device.
@@ -240,25 +248,17 @@ TEST(HostDevice, TheTouchThatWakesTheScreenOnlyWakesItAndDumpsShowTheLight) {
 
 TEST_F(HostRun, TheCloseButtonPowersTheDeviceOffWhateverDialogIsOpen) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // The child runs this test again from the start: the image needs a name
-    // both know.
-    // (named after the parent's process: other runs of this test may share the folder)
+    // The child runs this test again from the start: the image needs a name both know.
     const auto image = SharedImage("power-off-image", getpid());
-    auto powerOff = [&] {
-        const auto image = SharedImage("power-off-image", getppid());
-        std::filesystem::remove_all(image);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        std::vector<std::string> args = {"halvo", "--device", image.string()};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        std::exit(10 + ce::host::Run(static_cast<int>(argv.size()), argv.data(), [] {
-                      SDL_Event e{};
-                      e.type = SDL_WINDOWEVENT;
-                      e.window.event = SDL_WINDOWEVENT_CLOSE;
-                      SDL_PushEvent(&e);
-                      for (;;) std::this_thread::sleep_for(std::chrono::hours(1));  // a dialog that never closes
-                      return 1;
-                  }));
+    auto powerOff = [] {
+        RunInWindow("power-off-image", [] {
+            SDL_Event e{};
+            e.type = SDL_WINDOWEVENT;
+            e.window.event = SDL_WINDOWEVENT_CLOSE;
+            SDL_PushEvent(&e);
+            for (;;) std::this_thread::sleep_for(std::chrono::hours(1));  // a dialog that never closes
+            return 1;
+        });
     };
     EXPECT_EXIT(powerOff(), testing::ExitedWithCode(0), "");
     EXPECT_NE(ce::test::ReadTextFile(image / "log" / "device.log").find("\"dev\":\"power\",\"state\":\"off\""),
@@ -269,13 +269,7 @@ TEST_F(HostRun, TheCloseButtonPowersTheDeviceOffWhateverDialogIsOpen) {
 TEST_F(HostRun, ARestartInAWindowWithoutAScriptBootsAgainInTheSameWindow) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const auto image = SharedImage("reboot-image", getpid());
-    auto reboot = [&] {
-        const auto image = SharedImage("reboot-image", getppid());
-        std::filesystem::remove_all(image);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        std::vector<std::string> args = {"halvo", "--device", image.string()};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
+    auto reboot = [] {
         static std::atomic<int> boots{0};
         auto push = [](SDL_Keycode sym, Uint16 mod, uint32_t type) {
             SDL_Event e{};
@@ -284,23 +278,22 @@ TEST_F(HostRun, ARestartInAWindowWithoutAScriptBootsAgainInTheSameWindow) {
             e.key.keysym.mod = mod;
             SDL_PushEvent(&e);
         };
-        std::exit(10 + ce::host::Run(static_cast<int>(argv.size()), argv.data(), [&] {
-                      int boot = ++boots;
-                      std::fprintf(stderr, "boot %d\n", boot);
-                      if (boot == 1)
-                          KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);  // the program asks
-                      if (boot == 2) {  // the emulator's reset key
-                          push(SDLK_RCTRL, KMOD_RCTRL, SDL_KEYDOWN);
-                          push(SDLK_b, KMOD_RCTRL, SDL_KEYDOWN);
-                      }
-                      if (boot == 3) {
-                          SDL_Event e{};
-                          e.type = SDL_QUIT;
-                          SDL_PushEvent(&e);
-                      }
-                      for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-                      return 1;
-                  }));
+        RunInWindow("reboot-image", [&] {
+            int boot = ++boots;
+            std::fprintf(stderr, "boot %d\n", boot);
+            if (boot == 1) KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);  // the program asks
+            if (boot == 2) {  // the emulator's reset key
+                push(SDLK_RCTRL, KMOD_RCTRL, SDL_KEYDOWN);
+                push(SDLK_b, KMOD_RCTRL, SDL_KEYDOWN);
+            }
+            if (boot == 3) {
+                SDL_Event e{};
+                e.type = SDL_QUIT;
+                SDL_PushEvent(&e);
+            }
+            for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+            return 1;
+        });
     };
     EXPECT_EXIT(reboot(), testing::ExitedWithCode(0), "boot 3");
     std::string log = ce::test::ReadTextFile(image / "log" / "device.log");

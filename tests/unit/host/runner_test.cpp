@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fake_device.h"
 
 namespace ce::host {
@@ -32,27 +34,6 @@ TEST(Runner, PointerCommandsResolveTheirTargets) {
     EXPECT_EQ(d.idleWaits, 7);                     // every command waits for idle first
 }
 
-TEST(Runner, MissingTargetsFailNamingTheLine) {
-    FakeDevice d;
-    ScriptResult r = RunScript(Load("idle\n\ntap \"Cancel\"\ntap 1 1\n"), d);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.message, "s.txt:3: \"Cancel\" is not visible");
-    EXPECT_TRUE(d.Events().empty());
-
-    FakeDevice d2;
-    r = RunScript(Load("tap #5\n"), d2);
-    EXPECT_EQ(r.message, "s.txt:1: no control #5 in the active window");
-
-    FakeDevice d3;  // a label that lets touches through
-    d3.texts["Brightness"] = {5, 6};
-    d3.passes[{5, 6}] = "it lets touches through; the control nearest to it is #1012";
-    r = RunScript(Load("tap \"Brightness\"\n"), d3);
-    EXPECT_EQ(r.message,
-              "s.txt:1: \"Brightness\" is shown where a touch does not reach it: it lets touches through; the control "
-              "nearest to it is #1012");
-    EXPECT_TRUE(d3.Events().empty());
-}
-
 TEST(Runner, KeysPressModifiersAroundTheKey) {
     FakeDevice d;
     ScriptResult r = RunScript(Load("key CTRL+ALT+F4\ntype \"aB\"\n"), d);
@@ -72,30 +53,52 @@ TEST(Runner, WaitPollsUntilTheTextComesAndGoes) {
     EXPECT_EQ(d.lookups["Saved"], 6);
 }
 
-TEST(Runner, WaitTimesOut) {
-    FakeDevice d;
-    ScriptResult r = RunScript(Load("idle\nwait \"Never\" 0\n"), d);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.message, "s.txt:2: \"Never\" not visible after 0 ms");
-
-    FakeDevice d2;
-    d2.texts["Stays"] = {1, 1};
-    r = RunScript(Load("wait-gone \"Stays\" 0\n"), d2);
-    EXPECT_EQ(r.message, "s.txt:1: \"Stays\" still visible after 0 ms");
-}
-
-TEST(Runner, ProgramEndingEarlyNamesTheFirstStepNotRun) {
-    FakeDevice d;
-    d.endAfterEvents = 2;  // the tap closes the program
-    ScriptResult r = RunScript(Load("tap 1 1\n# then\nkey ENTER\nidle\n"), d);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.message, "s.txt:3: the program ended before this step: key ENTER");
-
-    FakeDevice d2;
-    d2.texts["x"] = {1, 1};
-    d2.ended = true;
-    r = RunScript(Load("wait \"y\"\n"), d2);
-    EXPECT_EQ(r.message, "s.txt:1: the program ended before this step: wait \"y\"");
+// A step that cannot be done ends the run with 1 and a message naming its
+// line; nothing of it reaches the device.
+TEST(Runner, AFailingStepEndsTheRunNamingItsLine) {
+    struct Case {
+        std::function<void(FakeDevice&)> prepare;
+        const char* script;
+        std::string message;
+        Events events = {};
+    };
+    const Case cases[] = {
+        {[](FakeDevice&) {}, "idle\n\ntap \"Cancel\"\ntap 1 1\n", "s.txt:3: \"Cancel\" is not visible"},
+        {[](FakeDevice&) {}, "tap #5\n", "s.txt:1: no control #5 in the active window"},
+        {[](FakeDevice& d) {  // a label that lets touches through
+             d.texts["Brightness"] = {5, 6};
+             d.passes[{5, 6}] = "it lets touches through; the control nearest to it is #1012";
+         },
+         "tap \"Brightness\"\n",
+         "s.txt:1: \"Brightness\" is shown where a touch does not reach it: it lets touches through; the control "
+         "nearest to it is #1012"},
+        {[](FakeDevice&) {}, "idle\nwait \"Never\" 0\n", "s.txt:2: \"Never\" not visible after 0 ms"},
+        {[](FakeDevice& d) {
+             d.texts["Stays"] = {1, 1};
+         },
+         "wait-gone \"Stays\" 0\n", "s.txt:1: \"Stays\" still visible after 0 ms"},
+        {[](FakeDevice& d) { d.endAfterEvents = 2; },  // the tap closes the program
+         "tap 1 1\n# then\nkey ENTER\nidle\n", "s.txt:3: the program ended before this step: key ENTER",
+         Events{"down 1,1", "up 1,1"}},
+        {[](FakeDevice& d) {
+             d.texts["x"] = {1, 1};
+             d.ended = true;
+         },
+         "wait \"y\"\n", "s.txt:1: the program ended before this step: wait \"y\""},
+        {[](FakeDevice&) {}, "wait-exit 10\n", "s.txt:1: the program did not end within 10 ms"},
+        {[](FakeDevice& d) { d.idle = false; }, "\ntap 1 1\n",
+         "s.txt:2: the device did not become idle within 10000 ms"},
+        {[](FakeDevice&) {}, "dump /nonexistent/dir/d.json\n",
+         "s.txt:1: /nonexistent/dir/d.json: cannot write the dump"},
+    };
+    for (const Case& c : cases) {
+        FakeDevice d;
+        c.prepare(d);
+        ScriptResult r = RunScript(Load(c.script), d);
+        EXPECT_EQ(r.status, 1) << c.script;
+        EXPECT_EQ(r.message, c.message);
+        EXPECT_EQ(d.Events(), c.events) << c.script;
+    }
 }
 
 TEST(Runner, ExitStatusOfTheLastStep) {
@@ -112,24 +115,10 @@ TEST(Runner, ExitStatusOfTheLastStep) {
     EXPECT_FALSE(r.quitProgram);
     EXPECT_EQ(ends.waits.back(), 5000);
 
-    FakeDevice hangs;
-    r = RunScript(Load("wait-exit 10\n"), hangs);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.message, "s.txt:1: the program did not end within 10 ms");
-
     FakeDevice empty;
     r = RunScript(Load("# nothing\n"), empty);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.quitProgram);
-}
-
-TEST(Runner, BusyDeviceFailsTheStep) {
-    FakeDevice d;
-    d.idle = false;
-    ScriptResult r = RunScript(Load("\ntap 1 1\n"), d);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.message, "s.txt:2: the device did not become idle within 10000 ms");
-    EXPECT_TRUE(d.Events().empty());
 }
 
 TEST(Runner, ScreenshotAndDumpWriteTheirFiles) {
@@ -154,9 +143,6 @@ TEST(Runner, ScreenshotAndDumpWriteTheirFiles) {
     };
     r = RunScript(Load("idle\nscreenshot c.png\n"), d, o);
     EXPECT_EQ(r.message, "s.txt:2: c.png: disk full");
-
-    r = RunScript(Load("dump /nonexistent/dir/d.json\n"), d);
-    EXPECT_EQ(r.message, "s.txt:1: /nonexistent/dir/d.json: cannot write the dump");
 }
 
 }  // namespace
