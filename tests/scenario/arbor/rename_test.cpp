@@ -81,38 +81,42 @@ TEST(Rename, KeysAndValuesTakeTheNewNameAndRefusedNamesChangeNothing) {
 // Another program changes the registry while the dialog is open: each time
 // the editor says what happened and shows the registry as it is.
 TEST(Rename, AnotherProgramChangesTheRegistryMeanwhile) {
+    // Each case works on a key of its own: ARename\K0, K1, K2.
     struct Case {
         bool value;  // rename the value "v" (else the key)
-        void (*meanwhile)();
+        void (*meanwhile)(const std::u16string& key);
         std::string message;
         bool rowStays, keyStays;
     } cases[] = {
         {true,
-         [] {
-             SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"NEW", REG_DWORD, {2, 0, 0, 0});
+         [](const std::u16string& key) {
+             SetValue(HKEY_LOCAL_MACHINE, key, u"NEW", REG_DWORD, {2, 0, 0, 0});
          },
          "A value named \"new\" already exists in this key", true, true},
         {true,
-         [] {
-             HKEY k = CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\Key");
+         [](const std::u16string& key) {
+             HKEY k = CreateKey(HKEY_LOCAL_MACHINE, key);
              RegDeleteValue(k, u"v");
              RegCloseKey(k);
          },
          "The value has been deleted", false, true},
-        {false, [] { RegDeleteKey(HKEY_LOCAL_MACHINE, u"Arbor\\Key"); }, "The key has been deleted", false, false},
+        {false, [](const std::u16string& key) { RegDeleteKey(HKEY_LOCAL_MACHINE, key.c_str()); },
+         "The key has been deleted", false, false},
     };
-    for (const Case& c : cases) {
+    BootedImage device;
+    for (char16_t i : {u'0', u'1', u'2'})
+        SetValue(HKEY_LOCAL_MACHINE, u"ARename\\K" + std::u16string(1, i), u"v", REG_DWORD, {1, 0, 0, 0});
+    EditorRun run;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
         SCOPED_TRACE(c.message);
-        BootedImage device;
-        SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
-        EditorRun run;
-        HTREEITEM key = run.Open({"HKEY_LOCAL_MACHINE", "Arbor", "Key"});
-        run.Select(key);
+        const std::string name = "K" + std::to_string(i);
+        run.Show({"HKEY_LOCAL_MACHINE", "ARename", name});
         if (c.value) run.TapRow(run.RowOf("v"));
         run.Key(VK_F2);
         HWND dlg = run.Top();
         ASSERT_NE(dlg, run.main());
-        c.meanwhile();
+        c.meanwhile(u"ARename\\K" + std::u16string(1, static_cast<char16_t>(u'0' + i)));
         SetDlgItemText(dlg, IDC_RENAME_NAME, u"new");
         run.TapControl(dlg, IDOK);
         EXPECT_EQ(MessageOf(run.Top()), c.message);
@@ -120,8 +124,9 @@ TEST(Rename, AnotherProgramChangesTheRegistryMeanwhile) {
         if (run.Top() != run.main()) run.Key(VK_ESCAPE);  // a refused name leaves the dialog open
         ASSERT_EQ(run.Top(), run.main());
         EXPECT_EQ(run.RowOf("v") >= 0, c.rowStays);
-        EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "Key") != nullptr, c.keyStays);
-        EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "new"), nullptr);
+        HTREEITEM parent = run.Open({"HKEY_LOCAL_MACHINE", "ARename"});
+        EXPECT_EQ(run.Find(parent, name) != nullptr, c.keyStays);
+        EXPECT_EQ(run.Find(parent, "new"), nullptr);
     }
 }
 

@@ -90,115 +90,9 @@ int TopLevelWindowsOfClass(const std::u16string& cls) {
     return n;
 }
 
-TEST(TouchCalibrate, RunsTheCalibrationScreenOnEveryPressAndReturnsToTheDialog) {
-    BootedImage device;
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
-    ASSERT_NE(dlg, nullptr);
-    run.Screenshot("touch-dialog.png");
-
-    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-    HWND screen = run.Top();
-    ASSERT_EQ(ClassOf(screen), u"TouchCalibration");
-    RECT r{};
-    GetWindowRect(screen, &r);
-    EXPECT_EQ(r.right - r.left, 800);
-    EXPECT_EQ(r.bottom - r.top, 480);
-    EXPECT_TRUE(GetWindowLong(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_TRUE(CrossHairAt(400, 240));
-    run.Screenshot("touch-calibrate-1.png");
-    // A tap far from the cross is ignored: the same cross waits.
-    run.Tap(650, 400);
-    EXPECT_TRUE(CrossHairAt(400, 240));
-    for (int i = 0; i < 5; ++i) {
-        run.Tap(kTargets[i].x, kTargets[i].y);
-        if (i < 4) {
-            EXPECT_TRUE(CrossHairAt(kTargets[i + 1].x, kTargets[i + 1].y)) << i;
-        }
-    }
-    run.Screenshot("touch-calibrate-accept.png");
-    EXPECT_EQ(run.Top(), screen);  // waits for the accepting tap
-    run.Tap(10, 470);
-    EXPECT_FALSE(IsWindow(screen));
-    EXPECT_EQ(run.Top(), dlg);
-    auto runs = device.LogHaving("calibrate");
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(ce::test::Missing(runs[0], {{"calibrate", "accepted"}, {"data", "1,0,0,0,1,0"}}), "") << runs[0];
-
-    // A second press runs it again; Escape ends it at once.
-    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-    ASSERT_EQ(ClassOf(run.Top()), u"TouchCalibration");
-    run.Key(VK_ESCAPE);
-    EXPECT_EQ(run.Top(), dlg);
-    runs = device.LogHaving("calibrate");
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(ce::test::Missing(runs[1], {{"calibrate", "cancelled"}, {"points", 0}}), "") << runs[1];
-    CloseDialog(run, dlg);
-}
-
-TEST(TouchCalibrate, AnAcceptedCalibrationMovesLaterTapsAndEscapeKeepsIt) {
-    BootedImage device;
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
-    ASSERT_NE(dlg, nullptr);
-    // This stylus lands 30 pixels right and 20 down of where it is meant.
-    Calibrate(run, dlg, {30, 20});
-    EXPECT_EQ(StoredCalibration(), u"1,0,-30,0,1,-20");
-
-    // A second run sees the raw stylus: taps on the crosses themselves count.
-    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-    run.Tap(kTargets[0].x, kTargets[0].y);
-    run.Tap(kTargets[1].x, kTargets[1].y);
-    EXPECT_TRUE(CrossHairAt(kTargets[2].x, kTargets[2].y));
-    run.Key(VK_ESCAPE);
-    EXPECT_EQ(ce::test::Missing(device.LogHaving("calibrate").back(), {{"calibrate", "cancelled"}, {"points", 2}}), "");
-    EXPECT_EQ(StoredCalibration(), u"1,0,-30,0,1,-20");
-
-    // In the test window the cross-hair shows where the corrected taps land.
-    run.TapControl(dlg, IDC_TOUCH_TEST);  // the button is larger than the correction
-    ASSERT_EQ(TopLevelWindowsOfClass(ClassOf(run.Top())), 1);
-    run.Tap(430, 260);
-    EXPECT_TRUE(CrossHairAt(400, 240));
-    run.Screenshot("touch-test-corrected.png");
-    // Corrected points stay on the screen.
-    run.Tap(5, 5);
-    EXPECT_EQ(ce::gdi::Screen::Pixel(0, 5), kBlack);
-    EXPECT_EQ(ce::gdi::Screen::Pixel(5, 0), kBlack);
-    CloseDialog(run, dlg);
-}
-
-TEST(TouchCalibrate, WithoutTapsTheScreenTimesOutAndKeepsTheOldCalibration) {
-    BootedImage device("touch.calibration_timeout = 0.05\n");
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
-    ASSERT_NE(dlg, nullptr);
-    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-    ASSERT_TRUE(run.WaitFor([&] { return !device.Log({{"calibrate", "timeout"}}).empty(); }, 5000ms));
-    EXPECT_TRUE(run.WaitFor([&] { return run.Top() == dlg; }, 5000ms));
-    EXPECT_EQ(StoredCalibration(), u"1,0,0,0,1,0");
-    CloseDialog(run, dlg);
-}
-
-TEST(TouchCalibrate, AMissingLibraryOrEntryIsReportedAndTheDialogStays) {
-    for (auto [conf, text] : {std::pair{"coredll.TouchCalibrate = absent\n", "TouchCalibrate == NULL"},
-                              std::pair{"coredll = absent\n", "ApiDLL == NULL"}}) {
-        BootedImage device(conf);
-        PanelRun run;
-        HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
-        ASSERT_NE(dlg, nullptr);
-        run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
-        HWND box = run.Top();
-        ASSERT_NE(box, dlg);
-        EXPECT_TRUE(ce::test::FindWhere(run.Dump(), "text", text)) << text;
-        run.Key(VK_RETURN);
-        EXPECT_FALSE(IsWindow(box));
-        EXPECT_EQ(run.Top(), dlg);
-        EXPECT_TRUE(device.LogHaving("calibrate").empty());
-        CloseDialog(run, dlg);
-    }
-}
-
-TEST(TouchTest, TheCrossHairFollowsTouchesAndADoubleTapEndsTheTest) {
+// One run: the touch test (before any calibration moves the taps), then
+// calibrations on the uncorrected and on a corrected stylus.
+TEST(TouchTest, TheCrossHairFollowsTouchesAndCalibrationsRunOnEveryPressAndMoveLaterTaps) {
     BootedImage device;
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
@@ -267,6 +161,104 @@ TEST(TouchTest, TheCrossHairFollowsTouchesAndADoubleTapEndsTheTest) {
     EXPECT_FALSE(IsWindow(dlg));
     EXPECT_FALSE(IsWindow(again));
     EXPECT_EQ(run.Top(), run.panel());
+
+    // The calibration screen runs on every press and returns to the dialog.
+    dlg = run.OpenDialog(IDC_TOUCHSCREEN);
+    ASSERT_NE(dlg, nullptr);
+    run.Screenshot("touch-dialog.png");
+
+    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
+    HWND screen = run.Top();
+    ASSERT_EQ(ClassOf(screen), u"TouchCalibration");
+    GetWindowRect(screen, &r);
+    EXPECT_EQ(r.right - r.left, 800);
+    EXPECT_EQ(r.bottom - r.top, 480);
+    EXPECT_TRUE(GetWindowLong(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(CrossHairAt(400, 240));
+    run.Screenshot("touch-calibrate-1.png");
+    // A tap far from the cross is ignored: the same cross waits.
+    run.Tap(650, 400);
+    EXPECT_TRUE(CrossHairAt(400, 240));
+    for (int i = 0; i < 5; ++i) {
+        run.Tap(kTargets[i].x, kTargets[i].y);
+        if (i < 4) {
+            EXPECT_TRUE(CrossHairAt(kTargets[i + 1].x, kTargets[i + 1].y)) << i;
+        }
+    }
+    run.Screenshot("touch-calibrate-accept.png");
+    EXPECT_EQ(run.Top(), screen);  // waits for the accepting tap
+    run.Tap(10, 470);
+    EXPECT_FALSE(IsWindow(screen));
+    EXPECT_EQ(run.Top(), dlg);
+    auto runs = device.LogHaving("calibrate");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(ce::test::Missing(runs[0], {{"calibrate", "accepted"}, {"data", "1,0,0,0,1,0"}}), "") << runs[0];
+
+    // A second press runs it again; Escape ends it at once.
+    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
+    ASSERT_EQ(ClassOf(run.Top()), u"TouchCalibration");
+    run.Key(VK_ESCAPE);
+    EXPECT_EQ(run.Top(), dlg);
+    runs = device.LogHaving("calibrate");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(ce::test::Missing(runs[1], {{"calibrate", "cancelled"}, {"points", 0}}), "") << runs[1];
+
+    // An accepted calibration moves later taps; Escape keeps it.
+    // This stylus lands 30 pixels right and 20 down of where it is meant.
+    Calibrate(run, dlg, {30, 20});
+    EXPECT_EQ(StoredCalibration(), u"1,0,-30,0,1,-20");
+
+    // A second run sees the raw stylus: taps on the crosses themselves count.
+    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
+    run.Tap(kTargets[0].x, kTargets[0].y);
+    run.Tap(kTargets[1].x, kTargets[1].y);
+    EXPECT_TRUE(CrossHairAt(kTargets[2].x, kTargets[2].y));
+    run.Key(VK_ESCAPE);
+    EXPECT_EQ(ce::test::Missing(device.LogHaving("calibrate").back(), {{"calibrate", "cancelled"}, {"points", 2}}), "");
+    EXPECT_EQ(StoredCalibration(), u"1,0,-30,0,1,-20");
+
+    // In the test window the cross-hair shows where the corrected taps land.
+    run.TapControl(dlg, IDC_TOUCH_TEST);  // the button is larger than the correction
+    ASSERT_EQ(TopLevelWindowsOfClass(ClassOf(run.Top())), 1);
+    run.Tap(430, 260);
+    EXPECT_TRUE(CrossHairAt(400, 240));
+    run.Screenshot("touch-test-corrected.png");
+    // Corrected points stay on the screen.
+    run.Tap(5, 5);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(0, 5), kBlack);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(5, 0), kBlack);
+    CloseDialog(run, dlg);
+}
+
+TEST(TouchCalibrate, WithoutTapsTheScreenTimesOutAndKeepsTheOldCalibration) {
+    BootedImage device("touch.calibration_timeout = 0.05\n");
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
+    ASSERT_TRUE(run.WaitFor([&] { return !device.Log({{"calibrate", "timeout"}}).empty(); }, 5000ms));
+    EXPECT_TRUE(run.WaitFor([&] { return run.Top() == dlg; }, 5000ms));
+    EXPECT_EQ(StoredCalibration(), u"1,0,0,0,1,0");
+    CloseDialog(run, dlg);
+}
+
+TEST(TouchCalibrate, AMissingLibraryOrEntryIsReportedAndTheDialogStays) {
+    for (auto [conf, text] : {std::pair{"coredll.TouchCalibrate = absent\n", "TouchCalibrate == NULL"},
+                              std::pair{"coredll = absent\n", "ApiDLL == NULL"}}) {
+        BootedImage device(conf);
+        PanelRun run;
+        HWND dlg = run.OpenDialog(IDC_TOUCHSCREEN);
+        ASSERT_NE(dlg, nullptr);
+        run.TapControl(dlg, IDC_TOUCH_CALIBRATE);
+        HWND box = run.Top();
+        ASSERT_NE(box, dlg);
+        EXPECT_TRUE(ce::test::FindWhere(run.Dump(), "text", text)) << text;
+        run.Key(VK_RETURN);
+        EXPECT_FALSE(IsWindow(box));
+        EXPECT_EQ(run.Top(), dlg);
+        EXPECT_TRUE(device.LogHaving("calibrate").empty());
+        CloseDialog(run, dlg);
+    }
 }
 
 }  // namespace
