@@ -12,10 +12,3 @@ foreach(name scenario_touch scenario_touch_noclass)
   ce_add_resources(TARGET ${name} RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
     INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
 endforeach()
-
-# The halvo executable calibrating and testing the touch screen by script.
-ce_test(NAME e2e_touch
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/touch_e2e_test.cpp
-  LIBS ce_kernel)
-target_compile_definitions(e2e_touch PRIVATE HALVO_EXE="$<TARGET_FILE:halvo>")
-add_dependencies(e2e_touch halvo)

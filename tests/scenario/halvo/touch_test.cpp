@@ -100,6 +100,7 @@ TEST(TouchTest, TheCrossHairFollowsTouchesAndCalibrationsRunOnEveryPressAndMoveL
     run.TapControl(dlg, IDC_TOUCH_TEST);
     HWND test = run.Top();
     ASSERT_NE(test, dlg);
+    EXPECT_EQ(ClassOf(test).substr(0, 4), u"Afx:");  // a class of the framework's naming
     RECT r{};
     GetWindowRect(test, &r);
     EXPECT_EQ(r.left, 0);
