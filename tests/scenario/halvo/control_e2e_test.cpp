@@ -115,29 +115,39 @@ protected:
     pid_t pid_ = -1;
 };
 
-TEST_F(ControlRun, CommandsRepliesAndBadInput) {
+// A client that goes away in the middle of a line leaves nothing behind:
+// the half line is not run and the next client is served.
+TEST_F(ControlRun, CommandsRepliesBadInputAndAClientThatVanishesMidLine) {
     Start("dev");
+    {
+        Client c(Socket());
+        ASSERT_TRUE(c.connected());
+        EXPECT_EQ(c.Ask("wait \"Quit\""), "ok");
+        EXPECT_EQ(c.Ask("idle"), "ok");
+        EXPECT_EQ(c.Ask("# a comment"), "ok");
+        EXPECT_EQ(c.Ask("fly 1 2"), "error: unknown command \"fly\"");
+        EXPECT_EQ(c.Ask(std::string("\x01\x02zz\0\xff", 6)), "error: unknown command \"??zz?\xff\"");
+        EXPECT_EQ(c.Ask("tap \"Brightness\""),
+                  "error: \"Brightness\" is shown where a touch does not reach it: it lets touches through; the "
+                  "control nearest to it is #1012");
+        EXPECT_EQ(c.Ask("wait \"Nowhere\" 0"), "error: \"Nowhere\" not visible after 0 ms");
+
+        // A second client is turned away; the first goes on.
+        {
+            Client second(Socket());
+            ASSERT_TRUE(second.connected());
+            EXPECT_EQ(second.Line(), "error: another client is connected; one at a time");
+            EXPECT_EQ(second.Line(), "");  // closed
+        }
+        // A line too long is refused whole, and what follows it still works.
+        EXPECT_EQ(c.Ask("tap " + std::string(70000, 'x')), "error: line longer than 65536 bytes");
+        EXPECT_EQ(c.Ask("idle"), "ok");
+        c.Send("tap #10");  // no newline: would open the brightness dialog as "tap #1012"
+    }
     Client c(Socket());
     ASSERT_TRUE(c.connected());
-    EXPECT_EQ(c.Ask("wait \"Quit\""), "ok");
     EXPECT_EQ(c.Ask("idle"), "ok");
-    EXPECT_EQ(c.Ask("# a comment"), "ok");
-    EXPECT_EQ(c.Ask("fly 1 2"), "error: unknown command \"fly\"");
-    EXPECT_EQ(c.Ask(std::string("\x01\x02zz\0\xff", 6)), "error: unknown command \"??zz?\xff\"");
-    EXPECT_EQ(c.Ask("tap \"Brightness\""),
-              "error: \"Brightness\" is shown where a touch does not reach it: it lets touches through; the control "
-              "nearest to it is #1012");
-    EXPECT_EQ(c.Ask("wait \"Nowhere\" 0"), "error: \"Nowhere\" not visible after 0 ms");
-
-    // A second client is turned away; the first goes on.
-    {
-        Client second(Socket());
-        ASSERT_TRUE(second.connected());
-        EXPECT_EQ(second.Line(), "error: another client is connected; one at a time");
-        EXPECT_EQ(second.Line(), "");  // closed
-    }
-    // A line too long is refused whole, and what follows it still works.
-    EXPECT_EQ(c.Ask("tap " + std::string(70000, 'x')), "error: line longer than 65536 bytes");
+    EXPECT_EQ(c.Ask("wait-gone \"OK\" 0"), "ok");  // no dialog opened
     EXPECT_EQ(c.Ask("tap #1012"), "ok");
     EXPECT_EQ(c.Ask("wait \"Brightness\""), "ok");
     c.Send("dump -\n");
@@ -149,25 +159,6 @@ TEST_F(ControlRun, CommandsRepliesAndBadInput) {
     EXPECT_EQ(c.Ask("quit"), "ok");
     EXPECT_EQ(Wait(), 0);
     EXPECT_FALSE(std::filesystem::exists(Socket()));  // removed at the end
-}
-
-// A client that goes away in the middle of a line leaves nothing behind:
-// the half line is not run and the next client is served.
-TEST_F(ControlRun, AClientThatVanishesMidLine) {
-    Start("dev");
-    {
-        Client gone(Socket());
-        ASSERT_TRUE(gone.connected());
-        EXPECT_EQ(gone.Ask("wait \"Quit\""), "ok");
-        gone.Send("tap #10");  // no newline: would open the brightness dialog as "tap #1012"
-    }
-    Client next(Socket());
-    ASSERT_TRUE(next.connected());
-    EXPECT_EQ(next.Ask("idle"), "ok");
-    EXPECT_EQ(next.Ask("wait-gone \"OK\" 0"), "ok");  // no dialog opened
-    next.Send("quit\n");
-    EXPECT_EQ(next.Line(), "ok");
-    EXPECT_EQ(Wait(), 0);
 }
 
 TEST_F(ControlRun, ARecordedRunReplaysToTheSameDevice) {
