@@ -1,42 +1,21 @@
 // The arbor executable driven by automation scripts; the registry it
 // changed is read back with cereg.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-
-#include "testimage.h"
+#include "exerun.h"
 
 namespace {
 
-using ce::test::MakeTempDir;
 using ce::test::ReadTextFile;
+using Answer = std::pair<int, std::string>;
 
-int Shell(const std::string& cmd) {
-    int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-class ArborRun : public testing::Test {
+class ArborRun : public ce::test::ExeRun {
 protected:
-    void SetUp() override { dir_ = MakeTempDir("arbor-e2e-"); }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    // cereg's exit status and its output, without the final line break.
-    std::pair<int, std::string> Cereg(const std::string& args) {
-        int rc = Shell("cd " + dir_.string() + " && " CEREG_EXE " --device dev " + args + " > cereg.txt 2>&1");
-        std::string out = ReadTextFile(dir_ / "cereg.txt");
-        while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-        return {rc, out};
-    }
-    std::filesystem::path dir_;
+    int Arbor(const std::string& args) { return Shell(ARBOR_EXE " --headless " + args + " > out.txt 2> err.txt"); }
+    Answer Cereg(const std::string& args) { return Output(CEREG_EXE " --device dev " + args); }
 };
 
 TEST_F(ArborRun, CreatesAKeyAndValuesAndDeletesOneByTouch) {
-    ASSERT_EQ(Shell("cd " + dir_.string() +
-                    " && " ARBOR_EXE " --device dev --headless --script " EDIT_SCRIPT " > out.txt 2> err.txt"),
-              0)
-        << ReadTextFile(dir_ / "err.txt");
-    EXPECT_EQ(Cereg("get 'HKU\\ScriptKey' Greeting"), (std::pair<int, std::string>{0, "hello"}));
+    ASSERT_EQ(Arbor("--device dev --script " EDIT_SCRIPT), 0) << Err();
+    EXPECT_EQ(Cereg("get 'HKU\\ScriptKey' Greeting"), (Answer{0, "hello"}));
     auto blob = Cereg("get 'HKU\\ScriptKey' Blob");
     EXPECT_EQ(blob.first, 0);
     EXPECT_NE(blob.second.find("01"), std::string::npos) << blob.second;
@@ -55,16 +34,11 @@ TEST_F(ArborRun, CreatesAKeyAndValuesAndDeletesOneByTouch) {
 }
 
 TEST_F(ArborRun, ModifiesAndRenamesByTouchAndKeys) {
-    ASSERT_EQ(Shell("cd " + dir_.string() +
-                    " && " CEREG_EXE " --device dev init > /dev/null && " CEREG_EXE
-                    " --device dev set 'HKU\\Edits' Greeting sz hello && " CEREG_EXE
-                    " --device dev set 'HKU\\Edits' Count dword 1"),
+    ASSERT_EQ(Shell(CEREG_EXE " --device dev init > /dev/null && " CEREG_EXE
+                              " --device dev set 'HKU\\Edits' Greeting sz hello && " CEREG_EXE
+                              " --device dev set 'HKU\\Edits' Count dword 1"),
               0);
-    ASSERT_EQ(Shell("cd " + dir_.string() +
-                    " && " ARBOR_EXE " --device dev --headless --script " MODIFY_SCRIPT " > out.txt 2> err.txt"),
-              0)
-        << ReadTextFile(dir_ / "err.txt");
-    using Answer = std::pair<int, std::string>;
+    ASSERT_EQ(Arbor("--device dev --script " MODIFY_SCRIPT), 0) << Err();
     EXPECT_EQ(Cereg("get 'HKU\\Edits' Count").first, 1);  // the key is renamed
     EXPECT_EQ(Cereg("get 'HKU\\Edited' Welcome"), (Answer{0, "changed"}));
     EXPECT_EQ(Cereg("get 'HKU\\Edited' Greeting").first, 1);
@@ -77,41 +51,28 @@ TEST_F(ArborRun, ModifiesAndRenamesByTouchAndKeys) {
 }
 
 TEST_F(ArborRun, ExportsAKeyToTheCardAndImportsItOnAnotherDevice) {
-    const std::string run = "cd " + dir_.string() + " && " ARBOR_EXE " --headless --storage-card card ";
     std::filesystem::create_directories(dir_ / "card");
-    ASSERT_EQ(Shell(run + "--device dev --script " EXPORT_SCRIPT " > out.txt 2> err.txt"), 0)
-        << ReadTextFile(dir_ / "err.txt");
+    ASSERT_EQ(Arbor("--storage-card card --device dev --script " EXPORT_SCRIPT), 0) << Err();
     const auto exported = Cereg("export 'HKLM\\Drivers\\BuiltIn'");
     ASSERT_EQ(exported.first, 0);
 
     // The other device lacks the key (and has a value the file does not
     // know, which the import leaves alone).
-    ASSERT_EQ(Shell("cd " + dir_.string() +
-                    " && " CEREG_EXE " --device other init > /dev/null && " CEREG_EXE
-                    " --device other delete 'HKLM\\Drivers\\BuiltIn' && " CEREG_EXE
-                    " --device other set 'HKLM\\Drivers' Extra dword 5 > /dev/null"),
+    ASSERT_EQ(Shell(CEREG_EXE " --device other init > /dev/null && " CEREG_EXE
+                              " --device other delete 'HKLM\\Drivers\\BuiltIn' && " CEREG_EXE
+                              " --device other set 'HKLM\\Drivers' Extra dword 5 > /dev/null"),
               0);
-    ASSERT_EQ(Shell(run + "--device other --script " IMPORT_SCRIPT " > out.txt 2> err.txt"), 0)
-        << ReadTextFile(dir_ / "err.txt");
-    ASSERT_EQ(
-        Shell("cd " + dir_.string() + " && " CEREG_EXE " --device other export 'HKLM\\Drivers\\BuiltIn' > other.txt"),
-        0);
-    std::string other = ReadTextFile(dir_ / "other.txt");
-    while (!other.empty() && other.back() == '\n') other.pop_back();
-    EXPECT_EQ(other, exported.second);
-    EXPECT_EQ(Shell("cd " + dir_.string() + " && " CEREG_EXE " --device other get 'HKLM\\Drivers' Extra > /dev/null"),
-              0);
+    ASSERT_EQ(Arbor("--storage-card card --device other --script " IMPORT_SCRIPT), 0) << Err();
+    EXPECT_EQ(Output(CEREG_EXE " --device other export 'HKLM\\Drivers\\BuiltIn'"), exported);
+    EXPECT_EQ(Shell(CEREG_EXE " --device other get 'HKLM\\Drivers' Extra > /dev/null"), 0);
 }
 
 TEST_F(ArborRun, TourLeavesTheRegistryAsItWas) {
     std::filesystem::create_directories(dir_ / "out");
-    ASSERT_EQ(Shell("cd " + dir_.string() + " && " CEREG_EXE " --device dev init > /dev/null"), 0);
+    ASSERT_EQ(Shell(CEREG_EXE " --device dev init > /dev/null"), 0);
     const auto before = Cereg("export");
     ASSERT_EQ(before.first, 0);
-    ASSERT_EQ(Shell("cd " + dir_.string() +
-                    " && " ARBOR_EXE " --device dev --headless --script " TOUR_SCRIPT " > out.txt 2> err.txt"),
-              0)
-        << ReadTextFile(dir_ / "err.txt");
+    ASSERT_EQ(Arbor("--device dev --script " TOUR_SCRIPT), 0) << Err();
     for (const char* f : {"out/arbor-tour-2-values.png", "out/arbor-tour-36-key-deleted.png"})
         EXPECT_TRUE(std::filesystem::exists(dir_ / f)) << f;
     EXPECT_EQ(Cereg("export"), before);

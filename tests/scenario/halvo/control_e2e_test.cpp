@@ -10,11 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
-#include "jsontest.h"
-#include "testimage.h"
+#include "exerun.h"
 
 extern char** environ;
 
@@ -71,15 +69,14 @@ private:
     std::string buffer_;
 };
 
-class ControlRun : public testing::Test {
+class ControlRun : public ce::test::ExeRun {
 protected:
-    void SetUp() override { dir_ = ce::test::MakeTempDir("halvo-control-"); }
     void TearDown() override {
         if (pid_ > 0) {
             kill(pid_, SIGKILL);
             Wait();
         }
-        std::filesystem::remove_all(dir_);
+        ExeRun::TearDown();
     }
     std::string Socket() const { return (dir_ / "s").string(); }
     void Start(const std::string& device, std::vector<std::string> extra = {}) {
@@ -106,12 +103,10 @@ protected:
         return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string Export(const std::string& device) {
-        std::string out = (dir_ / (device + ".reg")).string();
-        std::string cmd = CEREG_EXE " --device " + (dir_ / device).string() + " export > " + out;
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-        return ReadTextFile(out);
+        auto [rc, text] = Output(CEREG_EXE " --device " + device + " export");
+        EXPECT_EQ(rc, 0);
+        return text;
     }
-    std::filesystem::path dir_;
     pid_t pid_ = -1;
 };
 
@@ -210,10 +205,7 @@ TEST_F(ControlRun, ARecordedRunReplaysToTheSameDevice) {
 
     // The replay, on a fresh image, ends with the same dump.
     ce::test::WriteTextFile(dir_ / "replay.script", script + "dump " + (dir_ / "second.json").string() + "\n");
-    std::string cmd = std::string(HALVO_EXE) + " --device " + (dir_ / "dev2").string() + " --headless --script " +
-                      (dir_ / "replay.script").string() + " 2> " + (dir_ / "err.txt").string();
-    int status = std::system(cmd.c_str());
-    ASSERT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << ReadTextFile(dir_ / "err.txt") << script;
+    ASSERT_EQ(Shell(HALVO_EXE " --device dev2 --headless --script replay.script 2> err.txt"), 0) << Err() << script;
     EXPECT_EQ(Export("dev"), Export("dev2")) << script;
     EXPECT_EQ(Json::parse(ReadTextFile(first)), Json::parse(ReadTextFile(dir_ / "second.json")));
 }

@@ -1,70 +1,40 @@
 // The halvo executable driven by automation scripts.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
-#include "jsontest.h"
-#include "testimage.h"
+#include "exerun.h"
 
 namespace {
 
 using ce::test::Json;
-using ce::test::MakeTempDir;
 using ce::test::ReadTextFile;
-using ce::test::WriteTextFile;
 
-int Shell(const std::string& cmd) {
-    int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-class HalvoRun : public testing::Test {
+class HalvoRun : public ce::test::ExeRun {
 protected:
-    void SetUp() override { dir_ = MakeTempDir("halvo-e2e-"); }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     int Halvo(const std::string& script, const std::string& extra = "--headless") {
-        WriteTextFile(dir_ / "run.script", script);
-        return Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev " + extra +
-                     " --script run.script > out.txt 2> err.txt");
+        ce::test::WriteTextFile(dir_ / "run.script", script);
+        return Run(extra + " --script run.script");
     }
-    // Whether the device log has an entry with all of `match`'s members.
-    bool Logged(const Json& match) {
-        for (const Json& entry : ce::test::ParseLines(ReadTextFile(dir_ / "dev" / "log" / "device.log")))
-            if (ce::test::Missing(entry, match).empty()) return true;
-        return false;
-    }
-    std::filesystem::path dir_;
+    int Run(const std::string& args) { return Shell(HALVO_EXE " --device dev " + args + " > out.txt 2> err.txt"); }
 };
 
 TEST_F(HalvoRun, TourDragsThePanelAndQuits) {
     std::filesystem::create_directories(dir_ / "out");
-    EXPECT_EQ(Shell("cd " + dir_.string() + " && " HALVO_EXE " --device dev --headless --script " TOUR_SCRIPT), 0);
+    EXPECT_EQ(Run("--headless --script " TOUR_SCRIPT), 0) << Err();
     for (const char* f : {"out/tour-1-panel.png", "out/tour-2-dragged.png", "out/tour-4-button-held.png"})
         EXPECT_TRUE(std::filesystem::exists(dir_ / f)) << f;
 }
 
 TEST_F(HalvoRun, EverySettingsDialogChangesTheDevice) {
-    EXPECT_EQ(Shell("cd " + dir_.string() +
-                    " && " HALVO_EXE " --device dev --headless --script " SETTINGS_SCRIPT " 2> err.txt"),
-              0)
-        << ReadTextFile(dir_ / "err.txt");
+    EXPECT_EQ(Run("--headless --script " SETTINGS_SCRIPT), 0) << Err();
     auto get = [&](const std::string& key, const std::string& name) {
-        Shell("cd " + dir_.string() + " && " CEREG_EXE " --device dev get '" + key + "' " + name + " > value.txt");
-        std::string v = ReadTextFile(dir_ / "value.txt");
-        while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
-        return v;
+        return Output(CEREG_EXE " --device dev get '" + key + "' " + name).second;
     };
     EXPECT_EQ(get("HKLM\\Drivers\\BuiltIn\\ExtPartInit", "brightless_value"), "22");
     EXPECT_EQ(get("HKLM\\Drivers\\BuiltIn\\ExtPartInit", "RotateAngle"), "90");
     EXPECT_EQ(get("HKCU\\ControlPanel\\Backlight", "ACTimeout"), "600");
     EXPECT_EQ(get("HKLM\\Comm\\FTPD", "IsEnabled"), "0");
-    EXPECT_TRUE(Logged({{"ioctl", "0x40010"}, {"in", "0100000001000000"}}));  // one step
-    EXPECT_TRUE(Logged({{"dev", "backlight"}}));
-    EXPECT_TRUE(Logged({{"orientation", 1}, {"width", 480}, {"height", 800}}));
-    EXPECT_TRUE(Logged({{"ioctl", "0x40004"}, {"in", "0100000001000000"}}));  // COM1 RS-485
+    EXPECT_TRUE(Logged("dev", {{"ioctl", "0x40010"}, {"in", "0100000001000000"}}));  // one step
+    EXPECT_TRUE(Logged("dev", {{"dev", "backlight"}}));
+    EXPECT_TRUE(Logged("dev", {{"orientation", 1}, {"width", 480}, {"height", 800}}));
+    EXPECT_TRUE(Logged("dev", {{"ioctl", "0x40004"}, {"in", "0100000001000000"}}));  // COM1 RS-485
     Json screen = Json::parse(ReadTextFile(dir_ / "turned.json"))["screen"];
     EXPECT_EQ(ce::test::Missing(screen, {{"width", 480}, {"height", 800}, {"rotation", 90}}), "") << screen;
     EXPECT_TRUE(ce::test::FindWhere(Json::parse(ReadTextFile(dir_ / "sysinfo.json")), "text", "00-50-C2-12-34-56"));
@@ -73,9 +43,9 @@ TEST_F(HalvoRun, EverySettingsDialogChangesTheDevice) {
 // A script that ends with a dialog open: the host closes the windows as
 // their user would, so the brightness dialog cancels and puts the level back.
 TEST_F(HalvoRun, EndingAScriptCancelsAnOpenDialog) {
-    EXPECT_EQ(Halvo("wait \"Quit\"\ntap #1012\nwait \"OK\"\ntap #1026\n"), 0) << ReadTextFile(dir_ / "err.txt");
-    EXPECT_TRUE(Logged({{"level", 22}}));
-    EXPECT_TRUE(Logged({{"level", 21}}));
+    EXPECT_EQ(Halvo("wait \"Quit\"\ntap #1012\nwait \"OK\"\ntap #1026\n"), 0) << Err();
+    EXPECT_TRUE(Logged("dev", {{"level", 22}}));
+    EXPECT_TRUE(Logged("dev", {{"level", 21}}));
     EXPECT_NE(ReadTextFile(dir_ / "dev" / "hw" / "state").find("epi1.brightness = 21"), std::string::npos);
 }
 
@@ -102,8 +72,7 @@ TEST_F(HalvoRun, SdlWindowUnderTheOffscreenDriver) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     // The display libraries keep a few allocations to the end of the process.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-    EXPECT_EQ(Halvo("wait \"Brightness\"\nscreenshot sdl.png\ntap #1000\nwait-exit\n", "--scale 2"), 0)
-        << ReadTextFile(dir_ / "err.txt");
+    EXPECT_EQ(Halvo("wait \"Brightness\"\nscreenshot sdl.png\ntap #1000\nwait-exit\n", "--scale 2"), 0) << Err();
     unsetenv("SDL_VIDEODRIVER");
     unsetenv("ASAN_OPTIONS");
     EXPECT_TRUE(std::filesystem::exists(dir_ / "sdl.png"));
