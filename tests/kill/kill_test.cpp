@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@
 
 #include "ce_kernel.h"
 #include "savefile.h"
+#include "storesql.h"
 #include "testimage.h"
 
 namespace {
@@ -106,6 +106,25 @@ protected:
         return args;
     }
     int RunCereg(const std::vector<std::string>& args) { return Program(Cereg(args), dir_ / "cereg.txt").Wait(); }
+    Program Arbor(const fs::path& script) const {
+        return Program({ARBOR_EXE, "--device", Image().string(), "--headless", "--script", script.string()},
+                       dir_ / "arbor.txt");
+    }
+    // Keeps the image as it is now; Fresh() puts it back before each round.
+    void KeepPristine() { fs::copy(Image(), dir_ / "pristine", fs::copy_options::recursive); }
+    void Fresh() {
+        fs::remove_all(Image());
+        fs::copy(dir_ / "pristine", Image(), fs::copy_options::recursive);
+    }
+    // A .reg file of 2000 keys in 40 groups below HKEY_LOCAL_MACHINE\`top`.
+    static std::string BigRegFile(const std::string& top) {
+        std::string text = "Windows Registry Editor Version 5.00\n\n";
+        for (int k = 0; k < 2000; ++k) {
+            text += "[HKEY_LOCAL_MACHINE\\" + top + "\\K" + std::to_string(k % 40) + "\\L" + std::to_string(k) + "]\n";
+            text += "\"v\"=dword:" + std::to_string(10000000 + k) + "\n\"s\"=\"text " + std::to_string(k) + "\"\n\n";
+        }
+        return text;
+    }
 
     void MakeImage() {
         ASSERT_EQ(RunCereg({"init"}), 0) << ReadTextFile(dir_ / "cereg.txt");
@@ -131,18 +150,7 @@ protected:
     // Everything a kill must leave whole.
     void ExpectImageWhole(const std::string& when) {
         SCOPED_TRACE(when);
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2((Image() / "registry.db").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        std::string result;
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* out, int, char** values, char**) {
-                *static_cast<std::string*>(out) += values[0] ? values[0] : "";
-                return 0;
-            },
-            &result, nullptr);
-        sqlite3_close(db);
-        EXPECT_EQ(result, "ok");
+        ASSERT_EQ(ce::test::StoreIntegrity(Image()), "ok");
 
         // None of these programs changes the hardware: its files stay as they were.
         EXPECT_EQ(ReadTextFile(Image() / "hw" / "eeprom.bin"), eeprom_) << "hw/eeprom.bin";
@@ -190,8 +198,7 @@ TEST_F(KillTest, EditorEditKeepsTheStoreWhole) {
                       "wait \"My Device\"\ntap \"HKEY_USERS\"\ntap \"Edit\"\ntap \"New\"\ntap \"Key\"\n"
                       "wait \"New KEY\"\ntype \"Kill" +
                           std::to_string(n) + "\"\ntap \"OK\"\nwait-gone \"New KEY\"\n");
-        return Program({ARBOR_EXE, "--device", Image().string(), "--headless", "--script", script.string()},
-                       dir_ / "arbor.txt");
+        return Arbor(script);
     };
     Program first = edit(0);
     ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "arbor.txt");
@@ -211,35 +218,21 @@ TEST_F(KillTest, EditorEditKeepsTheStoreWhole) {
 // killed part-way, the registry holds none of the file or all of it.
 TEST_F(KillTest, EditorImportLandsWholeOrNotAtAll) {
     MakeImage();
-    std::string text = "Windows Registry Editor Version 5.00\n\n";
-    for (int k = 0; k < 2000; ++k) {
-        text += "[HKEY_LOCAL_MACHINE\\Imported\\K" + std::to_string(k % 40) + "\\L" + std::to_string(k) + "]\n";
-        text += "\"v\"=dword:" + std::to_string(10000000 + k) + "\n\"s\"=\"text " + std::to_string(k) + "\"\n\n";
-    }
-    WriteTextFile(Image() / "fs" / "big.reg", text);
+    WriteTextFile(Image() / "fs" / "big.reg", BigRegFile("Imported"));
     fs::path script = dir_ / "import.script";
     WriteTextFile(script,
                   "wait \"My Device\"\ntap \"File\"\ntap \"Import...\"\nwait \"Import Registry File\"\n"
                   "type \"big.reg\"\nkey ENTER\nwait \"Its keys and values have been imported.\" 60000\n");
-    auto import = [&] {
-        return Program({ARBOR_EXE, "--device", Image().string(), "--headless", "--script", script.string()},
-                       dir_ / "arbor.txt");
-    };
-    fs::path pristine = dir_ / "pristine";
-    fs::copy(Image(), pristine, fs::copy_options::recursive);
-    auto fresh = [&] {
-        fs::remove_all(Image());
-        fs::copy(pristine, Image(), fs::copy_options::recursive);
-    };
-    Program first = import();
+    KeepPristine();
+    Program first = Arbor(script);
     ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "arbor.txt");
     auto full = first.Elapsed();
     ASSERT_EQ(RunCereg({"export", "HKLM\\Imported"}), 0);
     const std::string imported = ReadTextFile(dir_ / "cereg.txt");
 
     for (int n = 1; n <= rounds_; ++n) {
-        fresh();
-        bool done = KillAtRandom(import(), full) == 0;
+        Fresh();
+        bool done = KillAtRandom(Arbor(script), full) == 0;
         ExpectImageWhole("after killing an import in round " + std::to_string(n));
         if (HasFatalFailure()) return;
         int found = RunCereg({"export", "HKLM\\Imported"});
@@ -259,12 +252,7 @@ TEST_F(KillTest, EditorImportLandsWholeOrNotAtAll) {
 // the new one, whole, and never both or neither.
 TEST_F(KillTest, EditorRenameLandsWholeOrNotAtAll) {
     MakeImage();
-    std::string text = "Windows Registry Editor Version 5.00\n\n";
-    for (int k = 0; k < 2000; ++k) {
-        text += "[HKEY_LOCAL_MACHINE\\Before\\K" + std::to_string(k % 40) + "\\L" + std::to_string(k) + "]\n";
-        text += "\"v\"=dword:" + std::to_string(10000000 + k) + "\n\n";
-    }
-    WriteTextFile(dir_ / "tree.reg", text);
+    WriteTextFile(dir_ / "tree.reg", BigRegFile("Before"));
     ASSERT_EQ(RunCereg({"import", (dir_ / "tree.reg").string()}), 0) << ReadTextFile(dir_ / "cereg.txt");
     ASSERT_EQ(RunCereg({"export", "HKLM\\Before"}), 0);
     const std::string before = ReadTextFile(dir_ / "cereg.txt");
@@ -273,13 +261,10 @@ TEST_F(KillTest, EditorRenameLandsWholeOrNotAtAll) {
                   "wait \"My Device\"\ntap \"HKEY_LOCAL_MACHINE\"\nkey RIGHT\nwait \"Before\"\ntap \"Before\"\n"
                   "key F2\nwait \"Rename Key\"\ntype \"After\"\nkey ENTER\nwait-gone \"Rename Key\"\n"
                   "wait \"HKEY_LOCAL_MACHINE\\\\After\"\n");
-    fs::path pristine = dir_ / "pristine";
-    fs::copy(Image(), pristine, fs::copy_options::recursive);
+    KeepPristine();
     auto rename = [&] {
-        fs::remove_all(Image());
-        fs::copy(pristine, Image(), fs::copy_options::recursive);
-        return Program({ARBOR_EXE, "--device", Image().string(), "--headless", "--script", script.string()},
-                       dir_ / "arbor.txt");
+        Fresh();
+        return Arbor(script);
     };
     Program first = rename();
     ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "arbor.txt");
@@ -333,17 +318,10 @@ TEST_F(KillTest, BootApplyingARestoreNeverHalfAppliesIt) {
         tree.keys.push_back(std::move(key));
     }
     std::vector<uint8_t> save = ce::reg::EncodeSave(tree);
-    fs::path pristine = dir_ / "pristine";
-    fs::copy(Image(), pristine, fs::copy_options::recursive);
-    std::string file(save.begin(), save.end());
-    WriteTextFile(pristine / "registry.pending", file);
+    WriteTextFile(Image() / "registry.pending", std::string(save.begin(), save.end()));
+    KeepPristine();
 
     // The registry as a boot that is not disturbed leaves it.
-    auto fresh = [&] {
-        fs::remove_all(Image());
-        fs::copy(pristine, Image(), fs::copy_options::recursive);
-    };
-    fresh();
     Program first(Cereg({"get", "HKCU\\Kept", "v"}), dir_ / "boot.txt");
     ASSERT_EQ(first.Wait(), 0) << ReadTextFile(dir_ / "boot.txt");
     auto full = first.Elapsed();
@@ -353,7 +331,7 @@ TEST_F(KillTest, BootApplyingARestoreNeverHalfAppliesIt) {
     ASSERT_NE(restored.find(ce::ToUtf8(tree.keys.back().name)), std::string::npos);
 
     for (int n = 1; n <= rounds_; ++n) {
-        fresh();
+        Fresh();
         bool done = KillAtRandom(Program(Cereg({"get", "HKCU\\Kept", "v"}), dir_ / "boot.txt"), full) == 0;
         if (done) {
             EXPECT_FALSE(fs::exists(Image() / "registry.pending"));
