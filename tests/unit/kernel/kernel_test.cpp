@@ -137,12 +137,6 @@ TEST(DeviceLog, SequenceContinuesAcrossWritersAndAfterForeignLines) {
     for (size_t i = 3; i < lines.size(); ++i) EXPECT_EQ(lines[i], ce::test::Json({{"seq", 39 + i}, {"dev", "T:"}}));
 }
 
-TEST(DeviceLog, Hex) {
-    const BYTE bytes[] = {0x01, 0x00, 0xAB, 0xFF};
-    EXPECT_EQ(ce::HexBytes(bytes, 4), "0100abff");
-    EXPECT_EQ(ce::HexBytes(nullptr, 0), "");
-}
-
 int WINAPI Answer() {
     return 42;
 }

@@ -7,23 +7,19 @@
 
 namespace {
 
-TEST(Events, AutoResetReleasesOneWaitThenResets) {
-    HANDLE ev = CreateEvent(nullptr, FALSE, FALSE, nullptr);
-    ASSERT_NE(ev, nullptr);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
-    SetEvent(ev);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
-    EXPECT_TRUE(CloseHandle(ev));
-}
-
-TEST(Events, ManualResetStaysSignalledUntilReset) {
-    HANDLE ev = CreateEvent(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(ev, 10), WAIT_OBJECT_0);
-    ResetEvent(ev);
-    EXPECT_EQ(WaitForSingleObject(ev, 5), WAIT_TIMEOUT);
-    CloseHandle(ev);
+TEST(Events, AutoResetReleasesOneWaitManualResetStaysSignalledUntilReset) {
+    HANDLE autoEv = CreateEvent(nullptr, FALSE, FALSE, nullptr), manual = CreateEvent(nullptr, TRUE, TRUE, nullptr);
+    ASSERT_NE(autoEv, nullptr);
+    EXPECT_EQ(WaitForSingleObject(autoEv, 0), WAIT_TIMEOUT);
+    SetEvent(autoEv);
+    EXPECT_EQ(WaitForSingleObject(autoEv, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoEv, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(manual, 10), WAIT_OBJECT_0);
+    ResetEvent(manual);
+    EXPECT_EQ(WaitForSingleObject(manual, 5), WAIT_TIMEOUT);
+    EXPECT_TRUE(CloseHandle(autoEv));
+    EXPECT_TRUE(CloseHandle(manual));
 }
 
 TEST(Events, NamedEventsAreSharedAndOpenFailsWithoutOne) {
@@ -77,7 +73,7 @@ DWORD WINAPI WaitThenExit(LPVOID param) {
     return WaitForSingleObject(ev, INFINITE) == WAIT_OBJECT_0 ? 42 : 1;
 }
 
-TEST(Threads, ThreadWaitsForEventAndReportsExitCode) {
+TEST(Threads, ThreadsWaitForEventsAndReportTheirExitCodes) {
     HANDLE ev = CreateEvent(nullptr, FALSE, FALSE, nullptr);
     DWORD id = 0;
     HANDLE th = CreateThread(nullptr, 0, WaitThenExit, ev, 0, &id);
@@ -94,6 +90,20 @@ TEST(Threads, ThreadWaitsForEventAndReportsExitCode) {
     EXPECT_EQ(code, 42u);
     CloseHandle(th);
     CloseHandle(ev);
+
+    // Many threads released by one manual-reset event.
+    HANDLE go = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    std::vector<HANDLE> threads;
+    for (int i = 0; i < 8; ++i) threads.push_back(CreateThread(nullptr, 0, WaitThenExit, go, 0, nullptr));
+    SetEvent(go);
+    EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE),
+              WAIT_OBJECT_0);
+    for (HANDLE t : threads) {
+        EXPECT_TRUE(GetExitCodeThread(t, &code));
+        EXPECT_EQ(code, 42u);
+        CloseHandle(t);
+    }
+    CloseHandle(go);
 }
 
 DWORD WINAPI ExitEarly(LPVOID) {
@@ -129,22 +139,6 @@ TEST(Threads, ExitThreadSetsTheCodeAndClosingTheHandleLeavesThreadRunning) {
     EXPECT_EQ(WaitForSingleObject(done, INFINITE), WAIT_OBJECT_0);
     CloseHandle(ev);
     CloseHandle(done);
-}
-
-TEST(Threads, ManyThreadsSignalOneManualEvent) {
-    HANDLE go = CreateEvent(nullptr, TRUE, FALSE, nullptr);
-    std::vector<HANDLE> threads;
-    for (int i = 0; i < 8; ++i) threads.push_back(CreateThread(nullptr, 0, WaitThenExit, go, 0, nullptr));
-    SetEvent(go);
-    EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE),
-              WAIT_OBJECT_0);
-    for (HANDLE t : threads) {
-        DWORD code = 0;
-        GetExitCodeThread(t, &code);
-        EXPECT_EQ(code, 42u);
-        CloseHandle(t);
-    }
-    CloseHandle(go);
 }
 
 TEST(Time, TickCountAdvancesAcrossSleep) {
