@@ -51,10 +51,17 @@ protected:
         }
         SDL_PushEvent(&e);
     }
+    static void Key(uint32_t type, SDL_Keycode sym, Uint16 mod) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.keysym.sym = sym;
+        e.key.keysym.mod = mod;
+        SDL_PushEvent(&e);
+    }
     std::unique_ptr<SdlFrontEnd> front;
 };
 
-TEST_F(SdlFront, ShowsTheScreenEnlargedAndFollowsChanges) {
+TEST_F(SdlFront, ShowsTheScreenEnlargedAndFollowsChangesAndTurns) {
     int w = 0, h = 0;
     std::vector<uint32_t> px = front->WindowPixels(w, h);
     ASSERT_EQ(w, 8);
@@ -72,17 +79,14 @@ TEST_F(SdlFront, ShowsTheScreenEnlargedAndFollowsChanges) {
     EXPECT_EQ(front->presents(), presents + 1);
     px = front->WindowPixels(w, h);
     EXPECT_EQ(px[3 * 8 + 3], 0x0000FFu);
-}
 
-TEST_F(SdlFront, WindowFollowsARotatedScreen) {
     gdi::ScreenMode mode;
     mode.width = 3;
     mode.height = 4;
     gdi::Screen::SetMode(mode);
     Put(2, 3, 0xFFFFFF);
     front->PresentIfChanged();
-    int w = 0, h = 0;
-    std::vector<uint32_t> px = front->WindowPixels(w, h);
+    px = front->WindowPixels(w, h);
     ASSERT_EQ(w, 6);
     ASSERT_EQ(h, 8);
     EXPECT_EQ(px[7 * 6 + 5], 0xFFFFFFu);
@@ -97,29 +101,6 @@ TEST_F(SdlFront, MouseBecomesTheStylusScaledBack) {
     Push(SDL_MOUSEBUTTONUP, 6, 4);
     front->Pump(d, Millis(0));
     EXPECT_EQ(d.Events(), (std::vector<std::string>{"down 2,1", "move 3,2", "move 3,0", "up 3,2"}));
-}
-
-TEST_F(SdlFront, CloseButtonAsksTheProgramToEndAndTheLoopStops) {
-    FakeDevice d;
-    d.endOnQuit = true;
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    SDL_PushEvent(&e);
-    front->Run(d, [&] { return d.ProgramEnded(); });
-    EXPECT_EQ(d.Events(), (std::vector<std::string>{"quit"}));
-}
-
-TEST_F(SdlFront, KeysReachTheDevice) {
-    FakeDevice d;
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = SDLK_a;
-    e.key.keysym.mod = KMOD_LSHIFT;
-    SDL_PushEvent(&e);
-    e.type = SDL_KEYUP;
-    SDL_PushEvent(&e);
-    front->Pump(d, Millis(0));
-    EXPECT_EQ(d.Events(), (std::vector<std::string>{"key 65 down m1 c65", "key 65 up m1 c0"}));
 }
 
 TEST_F(SdlFront, TheWindowShowsTheBacklightAndScreenshotsStayTheFrameBuffer) {
@@ -158,23 +139,19 @@ TEST_F(SdlFront, RightCtrlLettersAreTheEmulatorsAndNeverReachTheProgram) {
     controls.title = [&](int zoom) { return "t zoom " + std::to_string(zoom) + " card " + std::to_string(cards); };
     front->SetControls(controls);
     EXPECT_EQ(front->Title(), "t zoom 2 card 0");
-    auto key = [](uint32_t type, SDL_Keycode sym, Uint16 mod) {
-        SDL_Event e{};
-        e.type = type;
-        e.key.keysym.sym = sym;
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    };
     FakeDevice d;
-    key(SDL_KEYDOWN, SDLK_RCTRL, KMOD_RCTRL);
+    Key(SDL_KEYDOWN, SDLK_RCTRL, KMOD_RCTRL);
     for (SDL_Keycode letter : {SDLK_r, SDLK_b, SDLK_c, SDLK_i, SDLK_h, SDLK_q}) {
-        key(SDL_KEYDOWN, letter, KMOD_RCTRL);
-        key(SDL_KEYUP, letter, KMOD_RCTRL);
+        Key(SDL_KEYDOWN, letter, KMOD_RCTRL);
+        Key(SDL_KEYUP, letter, KMOD_RCTRL);
     }
-    key(SDL_KEYUP, SDLK_RCTRL, 0);
-    key(SDL_KEYDOWN, SDLK_LCTRL, KMOD_LCTRL);  // the left one is the program's
+    Key(SDL_KEYUP, SDLK_RCTRL, 0);
+    // Other keys reach the program, the left Ctrl too.
+    Key(SDL_KEYDOWN, SDLK_LCTRL, KMOD_LCTRL);
+    Key(SDL_KEYDOWN, SDLK_a, KMOD_LSHIFT);
+    Key(SDL_KEYUP, SDLK_a, KMOD_LSHIFT);
     front->Pump(d, Millis(0));
-    EXPECT_EQ(d.Events(), (std::vector<std::string>{"key 17 down m2 c0"}));
+    EXPECT_EQ(d.Events(), (std::vector<std::string>{"key 17 down m2 c0", "key 65 down m1 c65", "key 65 up m1 c0"}));
     EXPECT_EQ(rotations, 1);
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(cards, 1);
@@ -253,7 +230,7 @@ TEST_F(SdlFront, AfterATurnOrAZoomTheWindowStaysOnTheDesktop) {
     EXPECT_LE(y + h, desk.y + desk.h);
 }
 
-TEST_F(SdlFront, CloseButtonIsThePowerSwitchWhenTheHostHasOne) {
+TEST_F(SdlFront, CloseButtonIsThePowerSwitchWhenTheHostHasOneElseItAsksTheProgramToEnd) {
     int offs = 0;
     EmulatorControls controls;
     controls.powerOff = [&] { ++offs; };
@@ -266,6 +243,14 @@ TEST_F(SdlFront, CloseButtonIsThePowerSwitchWhenTheHostHasOne) {
     front->Pump(d, Millis(0));
     EXPECT_EQ(offs, 1);
     EXPECT_TRUE(d.Events().empty());  // the program is not asked
+
+    // Without a power switch the program is asked to end and the loop stops.
+    front->SetControls({});
+    d.endOnQuit = true;
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
+    front->Run(d, [&] { return d.ProgramEnded(); });
+    EXPECT_EQ(d.Events(), (std::vector<std::string>{"quit"}));
 }
 
 TEST(SdlKeys, MapToVirtualKeysAndCharacters) {
