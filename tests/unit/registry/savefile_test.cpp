@@ -9,6 +9,7 @@
 #include "ce_kernel.h"
 #include "ce_registry.h"
 #include "regtest.h"
+#include "regtext.h"
 #include "testimage.h"
 
 using namespace regtest;
@@ -26,34 +27,27 @@ void WriteBytes(const fs::path& p, const std::vector<uint8_t>& b) {
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
-struct Value {
-    std::u16string name;
-    DWORD type;
-    std::vector<uint8_t> data;
-    bool operator==(const Value&) const = default;
-};
+using ce::regtext::Value;
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> b) {
     return {b.begin(), b.end()};
 }
-std::vector<uint8_t> Utf16Bytes(std::u16string_view s) {
-    auto p = reinterpret_cast<const uint8_t*>(s.data());
-    return {p, p + s.size() * 2};
-}
 
-// Every value type the device knows, with the awkward sizes.
+// Every value type the device knows, with the awkward sizes, in the
+// registry's order.
 const std::vector<Value>& AllTypes() {
+    using ce::regtext::StringData;
     static const std::vector<Value> v = {
-        {u"", REG_SZ, Utf16Bytes(std::u16string_view(u"default\0", 8))},
-        {u"Sz", REG_SZ, Utf16Bytes(std::u16string_view(u"Panel \u00C4\0", 8))},
-        {u"Expand", REG_EXPAND_SZ, Utf16Bytes(std::u16string_view(u"%windir%\\x\0", 11))},
-        {u"Multi", REG_MULTI_SZ, Utf16Bytes(std::u16string_view(u"one\0two\0\0", 9))},
+        {u"", REG_SZ, StringData(u"default")},
         {u"Binary", REG_BINARY, Bytes({0, 1, 2, 0xFF, 0x80})},
         {u"Dword", REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12})},
-        {u"Qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+        {u"Empty", REG_BINARY, {}},
+        {u"Expand", REG_EXPAND_SZ, StringData(u"%windir%\\x")},
+        {u"Multi", REG_MULTI_SZ, ce::regtext::MultiStringData({u"one", u"two"})},
         {u"None", REG_NONE, Bytes({9})},
         {u"Odd", REG_SZ, Bytes({0x41, 0, 0x42})},
-        {u"Empty", REG_BINARY, {}},
+        {u"Qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+        {u"Sz", REG_SZ, StringData(u"Panel \u00C4")},
     };
     return v;
 }
@@ -69,11 +63,6 @@ std::vector<Value> ReadValues(HKEY h) {
         out.push_back({std::u16string(name, cch), type, data});
     }
     return out;
-}
-
-std::vector<Value> Sorted(std::vector<Value> v) {
-    std::sort(v.begin(), v.end(), [](const Value& a, const Value& b) { return ce::Fold(a.name) < ce::Fold(b.name); });
-    return v;
 }
 
 class SaveReplace : public ::testing::Test {
@@ -117,7 +106,7 @@ TEST_F(SaveReplace, RoundTripOfEveryValueType) {
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers", &drivers), ERROR_SUCCESS);
     EXPECT_EQ(SubKeys(drivers), (std::vector<std::u16string>{u"BuiltIn", u"Empty Key"}));
     ASSERT_EQ(Open(drivers, u"builtin\\PANEL", &panel), ERROR_SUCCESS);
-    EXPECT_EQ(ReadValues(panel), Sorted(AllTypes()));
+    EXPECT_EQ(ReadValues(panel), AllTypes());
     DWORD v = 0;
     EXPECT_EQ(GetDword(HKEY_LOCAL_MACHINE, u"OnRoot", v), ERROR_SUCCESS);
     EXPECT_EQ(SubKeys(HKEY_CURRENT_USER), (std::vector<std::u16string>{u"AlsoKept", u"NotSaved"}));
@@ -175,14 +164,8 @@ TEST_F(SaveReplace, DamagedFilesAreRefusedAndStageNothing) {
     const std::vector<uint8_t> good = ReadBytes(Host("good.sav"));
     auto refused = [](LONG err) { return err == ERROR_REGISTRY_CORRUPT || err == ERROR_BADDB; };
 
-    std::vector<uint8_t> magic = good;
-    magic[0] ^= 0x20;
-    EXPECT_PRED1(refused, Replace(magic));
-    std::vector<uint8_t> version = good;
-    version[8] = 2;
-    EXPECT_PRED1(refused, Replace(version));
-    for (size_t cut : {size_t{0}, size_t{7}, size_t{31}, size_t{32}, good.size() / 2, good.size() - 1})
-        EXPECT_PRED1(refused, Replace(std::vector<uint8_t>(good.begin(), good.begin() + cut))) << cut;
+    // (Every truncation and bit flip of the format is refused by its own test.)
+    EXPECT_PRED1(refused, Replace(std::vector<uint8_t>(good.begin(), good.end() - 1)));
     std::vector<uint8_t> flipped = good;
     flipped[good.size() - 3] ^= 1;
     EXPECT_PRED1(refused, Replace(flipped));
