@@ -70,7 +70,7 @@ TEST(CStringSharing, CopiesOnManyThreadsKeepTheTextAlive) {
     EXPECT_EQ(U(shared), u"value shared by threads");
 }
 
-TEST(CStringConstruction, FromPointersCountsAndRepeats) {
+TEST(CStringConstruction, FromPointersCountsRepeatsAndResources) {
     EXPECT_TRUE(CString().IsEmpty());
     EXPECT_TRUE(CString(static_cast<LPCTSTR>(nullptr)).IsEmpty());
     EXPECT_EQ(CString(static_cast<LPCTSTR>(nullptr)).GetString()[0], 0);
@@ -80,6 +80,10 @@ TEST(CStringConstruction, FromPointersCountsAndRepeats) {
     EXPECT_EQ(U(CString(u'-', 4)), u"----");
     EXPECT_TRUE(CString(u'-', 0).IsEmpty());
     EXPECT_TRUE(CString(u'-', -3).IsEmpty());
+    // A missing string resource leaves the text unchanged.
+    CString kept(u"kept");
+    EXPECT_FALSE(kept.LoadString(65000));
+    EXPECT_EQ(U(kept), u"kept");
 }
 
 TEST(CStringConstruction, ConcatenationAndComparison) {
@@ -151,10 +155,7 @@ TEST(CStringBuffer, GetBufferAndReleaseBuffer) {
     EXPECT_LE(s.GetLength(), 1000);
 
     CString fixed;
-    p = fixed.GetBufferSetLength(3);
-    p[0] = u'x';
-    p[1] = u'y';
-    p[2] = u'z';
+    std::copy_n(u"xyz", 3, fixed.GetBufferSetLength(3));
     fixed.ReleaseBuffer(3);
     EXPECT_EQ(U(fixed), u"xyz");
 
@@ -241,12 +242,6 @@ TEST(CStringEdit, CaseAndTrimming) {
     CString blank(u"   ");
     blank.Trim();
     EXPECT_TRUE(blank.IsEmpty());
-}
-
-TEST(CStringResources, MissingStringLeavesTheTextUnchanged) {
-    CString s(u"kept");
-    EXPECT_FALSE(s.LoadString(65000));
-    EXPECT_EQ(U(s), u"kept");
 }
 
 }  // namespace

@@ -11,6 +11,17 @@
 
 namespace {
 
+// The exception `f` throws, or null; the caller deletes it.
+template <class F>
+CFileException* Thrown(F f) {
+    try {
+        f();
+    } catch (CFileException* e) {
+        return e;
+    }
+    return nullptr;
+}
+
 class CFileTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directories(image.fs()); }
@@ -51,16 +62,13 @@ TEST_F(CFileTest, OpenFailureReportsWithoutThrowing) {
     EXPECT_EQ(e.m_lOsError, LONG(ERROR_INVALID_PARAMETER));
 
     // The opening constructor throws instead.
-    try {
-        CFile g(u"\\missing.bin", CFile::modeRead);
-        ADD_FAILURE() << "no exception";
-    } catch (CFileException* ex) {
-        EXPECT_EQ(ex->m_cause, CFileException::fileNotFound);
-        TCHAR text[128];
-        EXPECT_TRUE(ex->GetErrorMessage(text, 128));
-        EXPECT_NE(std::u16string(text).find(u"missing.bin"), std::u16string::npos);
-        ex->Delete();
-    }
+    CFileException* ex = Thrown([] { CFile g(u"\\missing.bin", CFile::modeRead); });
+    ASSERT_NE(ex, nullptr);
+    EXPECT_EQ(ex->m_cause, CFileException::fileNotFound);
+    TCHAR text[128];
+    EXPECT_TRUE(ex->GetErrorMessage(text, 128));
+    EXPECT_NE(std::u16string(text).find(u"missing.bin"), std::u16string::npos);
+    ex->Delete();
 }
 
 TEST_F(CFileTest, CreateTruncateAndNoTruncate) {
@@ -96,19 +104,13 @@ TEST_F(CFileTest, SeekPositions) {
     EXPECT_EQ(c, 'h');
     f.SeekToBegin();
     EXPECT_EQ(f.GetPosition(), 0u);
-    try {
-        f.Seek(-1, CFile::begin);
-        ADD_FAILURE() << "negative seek accepted";
-    } catch (CFileException* e) {
-        EXPECT_EQ(e->m_cause, CFileException::badSeek);
-        e->Delete();
-    }
-    try {
-        f.Seek(0, 7);
-        ADD_FAILURE() << "unknown origin accepted";
-    } catch (CFileException* e) {
-        e->Delete();
-    }
+    CFileException* e = Thrown([&] { f.Seek(-1, CFile::begin); });
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->m_cause, CFileException::badSeek);
+    e->Delete();
+    e = Thrown([&] { f.Seek(0, 7); });  // an unknown origin
+    ASSERT_NE(e, nullptr);
+    e->Delete();
 }
 
 TEST_F(CFileTest, ErrorsAfterOpenThrowHeapExceptions) {
@@ -116,12 +118,7 @@ TEST_F(CFileTest, ErrorsAfterOpenThrowHeapExceptions) {
     CFile f;
     ASSERT_TRUE(f.Open(u"\\w.bin", CFile::modeWrite));
     char buf[4];
-    CFileException* caught = nullptr;
-    try {
-        f.Read(buf, sizeof buf);  // opened for writing only
-    } catch (CFileException* e) {
-        caught = e;
-    }
+    CFileException* caught = Thrown([&] { f.Read(buf, sizeof buf); });  // opened for writing only
     ASSERT_NE(caught, nullptr);
     EXPECT_EQ(caught->m_cause, CFileException::accessDenied);
     EXPECT_EQ(caught->m_lOsError, LONG(ERROR_ACCESS_DENIED));
@@ -139,12 +136,7 @@ TEST_F(CFileTest, ErrorsAfterOpenThrowHeapExceptions) {
     }
     END_CATCH
     EXPECT_TRUE(threw);
-    CFileException* thrown = nullptr;
-    try {
-        closed.GetLength();
-    } catch (CFileException* e) {
-        thrown = e;
-    }
+    CFileException* thrown = Thrown([&] { closed.GetLength(); });
     ASSERT_NE(thrown, nullptr);
     thrown->Delete();
 }

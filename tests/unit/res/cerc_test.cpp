@@ -31,17 +31,20 @@ protected:
         std::ofstream(dir_ / name, std::ios::binary) << text;
     }
 
-    Outcome Compile(const std::string& script) {
-        Write("bad.rc", script);
-        std::string cmd = std::string(CERC_PATH) + " -o '" + (dir_ / "out.cpp").string() + "' '" +
-                          (dir_ / "bad.rc").string() + "' 2>&1";
+    // Runs cerc with `args`.
+    Outcome Run(const std::string& args) {
         Outcome r;
-        FILE* p = popen(cmd.c_str(), "r");
+        FILE* p = popen((std::string(CERC_PATH) + args + " 2>&1").c_str(), "r");
         char buf[512];
         while (size_t n = fread(buf, 1, sizeof buf, p)) r.output.append(buf, n);
         int st = pclose(p);
         r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
         return r;
+    }
+    // Compiles `script` written to `input`; an empty script leaves `input` missing.
+    Outcome Compile(const std::string& script, const std::string& input = "bad.rc") {
+        if (!script.empty()) Write(input, script);
+        return Run(" -o '" + (dir_ / "out.cpp").string() + "' '" + (dir_ / input).string() + "'");
     }
 
     // Fails with `what` reported at bad.rc:line (or another file's).
@@ -111,18 +114,9 @@ TEST_F(Cerc, PreprocessorAndFiles) {
 }
 
 TEST_F(Cerc, UsageErrors) {
-    FILE* p = popen((std::string(CERC_PATH) + " 2>&1").c_str(), "r");
-    char buf[256];
-    while (fread(buf, 1, sizeof buf, p) > 0) {
-    }
-    int st = pclose(p);
-    EXPECT_EQ(WEXITSTATUS(st), 2);
-    Outcome r;
-    std::string cmd =
-        std::string(CERC_PATH) + " -o '" + (dir_ / "out.cpp").string() + "' '" + (dir_ / "none.rc").string() + "' 2>&1";
-    p = popen(cmd.c_str(), "r");
-    while (size_t n = fread(buf, 1, sizeof buf, p)) r.output.append(buf, n);
-    EXPECT_EQ(WEXITSTATUS(pclose(p)), 1);
+    EXPECT_EQ(Run("").status, 2);
+    Outcome r = Compile("", "none.rc");
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("none.rc"), std::string::npos) << r.output;
 }
 

@@ -7,20 +7,15 @@
 #include "ce_res.h"
 #include "commctrl.h"
 #include "fixtures.h"
+#include "lasterror.h"
 #include "resource.h"
 
 namespace {
 
-// Reads a dialog template the way the window system does.
-class TemplateReader {
-public:
-    TemplateReader(const BYTE* d, size_t n) : d_(d), n_(n) {}
-    WORD Word() {
-        EXPECT_LE(p_ + 2, n_);
-        WORD v = static_cast<WORD>(d_[p_] | (d_[p_ + 1] << 8));
-        p_ += 2;
-        return v;
-    }
+// Reads a dialog template the way the window system does: words in place.
+struct TemplateReader {
+    const WORD* p;
+    WORD Word() { return *p++; }
     DWORD Dword() {
         DWORD lo = Word();
         return lo | (DWORD{Word()} << 16);
@@ -33,20 +28,11 @@ public:
     }
     // A string-or-ordinal field, the ordinal written as "#n".
     std::u16string SzOrOrd() {
-        if (d_[p_] == 0xFF && d_[p_ + 1] == 0xFF) {
-            Word();
-            std::string n = "#" + std::to_string(Word());
-            return std::u16string(n.begin(), n.end());
-        }
-        return Str();
+        if (*p != 0xFFFF) return Str();
+        ++p;
+        std::string n = "#" + std::to_string(Word());
+        return std::u16string(n.begin(), n.end());
     }
-    void Align() { p_ = (p_ + 3) & ~size_t{3}; }
-    size_t pos() const { return p_; }
-
-private:
-    const BYTE* d_;
-    size_t n_;
-    size_t p_ = 0;
 };
 
 struct Item {
@@ -62,7 +48,6 @@ struct Dialog {
     std::u16string menu, cls, caption, face;
     WORD pointSize = 0;
     std::vector<Item> items;
-    std::vector<size_t> itemOffsets;
 };
 
 Dialog ReadDialog(int id) {
@@ -70,9 +55,9 @@ Dialog ReadDialog(int id) {
     EXPECT_NE(info, nullptr);
     if (!info) return {};
     auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
-    // Templates are read in place, so they must start on a DWORD boundary.
+    // Templates are read in place, so they and their items start on a DWORD boundary.
     EXPECT_EQ(reinterpret_cast<uintptr_t>(bytes) % 4, 0u);
-    TemplateReader r(bytes, SizeofResource(nullptr, info));
+    TemplateReader r{reinterpret_cast<const WORD*>(bytes)};
     Dialog d;
     d.style = r.Dword();
     d.exStyle = r.Dword();
@@ -81,13 +66,12 @@ Dialog ReadDialog(int id) {
     d.menu = r.SzOrOrd();
     d.cls = r.SzOrOrd();
     d.caption = r.Str();
-    if (d.style & 0x40) {  // DS_SETFONT
+    if (d.style & DS_SETFONT) {
         d.pointSize = r.Word();
         d.face = r.Str();
     }
     for (WORD k = 0; k < count; ++k) {
-        r.Align();
-        d.itemOffsets.push_back(r.pos());
+        if (reinterpret_cast<uintptr_t>(r.p) % 4) ++r.p;
         Item it;
         it.style = r.Dword();
         it.exStyle = r.Dword();
@@ -98,13 +82,13 @@ Dialog ReadDialog(int id) {
         EXPECT_EQ(r.Word(), 0) << "no creation data";
         d.items.push_back(it);
     }
-    EXPECT_EQ(r.pos(), SizeofResource(nullptr, info));
+    EXPECT_EQ(reinterpret_cast<const BYTE*>(r.p) - bytes, SizeofResource(nullptr, info));
     return d;
 }
 
 // ---- Dialog templates ----------------------------------------------------------
 
-TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFont) {
+TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFontAndShortFormsImplyClassAndStyles) {
     Dialog d = ReadDialog(IDD_MAIN);
     // STYLE as written, plus WS_CAPTION for CAPTION and DS_SETFONT for FONT.
     EXPECT_EQ(d.style, 0x80u | 0x80000000u | 0x00080000u | 0x00C00000u | 0x40u);
@@ -118,12 +102,6 @@ TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFont) {
     EXPECT_EQ(d.caption, u"Main \"quoted\"");
     EXPECT_EQ(d.pointSize, 8);
     EXPECT_EQ(d.face, u"Tahoma");
-    ASSERT_EQ(d.items.size(), 17u);
-    for (size_t off : d.itemOffsets) EXPECT_EQ(off % 4, 0u);
-}
-
-TEST(DialogTemplate, ShortFormsImplyClassAndDefaultStyles) {
-    Dialog d = ReadDialog(IDD_MAIN);
     ASSERT_EQ(d.items.size(), 17u);
     const DWORD base = WS_CHILD | WS_VISIBLE;
     struct Want {
@@ -271,15 +249,14 @@ std::u16string Load(HINSTANCE inst, UINT id, int cch = 128) {
     return buf;
 }
 
-TEST(Strings, TextEscapesAndUtf8) {
+TEST(Strings, TextEscapesUtf8BufferSizesAndMissingIds) {
     EXPECT_EQ(Load(nullptr, IDS_HELLO), u"Hello");
     EXPECT_EQ(Load(nullptr, IDS_ESCAPES), u"Tab\there\nnew \"q\" \\ \"q2\"");
     EXPECT_EQ(Load(nullptr, IDS_UNICODE), u"Grüße € \U0001F600");
     EXPECT_EQ(Load(nullptr, IDS_SECOND_BLOCK), u"Second block");
     EXPECT_EQ(Load(nullptr, IDS_LATE), u"Another table");  // a second STRINGTABLE
-}
 
-TEST(Strings, BufferSizeIsInCharacters) {
+    // The buffer size is in characters.
     WCHAR buf[8];
     std::fill(std::begin(buf), std::end(buf), u'#');
     EXPECT_EQ(LoadString(nullptr, IDS_HELLO, buf, 3), 2);
@@ -293,17 +270,13 @@ TEST(Strings, BufferSizeIsInCharacters) {
     EXPECT_EQ(LoadString(nullptr, IDS_SECOND_BLOCK, reinterpret_cast<LPWSTR>(&text), 0), 12);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::u16string(text, 12), u"Second block");
-}
 
-TEST(Strings, MissingIds) {
-    WCHAR buf[16] = u"x";
-    SetLastError(0);
-    EXPECT_EQ(LoadString(nullptr, 5, buf, 16), 0);  // in a block that exists; was left out by #if 0
+    // Missing ids: in a block that exists (left out by #if 0), empty, no such block.
+    buf[0] = u'x';
+    EXPECT_EQ(LoadString(nullptr, 5, buf, 8), 0);
     EXPECT_EQ(buf[0], 0);
-    EXPECT_EQ(LoadString(nullptr, IDS_EMPTY, buf, 16), 0);
-    SetLastError(0);
-    EXPECT_EQ(LoadString(nullptr, 4000, buf, 16), 0);  // no such block
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+    EXPECT_EQ(LoadString(nullptr, IDS_EMPTY, buf, 8), 0);
+    EXPECT_FAILS_WITH(LoadString(nullptr, 4000, buf, 8), ERROR_RESOURCE_NAME_NOT_FOUND);
 }
 
 // ---- Modules and raw lookup --------------------------------------------------------
@@ -318,9 +291,7 @@ TEST(Modules, MainModuleAndNamedModules) {
     EXPECT_NE(extra, self);
     EXPECT_EQ(Load(extra, IDS_HELLO), u"Hello from extra");
     EXPECT_EQ(Load(self, IDS_HELLO), u"Hello");
-    SetLastError(0);
-    EXPECT_EQ(GetModuleHandle(u"nosuch"), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_MOD_NOT_FOUND});
+    EXPECT_FAILS_WITH(GetModuleHandle(u"nosuch"), ERROR_MOD_NOT_FOUND);
 }
 
 TEST(FindResource, NamesTypesAndErrors) {
@@ -337,23 +308,16 @@ TEST(FindResource, NamesTypesAndErrors) {
     EXPECT_EQ(dib[0], 40);
     EXPECT_FALSE(FreeResource(LoadResource(nullptr, byId)));
 
-    SetLastError(0);
-    EXPECT_EQ(FindResource(nullptr, MAKEINTRESOURCE(999), RT_BITMAP), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
-    SetLastError(0);
-    EXPECT_EQ(FindResource(nullptr, MAKEINTRESOURCE(IDB_PICTURE), RT_RCDATA), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_TYPE_NOT_FOUND});
-    SetLastError(0);
-    EXPECT_EQ(LoadBitmap(nullptr, MAKEINTRESOURCE(999)), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+    EXPECT_FAILS_WITH(FindResource(nullptr, MAKEINTRESOURCE(999), RT_BITMAP), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_FAILS_WITH(FindResource(nullptr, MAKEINTRESOURCE(IDB_PICTURE), RT_RCDATA), ERROR_RESOURCE_TYPE_NOT_FOUND);
+    EXPECT_FAILS_WITH(LoadBitmap(nullptr, MAKEINTRESOURCE(999)), ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_EQ(LoadMenu(nullptr, MAKEINTRESOURCE(999)), nullptr);
     EXPECT_EQ(LoadAccelerators(nullptr, MAKEINTRESOURCE(999)), nullptr);
 
     // A handle that is no module, and resource info of another module.
     int notAModule = 0;
-    SetLastError(0);
-    EXPECT_EQ(FindResource(reinterpret_cast<HMODULE>(&notAModule), MAKEINTRESOURCE(IDB_PICTURE), RT_BITMAP), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
+    EXPECT_FAILS_WITH(FindResource(reinterpret_cast<HMODULE>(&notAModule), MAKEINTRESOURCE(IDB_PICTURE), RT_BITMAP),
+                      ERROR_INVALID_HANDLE);
     EXPECT_EQ(SizeofResource(GetModuleHandle(u"extra"), byId), 0u);
     EXPECT_EQ(MAKEINTRESOURCE(5), RT_DIALOG);
     EXPECT_TRUE(IS_INTRESOURCE(RT_GROUP_ICON));
@@ -362,42 +326,31 @@ TEST(FindResource, NamesTypesAndErrors) {
 
 // ---- Bitmaps and icons ----------------------------------------------------------------
 
-// The pixels of a bitmap, read back through a memory DC.
-std::vector<COLORREF> Pixels(HBITMAP bmp, int w, int h) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    std::vector<COLORREF> out;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) out.push_back(GetPixel(dc, x, y));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return out;
-}
-
 COLORREF Ref(uint32_t rgb) {
     return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-TEST(Bitmap, TwentyFourBitBottomUpRoundTrip) {
-    HBITMAP bmp = LoadBitmap(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDB_PICTURE));
-    ASSERT_NE(bmp, nullptr);
-    BITMAP info{};
-    ASSERT_EQ(GetObject(bmp, sizeof info, &info), static_cast<int>(sizeof info));
-    EXPECT_EQ(info.bmWidth, fixture::kPictureW);
-    EXPECT_EQ(info.bmHeight, fixture::kPictureH);
-    auto px = Pixels(bmp, fixture::kPictureW, fixture::kPictureH);
-    for (int y = 0; y < fixture::kPictureH; ++y)
-        for (int x = 0; x < fixture::kPictureW; ++x)
-            EXPECT_EQ(px[y * fixture::kPictureW + x], Ref(fixture::Picture(x, y))) << x << "," << y;
-    DeleteObject(bmp);
+// Expects each pixel of `bmp`, read back through a memory DC, to be want(x, y).
+template <class Want>
+void ExpectPixels(HBITMAP bmp, int w, int h, Want want) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) EXPECT_EQ(GetPixel(dc, x, y), want(x, y)) << x << "," << y;
+    SelectObject(dc, old);
+    DeleteDC(dc);
 }
 
 // Bitmaps loaded from one resource share its pixels until one is drawn into:
 // the drawing shows in that bitmap only, never in other loads, earlier or later.
-TEST(Bitmap, DrawingIntoALoadedBitmapChangesOnlyThatBitmap) {
+TEST(Bitmap, TwentyFourBitsBottomUpAndDrawingIntoALoadChangesOnlyThatBitmap) {
     const int w = fixture::kPictureW, h = fixture::kPictureH;
     HBITMAP drawn = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PICTURE));
-    HBITMAP earlier = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PICTURE));
+    HBITMAP earlier = LoadBitmap(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDB_PICTURE));
+    BITMAP info{};
+    ASSERT_EQ(GetObject(earlier, sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(info.bmWidth, w);
+    EXPECT_EQ(info.bmHeight, h);
     HDC dst = CreateCompatibleDC(nullptr), src = CreateCompatibleDC(nullptr);
     HGDIOBJ oldDst = SelectObject(dst, drawn), oldSrc = SelectObject(src, earlier);
     ASSERT_TRUE(BitBlt(dst, 1, 0, w - 1, h, src, 0, 0, SRCCOPY));  // shifted right by one column
@@ -407,35 +360,25 @@ TEST(Bitmap, DrawingIntoALoadedBitmapChangesOnlyThatBitmap) {
     DeleteDC(dst);
     DeleteDC(src);
     HBITMAP later = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PICTURE));
-    auto d = Pixels(drawn, w, h), e = Pixels(earlier, w, h), l = Pixels(later, w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            ASSERT_EQ(d[y * w + x], x == 0 ? RGB(0, 0, 0) : Ref(fixture::Picture(x - 1, y))) << x << "," << y;
-            ASSERT_EQ(e[y * w + x], Ref(fixture::Picture(x, y))) << x << "," << y;
-            ASSERT_EQ(l[y * w + x], Ref(fixture::Picture(x, y))) << x << "," << y;
-        }
+    auto picture = [](int x, int y) { return Ref(fixture::Picture(x, y)); };
+    ExpectPixels(drawn, w, h, [&](int x, int y) { return x == 0 ? RGB(0, 0, 0) : picture(x - 1, y); });
+    ExpectPixels(earlier, w, h, picture);
+    ExpectPixels(later, w, h, picture);
     for (HBITMAP b : {drawn, earlier, later}) DeleteObject(b);
 }
 
 TEST(Bitmap, PaletteTopDownAndMonochrome) {
     HBITMAP pal = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_PALETTE));
-    ASSERT_NE(pal, nullptr);
-    auto px = Pixels(pal, fixture::kPaletteW, fixture::kPaletteH);
-    for (int y = 0; y < fixture::kPaletteH; ++y)
-        for (int x = 0; x < fixture::kPaletteW; ++x)
-            EXPECT_EQ(px[y * fixture::kPaletteW + x], Ref(fixture::kPaletteColors[fixture::PaletteIndex(x, y)]))
-                << x << "," << y;
+    ExpectPixels(pal, fixture::kPaletteW, fixture::kPaletteH,
+                 [](int x, int y) { return Ref(fixture::kPaletteColors[fixture::PaletteIndex(x, y)]); });
     DeleteObject(pal);
 
     HBITMAP mono = LoadBitmap(nullptr, MAKEINTRESOURCE(IDB_MONO));
-    ASSERT_NE(mono, nullptr);
     BITMAP info{};
     GetObject(mono, sizeof info, &info);
     EXPECT_EQ(info.bmBitsPixel, 1);
-    auto mp = Pixels(mono, fixture::kMonoW, fixture::kMonoH);
-    for (int y = 0; y < fixture::kMonoH; ++y)
-        for (int x = 0; x < fixture::kMonoW; ++x)
-            EXPECT_EQ(mp[y * fixture::kMonoW + x], fixture::MonoWhite(x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    ExpectPixels(mono, fixture::kMonoW, fixture::kMonoH,
+                 [](int x, int y) { return fixture::MonoWhite(x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0); });
     DeleteObject(mono);
 }
 
@@ -472,9 +415,8 @@ TEST(Icon, NearestImageWithMaskOrAlpha) {
     EXPECT_EQ(big.mask[5 * 32 + 2], 1);
     EXPECT_EQ(big.mask[5 * 32 + 9], 0);
 
-    SetLastError(0);
-    EXPECT_FALSE(ce::res::LoadIconImage(nullptr, MAKEINTRESOURCE(301), 32, 32, &big));
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+    EXPECT_FAILS_WITH(ce::res::LoadIconImage(nullptr, MAKEINTRESOURCE(301), 32, 32, &big),
+                      ERROR_RESOURCE_NAME_NOT_FOUND);
 }
 
 TEST(Icon, LoadIconDrawsThroughItsMask) {
@@ -494,9 +436,8 @@ TEST(Icon, LoadIconDrawsThroughItsMask) {
     DeleteObject(bmp);
     DeleteDC(dc);
     EXPECT_TRUE(DestroyIcon(icon));
-    SetLastError(0);
-    EXPECT_EQ(LoadIcon(nullptr, MAKEINTRESOURCE(IDB_PICTURE)), nullptr);  // a bitmap id, no icon group
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_RESOURCE_NAME_NOT_FOUND});
+    // A bitmap id has no icon group.
+    EXPECT_FAILS_WITH(LoadIcon(nullptr, MAKEINTRESOURCE(IDB_PICTURE)), ERROR_RESOURCE_NAME_NOT_FOUND);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "ce_user.h"
-#include "windows.h"
+#include "lasterror.h"
 
 namespace {
 
@@ -66,9 +66,7 @@ TEST(Clipboard, TextGoesInAndComesOutAndTheHostSeesIt) {
 TEST(Clipboard, OneOpenerAtATimeAndBadDataIsRefused) {
     for (auto call : {+[] { return EmptyClipboard(); }, +[] { return CloseClipboard(); },
                       +[] { return static_cast<BOOL>(GetClipboardData(CF_UNICODETEXT) != nullptr); }}) {
-        SetLastError(0);
-        EXPECT_FALSE(call());
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLIPBOARD_NOT_OPEN));
+        EXPECT_FAILS_WITH(call(), ERROR_CLIPBOARD_NOT_OPEN);
     }
     HLOCAL block = TextBlock(u"x");
     EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, block), nullptr);
@@ -82,8 +80,7 @@ TEST(Clipboard, OneOpenerAtATimeAndBadDataIsRefused) {
     EXPECT_EQ(other.second, static_cast<DWORD>(ERROR_ACCESS_DENIED));
     // Memory that is not a LocalAlloc block (it would be freed later), and no data at all.
     WCHAR stack[4] = u"abc";
-    EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, stack), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FAILS_WITH(SetClipboardData(CF_UNICODETEXT, stack), ERROR_INVALID_HANDLE);
     EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, nullptr), nullptr);
     ASSERT_TRUE(CloseClipboard());
 

@@ -105,16 +105,9 @@ TEST_F(Input, PressAndReleaseReachTheChildInClientCoordinates) {
     InjectMouse(Mouse::Move, 116, 126);
     InjectMouse(Mouse::Up, 117, 127);
     Pump();
-    auto got = Log::Get().Take();
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0].hwnd, c);
-    EXPECT_EQ(got[0].msg, static_cast<UINT>(WM_LBUTTONDOWN));
-    EXPECT_EQ(GET_X_LPARAM(got[0].lp), 5);
-    EXPECT_EQ(GET_Y_LPARAM(got[0].lp), 5);
-    EXPECT_EQ(got[1].msg, static_cast<UINT>(WM_MOUSEMOVE));
-    EXPECT_EQ(got[1].wp, static_cast<WPARAM>(MK_LBUTTON));
-    EXPECT_EQ(got[2].msg, static_cast<UINT>(WM_LBUTTONUP));
-    EXPECT_EQ(GET_X_LPARAM(got[2].lp), 7);
+    EXPECT_EQ(Log::Get().Take(), (Entries{{c, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)},
+                                          {c, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 6)},
+                                          {c, WM_LBUTTONUP, 0, MAKELPARAM(7, 7)}}));
 }
 
 TEST_F(Input, StaticChildPassesTheTapToItsParent) {
@@ -141,12 +134,8 @@ TEST_F(Input, CaptureGetsEverythingAndIsToldWhenLost) {
     InjectMouse(Mouse::Down, 120, 120);
     InjectMouse(Mouse::Up, 300, 300);  // off the window and the screen's windows
     Pump();
-    auto got = Log::Get().Take();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].hwnd, a);
-    EXPECT_EQ(GET_X_LPARAM(got[0].lp), 120);
-    EXPECT_EQ(got[1].hwnd, a);
-    EXPECT_EQ(GET_X_LPARAM(got[1].lp), 300);
+    EXPECT_EQ(Log::Get().Take(), (Entries{{a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 120)},
+                                          {a, WM_LBUTTONUP, 0, MAKELPARAM(300, 300)}}));
     SetCapture(b);
     EXPECT_EQ(Log::Get().Filter({WM_CAPTURECHANGED}), (Pairs{{a, WM_CAPTURECHANGED}}));
     ReleaseCapture();

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "ce_gdi.h"
 #include "ce_user.h"
+#include "lasterror.h"
 
 namespace usertest {
 
@@ -17,7 +19,12 @@ struct Entry {
     UINT msg;
     WPARAM wp;
     LPARAM lp;
+    bool operator==(const Entry&) const = default;
 };
+inline void PrintTo(const Entry& e, std::ostream* os) {
+    *os << "{" << e.hwnd << ", 0x" << std::hex << e.msg << ", 0x" << e.wp << ", 0x" << e.lp << std::dec << "}";
+}
+using Entries = std::vector<Entry>;
 
 // Every message the recording class sees (except the noisy ones), in order.
 class Log {

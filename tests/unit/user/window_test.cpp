@@ -28,17 +28,15 @@ TEST_F(Windows, ClassesMatchCaseInsensitivelyAndRefuseDuplicatesAndBusyUnregiste
     WNDCLASSW dup{};
     dup.lpfnWndProc = RecordProc;
     dup.lpszClassName = u"REC";
-    EXPECT_EQ(RegisterClass(&dup), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
-    EXPECT_EQ(CreateWindowEx(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_FAILS_WITH(RegisterClass(&dup), ERROR_CLASS_ALREADY_EXISTS);
+    EXPECT_FAILS_WITH(CreateWindowEx(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+                      ERROR_CANNOT_FIND_WND_CLASS);
 
     dup.lpszClassName = u"Temp";
     ASSERT_NE(RegisterClass(&dup), 0);
     HWND h = CreateWindowEx(0, u"temp", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(h);
-    EXPECT_FALSE(UnregisterClass(u"TEMP", nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
+    EXPECT_FAILS_WITH(UnregisterClass(u"TEMP", nullptr), ERROR_CLASS_HAS_WINDOWS);
     DestroyWindow(h);
     EXPECT_TRUE(UnregisterClass(u"TEMP", nullptr));
     // Built-in classes cannot be unregistered by programs.
@@ -102,12 +100,8 @@ TEST_F(Windows, StaleAndBogusHandlesFailCleanly) {
     HWND bogus = reinterpret_cast<HWND>(uintptr_t{0xDEAD0});
     for (HWND bad : {h, bogus}) {
         RECT r;
-        SetLastError(0);
-        EXPECT_FALSE(GetWindowRect(bad, &r));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
-        SetLastError(0);
-        EXPECT_EQ(SendMessage(bad, WM_USER, 0, 0), 0);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+        EXPECT_FAILS_WITH(GetWindowRect(bad, &r), ERROR_INVALID_WINDOW_HANDLE);
+        EXPECT_FAILS_WITH(SendMessage(bad, WM_USER, 0, 0), ERROR_INVALID_WINDOW_HANDLE);
         EXPECT_FALSE(PostMessage(bad, WM_USER, 0, 0));
         EXPECT_FALSE(SetWindowText(bad, u"x"));
         EXPECT_EQ(GetWindowLong(bad, GWL_STYLE), 0);
@@ -136,8 +130,7 @@ TEST_F(Windows, LongsTextIdsAndSubclassing) {
     EXPECT_EQ(GetWindowLong(c, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&dummy));
     EXPECT_EQ(SetWindowLong(c, DWL_USER, reinterpret_cast<LONG_PTR>(&dummy)), 0);
     EXPECT_EQ(GetWindowLong(c, DWL_USER), reinterpret_cast<LONG_PTR>(&dummy));
-    EXPECT_EQ(GetWindowLong(c, 12), 0);  // past cbWndExtra
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+    EXPECT_FAILS_WITH(GetWindowLong(c, 12), ERROR_INVALID_INDEX);  // past cbWndExtra
     EXPECT_TRUE(GetWindowLong(c, GWL_STYLE) & WS_CHILD);
 
     g_prev = reinterpret_cast<WNDPROC>(SetWindowLong(c, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
@@ -208,7 +201,7 @@ TEST_F(Windows, DefaultSizeCoversScreenWithoutCaption) {
     EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
 }
 
-TEST_F(Windows, VisibilityNeedsEveryAncestorAndEnableSendsWmEnable) {
+TEST_F(Windows, VisibilityNeedsEveryAncestorEnableSendsWmEnableAndFocusMoves) {
     HWND top = Top(u"Rec", WS_POPUP, 0, 0, 50, 50);
     HWND c = Child(top, u"Rec", 1, 0, 0, 10, 10);
     EXPECT_FALSE(IsWindowVisible(c));
@@ -220,22 +213,13 @@ TEST_F(Windows, VisibilityNeedsEveryAncestorAndEnableSendsWmEnable) {
     EXPECT_TRUE(EnableWindow(c, TRUE));
     auto got = Log::Get().Filter({WM_ENABLE});
     EXPECT_EQ(got, (Pairs{{c, WM_ENABLE}, {c, WM_ENABLE}}));
-}
 
-TEST_F(Windows, FocusMovesWithKillAndSetFocus) {
-    HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
-    HWND a = Child(top, u"Rec", 1, 0, 0, 10, 10);
-    HWND b = Child(top, u"Rec", 2, 0, 0, 10, 10);
+    // Focus moves with WM_KILLFOCUS, then WM_SETFOCUS.
+    HWND a = c, b = Child(top, u"Rec", 2, 0, 0, 10, 10);
     SetFocus(a);
     Log::Get().Take();
     EXPECT_EQ(SetFocus(b), a);
-    auto got = Log::Get().Take();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].hwnd, a);
-    EXPECT_EQ(got[0].msg, static_cast<UINT>(WM_KILLFOCUS));
-    EXPECT_EQ(got[0].wp, reinterpret_cast<WPARAM>(b));
-    EXPECT_EQ(got[1].hwnd, b);
-    EXPECT_EQ(got[1].msg, static_cast<UINT>(WM_SETFOCUS));
+    EXPECT_EQ(Log::Get().Take(), (Entries{{a, WM_KILLFOCUS, WPARAM(b), 0}, {b, WM_SETFOCUS, WPARAM(a), 0}}));
     DestroyWindow(b);
     EXPECT_EQ(GetFocus(), nullptr);
 }
