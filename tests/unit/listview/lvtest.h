@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commctrl.h"
+#include "controltest.h"
 #include "notifyrecorder.h"
 #include "windowtest.h"
 
@@ -47,8 +48,7 @@ protected:
     // A report list at (x, y) with columns "Name" and "Data".
     HWND Make(DWORD style = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, int x = 100, int y = 50, int w = 300,
               int h = 200, std::vector<int> widths = {120, 160}) {
-        HWND l = CreateWindowEx(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | style, x, y, w,
-                                h, parent_, reinterpret_cast<HMENU>(static_cast<intptr_t>(102)), nullptr, nullptr);
+        HWND l = ce::test::Child(parent_, WC_LISTVIEWW, WS_BORDER | WS_VSCROLL | style, x, y, w, h, 102);
         const char16_t* titles[] = {u"Name", u"Data", u"Third"};
         for (size_t c = 0; c < widths.size(); ++c) {
             LVCOLUMNW col{};
@@ -93,9 +93,7 @@ protected:
     static POINT RowPoint(HWND l, int i) {
         RECT r{LVIR_LABEL, 0, 0, 0};
         SendMessage(l, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
-        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ClientToScreen(l, &p);
-        return p;
+        return ce::test::ToScreen(l, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
     HWND parent_ = nullptr;
 };

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,9 +11,9 @@
 #include "ce_gdi.h"
 #include "ce_user.h"
 #include "commctrl.h"
+#include "controltest.h"
 #include "jsontest.h"
 #include "notifyrecorder.h"
-#include "screenshot.h"
 #include "userdesktop.h"
 #include "windowtest.h"
 
@@ -46,10 +45,10 @@ protected:
         ce::test::InitWindowSystem();
         ce::test::RegisterHostClass(u"TreeHost", ce::test::RecordingProc, COLOR_WINDOW);
         host_ = ce::test::CreateHost(u"TreeHost");
-        tree_ = CreateWindowEx(0, WC_TREEVIEW, u"Tree View",
-                               WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | TVS_HASBUTTONS | TVS_HASLINES |
-                                   TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                               10, 10, 260, 200, host_, reinterpret_cast<HMENU>(101), nullptr, nullptr);
+        tree_ = ce::test::Child(
+            host_, WC_TREEVIEW,
+            WS_BORDER | WS_VSCROLL | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 10, 10, 260,
+            200, 101, u"Tree View");
         Pump();
         Log().clear();
         g_hook = nullptr;
@@ -86,27 +85,19 @@ protected:
         tv.cchTextMax = cch;
         return TreeView_GetItem(tree_, &tv) ? std::u16string(buf) : u"<none>";
     }
-    std::vector<UINT> Codes() {
-        std::vector<UINT> out;
-        for (auto& n : Notes()) out.push_back(n.code);
-        return out;
-    }
+    static std::vector<UINT> Codes() { return ce::test::NoteCodes(); }
     // Screen point of an item's label centre, and of its +/- box.
     POINT LabelPoint(HTREEITEM i) {
         RECT r{};
         EXPECT_TRUE(TreeView_GetItemRect(tree_, i, &r, TRUE));
-        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ClientToScreen(tree_, &p);
-        return p;
+        return ce::test::ToScreen(tree_, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
     POINT ButtonPoint(HTREEITEM i) {
         RECT r{};
         EXPECT_TRUE(TreeView_GetItemRect(tree_, i, &r, TRUE));
         int cx = 0, cy = 0;
         if (HIMAGELIST l = TreeView_GetImageList(tree_, TVSIL_NORMAL)) ImageList_GetIconSize(l, &cx, &cy);
-        POINT p{r.left - (cx ? cx + 3 : 0) - 10, (r.top + r.bottom) / 2};
-        ClientToScreen(tree_, &p);
-        return p;
+        return ce::test::ToScreen(tree_, r.left - (cx ? cx + 3 : 0) - 10, (r.top + r.bottom) / 2);
     }
     HWND host_ = nullptr;
     HWND tree_ = nullptr;
@@ -349,15 +340,12 @@ TEST_F(Tree, TapsSelectToggleAndDoubleTapsToggle) {
     EXPECT_EQ(TreeView_GetSelection(tree_), a);
 
     // Keys: down to the child, left to the parent, left collapses, end, home.
-    ce::user::InjectKey(VK_DOWN, true, 0);
-    ce::user::InjectKey(VK_DOWN, false, 0);
+    ce::test::Key(VK_DOWN);
     Pump();
     EXPECT_EQ(Text(TreeView_GetSelection(tree_)), u"child");
     EXPECT_EQ(Notes().back().action, static_cast<UINT>(TVC_BYKEYBOARD));
-    for (UINT vk : {VK_LEFT, VK_LEFT}) {
-        ce::user::InjectKey(vk, true, 0);
-        ce::user::InjectKey(vk, false, 0);
-    }
+    ce::test::Key(VK_LEFT);
+    ce::test::Key(VK_LEFT);
     Pump();
     EXPECT_EQ(TreeView_GetSelection(tree_), a);
     EXPECT_FALSE(State(a) & TVIS_EXPANDED);
@@ -510,25 +498,9 @@ TEST_F(Tree, HoldingTheStylusStillIsARightClickAndATapIsNot) {
 
 // ---- Picture and host view ------------------------------------------------------------------------
 
-HIMAGELIST Images() {
-    // Seven 16 x 16 images: a solid colour each, with a 2-pixel white frame.
-    std::vector<uint32_t> px(112 * 16);
-    const uint32_t colours[7] = {0x404040, 0xE0C020, 0xF0D040, 0x802020, 0x802060, 0x2040A0, 0x2020C0};
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 112; ++x) {
-            const int lx = x % 16;
-            const bool frame = lx < 2 || lx > 13 || y < 2 || y > 13;
-            px[static_cast<size_t>(y) * 112 + x] = frame ? 0xFFFFFF : colours[x / 16];
-        }
-    HBITMAP b = ce::gdi::CreateBitmapFromPixels(112, 16, px.data());
-    HIMAGELIST l = ImageList_Create(16, 16, ILC_MASK, 7, 0);
-    ImageList_Add(l, b, nullptr);
-    DeleteObject(b);
-    return l;
-}
-
 TEST_F(Tree, DrawsLinesButtonsImagesAndTheSelectionAndTheHostSeesIt) {
-    HIMAGELIST l = Images();
+    // Image 1 for items, 2 when selected.
+    HIMAGELIST l = ce::test::SolidImages({0x404040, 0xE0C020, 0xF0D040});
     TreeView_SetImageList(tree_, l, TVSIL_NORMAL);
     HTREEITEM top = Add(TVI_ROOT, u"My Device", 1);
     HTREEITEM roots[4];
@@ -542,24 +514,17 @@ TEST_F(Tree, DrawsLinesButtonsImagesAndTheSelectionAndTheHostSeesIt) {
     SetFocus(host_);  // TVS_SHOWSELALWAYS: highlighted without the focus too
     UpdateWindow(tree_);
     Pump();
-    if (const char* dir = std::getenv("TREEVIEW_PNG")) {
-        std::string err;
-        ce::host::WriteScreenPng(std::string(dir) + "/tree.png", err);
-    }
 
     RECT label{};
     ASSERT_TRUE(TreeView_GetItemRect(tree_, roots[2], &label, TRUE));
-    POINT in{label.right - 2, label.top + 2};
-    ClientToScreen(tree_, &in);
+    POINT in = ce::test::ToScreen(tree_, label.right - 2, label.top + 2);
     EXPECT_EQ(ce::gdi::Screen::Pixel(in.x, in.y), GetSysColor(COLOR_HIGHLIGHT));
     // The selected item shows its selected image (index 2); others image 1.
-    POINT icon{label.left - 3 - 8, (label.top + label.bottom) / 2};
-    ClientToScreen(tree_, &icon);
+    POINT icon = ce::test::ToScreen(tree_, label.left - 3 - 8, (label.top + label.bottom) / 2);
     EXPECT_EQ(ce::gdi::Screen::Pixel(icon.x, icon.y), RGB(0xF0, 0xD0, 0x40));
     RECT other{};
     ASSERT_TRUE(TreeView_GetItemRect(tree_, roots[0], &other, TRUE));
-    POINT otherIcon{other.left - 3 - 8, (other.top + other.bottom) / 2};
-    ClientToScreen(tree_, &otherIcon);
+    POINT otherIcon = ce::test::ToScreen(tree_, other.left - 3 - 8, (other.top + other.bottom) / 2);
     EXPECT_EQ(ce::gdi::Screen::Pixel(otherIcon.x, otherIcon.y), RGB(0xE0, 0xC0, 0x20));
     // The button of an expanded item is a boxed minus: dark centre row, light
     // above and below the centre; a collapsed one has the vertical stroke.
