@@ -1,6 +1,7 @@
 // Small helpers of the control tests: child windows made in one call,
 // client points on the screen, pixels of one colour counted on the screen,
-// top-level windows of a class, strips of solid images and typed text.
+// top-level windows of a class, strips of solid images, typed text and
+// input handled at once.
 #pragma once
 
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "ce_gdi.h"
 #include "ce_user.h"
 #include "commctrl.h"
+#include "windowtest.h"
 
 namespace ce::test {
 
@@ -59,6 +61,20 @@ inline HIMAGELIST SolidImages(const std::vector<uint32_t>& colours, int cx = 16)
     ImageList_Add(l, b, nullptr);
     DeleteObject(b);
     return l;
+}
+
+// Input handled at once: queued, then everything pending handled.
+inline void TapNow(POINT p) {
+    Tap(p);
+    Pump();
+}
+inline void KeyNow(UINT vk) {
+    Key(vk);
+    Pump();
+}
+inline void MouseNow(ce::user::Mouse kind, int x, int y) {
+    ce::user::InjectMouse(kind, x, y);
+    Pump();
 }
 
 // Characters typed one by one (queued, not pumped).

@@ -9,6 +9,7 @@
 #include "userdesktop.h"
 
 using namespace dlgtest;
+using ce::test::TapNow;
 
 namespace {
 
@@ -62,7 +63,7 @@ protected:
 
 // ---- List messages ----------------------------------------------------------------------------
 
-TEST_F(Combo, AddInsertDeleteAndTheirErrors) {
+TEST_F(Combo, AddInsertDeleteAndTheirErrorsAndSortedBoxesAddInOrder) {
     HWND c = Keep(Make(Host(), CBS_DROPDOWNLIST));
     EXPECT_EQ(SendMessage(c, CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), CB_ERR);
@@ -97,10 +98,9 @@ TEST_F(Combo, AddInsertDeleteAndTheirErrors) {
     EXPECT_EQ(SendMessage(c, CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(SendMessage(c, CB_SETCURSEL, 0, 0), CB_ERR);
     EXPECT_TRUE(Notes().empty());  // messages notify nobody
-}
 
-TEST_F(Combo, SortedBoxesAddInOrderButInsertWhereTold) {
-    HWND c = Keep(Make(Host(), CBS_DROPDOWNLIST | CBS_SORT));
+    // Sorted boxes add in order but insert where told.
+    c = Keep(Make(Host(), CBS_DROPDOWNLIST | CBS_SORT));
     Fill(c, {u"pear", u"Apple", u"fig", u"apple"});
     EXPECT_EQ(Entry(c, 0), u"Apple");
     EXPECT_EQ(Entry(c, 1), u"apple");  // equal ones keep their order
@@ -111,7 +111,7 @@ TEST_F(Combo, SortedBoxesAddInOrderButInsertWhereTold) {
     EXPECT_EQ(Entry(c, 0), u"zucchini");
 }
 
-TEST_F(Combo, SelectionFindAndFieldText) {
+TEST_F(Combo, SelectionFindFieldTextAndTheLimitOfTyping) {
     HWND c = Keep(Make(Host(), CBS_DROPDOWNLIST));
     Fill(c, {u"Red", u"Green", u"Blue", u"green"});
     EXPECT_EQ(SendMessage(c, CB_SETCURSEL, 2, 0), 2);
@@ -146,10 +146,9 @@ TEST_F(Combo, SelectionFindAndFieldText) {
     SetWindowText(e, u"Crimson");
     EXPECT_EQ(Text(e), u"Crimson");
     EXPECT_EQ(SendMessage(e, CB_GETCURSEL, 0, 0), 0);
-}
 
-TEST_F(Combo, TypingIntoTheFieldHonoursTheLimit) {
-    HWND c = Keep(Make(Host(), CBS_DROPDOWN));
+    // Typing into the field honours the limit.
+    c = Keep(Make(Host(), CBS_DROPDOWN));
     SetFocus(c);
     EXPECT_EQ(SendMessage(c, CB_LIMITTEXT, 3, 0), TRUE);
     ce::test::TypeChars(u"abcd");
@@ -177,12 +176,10 @@ TEST_F(Combo, TheBoxIsAsHighAsItsFieldAndATapOnAnEntrySelectsItAndClosesTheList)
     EXPECT_EQ(box.bottom - box.top, SendMessage(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
 
     // The field of an editable box does not drop the list down; its button does.
-    Tap(Center(c));
-    Pump();
+    TapNow(Center(c));
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_EQ(GetFocus(), c);
-    Tap(ButtonPoint(c));
-    Pump();
+    TapNow(ButtonPoint(c));
     ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     HWND list = ListOf();
     ASSERT_NE(list, nullptr);
@@ -195,8 +192,7 @@ TEST_F(Combo, TheBoxIsAsHighAsItsFieldAndATapOnAnEntrySelectsItAndClosesTheList)
     EXPECT_EQ(lr.left, box.left);
     EXPECT_EQ(Count(CBN_DROPDOWN), 1);
 
-    Tap(EntryPoint(c, 1));
-    Pump();
+    TapNow(EntryPoint(c, 1));
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_FALSE(IsWindowVisible(list));
     EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 1);
@@ -207,10 +203,8 @@ TEST_F(Combo, TheBoxIsAsHighAsItsFieldAndATapOnAnEntrySelectsItAndClosesTheList)
 
     // Picking the entry already selected closes the list without a change.
     Log().clear();
-    Tap(ButtonPoint(c));
-    Pump();
-    Tap(EntryPoint(c, 1));
-    Pump();
+    TapNow(ButtonPoint(c));
+    TapNow(EntryPoint(c, 1));
     EXPECT_EQ(Count(CBN_SELCHANGE), 0);
     EXPECT_EQ(Count(CBN_CLOSEUP), 1);
 }
@@ -225,8 +219,7 @@ TEST_F(Combo, TapOutsideOrLostFocusClosesWithoutAChangeAndDestroyingTheBoxTakesT
     Tap(Center(c));  // anywhere on a drop-down list box
     Pump();
     ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
-    Tap({600, 400});
-    Pump();
+    TapNow({600, 400});
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(Text(c), u"Alpha");
@@ -234,10 +227,8 @@ TEST_F(Combo, TapOutsideOrLostFocusClosesWithoutAChangeAndDestroyingTheBoxTakesT
     EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty());  // the closing tap goes nowhere else
 
     // A second tap on the box closes it too; so does losing the focus.
-    Tap(Center(c));
-    Pump();
-    Tap(Center(c));
-    Pump();
+    TapNow(Center(c));
+    TapNow(Center(c));
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
     ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
@@ -273,15 +264,12 @@ TEST_F(Combo, ALongListShowsEightEntriesAndScrolls) {
     // The down arrow at the bottom of the strip scrolls by one; the track
     // pages; the list never scrolls past its end.
     POINT down{lr.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2, lr.bottom - 1 - 4};
-    Tap(down);
-    Pump();
+    TapNow(down);
     EXPECT_EQ(SendMessage(c, CB_GETTOPINDEX, 0, 0), 1);
     EXPECT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
-    Tap({down.x, lr.bottom - 1 - GetSystemMetrics(SM_CXVSCROLL) - 2});
-    Pump();
+    TapNow({down.x, lr.bottom - 1 - GetSystemMetrics(SM_CXVSCROLL) - 2});
     EXPECT_EQ(SendMessage(c, CB_GETTOPINDEX, 0, 0), 4);
-    Tap(EntryPoint(c, 11));
-    Pump();
+    TapNow(EntryPoint(c, 11));
     EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 11);
     EXPECT_EQ(Text(c), u"Item L");
     // Opened again, the list shows the selection.
@@ -348,8 +336,7 @@ TEST_F(Combo, HostViewShowsEntriesSelectionAndFindsOpenEntries) {
     Pump();
     auto p = desktop->FindText("North");
     ASSERT_TRUE(p);
-    Tap({p->x, p->y});
-    Pump();
+    TapNow({p->x, p->y});
     EXPECT_EQ(Text(c), u"North");
 }
 

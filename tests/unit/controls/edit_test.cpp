@@ -8,6 +8,7 @@
 #include "dlgtest.h"
 
 using namespace dlgtest;
+using ce::test::TapNow, ce::test::MouseNow;
 using ce::user::InjectKey;
 using ce::user::InjectMouse;
 using ce::user::Mouse;
@@ -212,13 +213,11 @@ TEST_F(Edit, StylusPressPlacesTheCaretAndDragSelects) {
     };
     POINT a = ce::test::ToScreen(e, posOf(0).x + 1, 12);
     POINT b = ce::test::ToScreen(e, posOf(6).x, 12);
-    InjectMouse(Mouse::Down, a.x, a.y);
-    Pump();
+    MouseNow(Mouse::Down, a.x, a.y);
     EXPECT_EQ(GetFocus(), e);
     EXPECT_EQ(Sel(e), std::make_pair(0, 0));
     InjectMouse(Mouse::Move, b.x, b.y);
-    InjectMouse(Mouse::Up, b.x, b.y);
-    Pump();
+    MouseNow(Mouse::Up, b.x, b.y);
     EXPECT_EQ(Sel(e), std::make_pair(0, 6));
     EXPECT_EQ(GetCapture(), nullptr);
     // The selection shows in the highlight colour while focused.
@@ -289,8 +288,7 @@ TEST_F(Edit, TextQueriesNeverWritePastTheBuffer) {
 TEST_F(Edit, ParentHearsFocusUpdateAndChangeInOrder) {
     HWND e = Make(ES_AUTOHSCROLL, 10, 10, 200, 24);
     HWND other = Make(ES_AUTOHSCROLL, 10, 40, 200, 24);
-    Tap(Center(e));
-    Pump();
+    TapNow(Center(e));
     EXPECT_EQ(Count(EN_SETFOCUS), 1);
     Log().clear();
     Type(u"a");
@@ -405,16 +403,13 @@ TEST_F(MultiLine, LinesAreCountedAtLineBreaksAndLongParagraphsWrap) {
 TEST_F(MultiLine, ArrowTapsOnTheBarScrollByLines) {
     HWND e = MakeTen();
     ASSERT_EQ(First(e), 0);
-    Tap(Arrow(e, true));
-    Pump();
+    TapNow(Arrow(e, true));
     EXPECT_EQ(First(e), 1);
     EXPECT_GE(Count(EN_VSCROLL), 1);
-    Tap(Arrow(e, true));
-    Pump();
+    TapNow(Arrow(e, true));
     EXPECT_EQ(First(e), 2);
     EXPECT_EQ(GetScrollPos(e, SB_VERT), 2);
-    Tap(Arrow(e, false));
-    Pump();
+    TapNow(Arrow(e, false));
     EXPECT_EQ(First(e), 1);
     Tap(Arrow(e, false));
     Tap(Arrow(e, false));  // already at the top
@@ -432,8 +427,7 @@ TEST_F(MultiLine, PageTapsThumbDragAndLineScrollStayInRange) {
     ASSERT_GE(page, 1);
     POINT down = Arrow(e, true);
     POINT belowThumb{down.x, down.y - GetSystemMetrics(SM_CYVSCROLL) - 2};
-    Tap(belowThumb);
-    Pump();
+    TapNow(belowThumb);
     EXPECT_EQ(First(e), page);
 
     // Dragging the thumb to the bottom shows the last page. At the top
@@ -442,13 +436,10 @@ TEST_F(MultiLine, PageTapsThumbDragAndLineScrollStayInRange) {
     EXPECT_TRUE(SendMessage(e, EM_LINESCROLL, 0, -100));
     EXPECT_EQ(First(e), 0);
     POINT grab{up.x, up.y + GetSystemMetrics(SM_CYVSCROLL) + 1};
-    InjectMouse(Mouse::Down, grab.x, grab.y);
-    Pump();  // the capture decides where the moves go
-    InjectMouse(Mouse::Move, grab.x, 470);
-    Pump();
+    MouseNow(Mouse::Down, grab.x, grab.y);  // the capture decides where the moves go
+    MouseNow(Mouse::Move, grab.x, 470);
     EXPECT_EQ(First(e), 10 - page);  // follows while dragging
-    InjectMouse(Mouse::Up, grab.x, 470);
-    Pump();
+    MouseNow(Mouse::Up, grab.x, 470);
     EXPECT_EQ(First(e), 10 - page);
     EXPECT_EQ(GetCapture(), nullptr);
 

@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(Progress, RangeAndPositionAreClamped) {
+TEST_F(Progress, RangeAndPositionAreClampedAndStepItWrapsToTheMinimum) {
     HWND p = Make(Host());
     EXPECT_EQ(SendMessage(p, PBM_GETRANGE, TRUE, 0), 0);
     EXPECT_EQ(SendMessage(p, PBM_GETRANGE, FALSE, 0), 100);
@@ -49,9 +49,7 @@ TEST_F(Progress, RangeAndPositionAreClamped) {
     // A range upside down is refused.
     EXPECT_EQ(SendMessage(p, PBM_SETRANGE32, 5, 1), 0);
     EXPECT_EQ(SendMessage(p, PBM_GETRANGE, FALSE, 0), 70000);
-}
 
-TEST_F(Progress, StepItWrapsToTheMinimum) {
     HWND host = Host();
     CWnd parent;
     parent.Attach(host);

@@ -8,6 +8,7 @@
 
 using namespace dlgtest;
 using ce::comctl::ScrollBarModel;
+using ce::test::TapNow, ce::test::MouseNow;
 using ce::user::InjectMouse;
 using ce::user::Mouse;
 
@@ -84,7 +85,7 @@ protected:
 
 // ---- Range, page and position ----------------------------------------------------------------
 
-TEST(ScrollBarModelTest, PositionStaysWithinRangeLessPage) {
+TEST(ScrollBarModelTest, PositionStaysWithinRangeLessPageAndTheThumbIsProportional) {
     ScrollBarModel m;
     SCROLLINFO si{sizeof si, SIF_ALL, 0, 100, 10, 500, 0};
     EXPECT_EQ(m.SetInfo(si), 91);
@@ -101,13 +102,11 @@ TEST(ScrollBarModelTest, PositionStaysWithinRangeLessPage) {
     EXPECT_EQ(m.Min(), 50);
     EXPECT_EQ(m.Max(), 50);
     EXPECT_EQ(m.Pos(), 50);
-}
 
-TEST(ScrollBarModelTest, ThumbIsProportionalToThePage) {
-    ScrollBarModel m;
+    // The thumb is proportional to the page.
     const RECT r{0, 0, 13, 226};
     const int track = 226 - 2 * GetSystemMetrics(SM_CYVSCROLL);
-    SCROLLINFO si{sizeof si, SIF_ALL, 0, 99, 25, 0, 0};
+    si = {sizeof si, SIF_ALL, 0, 99, 25, 0, 0};
     m.SetInfo(si);
     auto l = m.LayOut(r);
     EXPECT_EQ(l.thumb.bottom - l.thumb.top, track / 4);
@@ -132,20 +131,16 @@ TEST_F(ScrollBar, ThumbDragTellsTrackPositionsThenTheFinalOne) {
     GetWindowRect(b, &wr);
     int arrow = GetSystemMetrics(SM_CYVSCROLL);
     POINT grab{wr.left + 5, wr.top + arrow + 3};  // on the thumb at position 0
-    InjectMouse(Mouse::Down, grab.x, grab.y);
-    Pump();
+    MouseNow(Mouse::Down, grab.x, grab.y);
     EXPECT_EQ(GetCapture(), b);
     EXPECT_TRUE(Requests().empty());
-    InjectMouse(Mouse::Move, grab.x, grab.y + 40);
-    Pump();
-    InjectMouse(Mouse::Move, grab.x, grab.y + 80);
-    Pump();
+    MouseNow(Mouse::Move, grab.x, grab.y + 40);
+    MouseNow(Mouse::Move, grab.x, grab.y + 80);
     SCROLLINFO si{sizeof si, SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
     ASSERT_TRUE(GetScrollInfo(b, SB_CTL, &si));
     EXPECT_EQ(si.nPos, 0);  // the parent moves it on SB_THUMBPOSITION only
     EXPECT_GT(si.nTrackPos, 0);
-    InjectMouse(Mouse::Up, grab.x, grab.y + 80);
-    Pump();
+    MouseNow(Mouse::Up, grab.x, grab.y + 80);
     EXPECT_EQ(Codes(), (std::vector<int>{SB_THUMBTRACK, SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
     ASSERT_EQ(Requests().size(), 4u);
     EXPECT_LT(Requests()[0].pos, Requests()[1].pos);
@@ -157,11 +152,9 @@ TEST_F(ScrollBar, ThumbDragTellsTrackPositionsThenTheFinalOne) {
     // Dragged far past the end: the last position.
     Requests().clear();
     SetScrollPos(b, SB_CTL, 0, TRUE);
-    InjectMouse(Mouse::Down, grab.x, grab.y);
-    Pump();  // the capture decides where the moves go
+    MouseNow(Mouse::Down, grab.x, grab.y);  // the capture decides where the moves go
     InjectMouse(Mouse::Move, grab.x, 470);
-    InjectMouse(Mouse::Up, grab.x, 470);
-    Pump();
+    MouseNow(Mouse::Up, grab.x, 470);
     EXPECT_EQ(GetScrollPos(b, SB_CTL), 91);
 }
 
@@ -176,8 +169,7 @@ TEST_F(ScrollBar, TrackAndArrowTapsAskPagesAndLines) {
     EXPECT_EQ(GetScrollPos(b, SB_CTL), 10);
     Requests().clear();
     Tap({wr.left + 5, wr.bottom - 3});  // the down arrow
-    Tap({wr.left + 5, wr.bottom - 3});
-    Pump();
+    TapNow({wr.left + 5, wr.bottom - 3});
     EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_ENDSCROLL, SB_LINEDOWN, SB_ENDSCROLL}));
     EXPECT_EQ(GetScrollPos(b, SB_CTL), 12);
     Requests().clear();
@@ -192,16 +184,14 @@ TEST_F(ScrollBar, HorizontalBarTellsWmHScrollAndAnEmptyRangeTellsNothing) {
     HWND b = MakeBar(SBS_HORZ, 200, GetSystemMetrics(SM_CYHSCROLL));
     RECT wr;
     GetWindowRect(b, &wr);
-    Tap({wr.right - 3, wr.top + 5});
-    Pump();
+    TapNow({wr.right - 3, wr.top + 5});
     ASSERT_FALSE(Requests().empty());
     EXPECT_EQ(Requests()[0].msg, static_cast<UINT>(WM_HSCROLL));
     EXPECT_EQ(Requests()[0].code, SB_LINERIGHT);
 
     Requests().clear();
     EXPECT_TRUE(SetScrollRange(b, SB_CTL, 0, 0, TRUE));
-    Tap({wr.right - 3, wr.top + 5});
-    Pump();
+    TapNow({wr.right - 3, wr.top + 5});
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(GetCapture(), nullptr);
     int lo = -1, hi = -1;

@@ -4,6 +4,7 @@
 #include "dlgtest.h"
 
 using namespace dlgtest;
+using ce::test::TapNow, ce::test::MouseNow;
 using ce::user::InjectMouse;
 using ce::user::Mouse;
 
@@ -39,16 +40,14 @@ TEST_F(Controls, OwnerDrawnButtonFollowsTheStylus) {
     HWND b = Button(host, BS_OWNERDRAW, 10, 100, 100);
     Pump();
     Log().clear();
-    InjectMouse(Mouse::Down, 120, 110);
-    Pump();
+    MouseNow(Mouse::Down, 120, 110);
     EXPECT_EQ(GetCapture(), b);
     EXPECT_EQ(SendMessage(b, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED);
     InjectMouse(Mouse::Move, 300, 300);  // off the button
     Pump();
     InjectMouse(Mouse::Move, 130, 115);  // back on
     Pump();
-    InjectMouse(Mouse::Up, 130, 115);
-    Pump();
+    MouseNow(Mouse::Up, 130, 115);
     using D = std::vector<std::pair<UINT, bool>>;
     EXPECT_EQ(Draws(), (D{{ODA_SELECT, true}, {ODA_SELECT, false}, {ODA_SELECT, true}, {ODA_SELECT, false}}));
     EXPECT_EQ(Clicks(10), 1);
@@ -59,12 +58,9 @@ TEST_F(Controls, OwnerDrawnButtonFollowsTheStylus) {
 
     // Released off the button: no click.
     Log().clear();
-    InjectMouse(Mouse::Down, 120, 110);
-    Pump();
-    InjectMouse(Mouse::Move, 10, 10);
-    Pump();
-    InjectMouse(Mouse::Up, 10, 10);
-    Pump();
+    MouseNow(Mouse::Down, 120, 110);
+    MouseNow(Mouse::Move, 10, 10);
+    MouseNow(Mouse::Up, 10, 10);
     EXPECT_EQ(Draws(), (D{{ODA_SELECT, true}, {ODA_SELECT, false}}));
     EXPECT_EQ(Clicks(10), 0);
     EXPECT_EQ(GetCapture(), nullptr);
@@ -87,20 +83,17 @@ TEST_F(Controls, PushButtonsClickBySpaceAndBmClickButNotWhenDisabled) {
     Log().clear();
     EnableWindow(b, FALSE);
     SendMessage(b, BM_CLICK, 0, 0);
-    Tap(Center(b));
-    Pump();
+    TapNow(Center(b));
     EXPECT_EQ(Clicks(11), 0);
     EXPECT_EQ(SendMessage(b, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
     // The capture lost while pushed cancels the click.
     EnableWindow(b, TRUE);
-    InjectMouse(Mouse::Down, 20, 20);
-    Pump();
+    MouseNow(Mouse::Down, 20, 20);
     ASSERT_EQ(GetCapture(), b);
     ReleaseCapture();
     EXPECT_EQ(SendMessage(b, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
-    InjectMouse(Mouse::Up, 20, 20);
-    Pump();
+    MouseNow(Mouse::Up, 20, 20);
     EXPECT_EQ(Clicks(11), 0);
 }
 
@@ -137,8 +130,7 @@ TEST_F(Controls, AutoRadioButtonsUncheckTheirGroupOnly) {
     SendMessage(a, BM_SETCHECK, BST_CHECKED, 0);
     SendMessage(c, BM_SETCHECK, BST_CHECKED, 0);
     SendMessage(d, BM_SETCHECK, BST_CHECKED, 0);
-    Tap(Center(b));
-    Pump();
+    TapNow(Center(b));
     EXPECT_EQ(SendMessage(a, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessage(b, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessage(c, BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -147,8 +139,7 @@ TEST_F(Controls, AutoRadioButtonsUncheckTheirGroupOnly) {
     EXPECT_EQ(SendMessage(b, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_RADIOBUTTON);
     // A plain radio button only tells its parent.
     Tap(Center(c));
-    Tap(Center(c));
-    Pump();
+    TapNow(Center(c));
     EXPECT_EQ(SendMessage(c, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(Clicks(3), 2);
     ASSERT_TRUE(CheckRadioButton(host, 1, 3, 1));
@@ -163,11 +154,9 @@ TEST_F(Controls, CheckBoxesToggleAndPushButtonsHoldNoCheck) {
     HWND box = Button(host, BS_AUTOCHECKBOX, 1, 10, 10);
     HWND tri = Button(host, BS_AUTO3STATE, 2, 10, 50);
     HWND push = Button(host, BS_PUSHBUTTON, 3, 10, 90);
-    Tap(Center(box));
-    Pump();
+    TapNow(Center(box));
     EXPECT_EQ(IsDlgButtonChecked(host, 1), static_cast<UINT>(BST_CHECKED));
-    Tap(Center(box));
-    Pump();
+    TapNow(Center(box));
     EXPECT_EQ(IsDlgButtonChecked(host, 1), static_cast<UINT>(BST_UNCHECKED));
     std::vector<LRESULT> states;
     for (int i = 0; i < 3; ++i) {
@@ -188,8 +177,7 @@ TEST_F(Controls, GroupBoxesNeitherHideNorSwallowTheirContents) {
     Pump();
     // The radio circle's black outline is on the screen.
     EXPECT_GT(ce::test::CountPixels(20, 40, 34, 60, RGB(0, 0, 0)), 10);
-    Tap(Center(radio));
-    Pump();
+    TapNow(Center(radio));
     EXPECT_EQ(SendMessage(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
@@ -200,16 +188,14 @@ TEST_F(Controls, LabelsPassTapsToTheirParent) {
     HWND label = Label(host, SS_LEFT, 5, 10, 10, 100, 20, u"Label");
     EXPECT_EQ(SendMessage(label, WM_NCHITTEST, 0, MAKELPARAM(20, 20)), HTTRANSPARENT);
     EXPECT_EQ(WindowFromPoint(POINT{20, 20}), host);
-    Tap({20, 20});
-    Pump();
+    TapNow({20, 20});
     auto downs = Only(WM_LBUTTONDOWN);
     ASSERT_EQ(downs.size(), 1u);
     EXPECT_EQ(downs[0].hwnd, host);
     // SS_NOTIFY takes the tap and says so.
     Log().clear();
     HWND notify = Label(host, SS_LEFT | SS_NOTIFY, 6, 10, 40, 100, 20, u"Notify");
-    Tap(Center(notify));
-    Pump();
+    TapNow(Center(notify));
     EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty());
     ASSERT_EQ(Only(WM_COMMAND).size(), 1u);
     EXPECT_EQ(Only(WM_COMMAND)[0].wp, MAKEWPARAM(6, STN_CLICKED));
@@ -243,7 +229,7 @@ LRESULT CALLBACK SubclassedStatic(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return CallWindowProc(g_staticProc, h, m, wp, lp);
 }
 
-TEST_F(Controls, LabelsEraseFirstAndRepaintOnNewText) {
+TEST_F(Controls, LabelsEraseFirstRepaintOnNewTextAndKeepTheIconTheyAreGiven) {
     HWND host = Host();
     Pump();
     std::vector<UINT> order;
@@ -264,11 +250,9 @@ TEST_F(Controls, LabelsEraseFirstAndRepaintOnNewText) {
     Pump();
     EXPECT_FALSE(GetUpdateRect(label, &u, FALSE));
     SetWindowLong(label, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_staticProc));
-}
 
-TEST_F(Controls, IconLabelsKeepTheIconTheyAreGiven) {
-    HWND host = Host();
-    HWND label = Label(host, SS_ICON, 5, 10, 10, 32, 32, u"");
+    // Icon labels keep the icon they are given.
+    HWND iconLabel = Label(host, SS_ICON, 6, 200, 10, 32, 32, u"");
     BYTE mask[32 * 4] = {};
     HBITMAP m = CreateBitmap(32, 32, 1, 1, mask);
     HDC screen = GetDC(nullptr);
@@ -277,11 +261,11 @@ TEST_F(Controls, IconLabelsKeepTheIconTheyAreGiven) {
     ICONINFO ii{TRUE, 0, 0, m, c};
     HICON icon = CreateIconIndirect(&ii);
     ASSERT_TRUE(icon);
-    EXPECT_EQ(SendMessage(label, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0), 0);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessage(label, STM_GETICON, 0, 0)), icon);
+    EXPECT_EQ(SendMessage(iconLabel, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0), 0);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessage(iconLabel, STM_GETICON, 0, 0)), icon);
     Pump();
-    EXPECT_EQ(ce::gdi::Screen::Pixel(20, 20), RGB(0, 0, 0));  // the icon's black picture
-    DestroyWindow(label);
+    EXPECT_EQ(ce::gdi::Screen::Pixel(210, 20), RGB(0, 0, 0));  // the icon's black picture
+    DestroyWindow(iconLabel);
     DestroyIcon(icon);
     DeleteObject(m);
     DeleteObject(c);

@@ -82,6 +82,11 @@ protected:
         t.Item(WS_TABSTOP | WS_VISIBLE | WS_GROUP | BS_AUTOCHECKBOX, 100, 20, 60, 10, 301, kButtonAtom, u"Check");
         return t;
     }
+    // A key pressed in `dlg` and handled through IsDialogMessage.
+    static void Press(HWND dlg, UINT vk) {
+        Key(vk);
+        Pump(dlg);
+    }
     HWND Make(Template& t, HWND owner = nullptr, LPARAM lp = 0) {
         return Keep(CreateDialogIndirectParam(nullptr, t.Get(), owner, RecordingDlgProc, lp));
     }
@@ -350,8 +355,7 @@ TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOkEscapeAndCloseCancel) {
     Template t = Form();
     HWND dlg = Make(t);
     SetFocus(GetDlgItem(dlg, 301));  // a check box: Enter goes to the default
-    Key(VK_RETURN);
-    Pump(dlg);
+    Press(dlg, VK_RETURN);
     EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
     EXPECT_EQ(SendMessage(dlg, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
 
@@ -359,39 +363,34 @@ TEST_F(Dialogs, EnterClicksTheDefaultButtonOrIdOkEscapeAndCloseCancel) {
     SendMessage(dlg, DM_SETDEFID, IDCANCEL, 0);
     EXPECT_TRUE(SendDlgItemMessage(dlg, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
     EXPECT_TRUE(SendDlgItemMessage(dlg, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
-    Key(VK_RETURN);
-    Pump(dlg);
+    Press(dlg, VK_RETURN);
     EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
 
     // Escape and WM_CLOSE cancel, unless Cancel is disabled; the dialog stays.
-    Key(VK_ESCAPE);
-    Pump(dlg);
+    Press(dlg, VK_ESCAPE);
     SendMessage(dlg, WM_CLOSE, 0, 0);
     Pump(dlg);
     EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED), MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
     EXPECT_TRUE(IsWindow(dlg));
     EnableWindow(GetDlgItem(dlg, IDCANCEL), FALSE);
-    Key(VK_ESCAPE);
-    Pump(dlg);
+    Press(dlg, VK_ESCAPE);
     EXPECT_TRUE(Commands().empty());
 
     // Without any default button Enter means IDOK.
     Template bare(WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, u"");
     bare.Item(WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 50, 10, 9, kButtonAtom, u"c");
     HWND dlg2 = Make(bare);
-    Key(VK_RETURN);
-    Pump(dlg2);
+    Press(dlg2, VK_RETURN);
     EXPECT_EQ(Commands(), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
 }
 
-TEST_F(Dialogs, TabWalksTheTabStopsSkippingDisabledOnes) {
+TEST_F(Dialogs, TabWalksTheTabStopsSkippingDisabledOnesAndArrowsMoveWithinARadioGroup) {
     Template t = Form();
     HWND dlg = Make(t);
     ASSERT_EQ(GetFocus(), GetDlgItem(dlg, IDOK));
     std::vector<int> order;
     for (int i = 0; i < 4; ++i) {
-        Key(VK_TAB);
-        Pump(dlg);
+        Press(dlg, VK_TAB);
         order.push_back(GetDlgCtrlID(GetFocus()));
     }
     EXPECT_EQ(order, (std::vector<int>{IDCANCEL, 201, 301, IDOK}));
@@ -403,22 +402,16 @@ TEST_F(Dialogs, TabWalksTheTabStopsSkippingDisabledOnes) {
     // Tabbing onto a push button makes it look like the default while it has
     // the focus; leaving the buttons gives the look back to OK.
     SetFocus(GetDlgItem(dlg, IDOK));
-    Key(VK_TAB);
-    Pump(dlg);
+    Press(dlg, VK_TAB);
     EXPECT_TRUE(SendDlgItemMessage(dlg, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
     EXPECT_TRUE(SendDlgItemMessage(dlg, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
-    Key(VK_TAB);
-    Pump(dlg);
+    Press(dlg, VK_TAB);
     EXPECT_TRUE(SendDlgItemMessage(dlg, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
     EXPECT_TRUE(SendDlgItemMessage(dlg, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON);
-}
 
-TEST_F(Dialogs, ArrowsMoveAndChooseWithinARadioGroup) {
-    Template t = Form();
-    HWND dlg = Make(t);
+    // Arrows move and choose within a radio group.
     SetFocus(GetDlgItem(dlg, 201));
-    Key(VK_DOWN);
-    Pump(dlg);
+    Press(dlg, VK_DOWN);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 202);
     EXPECT_EQ(IsDlgButtonChecked(dlg, 202), static_cast<UINT>(BST_CHECKED));
     Key(VK_DOWN);
@@ -428,8 +421,7 @@ TEST_F(Dialogs, ArrowsMoveAndChooseWithinARadioGroup) {
     EXPECT_EQ(IsDlgButtonChecked(dlg, 201), static_cast<UINT>(BST_CHECKED));
     EXPECT_EQ(IsDlgButtonChecked(dlg, 202), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(IsDlgButtonChecked(dlg, 203), static_cast<UINT>(BST_UNCHECKED));
-    Key(VK_UP);
-    Pump(dlg);
+    Press(dlg, VK_UP);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 203);
     EXPECT_EQ(IsDlgButtonChecked(dlg, 301), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(GetNextDlgGroupItem(dlg, GetDlgItem(dlg, 203), FALSE), GetDlgItem(dlg, 201));
@@ -454,8 +446,7 @@ TEST_F(Dialogs, ControlsAskingForAllKeysGetEnterAndTab) {
     ASSERT_EQ(GetDlgCtrlID(GetFocus()), 9);
     Key(VK_RETURN);
     Key(VK_TAB);
-    Key(VK_ESCAPE);
-    Pump(dlg);
+    Press(dlg, VK_ESCAPE);
     EXPECT_EQ(keys, (std::vector<WPARAM>{VK_RETURN, VK_TAB, VK_ESCAPE}));
     EXPECT_TRUE(Commands().empty());
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 9);

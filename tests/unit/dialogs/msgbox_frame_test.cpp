@@ -4,6 +4,7 @@
 #include "dlgtest.h"
 
 using namespace dlgtest;
+using ce::test::TapNow, ce::test::MouseNow;
 using ce::user::InjectMouse;
 using ce::user::Mouse;
 
@@ -43,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(Boxes, EnterChoosesTheDefaultButton) {
+TEST_F(Boxes, EnterChoosesTheDefaultButtonAndLongTextWrapsWithinTheScreen) {
     HWND owner = Host();
     BoxSeen seen;
     WhenIdle({Look(&seen, owner), [] { Key(VK_RETURN); }});
@@ -88,10 +89,7 @@ TEST_F(Boxes, KeysTapsAndTheCloseBoxGiveTheirAnswers) {
     SetLastError(0);
     EXPECT_EQ(MessageBox(nullptr, u"x", u"y", 7), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
 
-TEST_F(Boxes, LongTextWrapsWithinTheScreen) {
-    HWND owner = Host();
     BoxSeen seen;
     std::u16string text;
     for (int i = 0; i < 60; ++i) text += u"wrapping words ";
@@ -111,8 +109,7 @@ TEST_F(Frame, CaptionShowsTheTitleInWhiteAndItsBoxesCloseWindowsOrSayOk) {
     SetWindowText(w, u"MMMMMMMM");
     Pump();
     EXPECT_GT(ce::test::CountPixels(102, 102, 200, 120, RGB(255, 255, 255)), 20);
-    Tap(CloseBox(w));
-    Pump();
+    TapNow(CloseBox(w));
     ASSERT_EQ(Only(WM_CLOSE).size(), 1u);
     EXPECT_EQ(Only(WM_CLOSE)[0].hwnd, w);
     EXPECT_TRUE(Only(WM_COMMAND).empty());
@@ -121,8 +118,7 @@ TEST_F(Frame, CaptionShowsTheTitleInWhiteAndItsBoxesCloseWindowsOrSayOk) {
     Log().clear();
     HWND ok = Host(WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200, WS_EX_CAPTIONOKBTN);
     Pump();
-    Tap(OkBox(ok));
-    Pump();
+    TapNow(OkBox(ok));
     ASSERT_EQ(Only(WM_COMMAND).size(), 1u);
     EXPECT_EQ(Only(WM_COMMAND)[0].wp, MAKEWPARAM(IDOK, BN_CLICKED));
     EXPECT_TRUE(Only(WM_CLOSE).empty());
@@ -133,25 +129,20 @@ TEST_F(Frame, CaptionButtonsActOnlyWhenReleasedOverThem) {
     Pump();
     POINT box = CloseBox(w);
     COLORREF corner = ce::gdi::Screen::Pixel(box.x - 8, box.y - 7);
-    InjectMouse(Mouse::Down, box.x, box.y);
-    Pump();
+    MouseNow(Mouse::Down, box.x, box.y);
     COLORREF pressed = ce::gdi::Screen::Pixel(box.x - 8, box.y - 7);
     EXPECT_NE(pressed, corner);  // sunken while held
-    InjectMouse(Mouse::Move, box.x - 100, box.y + 50);
-    Pump();
+    MouseNow(Mouse::Move, box.x - 100, box.y + 50);
     EXPECT_EQ(ce::gdi::Screen::Pixel(box.x - 8, box.y - 7), corner);
-    InjectMouse(Mouse::Move, box.x, box.y);
-    Pump();
+    MouseNow(Mouse::Move, box.x, box.y);
     EXPECT_EQ(ce::gdi::Screen::Pixel(box.x - 8, box.y - 7), pressed);
     InjectMouse(Mouse::Move, box.x - 100, box.y + 50);
-    InjectMouse(Mouse::Up, box.x - 100, box.y + 50);
-    Pump();
+    MouseNow(Mouse::Up, box.x - 100, box.y + 50);
     EXPECT_TRUE(Only(WM_CLOSE).empty());
     EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty());  // the stylus stayed with the caption button
     EXPECT_EQ(ce::gdi::Screen::Pixel(box.x - 8, box.y - 7), corner);
     // The stylus works normally again afterwards.
-    Tap({box.x - 100, box.y + 50});
-    Pump();
+    TapNow({box.x - 100, box.y + 50});
     EXPECT_EQ(Only(WM_LBUTTONDOWN).size(), 1u);
 }
 

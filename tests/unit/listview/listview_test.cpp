@@ -9,7 +9,7 @@ using namespace lvtest;
 
 namespace {
 
-TEST_F(ListTest, ColumnsAndTheHeaderStayTogether) {
+TEST_F(ListTest, ColumnsAndTheHeaderStayTogetherAndRowsKeepTheSelectionMark) {
     HWND l = Make();
     auto header = reinterpret_cast<HWND>(SendMessage(l, LVM_GETHEADER, 0, 0));
     ASSERT_TRUE(header);
@@ -54,10 +54,9 @@ TEST_F(ListTest, ColumnsAndTheHeaderStayTogether) {
     EXPECT_GT(wp.cy, 10);
     EXPECT_EQ(rc.top, wp.cy);
     EXPECT_EQ(wp.cx, 300);
-}
 
-TEST_F(ListTest, RowsInsertDeleteAndTheSelectionMark) {
-    HWND l = Make();
+    // Rows: insertion, deletion and the selection mark.
+    l = Make();
     EXPECT_EQ(Add(l, 0, u"b"), 0);
     EXPECT_EQ(Add(l, 99, u"d"), 1);  // clamped to the count
     EXPECT_EQ(Add(l, 0, u"a"), 0);

@@ -5,11 +5,13 @@
 #include <atomic>
 #include <thread>
 
+#include "controltest.h"
 #include "jsontest.h"
 #include "menutest.h"
 #include "userdesktop.h"
 
 using namespace menutest;
+using ce::test::TapNow, ce::test::KeyNow, ce::test::MouseNow;
 
 namespace {
 
@@ -180,8 +182,7 @@ TEST_F(MenuTest, TapOutsideClosesWithoutCommandAndReachesNothingBeneath) {
     WhenIdle({[&] { Tap(BarItem(2)); }});
     Pump();
     EXPECT_TRUE(OpenMenus().empty());
-    Tap({400, 300});
-    Pump();
+    TapNow({400, 300});
     EXPECT_EQ(Only(WM_LBUTTONDOWN).size(), 1u);
 }
 
@@ -263,15 +264,13 @@ TEST_F(MenuTest, AltWithALetterF10AndAltAloneOpenTheMenus) {
         EXPECT_EQ(shown(), GetSubMenu(menu_, 0));
         Key(VK_F10);
     }});
-    Key(VK_F10);
-    Pump();
+    KeyNow(VK_F10);
     EXPECT_TRUE(OpenMenus().empty());
     WhenIdle({[&] {
         EXPECT_EQ(shown(), GetSubMenu(menu_, 0));
         Key(VK_ESCAPE);
     }});
-    Key(VK_MENU);
-    Pump();
+    KeyNow(VK_MENU);
     EXPECT_TRUE(OpenMenus().empty());
     // A letter no menu has opens nothing.
     InjectKey(VK_MENU, true, 0);
@@ -289,11 +288,9 @@ TEST_F(MenuTest, CloseBoxSendsCloseOnlyWhenReleasedOnIt) {
     POINT box{r.right - 2 - 11, 13};
     ce::user::InjectMouse(ce::user::Mouse::Down, box.x, box.y);
     ce::user::InjectMouse(ce::user::Mouse::Move, 400, 300);
-    ce::user::InjectMouse(ce::user::Mouse::Up, 400, 300);
-    Pump();
+    MouseNow(ce::user::Mouse::Up, 400, 300);
     EXPECT_TRUE(Only(WM_CLOSE).empty());
-    Tap(box);
-    Pump();
+    TapNow(box);
     EXPECT_EQ(Only(WM_CLOSE).size(), 1u);
     EXPECT_TRUE(IsWindow(main_));  // the parent decides (this one stays)
 }
@@ -358,7 +355,7 @@ TEST_F(MenuTest, HostSeesIdleAndMenuItemsWhileTheMenuLoopWaits) {
     EXPECT_FALSE(desktop->FindText("Exit"));
 }
 
-TEST_F(MenuTest, TrackPopupMenuReturnsTheChoiceOrNothing) {
+TEST_F(MenuTest, TrackPopupMenuReturnsTheChoiceAlignsOnItsPointAndStaysOnTheScreen) {
     HMENU file = GetSubMenu(menu_, 0);
     WhenIdle({[&] {
         ASSERT_EQ(OpenMenus().size(), 1u);
@@ -381,10 +378,8 @@ TEST_F(MenuTest, TrackPopupMenuReturnsTheChoiceOrNothing) {
     EXPECT_TRUE(Commands().empty());
     EXPECT_FALSE(TrackPopupMenuEx(file, 0, 0, 0, nullptr, nullptr));
     EXPECT_FALSE(TrackPopupMenuEx(nullptr, 0, 0, 0, main_, nullptr));
-}
 
-TEST_F(MenuTest, ContextMenusAlignOnTheirPointStayOnTheScreenAndIgnoreTheHoldsRelease) {
-    HMENU file = GetSubMenu(menu_, 0);
+    // Context menus align on their point, stay on the screen and ignore the hold's release.
     WhenIdle({[&] {
         RECT r;
         GetWindowRect(OpenMenus()[0], &r);

@@ -76,7 +76,7 @@ TEST_F(ImageListTest, StripIsSplitCopiedAndGrowsPastItsInitialSize) {
     EXPECT_TRUE(ImageList_Destroy(l));
 }
 
-TEST_F(ImageListTest, MasksMakePixelsTransparentOrTakeTheBackground) {
+TEST_F(ImageListTest, MasksMakePixelsTransparentOrTakeTheBackgroundAndSelectedImagesAreBlended) {
     HIMAGELIST l = ImageList_Create(4, 4, ILC_COLOR24 | ILC_MASK, 1, 1);
     // Image 0: red with a mask whose left half is white (transparent).
     HBITMAP s = Strip({0xFF0000});
@@ -102,11 +102,10 @@ TEST_F(ImageListTest, MasksMakePixelsTransparentOrTakeTheBackground) {
     EXPECT_EQ(GetPixel(dc_, 8, 0), RGB(255, 255, 255));
     EXPECT_EQ(GetPixel(dc_, 11, 0), RGB(0, 0, 0));
     ImageList_Destroy(l);
-}
 
-TEST_F(ImageListTest, SelectedImagesAreBlendedWithTheHighlight) {
-    HIMAGELIST l = ImageList_Create(4, 4, ILC_COLOR24, 1, 1);
-    HBITMAP s = Strip({0xFFFFFF});
+    // Selected images are blended with the highlight.
+    l = ImageList_Create(4, 4, ILC_COLOR24, 1, 1);
+    s = Strip({0xFFFFFF});
     ImageList_Add(l, s, nullptr);
     DeleteObject(s);
     EXPECT_TRUE(ImageList_DrawEx(l, 0, dc_, 0, 0, 0, 0, CLR_NONE, RGB(0, 0, 0), ILD_SELECTED));

@@ -105,7 +105,7 @@ protected:
 
 // ---- Expansion ------------------------------------------------------------------------------
 
-TEST_F(Tree, ExpandingALazyItemLetsTheParentFillItAndKeepsTheActionExact) {
+TEST_F(Tree, ExpandingALazyItemLetsTheParentFillItKeepsTheActionExactAndMayBeVetoed) {
     HTREEITEM top = Add(TVI_ROOT, u"My Device", 1);
     HTREEITEM key = Add(top, u"HKEY_LOCAL_MACHINE", 1, 0x80000002);
     g_hook = [&](const NMTREEVIEWW& nm) -> LRESULT {
@@ -141,9 +141,8 @@ TEST_F(Tree, ExpandingALazyItemLetsTheParentFillItAndKeepsTheActionExact) {
     HTREEITEM comm = TreeView_GetNextSibling(tree_, first);
     EXPECT_FALSE(TreeView_Expand(tree_, comm, TVE_EXPAND));
     EXPECT_TRUE(Notes().empty());
-}
 
-TEST_F(Tree, ANonZeroReplyVetoesTheExpansion) {
+    // A non-zero reply vetoes the expansion.
     HTREEITEM a = Add(TVI_ROOT, u"a", 1);
     g_hook = [](const NMTREEVIEWW& nm) -> LRESULT { return nm.hdr.code == TVN_ITEMEXPANDING; };
     EXPECT_FALSE(TreeView_Expand(tree_, a, TVE_EXPAND));
