@@ -17,17 +17,6 @@ std::string SelectedPath(EditorRun& run) {
     return path;
 }
 
-std::string SelectedRow(EditorRun& run) {
-    int row = ListView_GetNextItem(run.list(), -1, LVNI_SELECTED);
-    return row < 0 ? "" : run.Cell(row, 0);
-}
-
-std::string BoxText(HWND box) {
-    WCHAR text[128] = {0};
-    GetDlgItemText(box, 0xFFFF, text, 128);
-    return Narrow(text);
-}
-
 // A program that has looked for nothing yet. Searches show no progress
 // (they never look at the queue, so each ends before the next step) unless a
 // test asks for it.
@@ -79,7 +68,7 @@ struct FindCase {
     std::vector<std::string> hits;
 };
 
-TEST_F(Find, WalksKeysInTreeOrderAndShowsEveryHitUntilTheEnd) {
+TEST_F(Find, WalksKeysInTreeOrderShowsEveryHitUntilTheEndAndStartsAfterTheSelectedRow) {
     BootedImage device;
     FillSearchTree();
     const std::string alpha = "HKEY_LOCAL_MACHINE\\AFind\\Alpha", deep = alpha + "\\Deep";
@@ -108,26 +97,22 @@ TEST_F(Find, WalksKeysInTreeOrderAndShowsEveryHitUntilTheEnd) {
         FindText(run, c.text, c.flags);
         for (const std::string& hit : c.hits) {
             ASSERT_EQ(run.Top(), run.main()) << "no hit " << hit;
-            EXPECT_EQ(SelectedPath(run) + "|" + SelectedRow(run), hit);
+            EXPECT_EQ(SelectedPath(run) + "|" + run.SelectedRow(), hit);
             EXPECT_EQ(GetFocus(), hit.back() == '|' ? run.tree() : run.list());
             run.Key(VK_F3);
         }
         HWND box = run.Top();
         ASSERT_NE(box, run.main());
-        EXPECT_EQ(BoxText(box), "Finished searching the registry.");
+        EXPECT_EQ(MessageOf(box), "Finished searching the registry.");
         run.Key(VK_RETURN);
     }
-}
 
-TEST_F(Find, StartsAfterTheSelectedRowAndReadsKeysMadeAfterTheirParentWasShown) {
-    BootedImage device;
-    FillSearchTree();
-    EditorRun run;
-    HTREEITEM alpha = run.Open({"HKEY_LOCAL_MACHINE", "AFind", "Alpha"});
-    run.Select(alpha);
+    // A search starts after the selected row, and reads keys made after
+    // their parent was shown.
+    run.Show({"HKEY_LOCAL_MACHINE", "AFind", "Alpha"});
     run.TapRow(run.RowOf("Word"));
     FindText(run, u"zqx", FIND_VALUES | FIND_DATA);
-    EXPECT_EQ(SelectedRow(run), "Zqx-name");
+    EXPECT_EQ(run.SelectedRow(), "Zqx-name");
 
     // Another program adds a key under the shown (expanded) AFind: the
     // search finds it, and the tree reads AFind again to show it.
@@ -135,7 +120,7 @@ TEST_F(Find, StartsAfterTheSelectedRowAndReadsKeysMadeAfterTheirParentWasShown) 
     run.Key(VK_F3);  // Deep's multi-string
     run.Key(VK_F3);
     EXPECT_EQ(SelectedPath(run), "HKEY_LOCAL_MACHINE\\AFind\\Beta");
-    EXPECT_EQ(SelectedRow(run), "Late");
+    EXPECT_EQ(run.SelectedRow(), "Late");
     EXPECT_TRUE(run.Expanded(run.Find(run.Find(run.Find(run.Root(), "HKEY_LOCAL_MACHINE"), "AFind"), "Alpha")));
 }
 
@@ -160,7 +145,7 @@ TEST_F(Find, FindNextFirstAsksWhatToFindAndEscapeStopsASearchAtOnce) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
     run.TapControl(dlg, IDC_FIND_DATA);
     run.TapControl(dlg, IDOK);
-    const auto finished = [&] { return BoxText(run.Top()) == "Finished searching the registry."; };
+    const auto finished = [&] { return MessageOf(run.Top()) == "Finished searching the registry."; };
     EXPECT_TRUE(run.WaitFor(finished, std::chrono::seconds(60)));
     run.Key(VK_RETURN);
 

@@ -9,8 +9,35 @@ namespace {
 
 using namespace ce::test;
 
-TEST(Rename, KeysAndValuesTakeTheNewNameAndRefusedNamesChangeNothing) {
+// One run: keys and values renamed, then renames that another program
+// overtakes while the dialog is open; each time the editor says what
+// happened and shows the registry as it is.
+TEST(Rename, KeysAndValuesTakeTheNewNameRefusedNamesChangeNothingAndAnotherProgramsChangesAreSaid) {
+    // Each case works on a key of its own: ARename\K0, K1, K2.
+    struct Case {
+        bool value;  // rename the value "v" (else the key)
+        void (*meanwhile)(const std::u16string& key);
+        std::string message;
+        bool rowStays, keyStays;
+    } cases[] = {
+        {true,
+         [](const std::u16string& key) {
+             SetValue(HKEY_LOCAL_MACHINE, key, u"NEW", REG_DWORD, {2, 0, 0, 0});
+         },
+         "A value named \"new\" already exists in this key", true, true},
+        {true,
+         [](const std::u16string& key) {
+             HKEY k = CreateKey(HKEY_LOCAL_MACHINE, key);
+             RegDeleteValue(k, u"v");
+             RegCloseKey(k);
+         },
+         "The value has been deleted", false, true},
+        {false, [](const std::u16string& key) { RegDeleteKey(HKEY_LOCAL_MACHINE, key.c_str()); },
+         "The key has been deleted", false, false},
+    };
     BootedImage device;
+    for (char16_t i : {u'0', u'1', u'2'})
+        SetValue(HKEY_LOCAL_MACHINE, u"ARename\\K" + std::u16string(1, i), u"v", REG_DWORD, {1, 0, 0, 0});
     SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Old\\Inner", u"deep", REG_DWORD, {9, 0, 0, 0});
     SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Old", u"v", REG_BINARY, {1, 2, 3});
     SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\Old", u"w", REG_DWORD, {4, 0, 0, 0});
@@ -76,37 +103,7 @@ TEST(Rename, KeysAndValuesTakeTheNewNameAndRefusedNamesChangeNothing) {
     EXPECT_GE(run.RowOf("Renamed"), 0);
     EXPECT_EQ(run.RowOf("renamed"), -1);
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, u"Arbor\\New", u"renamed").second, (std::vector<BYTE>{1, 2, 3}));
-}
 
-// Another program changes the registry while the dialog is open: each time
-// the editor says what happened and shows the registry as it is.
-TEST(Rename, AnotherProgramChangesTheRegistryMeanwhile) {
-    // Each case works on a key of its own: ARename\K0, K1, K2.
-    struct Case {
-        bool value;  // rename the value "v" (else the key)
-        void (*meanwhile)(const std::u16string& key);
-        std::string message;
-        bool rowStays, keyStays;
-    } cases[] = {
-        {true,
-         [](const std::u16string& key) {
-             SetValue(HKEY_LOCAL_MACHINE, key, u"NEW", REG_DWORD, {2, 0, 0, 0});
-         },
-         "A value named \"new\" already exists in this key", true, true},
-        {true,
-         [](const std::u16string& key) {
-             HKEY k = CreateKey(HKEY_LOCAL_MACHINE, key);
-             RegDeleteValue(k, u"v");
-             RegCloseKey(k);
-         },
-         "The value has been deleted", false, true},
-        {false, [](const std::u16string& key) { RegDeleteKey(HKEY_LOCAL_MACHINE, key.c_str()); },
-         "The key has been deleted", false, false},
-    };
-    BootedImage device;
-    for (char16_t i : {u'0', u'1', u'2'})
-        SetValue(HKEY_LOCAL_MACHINE, u"ARename\\K" + std::u16string(1, i), u"v", REG_DWORD, {1, 0, 0, 0});
-    EditorRun run;
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.message);
