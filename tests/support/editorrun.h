@@ -11,6 +11,7 @@
 #include "../../arbor/res/resource.h"
 #include "commctrl.h"
 #include "programrun.h"
+#include "regvalues.h"
 #include "script.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
@@ -268,46 +269,6 @@ inline std::string TextOf(HWND dlg, int id) {
 }
 inline std::string MessageOf(HWND box) {
     return TextOf(box, 0xFFFF);
-}
-
-// Registry access for the tests, as another program of the device would.
-inline HKEY CreateKey(HKEY root, const std::u16string& path) {
-    HKEY k = nullptr;
-    DWORD disp = 0;
-    EXPECT_EQ(RegCreateKeyEx(root, path.c_str(), 0, nullptr, 0, 0, nullptr, &k, &disp), ERROR_SUCCESS);
-    return k;
-}
-inline void SetValue(HKEY root, const std::u16string& path, const std::u16string& name, DWORD type,
-                     const std::vector<BYTE>& data) {
-    HKEY k = CreateKey(root, path);
-    EXPECT_EQ(RegSetValueEx(k, name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
-    RegCloseKey(k);
-}
-inline bool KeyExists(HKEY root, const std::u16string& path) {
-    HKEY k = nullptr;
-    if (RegOpenKeyEx(root, path.c_str(), 0, 0, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-// The value's type and data; type 0xFFFFFFFF when it does not exist.
-inline std::pair<DWORD, std::vector<BYTE>> GetValue(HKEY root, const std::u16string& path, const std::u16string& name) {
-    HKEY k = nullptr;
-    if (RegOpenKeyEx(root, path.c_str(), 0, 0, &k) != ERROR_SUCCESS) return {0xFFFFFFFF, {}};
-    DWORD type = 0, size = 0;
-    std::vector<BYTE> data;
-    if (RegQueryValueEx(k, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        RegCloseKey(k);
-        return {0xFFFFFFFF, {}};
-    }
-    data.resize(size);
-    RegQueryValueEx(k, name.c_str(), nullptr, &type, data.data(), &size);
-    RegCloseKey(k);
-    return {type, data};
-}
-inline std::vector<BYTE> Utf16Bytes(const std::u16string& s) {
-    std::vector<BYTE> b;
-    for (char16_t c : s) b.insert(b.end(), {static_cast<BYTE>(c), static_cast<BYTE>(c >> 8)});
-    return b;
 }
 
 }  // namespace ce::test
