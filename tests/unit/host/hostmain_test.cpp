@@ -129,14 +129,6 @@ TEST_F(HostRun, WaitExitGivesTheProgramsStatus) {
     EXPECT_EQ(TestDesktop::quits, 0);
 }
 
-TEST_F(HostRun, ProgramEndingEarlyFailsNamingTheStep) {
-    testing::internal::CaptureStderr();
-    int status = RunWith("tap 3 3\nwait \"never\" 60000\n");
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(err.find("s.txt:2: the program ended before this step: wait \"never\" 60000"), std::string::npos) << err;
-}
-
 TEST_F(HostRun, BadScriptAndOptionsStopBeforeTheProgram) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(RunWith("idle\ntap here\n"), 2);
