@@ -90,9 +90,9 @@ TEST_F(ListTest, TheScrollBarAppearsWhenNeededAndWorksByTouch) {
     ASSERT_LT(per, 40);
 
     LONG x = client.right - bar / 2;
-    Tap(ce::test::ToScreen(l, x, client.bottom - bar / 2));  // the down arrow
+    TapNow(ce::test::ToScreen(l, x, client.bottom - bar / 2));  // the down arrow
     EXPECT_EQ(Top(l), 1);
-    Tap(ce::test::ToScreen(l, x, client.bottom - bar - 3));  // the track under the thumb
+    TapNow(ce::test::ToScreen(l, x, client.bottom - bar - 3));  // the track under the thumb
     EXPECT_EQ(Top(l), 1 + per);
     // Dragging the thumb from the top to the bottom shows the last rows.
     EXPECT_TRUE(ListView_EnsureVisible(l, 0, FALSE));
@@ -100,15 +100,12 @@ TEST_F(ListTest, TheScrollBarAppearsWhenNeededAndWorksByTouch) {
     UpdateWindow(l);
     POINT thumb = ce::test::ToScreen(l, x, bar + 3);
     POINT end = ce::test::ToScreen(l, x, client.bottom + 30);
-    ce::user::InjectMouse(ce::user::Mouse::Down, thumb.x, thumb.y);
-    Pump();  // the list takes the stylus capture
-    ce::user::InjectMouse(ce::user::Mouse::Move, end.x, end.y);
-    Pump();
-    ce::user::InjectMouse(ce::user::Mouse::Up, end.x, end.y);
-    Pump();
+    ce::test::MouseNow(ce::user::Mouse::Down, thumb.x, thumb.y);  // the list takes the stylus capture
+    ce::test::MouseNow(ce::user::Mouse::Move, end.x, end.y);
+    ce::test::MouseNow(ce::user::Mouse::Up, end.x, end.y);
     EXPECT_EQ(Top(l), 40 - per);
     EXPECT_EQ(ListView_GetSelectedCount(l), 0u);  // scrolling selects nothing
-    Tap(RowPoint(l, 38));
+    TapNow(RowPoint(l, 38));
 
     // Programs scroll and bring rows into view too.
     EXPECT_TRUE(ListView_EnsureVisible(l, 0, FALSE));
@@ -137,8 +134,8 @@ TEST_F(ListTest, WideColumnsScrollSidewaysWithTheHeader) {
 
     // The right arrow of the bar along the bottom, then the arrow key.
     const int cy = GetSystemMetrics(SM_CYHSCROLL);
-    Tap(ce::test::ToScreen(l, client.right - GetSystemMetrics(SM_CXHSCROLL) / 2, client.bottom - cy / 2));
-    Key(VK_RIGHT);
+    TapNow(ce::test::ToScreen(l, client.right - GetSystemMetrics(SM_CXHSCROLL) / 2, client.bottom - cy / 2));
+    KeyNow(VK_RIGHT);
     ASSERT_TRUE(GetScrollInfo(l, SB_HORZ, &si));
     EXPECT_EQ(si.nPos, 32);
     RECT lr, hr;
@@ -188,14 +185,14 @@ TEST_F(ListTest, TheHostSeesCellsAndTapsThemByText) {
 
     auto p = desktop->FindText("Target");
     ASSERT_TRUE(p);
-    Tap({p->x, p->y});
+    TapNow({p->x, p->y});
     EXPECT_TRUE(Selected(l, 1));
     EXPECT_EQ(list()["rows"][1]["selected"], true);
     EXPECT_EQ(list()["selection_mark"], 1);
     auto title = desktop->FindText("Data");
     ASSERT_TRUE(title);
     Log().clear();
-    Tap({title->x, title->y});
+    TapNow({title->x, title->y});
     EXPECT_EQ(NotesOf(LVN_COLUMNCLICK).size(), 1u);
 }
 

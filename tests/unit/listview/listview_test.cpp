@@ -133,7 +133,7 @@ TEST_F(ListTest, TextsAreCutToTheBufferAndBadInputIsRefused) {
 TEST_F(ListTest, TapsSelectOneRowSetTheMarkAndNotify) {
     HWND l = Make();
     for (auto* s : {u"zero", u"one", u"two"}) Add(l, Rows(l), s);
-    Tap(RowPoint(l, 2));
+    TapNow(RowPoint(l, 2));
     EXPECT_TRUE(Selected(l, 2));
     EXPECT_EQ(ListView_GetItemState(l, 2, LVIS_FOCUSED), static_cast<UINT>(LVIS_FOCUSED));
     EXPECT_EQ(Mark(l), 2);
@@ -144,7 +144,7 @@ TEST_F(ListTest, TapsSelectOneRowSetTheMarkAndNotify) {
     EXPECT_TRUE(changed.back().newState & LVIS_SELECTED);
     EXPECT_EQ(NotesOf(NM_CLICK).size(), 1u);
 
-    Tap(RowPoint(l, 0));
+    TapNow(RowPoint(l, 0));
     EXPECT_TRUE(Selected(l, 0));
     EXPECT_FALSE(Selected(l, 2));
     EXPECT_EQ(ListView_GetSelectedCount(l), 1u);
@@ -153,25 +153,24 @@ TEST_F(ListTest, TapsSelectOneRowSetTheMarkAndNotify) {
     // Below the rows: nothing selected, the mark stays.
     RECT wr;
     GetWindowRect(l, &wr);
-    Tap({wr.left + 40, wr.bottom - 10});
+    TapNow({wr.left + 40, wr.bottom - 10});
     EXPECT_EQ(ListView_GetSelectedCount(l), 0u);
     EXPECT_EQ(Mark(l), 0);
 
     // Keys move the selection; a double tap activates.
-    Key(VK_DOWN);
+    KeyNow(VK_DOWN);
     EXPECT_TRUE(Selected(l, 1));
-    Key(VK_END);
+    KeyNow(VK_END);
     EXPECT_TRUE(Selected(l, 2));
     EXPECT_EQ(Mark(l), 2);
-    Key(VK_HOME);
+    KeyNow(VK_HOME);
     EXPECT_TRUE(Selected(l, 0));
     Log().clear();
     POINT p = RowPoint(l, 1);
     ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
     ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
     ce::user::InjectMouse(ce::user::Mouse::Down, p.x, p.y);
-    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
-    Pump();
+    ce::test::MouseNow(ce::user::Mouse::Up, p.x, p.y);
     ASSERT_EQ(NotesOf(LVN_ITEMACTIVATE).size(), 1u);
     EXPECT_EQ(NotesOf(LVN_ITEMACTIVATE)[0].item, 1);
     EXPECT_EQ(NotesOf(NM_DBLCLK).size(), 1u);
@@ -185,7 +184,7 @@ TEST_F(ListTest, AParentMayRefuseAChangeAndTappingAColumnTitleIsHeard) {
         auto* lv = reinterpret_cast<const NMLISTVIEW*>(nm);
         return nm->code == LVN_ITEMCHANGING && lv->iItem == 1 && (lv->uNewState & LVIS_SELECTED);
     };
-    Tap(RowPoint(l, 1));
+    TapNow(RowPoint(l, 1));
     EXPECT_FALSE(Selected(l, 1));
     OnNotify() = nullptr;
 
@@ -195,7 +194,7 @@ TEST_F(ListTest, AParentMayRefuseAChangeAndTappingAColumnTitleIsHeard) {
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ClientToScreen(header, &p);
     Log().clear();
-    Tap(p);
+    TapNow(p);
     auto clicks = NotesOf(LVN_COLUMNCLICK);
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0].item, -1);
@@ -205,12 +204,9 @@ TEST_F(ListTest, AParentMayRefuseAChangeAndTappingAColumnTitleIsHeard) {
     POINT grab{120, 5};
     ClientToScreen(header, &grab);
     POINT to{grab.x + 30, grab.y};
-    ce::user::InjectMouse(ce::user::Mouse::Down, grab.x, grab.y);
-    Pump();
-    ce::user::InjectMouse(ce::user::Mouse::Move, to.x, to.y);
-    Pump();
-    ce::user::InjectMouse(ce::user::Mouse::Up, to.x, to.y);
-    Pump();
+    ce::test::MouseNow(ce::user::Mouse::Down, grab.x, grab.y);
+    ce::test::MouseNow(ce::user::Mouse::Move, to.x, to.y);
+    ce::test::MouseNow(ce::user::Mouse::Up, to.x, to.y);
     EXPECT_EQ(SendMessage(l, LVM_GETCOLUMNWIDTH, 0, 0), 150);
     EXPECT_EQ(NotesOf(LVN_COLUMNCLICK).size(), 1u);
 }
@@ -284,7 +280,7 @@ TEST_F(ListTest, SortingMovesRowsWithTheirStatesAndSurvivesBadComparisons) {
 TEST_F(ListTest, HoldingARowIsARightClickWithoutATap) {
     HWND l = Make();
     for (auto* s : {u"zero", u"one", u"two"}) Add(l, Rows(l), s);
-    Tap(RowPoint(l, 0));
+    TapNow(RowPoint(l, 0));
     SendMessage(l, WM_TIMER, ce::comctl::Hold::kTimerId, 0);  // too late: the tap ended it
     EXPECT_TRUE(NotesOf(NM_RCLICK).empty());
     Log().clear();
@@ -297,8 +293,7 @@ TEST_F(ListTest, HoldingARowIsARightClickWithoutATap) {
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].pt.x, p.x);
     EXPECT_EQ(menus[0].pt.y, p.y);
-    ce::user::InjectMouse(ce::user::Mouse::Up, p.x, p.y);
-    Pump();
+    ce::test::MouseNow(ce::user::Mouse::Up, p.x, p.y);
     EXPECT_TRUE(NotesOf(NM_CLICK).empty());  // the release is no tap
 }
 
@@ -312,7 +307,7 @@ TEST_F(ListTest, ChangesFromInsideNotificationsAreSafe) {
         if (nm->code == LVN_ITEMCHANGING) SendMessage(l, LVM_DELETEALLITEMS, 0, 0);
         return 0;
     };
-    Tap(RowPoint(l, 2));
+    TapNow(RowPoint(l, 2));
     EXPECT_EQ(Rows(l), 0);
     EXPECT_EQ(Mark(l), -1);
 
@@ -335,7 +330,7 @@ TEST_F(ListTest, ChangesFromInsideNotificationsAreSafe) {
         if (nm->code == LVN_ITEMCHANGED || nm->code == LVN_DELETEALLITEMS) DestroyWindow(l);
         return 0;
     };
-    Tap(RowPoint(l, 1));
+    TapNow(RowPoint(l, 1));
     EXPECT_FALSE(IsWindow(l));
     Pump();
 }

@@ -18,16 +18,8 @@ namespace lvtest {
 // notifications with OnNotify.
 using ce::test::Log, ce::test::NotesOf, ce::test::OnNotify, ce::test::Only;
 
-using ce::test::Pump;
-// A tap and a key press, each handled before they return.
-inline void Tap(POINT p) {
-    ce::test::Tap(p);
-    Pump();
-}
-inline void Key(UINT vk) {
-    ce::test::Key(vk);
-    Pump();
-}
+// Taps and key presses, each handled before they return.
+using ce::test::KeyNow, ce::test::Pump, ce::test::TapNow;
 
 class ListTest : public ::testing::Test {
 protected:
