@@ -90,25 +90,11 @@ TEST_F(Display, PanelSizeOtherThanDefaultIsKeptAcrossTurns) {
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 200);
 }
 
-LRESULT CALLBACK GreenProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        HBRUSH green = CreateSolidBrush(RGB(0, 200, 0));
-        RECT r;
-        GetClientRect(h, &r);
-        FillRect(dc, &r, green);
-        DeleteObject(green);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    return DefWindowProc(h, m, wp, lp);
-}
-
 TEST_F(Display, WindowsFollowTheTurnedSurface) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = GreenProc;
+    wc.lpfnWndProc = DefWindowProc;
     wc.lpszClassName = u"TurnGreen";
+    wc.hbrBackground = CreateSolidBrush(RGB(0, 200, 0));  // painted by erasing
     RegisterClass(&wc);
     // A window that reaches beyond the unturned screen's bottom edge.
     HWND w = CreateWindowEx(0, u"TurnGreen", u"", WS_POPUP | WS_VISIBLE, 10, 400, 100, 300, nullptr, nullptr, nullptr,

@@ -91,8 +91,12 @@ using ModalTest = WindowTest;
 using DataExchangeTest = WindowTest;
 using AppTest = WindowTest;
 
-TEST_F(ModalTest, EnterSavesTheControlsAndEndsWithOk) {
+TEST_F(ModalTest, EscapeCancelsWithoutSavingEnterSavesTheControlsAndEndsWithOk) {
     FormDialog dlg;
+    WhenIdle({[&] { ::SetWindowText(Item(dlg, IDC_NUMBER), u"9"); }, [&] { Key(VK_ESCAPE); }});
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.number, 42);
+
     WhenIdle({[&] {
                   ASSERT_TRUE(dlg.m_hWnd);
                   EXPECT_TRUE(::IsWindowVisible(dlg.m_hWnd));
@@ -115,13 +119,16 @@ TEST_F(ModalTest, EnterSavesTheControlsAndEndsWithOk) {
     EXPECT_EQ(dlg.check, 0);
     EXPECT_EQ(dlg.radio, 1);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
-}
 
-TEST_F(ModalTest, EscapeCancelsWithoutSaving) {
-    FormDialog dlg;
-    WhenIdle({[&] { ::SetWindowText(Item(dlg, IDC_NUMBER), u"9"); }, [&] { Key(VK_ESCAPE); }});
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.number, 42);
+    // A value beyond the radio group checks none of it, and none checked reads -1.
+    dlg.radio = 5;
+    WhenIdle({[&] {
+                  for (int id : {IDC_RADIO_A, IDC_RADIO_B, IDC_RADIO_C})
+                      EXPECT_EQ(Checked(Item(dlg, id)), BST_UNCHECKED);
+              },
+              [&] { Enter(dlg); }});
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.radio, -1);
 }
 
 TEST_F(ModalTest, EndingInOnInitDialogReturnsWithoutALoopAndMissingTemplateFails) {
@@ -183,19 +190,6 @@ TEST_F(DataExchangeTest, TemplateControlIsSubclassedWhileTheDialogLivesAndDetach
     EXPECT_EQ(dlg.drawn.subclassed, 2);
     EXPECT_EQ(dlg.drawn.presses, 2);
     EXPECT_EQ(dlg.drawnClicks, 2);
-}
-
-TEST_F(DataExchangeTest, RadioGroupEndsAtTheNextGroupAndNoneCheckedReadsMinusOne) {
-    FormDialog dlg;
-    dlg.radio = 5;  // beyond the group: nothing checked, the next group untouched
-    WhenIdle({[&] {
-                  EXPECT_EQ(Checked(Item(dlg, IDC_RADIO_A)), BST_UNCHECKED);
-                  EXPECT_EQ(Checked(Item(dlg, IDC_RADIO_B)), BST_UNCHECKED);
-                  EXPECT_EQ(Checked(Item(dlg, IDC_RADIO_C)), BST_UNCHECKED);
-              },
-              [&] { Enter(dlg); }});
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.radio, -1);
 }
 
 TEST_F(DataExchangeTest, BadNumberKeepsTheDialogOpen) {

@@ -109,7 +109,7 @@ using MessageMapTest = WindowTest;
 using ReflectionTest = WindowTest;
 using HandleMapTest = WindowTest;
 
-TEST_F(MessageMapTest, DerivedEntryWinsBaseEntriesStillServeAndUnmappedGoToDefault) {
+TEST_F(MessageMapTest, DerivedEntryWinsBaseEntriesServeUnmappedGoToDefaultCommandsRouteByIdAndCode) {
     Frame frame;
     ASSERT_TRUE(frame.Make());
     EXPECT_TRUE(frame.attachedInCreate) << "the object is attached before WM_CREATE";
@@ -133,15 +133,7 @@ TEST_F(MessageMapTest, DerivedEntryWinsBaseEntriesStillServeAndUnmappedGoToDefau
     Pump();
     EXPECT_EQ(frame.paints, 1);
 
-    HWND h = frame.m_hWnd;
-    ASSERT_TRUE(frame.DestroyWindow());
-    EXPECT_EQ(frame.m_hWnd, nullptr) << "detached at WM_NCDESTROY";
-    EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
-}
-
-TEST_F(MessageMapTest, CommandsRouteByControlIdAndCode) {
-    Frame frame;
-    ASSERT_TRUE(frame.Make());
+    // Commands route by control id and notification code.
     CButton button;
     ASSERT_TRUE(button.Create(u"Go", WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 110, 50), &frame, ID_BUTTON));
     EXPECT_EQ(CWnd::FromHandlePermanent(button.m_hWnd), &button);
@@ -162,7 +154,12 @@ TEST_F(MessageMapTest, CommandsRouteByControlIdAndCode) {
     EXPECT_EQ(frame.tools, 2);
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOL + 1, 0), 0);
     EXPECT_EQ(frame.tools, 2);
-    frame.DestroyWindow();
+
+    HWND h = frame.m_hWnd;
+    ASSERT_TRUE(frame.DestroyWindow());
+    EXPECT_EQ(frame.m_hWnd, nullptr) << "detached at WM_NCDESTROY";
+    EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+    EXPECT_EQ(button.m_hWnd, nullptr) << "the child is detached with its parent";
 }
 
 TEST_F(ReflectionTest, ColourRequestsReachTheParentHandlerAndTheControl) {
@@ -191,7 +188,7 @@ TEST_F(ReflectionTest, ColourRequestsReachTheParentHandlerAndTheControl) {
     frame.DestroyWindow();
 }
 
-TEST_F(ReflectionTest, ControlReturningNoBrushFallsBackToParentDefaults) {
+TEST_F(ReflectionTest, ControlWithoutABrushGetsTheDefaultsAndOwnerDrawnButtonsDrawThemselves) {
     PlainParent parent;
     ASSERT_TRUE(parent.Make());
     ColourStatic label;
@@ -211,12 +208,8 @@ TEST_F(ReflectionTest, ControlReturningNoBrushFallsBackToParentDefaults) {
     label.brush = static_cast<HBRUSH>(brush.GetSafeHandle());
     EXPECT_EQ(ask(), label.brush);
     ::ReleaseDC(label, dc);
-    parent.DestroyWindow();
-}
 
-TEST_F(ReflectionTest, OwnerDrawnButtonDrawsItselfPressedAndReleased) {
-    PlainParent parent;
-    ASSERT_TRUE(parent.Make());
+    // An owner-drawn button draws itself, pressed and released.
     DrawnButton button;
     ASSERT_TRUE(button.Create(u"", WS_VISIBLE | BS_OWNERDRAW, CRect(20, 20, 120, 60), &parent, ID_DRAWN));
     Pump();
@@ -239,10 +232,9 @@ TEST_F(ReflectionTest, OwnerDrawnButtonDrawsItselfPressedAndReleased) {
     Pump();
     EXPECT_FALSE(button.drawn.back().itemState & ODS_SELECTED);
     parent.DestroyWindow();
-    EXPECT_EQ(button.m_hWnd, nullptr) << "the child is detached with its parent";
 }
 
-TEST_F(HandleMapTest, FromHandleGivesPermanentOrTemporaryObjects) {
+TEST_F(HandleMapTest, FromHandleGivesPermanentOrTemporaryObjectsAndSubclassingRoutesThroughTheObject) {
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
 
     PlainParent parent;
@@ -276,15 +268,11 @@ TEST_F(HandleMapTest, FromHandleGivesPermanentOrTemporaryObjects) {
     EXPECT_EQ(attached.Detach(), raw);
     EXPECT_EQ(CWnd::FromHandlePermanent(raw), nullptr);
     EXPECT_TRUE(IsWindow(raw));
-    parent.DestroyWindow();
-    EXPECT_FALSE(IsWindow(raw));
-}
+    DestroyWindow(raw);
 
-TEST_F(HandleMapTest, SubclassingRoutesThroughTheObjectUntilUnsubclassed) {
-    PlainParent parent;
-    ASSERT_TRUE(parent.Make());
-    HWND raw = CreateWindowEx(0, u"BUTTON", u"Raw", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 50, 50, parent,
-                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_DRAWN)), nullptr, nullptr);
+    // Subclassing routes through the object until it is undone.
+    raw = CreateWindowEx(0, u"BUTTON", u"Raw", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 50, 50, parent,
+                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_DRAWN)), nullptr, nullptr);
     ASSERT_TRUE(raw);
     WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtr(raw, GWLP_WNDPROC));
     {

@@ -175,8 +175,7 @@ TEST_F(Messages, KeysGoToTheFocusAndTranslateMakesCharacters) {
     HWND top = Top(u"Rec", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
     HWND c = Child(top, u"Rec", 1, 0, 0, 10, 10);
     SetFocus(c);
-    Pump();
-    Log::Get().Take();
+    Settle();
     ce::user::InjectKey('A', true, u'\u00e4');
     ce::user::InjectKey('A', false, 0);
     ce::user::InjectKey(VK_LEFT, true, 0);

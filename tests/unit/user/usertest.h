@@ -6,6 +6,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ce_gdi.h"
@@ -25,6 +26,7 @@ inline void PrintTo(const Entry& e, std::ostream* os) {
     *os << "{" << e.hwnd << ", 0x" << std::hex << e.msg << ", 0x" << e.wp << ", 0x" << e.lp << std::dec << "}";
 }
 using Entries = std::vector<Entry>;
+using Pairs = std::vector<std::pair<HWND, UINT>>;
 
 // Every message the recording class sees (except the noisy ones), in order.
 class Log {
@@ -33,19 +35,17 @@ public:
         static Log log;
         return log;
     }
-    void Add(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    void Add(const Entry& e) {
         std::lock_guard<std::mutex> l(mu_);
-        entries_.push_back({h, m, wp, lp});
+        entries_.push_back(e);
     }
-    std::vector<Entry> Take() {
+    Entries Take() {
         std::lock_guard<std::mutex> l(mu_);
-        auto e = std::move(entries_);
-        entries_.clear();
-        return e;
+        return std::exchange(entries_, {});
     }
     // Only the given messages, as (window, message) pairs.
-    std::vector<std::pair<HWND, UINT>> Filter(std::initializer_list<UINT> msgs) {
-        std::vector<std::pair<HWND, UINT>> out;
+    Pairs Filter(std::initializer_list<UINT> msgs) {
+        Pairs out;
         for (auto& e : Take())
             for (UINT m : msgs)
                 if (e.msg == m) out.push_back({e.hwnd, e.msg});
@@ -54,11 +54,11 @@ public:
 
 private:
     std::mutex mu_;
-    std::vector<Entry> entries_;
+    Entries entries_;
 };
 
 inline LRESULT CALLBACK RecordProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m != WM_NCHITTEST && m != WM_GETTEXT && m != WM_GETTEXTLENGTH) Log::Get().Add(h, m, wp, lp);
+    if (m != WM_NCHITTEST && m != WM_GETTEXT && m != WM_GETTEXTLENGTH) Log::Get().Add({h, m, wp, lp});
     return DefWindowProc(h, m, wp, lp);
 }
 
@@ -105,12 +105,16 @@ class UserTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterClasses();
-        Pump();
-        Log::Get().Take();
+        Settle();
     }
     void TearDown() override {
         for (HWND h : made_) DestroyWindow(h);
         ReleaseCapture();
+        Pump();
+        Log::Get().Take();
+    }
+    // Handles everything pending and forgets the messages it brought.
+    static void Settle() {
         Pump();
         Log::Get().Take();
     }

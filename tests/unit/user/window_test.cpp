@@ -2,7 +2,6 @@
 #include "usertest.h"
 
 using namespace usertest;
-using Pairs = std::vector<std::pair<HWND, UINT>>;
 
 namespace {
 
