@@ -82,14 +82,6 @@ TEST(PanelDriver, BrightnessStepsClampAtBothEnds) {
     EXPECT_FALSE(ok);
 }
 
-TEST(PanelDriver, AbsentDriverCannotBeOpenedAndTheFailureIsLogged) {
-    BootedImage device("EPI1 = absent\n");
-    HANDLE h = CreateFile(u"EPI1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEV_NOT_EXIST));
-    ASSERT_EQ(device.Log({{"open", "failed"}}).size(), 1u);
-}
-
 struct I2cRecord {
     DWORD address, send, sendCount, recv, recvCount, clock;
 };
@@ -281,7 +273,7 @@ TEST_F(BacklightTimeout, ATouchWakesOnceAndRestartsTheTimeoutAndEveryChangeIsLog
     EXPECT_EQ(ce::hw::GetBacklight().level, 0u);  // kept in the image
 }
 
-TEST(Hal, RebootRequestIsLoggedAndEndsTheDevice) {
+TEST(Hal, RebootRequestIsLoggedAndEndsTheDeviceWithStatusThreeWithoutAHandler) {
     BootedImage device;
     int restarts = 0;
     ce::SetRestartHandler([&] { ++restarts; });
@@ -291,10 +283,6 @@ TEST(Hal, RebootRequestIsLoggedAndEndsTheDevice) {
     EXPECT_EQ(restarts, 1);
     ce::SetRestartHandler(nullptr);
     EXPECT_EQ(device.Log({{"request", "reboot"}}).size(), 1u);
-}
-
-TEST(Hal, RebootWithoutHandlerExitsWithStatusThree) {
-    BootedImage device;
     EXPECT_EXIT(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr), testing::ExitedWithCode(3), "");
 }
 
