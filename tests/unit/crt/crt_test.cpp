@@ -167,15 +167,16 @@ TEST(CrtFormat, TextCharactersAndOthers) {
 
 TEST(CrtFormat, BoundedFormsReportTruncationTheDeviceWay) {
     WCHAR buf[8];
-    std::fill(std::begin(buf), std::end(buf), u'#');
-    EXPECT_EQ(_snwprintf(buf, 6, u"%d", 123), 3);
+    auto fresh = [&] {
+        std::fill(std::begin(buf), std::end(buf), u'#');
+        return buf;
+    };
+    EXPECT_EQ(_snwprintf(fresh(), 6, u"%d", 123), 3);
     EXPECT_EQ(S(buf), u"123");
-    std::fill(std::begin(buf), std::end(buf), u'#');
-    EXPECT_EQ(_snwprintf(buf, 3, u"%d", 123), 3);  // exactly full: no terminator
+    EXPECT_EQ(_snwprintf(fresh(), 3, u"%d", 123), 3);  // exactly full: no terminator
     EXPECT_EQ(std::u16string(buf, 4), u"123#");
-    std::fill(std::begin(buf), std::end(buf), u'#');
-    EXPECT_EQ(_snwprintf(buf, 3, u"%s", u"abcdef"), -1);  // too long
-    EXPECT_EQ(std::u16string(buf, 4), u"abc#");           // nothing written past count
+    EXPECT_EQ(_snwprintf(fresh(), 3, u"%s", u"abcdef"), -1);  // too long
+    EXPECT_EQ(std::u16string(buf, 4), u"abc#");               // nothing written past count
     EXPECT_EQ(_snwprintf(nullptr, 0, u"x"), -1);
 
     std::u16string big(2000, u'x');

@@ -62,11 +62,6 @@ inline LRESULT CALLBACK RecordProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProc(h, m, wp, lp);
 }
 
-inline LRESULT CALLBACK TransparentProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_NCHITTEST) return HTTRANSPARENT;
-    return RecordProc(h, m, wp, lp);
-}
-
 inline void RegisterClasses() {
     static bool done = [] {
         ce::gdi::Screen::SetMode(ce::gdi::ScreenMode{});
@@ -79,9 +74,7 @@ inline void RegisterClasses() {
         wc.lpszClassName = u"RecDbl";
         wc.style = CS_DBLCLKS;
         RegisterClass(&wc);
-        wc.style = 0;
-        wc.lpfnWndProc = TransparentProc;
-        wc.lpszClassName = u"Static";
+        wc.lpszClassName = u"Static";  // a built-in class
         ce::user::RegisterBuiltinClass(wc);
         return true;
     }();

@@ -192,14 +192,6 @@ TEST_F(Windows, ChildrenKeepCreationOrderAndGeometryFollowsFrame) {
     EXPECT_EQ(wr.left, 11);
 }
 
-TEST_F(Windows, DefaultSizeCoversScreenWithoutCaption) {
-    HWND h = Top(u"Rec", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
-    RECT r;
-    GetWindowRect(h, &r);
-    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
-}
-
 TEST_F(Windows, VisibilityNeedsEveryAncestorEnableSendsWmEnableAndFocusMoves) {
     HWND top = Top(u"Rec", WS_POPUP, 0, 0, 50, 50);
     HWND c = Child(top, u"Rec", 1, 0, 0, 10, 10);
