@@ -21,7 +21,6 @@ ce_test(NAME e2e_arbor
   LIBS ce_kernel)
 target_compile_definitions(e2e_arbor PRIVATE ARBOR_EXE="$<TARGET_FILE:arbor>"
   EDIT_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_edit.script"
-  MODIFY_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_modify.script"
   TOUR_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_tour.script"
   EXPORT_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_export.script"
   IMPORT_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/arbor_import.script"

@@ -33,23 +33,6 @@ TEST_F(ArborRun, CreatesAKeyAndValuesAndDeletesOneByTouch) {
     EXPECT_NE(deleted.find("\"ScriptKey\""), std::string::npos);
 }
 
-TEST_F(ArborRun, ModifiesAndRenamesByTouchAndKeys) {
-    ASSERT_EQ(Shell(CEREG_EXE " --device dev init > /dev/null && " CEREG_EXE
-                              " --device dev set 'HKU\\Edits' Greeting sz hello && " CEREG_EXE
-                              " --device dev set 'HKU\\Edits' Count dword 1"),
-              0);
-    ASSERT_EQ(Arbor("--device dev --script " MODIFY_SCRIPT), 0) << Err();
-    EXPECT_EQ(Cereg("get 'HKU\\Edits' Count").first, 1);  // the key is renamed
-    EXPECT_EQ(Cereg("get 'HKU\\Edited' Welcome"), (Answer{0, "changed"}));
-    EXPECT_EQ(Cereg("get 'HKU\\Edited' Greeting").first, 1);
-    EXPECT_EQ(Cereg("get 'HKU\\Edited' Count"), (Answer{0, "4000000000"}));
-    EXPECT_EQ(Cereg("get 'HKU\\Edited' Big"), (Answer{0, "00,00,00,00,01,00,00,00"}));
-    // The list showed what was stored.
-    std::string shown = ReadTextFile(dir_ / "arbor_modified.json");
-    for (const char* cell : {"\"Welcome\"", "\"changed\"", "\"4000000000\"", "\"Edited\""})
-        EXPECT_NE(shown.find(cell), std::string::npos) << cell;
-}
-
 TEST_F(ArborRun, ExportsAKeyToTheCardAndImportsItOnAnotherDevice) {
     std::filesystem::create_directories(dir_ / "card");
     ASSERT_EQ(Arbor("--storage-card card --device dev --script " EXPORT_SCRIPT), 0) << Err();
