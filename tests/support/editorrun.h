@@ -18,12 +18,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLin
 
 namespace ce::test {
 
-inline std::string Narrow(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-
 class EditorRun : public ProgramRun {
 public:
     explicit EditorRun(int width = 800, int height = 480)
@@ -255,20 +249,5 @@ private:
         return nullptr;
     }
 };
-
-// A window's text (a dialog's caption), a control's, and the text of a
-// message box.
-inline std::string TextOf(HWND h) {
-    std::u16string text(static_cast<size_t>(GetWindowTextLength(h)) + 1, u'\0');
-    GetWindowText(h, text.data(), static_cast<int>(text.size()));
-    text.pop_back();
-    return Narrow(text);
-}
-inline std::string TextOf(HWND dlg, int id) {
-    return TextOf(GetDlgItem(dlg, id));
-}
-inline std::string MessageOf(HWND box) {
-    return TextOf(box, 0xFFFF);
-}
 
 }  // namespace ce::test

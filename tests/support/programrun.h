@@ -23,6 +23,27 @@
 
 namespace ce::test {
 
+// Text for messages and comparisons: characters beyond ASCII read as '?'.
+inline std::string Narrow(const std::u16string& s) {
+    std::string out;
+    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+// A window's text (a dialog's caption), a control's, and the text of a
+// message box.
+inline std::string TextOf(HWND h) {
+    std::u16string text(static_cast<size_t>(GetWindowTextLength(h)) + 1, u'\0');
+    GetWindowText(h, text.data(), static_cast<int>(text.size()));
+    text.pop_back();
+    return Narrow(text);
+}
+inline std::string TextOf(HWND dlg, int id) {
+    return TextOf(GetDlgItem(dlg, id));
+}
+inline std::string MessageOf(HWND box) {
+    return TextOf(box, 0xFFFF);
+}
+
 class ProgramRun {
 public:
     ProgramRun(const ProgramRun&) = delete;

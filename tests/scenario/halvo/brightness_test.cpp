@@ -27,19 +27,14 @@ void StoreLevel(DWORD v) {
     ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kKey, kLevel, v));
 }
 
-std::string LevelText(HWND dlg) {
-    char16_t buf[16] = {};
-    GetDlgItemText(dlg, IDC_BRIGHTNESS_LEVEL, buf, 16);
-    return std::string(buf, buf + std::char_traits<char16_t>::length(buf));
-}
-
 int BarPos(HWND dlg) {
     return (int)SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_BAR), PBM_GETPOS, 0, 0);
 }
 
 // Waits for a step count and the shown level to settle, then checks both.
 void ExpectShown(PanelRun& run, HWND dlg, const std::string& level) {
-    EXPECT_TRUE(run.WaitFor([&] { return LevelText(dlg) == level; })) << LevelText(dlg);
+    EXPECT_TRUE(run.WaitFor([&] { return ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL) == level; }))
+        << ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL);
     EXPECT_EQ(BarPos(dlg), std::stoi(level));
 }
 
@@ -65,7 +60,7 @@ TEST(Brightness, ATapStepsOnceOkStoresTheLevelAndCancelSendsTheWholeDifferenceBa
     HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
     ASSERT_NE(dlg, nullptr);
     EXPECT_FALSE(IsWindowEnabled(run.panel()));
-    EXPECT_EQ(LevelText(dlg), "21");
+    EXPECT_EQ(ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL), "21");
     EXPECT_EQ(BarPos(dlg), 21);
     // The arrow buttons take their 48 x 48 pictures.
     RECT r{};
@@ -120,7 +115,7 @@ TEST(Brightness, ATapStepsOnceOkStoresTheLevelAndCancelSendsTheWholeDifferenceBa
     run.TapControl(dlg, IDC_BRIGHTNESS_DEC);
     ASSERT_TRUE(run.WaitFor([&] { return StepsAfter(device, 9).size() == 1; }));
     EXPECT_EQ(ce::test::Missing(StepsAfter(device, 9)[0], kDarkerOne), "");
-    EXPECT_EQ(LevelText(dlg), "0");
+    EXPECT_EQ(ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL), "0");
     EXPECT_EQ(BarPos(dlg), 0);
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(StoredLevel(), 0u);
@@ -129,7 +124,7 @@ TEST(Brightness, ATapStepsOnceOkStoresTheLevelAndCancelSendsTheWholeDifferenceBa
     // once; Cancel does not bring it back.
     StoreLevel(40);
     dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    EXPECT_EQ(LevelText(dlg), "31");
+    EXPECT_EQ(ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL), "31");
     EXPECT_EQ(BarPos(dlg), 31);
     EXPECT_EQ(StoredLevel(), 31u);
     run.TapControl(dlg, IDCANCEL);
@@ -137,7 +132,7 @@ TEST(Brightness, ATapStepsOnceOkStoresTheLevelAndCancelSendsTheWholeDifferenceBa
     // Without a stored level it opens at 21 and writes nothing unchanged.
     ASSERT_TRUE(ce::test::DeleteRegValue(HKEY_LOCAL_MACHINE, kKey, kLevel));
     dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    EXPECT_EQ(LevelText(dlg), "21");
+    EXPECT_EQ(ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL), "21");
     EXPECT_EQ(BarPos(dlg), 21);
     run.TapControl(dlg, IDOK);
     EXPECT_FALSE(StoredLevel());

@@ -48,19 +48,13 @@ std::vector<ce::test::Json> BacklightEvents(const BootedImage& device) {
     return device.Log({{"dev", "backlight"}});
 }
 
-std::u16string Text(HWND h) {
-    WCHAR buf[64] = {};
-    GetWindowText(h, buf, 64);
-    return buf;
-}
-
 class SaverDialog {
 public:
     explicit SaverDialog(PanelRun& run) : run_(run), dlg_(run.OpenDialog(IDC_SCREENSAVER)) {}
     HWND hwnd() const { return dlg_; }
     int Selection() const { return static_cast<int>(SendMessage(Combo(), CB_GETCURSEL, 0, 0)); }
-    std::u16string Field() const { return Text(Combo()); }
-    std::u16string Status() const { return Text(GetDlgItem(dlg_, IDC_SAVER_STATUS)); }
+    std::string Field() const { return ce::test::TextOf(Combo()); }
+    std::string Status() const { return ce::test::TextOf(dlg_, IDC_SAVER_STATUS); }
     void Dec() { TapArrow(IDC_SAVER_DEC); }
     void Inc() { TapArrow(IDC_SAVER_INC); }
     void Ok() { run_.TapControl(dlg_, IDOK); }
@@ -115,8 +109,8 @@ TEST(ScreenSaver, OpensOnTheStoredEntryAndOnlyAChangeIsWrittenAndTold) {
         EXPECT_EQ(std::u16string(buf), entries[i]) << i;
     }
     EXPECT_EQ(dlg.Selection(), 4);
-    EXPECT_EQ(dlg.Field(), u"5 Min");
-    EXPECT_EQ(dlg.Status(), u"ACTimeout:5 Min");
+    EXPECT_EQ(dlg.Field(), "5 Min");
+    EXPECT_EQ(dlg.Status(), "ACTimeout:5 Min");
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg.hwnd(), IDC_SAVER_STATUS)));
     RECT arrow;
     GetWindowRect(GetDlgItem(dlg.hwnd(), IDC_SAVER_INC), &arrow);
@@ -125,8 +119,8 @@ TEST(ScreenSaver, OpensOnTheStoredEntryAndOnlyAChangeIsWrittenAndTold) {
 
     // There and back again is no change either.
     dlg.Inc();
-    EXPECT_EQ(dlg.Field(), u"10 Min");
-    EXPECT_EQ(dlg.Status(), u"ACTimeout:10 Min");
+    EXPECT_EQ(dlg.Field(), "10 Min");
+    EXPECT_EQ(dlg.Status(), "ACTimeout:10 Min");
     dlg.Dec();
     dlg.Ok();
     EXPECT_EQ(run.Top(), run.panel());
@@ -140,7 +134,7 @@ TEST(ScreenSaver, OpensOnTheStoredEntryAndOnlyAChangeIsWrittenAndTold) {
     SaverDialog never(run);
     for (int i = 0; i < 5; ++i) never.Inc();  // 5 Min -> Never, and it stays there
     EXPECT_EQ(never.Selection(), 8);
-    EXPECT_EQ(never.Status(), u"ACTimeout:Never");
+    EXPECT_EQ(never.Status(), "ACTimeout:Never");
     never.Ok();
     s = ReadStored();
     EXPECT_EQ(s.useExt, 0u);
@@ -165,12 +159,12 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
     {
         SaverDialog dlg(run);
         ASSERT_NE(dlg.hwnd(), nullptr);
-        EXPECT_EQ(dlg.Status(), u"ACTimeout:15 Sec");
+        EXPECT_EQ(dlg.Status(), "ACTimeout:15 Sec");
         dlg.Dec();  // already the first entry
         EXPECT_EQ(dlg.Selection(), 0);
         dlg.ChooseRow(2);
-        EXPECT_EQ(dlg.Field(), u"1 Min");
-        EXPECT_EQ(dlg.Status(), u"ACTimeout:1 Min");
+        EXPECT_EQ(dlg.Field(), "1 Min");
+        EXPECT_EQ(dlg.Status(), "ACTimeout:1 Min");
         dlg.Ok();
         Stored s = ReadStored();
         EXPECT_EQ(s.useExt, 1u);
@@ -185,7 +179,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         SaverDialog dlg(run);
         EXPECT_EQ(dlg.Selection(), 8);
         dlg.Dec();
-        EXPECT_EQ(dlg.Field(), u"30 Min");
+        EXPECT_EQ(dlg.Field(), "30 Min");
         dlg.Cancel();
         Stored s = ReadStored();
         EXPECT_EQ(s.useExt, 0u);
@@ -202,7 +196,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         Store(1, stored);
         SaverDialog dlg(run);
         EXPECT_EQ(dlg.Selection(), -1);
-        EXPECT_EQ(dlg.Status(), u"ACTimeout:-----");
+        EXPECT_EQ(dlg.Status(), "ACTimeout:-----");
         dlg.Inc();
         EXPECT_EQ(dlg.Selection(), -1);
         dlg.Dec();
@@ -217,7 +211,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
     Store(2, 600);
     {
         SaverDialog dlg(run);
-        EXPECT_EQ(dlg.Field(), u"10 Min");
+        EXPECT_EQ(dlg.Field(), "10 Min");
         dlg.Ok();
         Stored s = ReadStored();
         EXPECT_EQ(s.useExt, 1u);
@@ -245,7 +239,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
     ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, kBacklightKey), ERROR_SUCCESS);
     SaverDialog dlg(run);
     EXPECT_EQ(dlg.Selection(), 8);
-    EXPECT_EQ(dlg.Status(), u"ACTimeout:Never");
+    EXPECT_EQ(dlg.Status(), "ACTimeout:Never");
     dlg.Dec();
     dlg.Ok();
     HKEY key;

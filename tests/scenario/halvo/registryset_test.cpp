@@ -78,9 +78,7 @@ protected:
     void Choose(PanelRun& run, HWND dlg, std::initializer_list<const char16_t*> names) {
         HWND files = run.Top();
         ASSERT_NE(files, dlg);
-        char16_t caption[32] = {};
-        GetWindowText(files, caption, 32);
-        EXPECT_EQ(std::u16string(caption), u"Save As");  // the save-style dialog both times
+        EXPECT_EQ(ce::test::TextOf(files), "Save As");  // the save-style dialog both times
         for (const char16_t* name : names) {
             SetDlgItemText(files, kNameField, name);
             run.Key(VK_RETURN);

@@ -10,11 +10,7 @@ namespace {
 using ce::test::BootedImage;
 using ce::test::PanelRun;
 
-std::u16string Text(HWND dlg, int id) {
-    WCHAR buf[1024];
-    GetDlgItemText(dlg, id, buf, 1024);
-    return buf;
-}
+using ce::test::TextOf;
 
 std::vector<BYTE> InfoRecord(BYTE major, BYTE minor, WORD build, std::u16string_view user) {
     std::vector<BYTE> rec(708, 0);
@@ -40,23 +36,21 @@ TEST(SystemInformation, ShowsTheRecordAndTheMacAddressAFullUserFieldAndNoFile) {
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"12-34-56-78-9A-BC");
-    std::u16string info = Text(dlg, IDC_SYSINFO_VERSION);
-    EXPECT_EQ(info.rfind(u"User:Line operator\r\n\r\nVersion: 3.5.258\r\n\r\nImage version: \r\n", 0), 0u)
-        << ce::ToUtf8(info);
-    EXPECT_NE(info.find(u"\r\n\r\nTeplate: "), std::u16string::npos);
+    EXPECT_EQ(TextOf(dlg, IDC_SYSINFO_MAC), "12-34-56-78-9A-BC");
+    std::string info = TextOf(dlg, IDC_SYSINFO_VERSION);
+    EXPECT_EQ(info.rfind("User:Line operator\r\n\r\nVersion: 3.5.258\r\n\r\nImage version: \r\n", 0), 0u) << info;
+    EXPECT_NE(info.find("\r\n\r\nTeplate: "), std::string::npos);
     run.TapControl(dlg, IDOK);
     EXPECT_EQ(run.Top(), run.panel());
 
     // A user field that fills its whole space is cut at its end.
     WriteInfo(device, InfoRecord(1, 0, 0, std::u16string(128, u'x')));
     dlg = run.OpenDialog(IDC_SYSTEMINFO);
-    EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:" + std::u16string(128, u'x') + u"\r\n"),
-              std::u16string::npos);
+    EXPECT_NE(TextOf(dlg, IDC_SYSINFO_VERSION).find("User:" + std::string(128, 'x') + "\r\n"), std::string::npos);
     run.Key(VK_ESCAPE);
     std::filesystem::remove(device.dir() / "fs" / "Windows" / "info.civ");
     dlg = run.OpenDialog(IDC_SYSTEMINFO);
-    EXPECT_EQ(Text(dlg, IDC_SYSINFO_VERSION), u"");
+    EXPECT_EQ(TextOf(dlg, IDC_SYSINFO_VERSION), "");
     run.Key(VK_ESCAPE);
 }
 
@@ -69,8 +63,8 @@ TEST(SystemInformation, AShortFileReadsZerosAndNoBusNoMac) {
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(Text(dlg, IDC_SYSINFO_MAC), u"00-00-00-00-00-00");
-    EXPECT_NE(Text(dlg, IDC_SYSINFO_VERSION).find(u"User:abc\r\n\r\nVersion: 0.0.0"), std::u16string::npos);
+    EXPECT_EQ(TextOf(dlg, IDC_SYSINFO_MAC), "00-00-00-00-00-00");
+    EXPECT_NE(TextOf(dlg, IDC_SYSINFO_VERSION).find("User:abc\r\n\r\nVersion: 0.0.0"), std::string::npos);
     run.Key(VK_ESCAPE);
 }
 
@@ -97,8 +91,8 @@ TEST(SystemService, OkRewritesAllFourValuesCancelWritesNothingAndMissingKeysAreS
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(Text(dlg, IDC_SERVICE_WEBDIR), u"\\Windows\\www\\wwwpub");
-    EXPECT_EQ(Text(dlg, IDC_SERVICE_USERLIST), longText);
+    EXPECT_EQ(TextOf(dlg, IDC_SERVICE_WEBDIR), "\\Windows\\www\\wwwpub");
+    EXPECT_EQ(TextOf(dlg, IDC_SERVICE_USERLIST), std::string(255, 'd'));
     EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_SERVICE_FTPON), BM_GETCHECK, 0, 0), BST_CHECKED);
     run.TapControl(dlg, IDOK);
     // The switch normalised; 255 characters survive whole.
@@ -111,7 +105,7 @@ TEST(SystemService, OkRewritesAllFourValuesCancelWritesNothingAndMissingKeysAreS
     // take at most 255 characters; Cancel writes nothing.
     SetRegText(kFtp, u"DefaultDir", std::u16string(300, u'z'));
     dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
-    EXPECT_EQ(Text(dlg, IDC_SERVICE_FTPDIR), std::u16string(255, u'z'));
+    EXPECT_EQ(TextOf(dlg, IDC_SERVICE_FTPDIR), std::string(255, 'z'));
     EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_SERVICE_WEBDIR), EM_GETLIMITTEXT, 0, 0), 255);
     run.TapControl(dlg, IDC_SERVICE_FTPON);
     run.TapControl(dlg, IDCANCEL);
@@ -121,7 +115,7 @@ TEST(SystemService, OkRewritesAllFourValuesCancelWritesNothingAndMissingKeysAreS
     // A missing key is skipped, never created.
     ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\HTTPD"), ERROR_SUCCESS);
     dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
-    EXPECT_EQ(Text(dlg, IDC_SERVICE_WEBDIR), u"");
+    EXPECT_EQ(TextOf(dlg, IDC_SERVICE_WEBDIR), "");
     run.TapControl(dlg, IDOK);
     EXPECT_FALSE(RegText(kWeb, u"default"));
     EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
