@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 #include "../../../halvo/res/resource.h"
 #include "panelrun.h"
@@ -17,29 +18,23 @@ using ce::test::PanelRun;
 constexpr const char16_t* kBacklightKey = u"ControlPanel\\Backlight";
 constexpr DWORD kNever = 0xFFFFFFFF;
 
-// The backlight settings as stored; a missing value is nullopt.
-struct Stored {
-    std::optional<DWORD> useExt, acTimeout, oldAcTimeout;
-};
+// The backlight settings UseExt, ACTimeout and OldACTimeout as stored; a
+// missing value is nullopt.
+using Stored = std::tuple<std::optional<DWORD>, std::optional<DWORD>, std::optional<DWORD>>;
+const char16_t* const kNames[] = {u"UseExt", u"ACTimeout", u"OldACTimeout"};
 
 Stored ReadStored() {
-    auto get = [](const char16_t* name) { return ce::test::RegDword(HKEY_CURRENT_USER, kBacklightKey, name); };
-    return {get(u"UseExt"), get(u"ACTimeout"), get(u"OldACTimeout")};
+    auto get = [](int i) { return ce::test::RegDword(HKEY_CURRENT_USER, kBacklightKey, kNames[i]); };
+    return {get(0), get(1), get(2)};
 }
 
 // Replaces the backlight values; a nullopt leaves the value out.
 void Store(std::optional<DWORD> useExt, std::optional<DWORD> acTimeout, std::optional<DWORD> oldAcTimeout = {}) {
     RegDeleteKey(HKEY_CURRENT_USER, kBacklightKey);
-    HKEY key;
-    DWORD disp;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kBacklightKey, 0, nullptr, 0, 0, nullptr, &key, &disp), ERROR_SUCCESS);
-    auto set = [&](const char16_t* name, std::optional<DWORD> v) {
-        if (v) RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*v), 4);
-    };
-    set(u"UseExt", useExt);
-    set(u"ACTimeout", acTimeout);
-    set(u"OldACTimeout", oldAcTimeout);
-    RegCloseKey(key);
+    RegCloseKey(ce::test::CreateKey(HKEY_CURRENT_USER, kBacklightKey));
+    const std::optional<DWORD> values[] = {useExt, acTimeout, oldAcTimeout};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(!values[i] || ce::test::SetRegDword(HKEY_CURRENT_USER, kBacklightKey, kNames[i], *values[i]));
 }
 
 // The backlight driver's log lines. The driver reads the settings on the
@@ -124,10 +119,7 @@ TEST(ScreenSaver, OpensOnTheStoredEntryAndOnlyAChangeIsWrittenAndTold) {
     dlg.Dec();
     dlg.Ok();
     EXPECT_EQ(run.Top(), run.panel());
-    Stored s = ReadStored();
-    EXPECT_EQ(s.useExt, 1u);
-    EXPECT_EQ(s.acTimeout, 300u);
-    EXPECT_FALSE(s.oldAcTimeout);
+    EXPECT_EQ(ReadStored(), Stored(1, 300, std::nullopt));
     EXPECT_TRUE(BacklightEvents(device).empty());
 
     // "Never" writes UseExt 0 and tells the driver.
@@ -136,10 +128,7 @@ TEST(ScreenSaver, OpensOnTheStoredEntryAndOnlyAChangeIsWrittenAndTold) {
     EXPECT_EQ(never.Selection(), 8);
     EXPECT_EQ(never.Status(), "ACTimeout:Never");
     never.Ok();
-    s = ReadStored();
-    EXPECT_EQ(s.useExt, 0u);
-    EXPECT_EQ(s.oldAcTimeout, kNever);
-    EXPECT_FALSE(s.acTimeout);
+    EXPECT_EQ(ReadStored(), Stored(0, std::nullopt, kNever));
     auto events = BacklightEvents(device);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(ce::test::Missing(events[0], {{"UseExt", 0}, {"ACTimeout", nullptr}, {"OldACTimeout", 4294967295u}}), "")
@@ -166,10 +155,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         EXPECT_EQ(dlg.Field(), "1 Min");
         EXPECT_EQ(dlg.Status(), "ACTimeout:1 Min");
         dlg.Ok();
-        Stored s = ReadStored();
-        EXPECT_EQ(s.useExt, 1u);
-        EXPECT_EQ(s.acTimeout, 60u);
-        EXPECT_FALSE(s.oldAcTimeout);
+        EXPECT_EQ(ReadStored(), Stored(1, 60, std::nullopt));
         EXPECT_TRUE(toldOnce());
     }
     // Cancel after a change writes the opening values again; Cancel without
@@ -181,10 +167,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         dlg.Dec();
         EXPECT_EQ(dlg.Field(), "30 Min");
         dlg.Cancel();
-        Stored s = ReadStored();
-        EXPECT_EQ(s.useExt, 0u);
-        EXPECT_EQ(s.oldAcTimeout, kNever);
-        EXPECT_FALSE(s.acTimeout);
+        EXPECT_EQ(ReadStored(), Stored(0, std::nullopt, kNever));
         EXPECT_TRUE(toldOnce());
         SaverDialog again(run);
         again.Cancel();
@@ -202,9 +185,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         dlg.Dec();
         EXPECT_EQ(dlg.Selection(), 8);
         dlg.Ok();
-        Stored s = ReadStored();
-        EXPECT_EQ(s.useExt, 0u);
-        EXPECT_EQ(s.oldAcTimeout, kNever);
+        EXPECT_EQ(ReadStored(), Stored(0, std::nullopt, kNever));
         EXPECT_TRUE(toldOnce());
     }
     // A flag other than one is rewritten on OK.
@@ -213,9 +194,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         SaverDialog dlg(run);
         EXPECT_EQ(dlg.Field(), "10 Min");
         dlg.Ok();
-        Stored s = ReadStored();
-        EXPECT_EQ(s.useExt, 1u);
-        EXPECT_EQ(s.acTimeout, 600u);
+        EXPECT_EQ(ReadStored(), Stored(1, 600, std::nullopt));
         EXPECT_TRUE(toldOnce());
     }
     // Without its flag a time-out counts as never: OK then has nothing to
@@ -229,9 +208,7 @@ TEST(ScreenSaver, TheStoredSettingsChooseTheEntryAndAChangeOrItsCancelIsWritten)
         SaverDialog again(run);
         again.Dec();
         again.Ok();
-        Stored s = ReadStored();
-        EXPECT_EQ(s.useExt, 1u);
-        EXPECT_EQ(s.acTimeout, 1800u);
+        EXPECT_EQ(ReadStored(), Stored(1, 1800, std::nullopt));
         EXPECT_TRUE(toldOnce());
     }
     // Without the key: no key to write into, and none is made; the driver
@@ -256,7 +233,7 @@ TEST(ScreenSaver, WithoutTheDriversEventTheSettingsAreStillWritten) {
     dlg.Dec();
     dlg.Ok();
     EXPECT_EQ(run.Top(), run.panel());
-    EXPECT_EQ(ReadStored().acTimeout, 120u);
+    EXPECT_EQ(std::get<1>(ReadStored()), 120u);
     EXPECT_TRUE(BacklightEvents(device).empty());
 }
 
