@@ -141,8 +141,31 @@ TEST_F(RegistryDialog, SaveEndsWithTheBarAtZeroCancelChangesNothingAndBackupNeve
     Finish(run);
 }
 
-TEST_F(RegistryDialog, RestoreRestartsOnlyAfterTheMessageAndTheNextStartHasTheSavedRegistry) {
+// One device: a refused restore, then a backup restored; each is followed
+// by the next start of the device.
+TEST_F(RegistryDialog, AFileThatIsNoRegistrySaveIsRefusedAndARestoreRestartsOnlyAfterTheMessage) {
     BootedImage device;
+    auto card = device.dir() / "fs" / "StorageCard";
+    WriteTextFile(card / "bad.bak", "not a registry");
+    WriteLevel(9);
+    {
+        PanelRun run;
+        HWND dlg = Open(run);
+        run.TapControl(dlg, IDC_REGISTRY_RESTORE);
+        Choose(run, dlg, {u"StorageCard", u"bad.bak"});
+        // The move back ran before the message: it cannot replace the chosen
+        // file, so the working copy stays beside it.
+        EXPECT_EQ(ReadTextFile(card / "regbackup.bak1"), "not a registry");
+        CloseMessage(run, dlg);
+        Finish(run);
+    }
+    EXPECT_EQ(Events(), Texts{u"Registry replace failed!\nMoveFile"});
+    EXPECT_EQ(ReadTextFile(card / "bad.bak"), "not a registry");
+    EXPECT_TRUE(device.Log({{"request", "reboot"}}).empty());
+    device.Reboot();
+    EXPECT_EQ(ReadLevel(), 9u);
+
+    ClearEvents();
     WriteLevel(21);
     {
         PanelRun run;
@@ -164,29 +187,6 @@ TEST_F(RegistryDialog, RestoreRestartsOnlyAfterTheMessageAndTheNextStartHasTheSa
     EXPECT_EQ(ReadLevel(), 7u);  // until the device starts again
     device.Reboot();
     EXPECT_EQ(ReadLevel(), 21u);
-}
-
-TEST_F(RegistryDialog, AFileThatIsNoRegistrySaveIsRefused) {
-    BootedImage device;
-    auto card = device.dir() / "fs" / "StorageCard";
-    WriteTextFile(card / "bad.bak", "not a registry");
-    WriteLevel(9);
-    {
-        PanelRun run;
-        HWND dlg = Open(run);
-        run.TapControl(dlg, IDC_REGISTRY_RESTORE);
-        Choose(run, dlg, {u"StorageCard", u"bad.bak"});
-        // The move back ran before the message: it cannot replace the chosen
-        // file, so the working copy stays beside it.
-        EXPECT_EQ(ReadTextFile(card / "regbackup.bak1"), "not a registry");
-        CloseMessage(run, dlg);
-        Finish(run);
-    }
-    EXPECT_EQ(Events(), Texts{u"Registry replace failed!\nMoveFile"});
-    EXPECT_EQ(ReadTextFile(card / "bad.bak"), "not a registry");
-    EXPECT_TRUE(device.Log({{"request", "reboot"}}).empty());
-    device.Reboot();
-    EXPECT_EQ(ReadLevel(), 9u);
 }
 
 TEST_F(RegistryDialog, WithoutACardOrTheSaveEntryBothFail) {
