@@ -216,8 +216,7 @@ TEST_F(Combo, TapOutsideOrLostFocusClosesWithoutAChangeAndDestroyingTheBoxTakesT
     SendMessage(c, CB_SETCURSEL, 0, 0);
     Pump();
     Log().clear();
-    Tap(Center(c));  // anywhere on a drop-down list box
-    Pump();
+    TapNow(Center(c));  // anywhere on a drop-down list box
     ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     TapNow({600, 400});
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
@@ -243,8 +242,7 @@ TEST_F(Combo, TapOutsideOrLostFocusClosesWithoutAChangeAndDestroyingTheBoxTakesT
     DestroyWindow(c);
     EXPECT_FALSE(IsWindow(list));
     EXPECT_EQ(GetCapture(), nullptr);
-    Tap({600, 400});  // nothing left to crash on
-    Pump();
+    TapNow({600, 400});  // nothing left to crash on
 }
 
 TEST_F(Combo, ALongListShowsEightEntriesAndScrolls) {

@@ -32,26 +32,13 @@ LRESULT CALLBACK BarHostProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         Requests().push_back({m, code, pos});
         SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(bar, SB_CTL, &si);
-        int to = si.nPos;
-        switch (code) {
-            case SB_LINEUP:
-                to -= 1;
-                break;
-            case SB_LINEDOWN:
-                to += 1;
-                break;
-            case SB_PAGEUP:
-                to -= static_cast<int>(si.nPage);
-                break;
-            case SB_PAGEDOWN:
-                to += static_cast<int>(si.nPage);
-                break;
-            case SB_THUMBPOSITION:
-                to = pos;
-                break;
-            default:
-                break;
-        }
+        const int page = static_cast<int>(si.nPage);
+        const int to = code == SB_LINEUP          ? si.nPos - 1
+                       : code == SB_LINEDOWN      ? si.nPos + 1
+                       : code == SB_PAGEUP        ? si.nPos - page
+                       : code == SB_PAGEDOWN      ? si.nPos + page
+                       : code == SB_THUMBPOSITION ? pos
+                                                  : si.nPos;
         SetScrollPos(bar, SB_CTL, to, TRUE);
         return 0;
     }
@@ -163,8 +150,7 @@ TEST_F(ScrollBar, TrackAndArrowTapsAskPagesAndLines) {
     RECT wr;
     GetWindowRect(b, &wr);
     int arrow = GetSystemMetrics(SM_CYVSCROLL);
-    Tap({wr.left + 5, wr.bottom - arrow - 5});  // the track below the thumb
-    Pump();
+    TapNow({wr.left + 5, wr.bottom - arrow - 5});  // the track below the thumb
     EXPECT_EQ(Codes(), (std::vector<int>{SB_PAGEDOWN, SB_ENDSCROLL}));
     EXPECT_EQ(GetScrollPos(b, SB_CTL), 10);
     Requests().clear();
@@ -174,8 +160,7 @@ TEST_F(ScrollBar, TrackAndArrowTapsAskPagesAndLines) {
     EXPECT_EQ(GetScrollPos(b, SB_CTL), 12);
     Requests().clear();
     Tap({wr.left + 5, wr.top + arrow + 2});  // the track above the thumb
-    Tap({wr.left + 5, wr.top + 3});          // the up arrow
-    Pump();
+    TapNow({wr.left + 5, wr.top + 3});       // the up arrow
     EXPECT_EQ(Codes(), (std::vector<int>{SB_PAGEUP, SB_ENDSCROLL, SB_LINEUP, SB_ENDSCROLL}));
     EXPECT_EQ(GetScrollPos(b, SB_CTL), 1);
 }
