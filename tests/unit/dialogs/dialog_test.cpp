@@ -1,5 +1,6 @@
 // Dialogs from templates: placement in dialog units, initialisation, the
 // modal loop, the keyboard interface and the dialog helpers.
+#include "controltest.h"
 #include "dlgtest.h"
 
 using namespace dlgtest;
@@ -265,7 +266,6 @@ struct Opener {
     int opened = 0;
     bool nested = false;
     std::vector<HWND> dialogs;
-    bool outerHadFocusBack = false;
 };
 Opener g_open;
 
@@ -291,11 +291,9 @@ LRESULT CALLBACK OpenerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
 TEST_F(Dialogs, InputQueuedBeforeAModalDialogNeverReachesWhatItCovers) {
     ce::test::RegisterHostClass(u"Opener", OpenerProc);
     Template form = Form(WS_POPUP | WS_CAPTION | WS_VISIBLE);
-    g_open = Opener{};
-    g_open.form = &form;
+    g_open = Opener{&form, 0, false, {}};
     HWND panel = Keep(ce::test::CreateHost(u"Opener"));
-    HWND button = CreateWindowEx(0, u"BUTTON", u"Open", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 600, 400, 100, 40, panel,
-                                 reinterpret_cast<HMENU>(500), nullptr, nullptr);
+    HWND button = ce::test::Child(panel, u"BUTTON", BS_PUSHBUTTON, 600, 400, 100, 40, 500, u"Open");
     Pump();
     // A double tap, and Space on the focused button, all queued before the
     // first tap opens the dialog: one dialog opens (the Space reaches the
@@ -314,18 +312,17 @@ TEST_F(Dialogs, InputQueuedBeforeAModalDialogNeverReachesWhatItCovers) {
 
     // A dialog opened over another by their disabled owner: when it ends,
     // the one below is active again and has its focus back.
-    g_open = Opener{};
-    g_open.form = &form;
-    g_open.nested = true;
+    g_open = Opener{&form, 0, true, {}};
+    bool outerHadFocusBack = false;
     WhenIdle({[] { Key(VK_ESCAPE); },
-              [=] {
+              [&] {
                   HWND outer = g_open.dialogs.front();
-                  g_open.outerHadFocusBack = GetActiveWindow() == outer && IsChild(outer, GetFocus());
+                  outerHadFocusBack = GetActiveWindow() == outer && IsChild(outer, GetFocus());
                   endAll();
               }});
     SendMessage(panel, WM_APP, 0, 0);
     EXPECT_EQ(g_open.opened, 2);
-    EXPECT_TRUE(g_open.outerHadFocusBack);
+    EXPECT_TRUE(outerHadFocusBack);
     EXPECT_TRUE(IsWindowEnabled(panel));
 }
 

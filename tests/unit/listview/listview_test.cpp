@@ -297,8 +297,10 @@ TEST_F(ListTest, HoldingARowIsARightClickWithoutATap) {
     EXPECT_TRUE(NotesOf(NM_CLICK).empty());  // the release is no tap
 }
 
-// The parent empties the list, or destroys it, while hearing about a tap:
-// the list must neither crash nor touch what is gone (run under ASan).
+// The parent empties the list while hearing about a tap, or deletes a row
+// while hearing of its deletion: the list must neither crash nor touch what
+// is gone (run under ASan). Destroying it is tried for every notification
+// with the other controls.
 TEST_F(ListTest, ChangesFromInsideNotificationsAreSafe) {
     HWND l = Make();
     for (auto* s : {u"a", u"b", u"c", u"d"}) Add(l, Rows(l), s);
@@ -325,14 +327,6 @@ TEST_F(ListTest, ChangesFromInsideNotificationsAreSafe) {
     EXPECT_TRUE(ListView_DeleteItem(l, 0));
     EXPECT_EQ(Rows(l), 3);
     EXPECT_EQ(Text(l, 0), u"new");
-
-    OnNotify() = [l](const NMHDR* nm) -> LRESULT {
-        if (nm->code == LVN_ITEMCHANGED || nm->code == LVN_DELETEALLITEMS) DestroyWindow(l);
-        return 0;
-    };
-    TapNow(RowPoint(l, 1));
-    EXPECT_FALSE(IsWindow(l));
-    Pump();
 }
 
 }  // namespace
