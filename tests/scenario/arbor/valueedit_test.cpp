@@ -34,7 +34,8 @@ void OpenEditor(EditorRun& run, int row, int how) {
     if (how == 2) run.Command(IDM_MODIFY);
 }
 
-// One run: every type's editor, the number bases, and bad input.
+// One run: every type's editor, the number bases, bad input, and another
+// program changing the registry meanwhile.
 TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStored) {
     BootedImage device;
     std::vector<BYTE> big(40000);
@@ -98,6 +99,8 @@ TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStore
     };
     for (const Case& c : cases) SetValue(HKEY_LOCAL_MACHINE, kKey, c.name, c.type, c.data);
     SetValue(HKEY_LOCAL_MACHINE, kKey, u"n", REG_DWORD, {0x78, 0x56, 0x34, 0x12});
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"gone", REG_SZ, Sz(u"a"));
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"s", REG_SZ, Sz(u"a"));
     struct Bad {
         DWORD type;
         std::u16string typed;
@@ -207,6 +210,36 @@ TEST(Modify, EachTypeOpensItsEditorWithTheDataSelectedAndTheRowShowsWhatWasStore
         ASSERT_EQ(run.Top(), run.main());
         EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, name), (Value{c.type, before}));
     }
+
+    // The value went before Modify: no editor, its row goes.
+    run.TapRow(run.RowOf("gone"));
+    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, kKey);
+    RegDeleteValue(k, u"gone");
+    RegCloseKey(k);
+    run.Command(IDM_MODIFY);
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_EQ(run.RowOf("gone"), -1);
+
+    // Changed while the editor is open: what is typed is stored and shown.
+    OpenEditor(run, run.RowOf("s"), 0);
+    SetValue(HKEY_LOCAL_MACHINE, kKey, u"s", REG_DWORD, {1, 0, 0, 0});
+    run.Type(u"mine\r");
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"s"), (Value{REG_SZ, Sz(u"mine")}));
+    EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "mine");
+
+    // The key went while the editor is open: said, nothing stored, and the
+    // views follow the registry.
+    OpenEditor(run, run.RowOf("s"), 0);
+    dlg = run.Top();
+    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, kKey.c_str()), ERROR_SUCCESS);
+    run.Type(u"lost\r");
+    ASSERT_NE(run.Top(), dlg);
+    EXPECT_EQ(MessageOf(run.Top()), "The key has been deleted: nothing was stored");
+    run.Key(VK_RETURN);
+    EXPECT_EQ(run.Top(), run.main());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kKey));
+    EXPECT_EQ(run.Rows(), 0);
+    EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "Edit"), nullptr);
 }
 
 TEST(NewValues, MultiStringExpandableStringAndQwordAndTheUnnamedValue) {
@@ -286,44 +319,6 @@ TEST(NewValues, MultiStringExpandableStringAndQwordAndTheUnnamedValue) {
         run.Command(command);
         EXPECT_EQ(run.Top(), run.main()) << command;
     }
-}
-
-TEST(Modify, AnotherProgramChangesTheRegistryMeanwhile) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, kKey, u"gone", REG_SZ, Sz(u"a"));
-    SetValue(HKEY_LOCAL_MACHINE, kKey, u"s", REG_SZ, Sz(u"a"));
-    EditorRun run;
-    ASSERT_TRUE(SelectEditKey(run));
-
-    // The value went before Modify: no editor, its row goes.
-    run.TapRow(run.RowOf("gone"));
-    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, kKey);
-    RegDeleteValue(k, u"gone");
-    RegCloseKey(k);
-    run.Command(IDM_MODIFY);
-    EXPECT_EQ(run.Top(), run.main());
-    EXPECT_EQ(run.RowOf("gone"), -1);
-
-    // Changed while the editor is open: what is typed is stored and shown.
-    OpenEditor(run, run.RowOf("s"), 0);
-    SetValue(HKEY_LOCAL_MACHINE, kKey, u"s", REG_DWORD, {1, 0, 0, 0});
-    run.Type(u"mine\r");
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"s"), (Value{REG_SZ, Sz(u"mine")}));
-    EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "mine");
-
-    // The key went while the editor is open: said, nothing stored, and the
-    // views follow the registry.
-    OpenEditor(run, run.RowOf("s"), 0);
-    HWND dlg = run.Top();
-    ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, kKey.c_str()), ERROR_SUCCESS);
-    run.Type(u"lost\r");
-    ASSERT_NE(run.Top(), dlg);
-    EXPECT_EQ(MessageOf(run.Top()), "The key has been deleted: nothing was stored");
-    run.Key(VK_RETURN);
-    EXPECT_EQ(run.Top(), run.main());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kKey));
-    EXPECT_EQ(run.Rows(), 0);
-    EXPECT_EQ(run.Find(run.Open({"HKEY_LOCAL_MACHINE", "Arbor"}), "Edit"), nullptr);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace {
 
 using namespace ce::test;
 
-const std::u16string kKey = u"Arbor\\Values";
+const std::u16string kKey = u"Arbor\\Values", kNewKey = u"Arbor\\New";
 
 std::string Hex(const std::vector<BYTE>& bytes) {
     std::string s;
@@ -29,7 +29,17 @@ HTREEITEM SelectValuesKey(EditorRun& run) {
 }
 
 // Long data does not end the list, and strings stop at their size.
-TEST(ValueList, ShowsEveryTypeByItsRuleAndLongDataWhole) {
+// Runs one New ... Value command on the selected key.
+void NewValue(EditorRun& run, int command, const std::u16string& name, const std::u16string& data) {
+    run.Command(command);
+    ASSERT_NE(run.Top(), run.main());
+    run.FillAndOk(name, data);
+    ASSERT_EQ(run.Top(), run.main());
+}
+
+// One run: the list of a key holding every type, then new values in a key
+// of their own.
+TEST(ValueList, ShowsEveryTypeByItsRuleLongDataWholeAndNewStringDwordAndBinaryValues) {
     BootedImage device;
     std::vector<BYTE> big(400);
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<BYTE>(i);
@@ -48,6 +58,7 @@ TEST(ValueList, ShowsEveryTypeByItsRuleAndLongDataWhole) {
     // Unterminated: three characters and nothing after them.
     SetValue(HKEY_LOCAL_MACHINE, kKey, u"raw", REG_SZ, Utf16Bytes(u"abc"));
     SetValue(HKEY_LOCAL_MACHINE, kKey, u"after", REG_DWORD, {2, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, kNewKey);
     EditorRun run;
     ASSERT_TRUE(SelectValuesKey(run));
     ASSERT_EQ(run.Rows(), 14);
@@ -84,43 +95,14 @@ TEST(ValueList, ShowsEveryTypeByItsRuleAndLongDataWhole) {
     // "My Device" empties the list.
     run.Select(run.Root());
     EXPECT_EQ(run.Rows(), 0);
-}
 
-TEST(ValueFormat, ReadsNoFurtherThanTheData) {
-    WCHAR text[MAX_VALUE_TEXT];
-    const BYTE unterminated[] = {'h', 0, 'i', 0, 'X', 0};
-    EXPECT_EQ(FormatValueData(REG_SZ, unterminated, 4, text), IMG_STRING);
-    EXPECT_EQ(std::u16string(text), u"hi");
-    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, unterminated, 3, text), IMG_MULTISTRING);  // odd size
-    EXPECT_EQ(std::u16string(text), u"h");
-    const BYTE shortDword[] = {0x34, 0x12};
-    EXPECT_EQ(FormatValueData(REG_DWORD, shortDword, 2, text), IMG_DWORD);
-    EXPECT_EQ(std::u16string(text), u"4660");
-    EXPECT_EQ(FormatValueData(REG_DWORD_BIG_ENDIAN, shortDword, 2, text), -1);
-    EXPECT_EQ(std::u16string(text), u"Unknown type: 5 ");
-    EXPECT_EQ(FormatValueData(REG_NONE, nullptr, 0, text), -1);
-    EXPECT_EQ(std::u16string(text), u"Unknown type: 0 ");
-}
-
-// Runs one New ... Value command on the selected key.
-void NewValue(EditorRun& run, int command, const std::u16string& name, const std::u16string& data) {
-    run.Command(command);
-    ASSERT_NE(run.Top(), run.main());
-    run.FillAndOk(name, data);
-    ASSERT_EQ(run.Top(), run.main());
-}
-
-TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
-    BootedImage device;
-    CreateKey(HKEY_LOCAL_MACHINE, kKey);
-    EditorRun run;
-    ASSERT_TRUE(SelectValuesKey(run));
-
+    // New values: strings as typed, DWORDs and binaries parsed.
+    ASSERT_TRUE(run.Show({"HKEY_LOCAL_MACHINE", "Arbor", "New"}));
     NewValue(run, IDM_NEW_STRING, u"s", u"text here");
     NewValue(run, IDM_NEW_STRING, u"blank", u"");
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"s"),
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kNewKey, u"s"),
               (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, Utf16Bytes(std::u16string(u"text here") + u'\0')}));
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"blank"), (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, {0, 0}}));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kNewKey, u"blank"), (std::pair<DWORD, std::vector<BYTE>>{REG_SZ, {0, 0}}));
 
     struct Dword {
         const char16_t* text;
@@ -139,7 +121,7 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     };
     for (const Dword& d : dwords) {
         NewValue(run, IDM_NEW_DWORD, std::u16string(u"d") + d.text, d.text);
-        auto [type, data] = GetValue(HKEY_LOCAL_MACHINE, kKey, std::u16string(u"d") + d.text);
+        auto [type, data] = GetValue(HKEY_LOCAL_MACHINE, kNewKey, std::u16string(u"d") + d.text);
         EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
         ASSERT_EQ(data.size(), 4u);
         EXPECT_EQ(static_cast<DWORD>(data[0] | data[1] << 8 | data[2] << 16 | static_cast<DWORD>(data[3]) << 24),
@@ -162,7 +144,7 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     };
     for (const Binary& b : binaries) {
         NewValue(run, IDM_NEW_BINARY, std::u16string(u"b") + b.text, b.text);
-        EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, std::u16string(u"b") + b.text),
+        EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kNewKey, std::u16string(u"b") + b.text),
                   (std::pair<DWORD, std::vector<BYTE>>{REG_BINARY, b.stored}))
             << ce::test::Narrow(b.text);
     }
@@ -188,7 +170,7 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
 
     // After a refill the DWORD shows as stored, and "s" once.
     run.Select(run.Root());
-    ASSERT_TRUE(SelectValuesKey(run));
+    ASSERT_TRUE(run.Show({"HKEY_LOCAL_MACHINE", "Arbor", "New"}));
     EXPECT_EQ(run.Cell(run.RowOf("d-1"), 1), "4294967295");
     EXPECT_EQ(run.Rows(), 16);
     EXPECT_EQ(run.Cell(run.RowOf("s"), 1), "again");
@@ -209,7 +191,7 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(run.Top(), run.main());
     EXPECT_EQ(run.Rows(), 16);
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kKey, u"").first, 0xFFFFFFFFu);
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kNewKey, u"").first, 0xFFFFFFFFu);
 
     // The fields scroll, so all that the binary dialog reads can be typed;
     // a name too long is refused.
@@ -228,12 +210,28 @@ TEST(NewValues, StringDwordAndBinaryAreStoredAndListed) {
     run.Key(VK_RETURN);
     SetDlgItemText(dlg, IDC_VALUENAME, u"blob");
     run.TapControl(dlg, IDOK);
-    auto [type, data] = GetValue(HKEY_LOCAL_MACHINE, kKey, u"blob");
+    auto [type, data] = GetValue(HKEY_LOCAL_MACHINE, kNewKey, u"blob");
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     ASSERT_EQ(data.size(), 512u);
     EXPECT_EQ(data[0], 0x01);
     EXPECT_EQ(data[510], 0xCD);
     EXPECT_EQ(data[511], 0x0E);
+}
+
+TEST(ValueFormat, ReadsNoFurtherThanTheData) {
+    WCHAR text[MAX_VALUE_TEXT];
+    const BYTE unterminated[] = {'h', 0, 'i', 0, 'X', 0};
+    EXPECT_EQ(FormatValueData(REG_SZ, unterminated, 4, text), IMG_STRING);
+    EXPECT_EQ(std::u16string(text), u"hi");
+    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, unterminated, 3, text), IMG_MULTISTRING);  // odd size
+    EXPECT_EQ(std::u16string(text), u"h");
+    const BYTE shortDword[] = {0x34, 0x12};
+    EXPECT_EQ(FormatValueData(REG_DWORD, shortDword, 2, text), IMG_DWORD);
+    EXPECT_EQ(std::u16string(text), u"4660");
+    EXPECT_EQ(FormatValueData(REG_DWORD_BIG_ENDIAN, shortDword, 2, text), -1);
+    EXPECT_EQ(std::u16string(text), u"Unknown type: 5 ");
+    EXPECT_EQ(FormatValueData(REG_NONE, nullptr, 0, text), -1);
+    EXPECT_EQ(std::u16string(text), u"Unknown type: 0 ");
 }
 
 }  // namespace

@@ -66,8 +66,8 @@ TEST(Panel, IsCentredAtItsSizeOnEveryScreenAndQuitEnterAndEscapeEndTheProgram) {
 }
 
 // One run: the places of the buttons and labels, the picture of the panel,
-// and a held button.
-TEST(Panel, ButtonsAndLabelsStandAtTheirPlacesAndAreDrawnCutOut) {
+// a held button, and drags.
+TEST(Panel, ButtonsAndLabelsStandAtTheirPlacesAreDrawnCutOutAndThePanelDragsEvenOffTheScreen) {
     BootedImage device;
     PanelRun run;
     for (const Item& item : kItems) {
@@ -134,11 +134,8 @@ TEST(Panel, ButtonsAndLabelsStandAtTheirPlacesAndAreDrawnCutOut) {
     run.Release(b.right + 30, cy);  // released away: no click
     EXPECT_EQ(Pixels(b), up);
     EXPECT_FALSE(run.Ended(50));
-}
 
-TEST(Panel, DragsByTheBackgroundAndByALabelEvenOffTheScreen) {
-    BootedImage device;
-    PanelRun run;
+    // The panel drags by the background and by a label, even off the screen.
     RECT start = run.PanelRect();
     // The background left of the first button.
     int x = start.left + 25, y = start.top + 40;
