@@ -49,24 +49,24 @@ inline void ClearLog() {
     OnNotify() = nullptr;
 }
 
-inline std::vector<Heard> Only(UINT msg) {
+// What was heard that `keep` keeps, in order.
+inline std::vector<Heard> Heards(const std::function<bool(const Heard&)>& keep) {
     std::vector<Heard> out;
     for (auto& h : Log())
-        if (h.msg == msg) out.push_back(h);
+        if (keep(h)) out.push_back(h);
     return out;
+}
+inline std::vector<Heard> Only(UINT msg) {
+    return Heards([msg](const Heard& h) { return h.msg == msg; });
 }
 // The WM_NOTIFY messages of one code.
 inline std::vector<Heard> NotesOf(UINT code) {
-    std::vector<Heard> out;
-    for (auto& h : Log())
-        if (h.msg == WM_NOTIFY && h.code == code) out.push_back(h);
-    return out;
+    return Heards([code](const Heard& h) { return h.msg == WM_NOTIFY && h.code == code; });
 }
 // The codes of the WM_NOTIFY messages, in order.
 inline std::vector<UINT> NoteCodes() {
     std::vector<UINT> out;
-    for (auto& h : Log())
-        if (h.msg == WM_NOTIFY) out.push_back(h.code);
+    for (auto& h : Only(WM_NOTIFY)) out.push_back(h.code);
     return out;
 }
 

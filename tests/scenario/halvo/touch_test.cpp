@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../../../halvo/res/resource.h"
+#include "controltest.h"
 #include "panelrun.h"
 #include "regvalues.h"
 
@@ -69,13 +70,6 @@ void ExpectCrossHairIconAt(int x0, int y0) {
         }
 }
 
-int BlackPixelsBelowTheTextLine() {
-    int n = 0;
-    for (int y = 30; y < 480; ++y)
-        for (int x = 0; x < 800; ++x) n += ce::gdi::Screen::Pixel(x, y) == kBlack;
-    return n;
-}
-
 // Ends the settings dialog as its close box does, so the panel can end.
 void CloseDialog(PanelRun& run, HWND dlg) {
     PostMessage(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -108,7 +102,7 @@ TEST(TouchTest, TheCrossHairFollowsTouchesAndCalibrationsRunOnEveryPressAndMoveL
     EXPECT_EQ(r.bottom, 480);
     EXPECT_EQ(GetWindowLong(test, GWL_STYLE) & (WS_POPUP | WS_VISIBLE | WS_CAPTION), WS_POPUP | WS_VISIBLE);
     EXPECT_TRUE(GetWindowLong(test, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(BlackPixelsBelowTheTextLine(), 0);  // no touch yet: no cross-hair
+    EXPECT_EQ(ce::test::CountPixels(0, 30, 800, 480, kBlack), 0);  // no touch yet: no cross-hair
 
     // At the very corner only the lower-right quarter shows.
     run.Tap(0, 0);
