@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "pictures.h"
 
@@ -52,12 +53,11 @@ protected:
         EXPECT_EQ(m.b[1], 'M');
         EXPECT_EQ(le(m.b, 2, 4), m.b.size()) << name;
         EXPECT_EQ(m.b.size(), 54 + row * static_cast<uint32_t>(h)) << name;
-        EXPECT_EQ(le(m.b, 10, 4), 54u);
-        EXPECT_EQ(le(m.b, 14, 4), 40u);
-        EXPECT_EQ(static_cast<int>(le(m.b, 18, 4)), w) << name;
-        EXPECT_EQ(static_cast<int>(le(m.b, 22, 4)), h) << name;  // positive: bottom-up
-        EXPECT_EQ(le(m.b, 28, 2), 24u) << name;
-        EXPECT_EQ(le(m.b, 30, 4), 0u) << name;
+        // Offset of the bits, header size, width, height (positive: bottom-up),
+        // 24 bits per pixel, no compression.
+        const uint32_t want[][3] = {{10, 4, 54},          {14, 4, 40}, {18, 4, uint32_t(w)},
+                                    {22, 4, uint32_t(h)}, {28, 2, 24}, {30, 4, 0}};
+        for (auto [at, n, v] : want) EXPECT_EQ(le(m.b, at, int(n)), v) << name << " at " << at;
         return m;
     }
 
@@ -133,13 +133,14 @@ TEST_F(ArtFiles, PanelIconHoldsTwoSizesAndTheCrosshairsMaskIsOpenInTheMiddle) {
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) opaque += !transparent(x, y);
     EXPECT_EQ(opaque, 4 * 2 * 13);
-    EXPECT_FALSE(transparent(15, 1));
-    EXPECT_FALSE(transparent(16, 30));
-    EXPECT_FALSE(transparent(1, 15));
-    EXPECT_FALSE(transparent(30, 16));
-    EXPECT_TRUE(transparent(15, 15));
-    EXPECT_TRUE(transparent(15, 0));
-    EXPECT_TRUE(transparent(14, 1));
+    for (auto [x, y, open] : {std::tuple{15, 1, false},
+                              {16, 30, false},
+                              {1, 15, false},
+                              {30, 16, false},
+                              {15, 15, true},
+                              {15, 0, true},
+                              {14, 1, true}})
+        EXPECT_EQ(transparent(x, y), open) << x << "," << y;
 }
 
 }  // namespace

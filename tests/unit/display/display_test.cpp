@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bootedimage.h"
@@ -34,6 +35,11 @@ DWORD Query() {
                : 99;
 }
 
+// The screen's size as programs see it.
+std::pair<int, int> ScreenSize() {
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 void Pump() {
     MSG m;
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
@@ -61,14 +67,11 @@ TEST_F(Display, TurningSwapsSizeForNinetyAndTwoSeventyAndComesBack) {
                    Step{DMDO_0, 800, 480}}) {
         SCOPED_TRACE(s.orientation);
         ASSERT_EQ(Turn(s.orientation), DISP_CHANGE_SUCCESSFUL);
-        EXPECT_EQ(Screen::Mode().width, s.width);
-        EXPECT_EQ(Screen::Mode().height, s.height);
+        EXPECT_EQ(std::pair(Screen::Mode().width, Screen::Mode().height), std::pair(s.width, s.height));
         EXPECT_EQ(Screen::CurrentSurface()->width(), s.width);
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), s.width);
-        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), s.height);
+        EXPECT_EQ(ScreenSize(), std::pair(s.width, s.height));
         HDC dc = GetDC(nullptr);
-        EXPECT_EQ(GetDeviceCaps(dc, HORZRES), s.width);
-        EXPECT_EQ(GetDeviceCaps(dc, VERTRES), s.height);
+        EXPECT_EQ(std::pair(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)), std::pair(s.width, s.height));
         ReleaseDC(nullptr, dc);
         EXPECT_EQ(Query(), s.orientation);
     }
@@ -80,14 +83,12 @@ TEST_F(Display, PanelSizeOtherThanDefaultIsKeptAcrossTurns) {
     mode.height = 200;
     Screen::SetMode(mode);
     ASSERT_EQ(Turn(DMDO_270), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 200);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 640);
+    EXPECT_EQ(ScreenSize(), std::pair(200, 640));
     // 270 -> 90 keeps the swapped shape; it never swaps twice.
     ASSERT_EQ(Turn(DMDO_90), DISP_CHANGE_SUCCESSFUL);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 200);
     ASSERT_EQ(Turn(DMDO_0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 200);
+    EXPECT_EQ(ScreenSize(), std::pair(640, 200));
 }
 
 TEST_F(Display, WindowsFollowTheTurnedSurface) {
@@ -204,8 +205,7 @@ TEST_F(Display, OrientationSurvivesARestartOfTheDevice) {
     // The next program's screen (sized by the host from the stored
     // orientation) still turns back to the same panel.
     ASSERT_EQ(Turn(DMDO_0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
+    EXPECT_EQ(ScreenSize(), std::pair(800, 480));
     EXPECT_EQ(ce::hw::DisplayRotation(), 0);
 
     // A damaged state entry reads as unturned.

@@ -34,8 +34,7 @@ TEST(LineTest, EndPointIsExcludedInEveryDirection) {
         EXPECT_TRUE(s.HasInk(kWhite, {e.x - 1, e.y - 1, e.x + 2, e.y + 2}));
         POINT pos;
         MoveToEx(s.dc(), 0, 0, &pos);
-        EXPECT_EQ(pos.x, e.x);
-        EXPECT_EQ(pos.y, e.y);
+        EXPECT_EQ(std::pair(pos.x, pos.y), std::pair(e.x, e.y));
     }
 }
 

@@ -2,6 +2,7 @@
 // bookkeeping, deletion, bad handles, window DCs and the screen.
 #include <atomic>
 #include <thread>
+#include <tuple>
 
 #include "gdi_test_util.h"
 
@@ -65,13 +66,11 @@ TEST(StockObjectTest, StockObjectsHaveTheirKindsAndColoursAndOutliveDeletion) {
 }
 
 TEST(SysColorTest, ClassicColoursAndTheirBrushes) {
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
-    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(0, 0, 0));
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(192, 192, 192));
-    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), RGB(128, 128, 128));
-    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), RGB(255, 255, 255));
-    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RGB(0, 0, 128));
-    EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), RGB(0, 0, 0));
+    const std::pair<int, COLORREF> classic[] = {
+        {COLOR_WINDOW, RGB(255, 255, 255)},      {COLOR_WINDOWTEXT, RGB(0, 0, 0)},  {COLOR_BTNFACE, RGB(192, 192, 192)},
+        {COLOR_BTNSHADOW, RGB(128, 128, 128)},   {COLOR_HIGHLIGHT, RGB(0, 0, 128)}, {COLOR_3DDKSHADOW, RGB(0, 0, 0)},
+        {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)}};
+    for (auto [index, colour] : classic) EXPECT_EQ(GetSysColor(index), colour) << index;
     for (int i : {COLOR_SCROLLBAR, COLOR_STATIC, COLOR_STATICTEXT, COLOR_GRAYTEXT, COLOR_CAPTIONTEXT}) {
         LOGBRUSH lb{};
         ASSERT_EQ(GetObject(GetSysColorBrush(i), sizeof lb, &lb), static_cast<int>(sizeof lb));
@@ -86,10 +85,7 @@ TEST(BitmapTest, NewMemoryDCHoldsAOneByOneMonochromeBitmap) {
     ASSERT_NE(dc, nullptr);
     EXPECT_EQ(GetObjectType(dc), static_cast<DWORD>(OBJ_MEMDC));
     BITMAP bm = BitmapInfo(GetCurrentObject(dc, OBJ_BITMAP));
-    EXPECT_EQ(bm.bmWidth, 1);
-    EXPECT_EQ(bm.bmHeight, 1);
-    EXPECT_EQ(bm.bmBitsPixel, 1);
-    EXPECT_EQ(bm.bmPlanes, 1);
+    EXPECT_EQ(std::tuple(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel, bm.bmPlanes), std::tuple(1, 1, 1, 1));
     // The classic pitfall: a bitmap compatible with this DC is monochrome.
     HBITMAP mono = CreateCompatibleBitmap(dc, 8, 8);
     EXPECT_EQ(BitmapInfo(mono).bmBitsPixel, 1);
@@ -162,9 +158,7 @@ TEST(BitmapTest, BadRequestsFailClearlyAndGetObjectChecksTheBuffer) {
     BITMAP bm{};
     EXPECT_FAILS_WITH(GetObject(b, sizeof bm - 1, &bm), ERROR_INSUFFICIENT_BUFFER);
     bm = BitmapInfo(b);
-    EXPECT_EQ(bm.bmWidth, 17);
-    EXPECT_EQ(bm.bmHeight, 3);
-    EXPECT_EQ(bm.bmWidthBytes, 4);  // 17 bits padded to 32
+    EXPECT_EQ(std::tuple(bm.bmWidth, bm.bmHeight, bm.bmWidthBytes), std::tuple(17, 3, 4));  // 17 bits padded to 32
     EXPECT_EQ(bm.bmBits, nullptr);
     EXPECT_TRUE(DeleteObject(b));
 }
@@ -312,22 +306,17 @@ protected:
 
 TEST_F(ScreenTest, DeviceCapsDescribeTheScreen) {
     HDC dc = CreateCompatibleDC(nullptr);
-    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 800);
-    EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 480);
-    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 32);
-    EXPECT_EQ(GetDeviceCaps(dc, PLANES), 1);
-    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
+    for (auto [index, value] :
+         {std::pair{HORZRES, 800}, {VERTRES, 480}, {BITSPIXEL, 32}, {PLANES, 1}, {LOGPIXELSX, 96}})
+        EXPECT_EQ(GetDeviceCaps(dc, index), value) << index;
     ce::gdi::ScreenMode mode;
     mode.width = 480;
     mode.height = 800;
     mode.bitsPerPixel = 16;
     mode.dpi = 120;
     ce::gdi::Screen::SetMode(mode);
-    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 480);
-    EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 800);
-    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 16);
-    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 120);
-    EXPECT_EQ(GetDeviceCaps(dc, 9999), 0);
+    for (auto [index, value] : {std::pair{HORZRES, 480}, {VERTRES, 800}, {BITSPIXEL, 16}, {LOGPIXELSY, 120}, {9999, 0}})
+        EXPECT_EQ(GetDeviceCaps(dc, index), value) << index;
     DeleteDC(dc);
 }
 
@@ -343,12 +332,13 @@ TEST_F(ScreenTest, WindowDCDrawsAtItsOriginInsideItsClip) {
     // Inverting twice where the strips overlap would cancel out: it must not.
     PatBlt(dc, -5, -5, 100, 100, DSTINVERT);
     EXPECT_GT(ce::gdi::Screen::Changes(), before);
-    EXPECT_EQ(ce::gdi::Screen::Pixel(100, 50), RGB(255, 255, 255));
-    EXPECT_EQ(ce::gdi::Screen::Pixel(107, 51), RGB(255, 255, 255));
-    EXPECT_EQ(ce::gdi::Screen::Pixel(119, 51), RGB(255, 255, 255));
-    EXPECT_EQ(ce::gdi::Screen::Pixel(119, 52), RGB(0, 0, 0));
-    EXPECT_EQ(ce::gdi::Screen::Pixel(99, 50), RGB(0, 0, 0));
-    EXPECT_EQ(ce::gdi::Screen::Pixel(110, 54), RGB(0, 0, 0));
+    for (auto [x, y, inverted] : {std::tuple{100, 50, true},
+                                  {107, 51, true},
+                                  {119, 51, true},
+                                  {119, 52, false},
+                                  {99, 50, false},
+                                  {110, 54, false}})
+        EXPECT_EQ(ce::gdi::Screen::Pixel(x, y), inverted ? RGB(255, 255, 255) : RGB(0, 0, 0)) << x << "," << y;
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255));
     EXPECT_EQ(GetPixel(dc, 19, 2), CLR_INVALID);  // hidden
     RECT box;

@@ -84,8 +84,7 @@ TEST(FontTest, ExtentsGrowWithTextAndSize) {
     EXPECT_EQ(ab.cy, a.cy);
     SIZE empty{-1, -1}, part;
     ASSERT_TRUE(GetTextExtentPoint32(s.dc(), u"Apply", 0, &empty));
-    EXPECT_EQ(empty.cx, 0);
-    EXPECT_EQ(empty.cy, a.cy);
+    EXPECT_EQ(std::pair(empty.cx, empty.cy), std::pair(0, a.cy));
     // An explicit count measures only that many characters.
     ASSERT_TRUE(GetTextExtentPoint32(s.dc(), u"Apply changes", 5, &part));
     EXPECT_EQ(part.cx, a.cx);
@@ -333,8 +332,7 @@ TEST(DrawTextTest, MnemonicPrefixes) {
     const RECT below{0, tm.tmAscent + 1, 120, tm.tmHeight}, r{0, 0, 120, 30};
     u.Draw(u"&Exit", r, DT_SINGLELINE);
     const RECT line = u.Ink(kWhite, below);
-    EXPECT_EQ(line.left, 0);
-    EXPECT_EQ(line.right, Extent(u.dc(), u"E").cx);
+    EXPECT_EQ(std::pair(line.left, line.right), std::pair(0, Extent(u.dc(), u"E").cx));
     for (const UINT hide : {UINT{DT_HIDEPREFIX}, UINT{DT_NOPREFIX}}) {
         u.Draw(hide == DT_NOPREFIX ? u"Exit" : u"&Exit", r, DT_SINGLELINE | hide);
         EXPECT_FALSE(u.HasInk(kWhite, below));
@@ -418,8 +416,7 @@ TEST_F(IconTest, InfoReturnsCopiesAndBadHandlesFail) {
     EXPECT_NE(ii.hbmMask, mask_);
     BITMAP bm{};
     ASSERT_EQ(GetObject(ii.hbmColor, sizeof bm, &bm), (int)sizeof bm);
-    EXPECT_EQ(bm.bmWidth, 4);
-    EXPECT_EQ(bm.bmHeight, 2);
+    EXPECT_EQ(std::pair(bm.bmWidth, bm.bmHeight), std::pair(4, 2));
     EXPECT_TRUE(DeleteObject(ii.hbmMask));
     EXPECT_TRUE(DeleteObject(ii.hbmColor));
 

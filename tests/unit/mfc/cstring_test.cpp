@@ -166,37 +166,24 @@ TEST(CStringBuffer, GetBufferAndReleaseBuffer) {
 }
 
 TEST(CStringParts, OutOfRangeArgumentsClamp) {
-    CString s(u"abcdef");
-    EXPECT_EQ(U(s.Mid(2)), u"cdef");
-    EXPECT_EQ(U(s.Mid(2, 2)), u"cd");
-    EXPECT_EQ(U(s.Mid(4, 100)), u"ef");
-    EXPECT_EQ(U(s.Mid(-3, 2)), u"ab");
-    EXPECT_EQ(U(s.Mid(6)), u"");
-    EXPECT_EQ(U(s.Mid(99)), u"");
-    EXPECT_EQ(U(s.Mid(1, -1)), u"");
-    EXPECT_EQ(U(s.Left(-1)), u"");
-    EXPECT_EQ(U(s.Left(99)), u"abcdef");
-    EXPECT_EQ(U(s.Right(2)), u"ef");
-    EXPECT_EQ(U(s.Right(99)), u"abcdef");
-    EXPECT_EQ(U(s.Right(-2)), u"");
+    const CString s(u"abcdef");
+    const std::pair<CString, const char16_t*> cases[] = {
+        {s.Mid(2), u"cdef"},     {s.Mid(2, 2), u"cd"}, {s.Mid(4, 100), u"ef"},   {s.Mid(-3, 2), u"ab"},
+        {s.Mid(6), u""},         {s.Mid(99), u""},     {s.Mid(1, -1), u""},      {s.Left(-1), u""},
+        {s.Left(99), u"abcdef"}, {s.Right(2), u"ef"},  {s.Right(99), u"abcdef"}, {s.Right(-2), u""}};
+    for (const auto& [got, want] : cases) EXPECT_EQ(U(got), want) << (&got - &cases[0].first);
 }
 
 TEST(CStringSearch, FindWithStartPositions) {
-    CString s(u"a.b.c");
-    EXPECT_EQ(s.Find(u'.'), 1);
-    EXPECT_EQ(s.Find(u'.', 2), 3);
-    EXPECT_EQ(s.Find(u'.', 4), -1);
-    EXPECT_EQ(s.Find(u'.', 99), -1);
-    EXPECT_EQ(s.Find(u'.', -1), -1);
-    EXPECT_EQ(s.Find(u"b.c"), 2);
-    EXPECT_EQ(s.Find(u"b", 3), -1);
-    EXPECT_EQ(s.Find(u"", 5), 5);
-    EXPECT_EQ(s.Find(u"", 6), -1);
-    EXPECT_EQ(s.Find(static_cast<LPCTSTR>(nullptr)), -1);
-    EXPECT_EQ(s.ReverseFind(u'.'), 3);
-    EXPECT_EQ(s.ReverseFind(u'x'), -1);
-    EXPECT_EQ(s.FindOneOf(u"cb"), 2);
-    EXPECT_EQ(CString().Find(u'a'), -1);
+    const CString s(u"a.b.c");
+    const std::pair<int, int> cases[] = {{s.Find(u'.'), 1},        {s.Find(u'.', 2), 3},
+                                         {s.Find(u'.', 4), -1},    {s.Find(u'.', 99), -1},
+                                         {s.Find(u'.', -1), -1},   {s.Find(u"b.c"), 2},
+                                         {s.Find(u"b", 3), -1},    {s.Find(u"", 5), 5},
+                                         {s.Find(u"", 6), -1},     {s.Find(static_cast<LPCTSTR>(nullptr)), -1},
+                                         {s.ReverseFind(u'.'), 3}, {s.ReverseFind(u'x'), -1},
+                                         {s.FindOneOf(u"cb"), 2},  {CString().Find(u'a'), -1}};
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 
     int pos = 0;
     CString line(u"  EPI1: , I2C0:,,");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "afxwin.h"
 
@@ -156,8 +157,7 @@ TEST(CBitmapTest, CompatibleBitmapsAndMissingResources) {
     EXPECT_TRUE(bmp.CreateCompatibleBitmap(&dc, 16, 9));
     BITMAP bm{};
     ASSERT_TRUE(bmp.GetBitmap(&bm));
-    EXPECT_EQ(bm.bmWidth, 16);
-    EXPECT_EQ(bm.bmHeight, 9);
+    EXPECT_EQ(std::pair(bm.bmWidth, bm.bmHeight), std::pair(16, 9));
 
     CBitmap missing;
     EXPECT_FALSE(missing.LoadBitmap(65000));

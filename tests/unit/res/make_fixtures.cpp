@@ -39,18 +39,20 @@ void Palette(Out& o, const uint32_t* c, int n) {
     for (int k = 0; k < n; ++k) o.U32(c[k] & 0xFFFFFF);  // blue, green, red, 0
 }
 
-void WriteBmp(const std::filesystem::path& p, const Out& dib) {
+void WriteFile(const std::filesystem::path& p, const Out& o) {
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(o.b.data()), static_cast<std::streamsize>(o.b.size()));
+}
+
+// A file header before `dib`, whose colour table holds `colors` entries.
+void WriteBmp(const std::filesystem::path& p, const Out& dib, uint32_t colors) {
     Out f;
     f.U8('B'), f.U8('M');
     f.U32(static_cast<uint32_t>(14 + dib.b.size()));
     f.U32(0);
-    uint32_t colors = dib.b[32] | (dib.b[33] << 8);
-    uint16_t bpp = static_cast<uint16_t>(dib.b[14] | (dib.b[15] << 8));
-    if (bpp <= 8 && colors == 0) colors = 1u << bpp;
-    f.U32(14 + 40 + 4 * (bpp <= 8 ? colors : 0));
+    f.U32(14 + 40 + 4 * colors);
     f.b.insert(f.b.end(), dib.b.begin(), dib.b.end());
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(f.b.data()), static_cast<std::streamsize>(f.b.size()));
+    WriteFile(p, f);
 }
 
 }  // namespace
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
             }
             o.Pad4(row);
         }
-        WriteBmp(dir / "picture24.bmp", o);
+        WriteBmp(dir / "picture24.bmp", o, 0);
     }
     {  // 8 bits, top-down, short colour table
         Out o;
@@ -86,7 +88,7 @@ int main(int argc, char** argv) {
             for (int x = 0; x < kPaletteW; ++x) o.U8(static_cast<uint32_t>(PaletteIndex(x, y)));
             o.Pad4(row);
         }
-        WriteBmp(dir / "palette8.bmp", o);
+        WriteBmp(dir / "palette8.bmp", o, 4);
     }
     {  // 1 bit, bottom-up
         Out o;
@@ -100,7 +102,7 @@ int main(int argc, char** argv) {
             o.U8(bits >> 8), o.U8(bits);
             o.Pad4(row);
         }
-        WriteBmp(dir / "mono1.bmp", o);
+        WriteBmp(dir / "mono1.bmp", o, 2);
     }
     {  // icon: 16x16x24 with mask, 32x32x32 with alpha
         Out img16, img32;
@@ -131,8 +133,7 @@ int main(int argc, char** argv) {
         }
         ico.b.insert(ico.b.end(), img16.b.begin(), img16.b.end());
         ico.b.insert(ico.b.end(), img32.b.begin(), img32.b.end());
-        std::ofstream(dir / "app.ico", std::ios::binary)
-            .write(reinterpret_cast<const char*>(ico.b.data()), static_cast<std::streamsize>(ico.b.size()));
+        WriteFile(dir / "app.ico", ico);
     }
     return 0;
 }

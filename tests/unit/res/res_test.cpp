@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "ce_res.h"
 #include "commctrl.h"
@@ -93,10 +94,7 @@ TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFontAndShortFormsImplyClassAndS
     // STYLE as written, plus WS_CAPTION for CAPTION and DS_SETFONT for FONT.
     EXPECT_EQ(d.style, 0x80u | 0x80000000u | 0x00080000u | 0x00C00000u | 0x40u);
     EXPECT_EQ(d.exStyle, 0x80000000u);  // WS_EX_CAPTIONOKBTN
-    EXPECT_EQ(d.x, 10);
-    EXPECT_EQ(d.y, 20);
-    EXPECT_EQ(d.cx, 160);
-    EXPECT_EQ(d.cy, 90);
+    EXPECT_EQ(std::tuple(d.x, d.y, d.cx, d.cy), std::tuple(10, 20, 160, 90));
     EXPECT_EQ(d.menu, u"");
     EXPECT_EQ(d.cls, u"");
     EXPECT_EQ(d.caption, u"Main \"quoted\"");
@@ -135,10 +133,8 @@ TEST(DialogTemplate, HeaderCarriesStyleCaptionAndFontAndShortFormsImplyClassAndS
         EXPECT_EQ(d.items[k].id, want[k].id);
         EXPECT_EQ(d.items[k].text, want[k].text);
     }
-    EXPECT_EQ(d.items[3].x, 50);
-    EXPECT_EQ(d.items[3].y, 5);
-    EXPECT_EQ(d.items[3].cx, 100);
-    EXPECT_EQ(d.items[3].cy, 12);
+    const Item& edit = d.items[3];
+    EXPECT_EQ(std::tuple(edit.x, edit.y, edit.cx, edit.cy), std::tuple(50, 5, 100, 12));
     EXPECT_EQ(d.items[15].exStyle, static_cast<DWORD>(WS_EX_CLIENTEDGE));
 }
 
@@ -182,28 +178,28 @@ TEST(DialogInit, EntriesArePackedAndEndWithZero) {
     EXPECT_EQ(got, want);
 }
 
+// A menu item's flags, id and text.
+using Fields = std::tuple<UINT, UINT, std::u16string>;
+Fields Of(const ce::res::MenuItem& m) {
+    return {m.flags, m.id, m.text};
+}
+
 TEST(Menu, NestedPopupsSeparatorsAndOptions) {
     HMENU menu = LoadMenu(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDR_MAIN_MENU));
-    ASSERT_NE(menu, nullptr);
     auto data = ce::res::GetMenuData(menu);
     ASSERT_TRUE(data);
     ASSERT_EQ(data->items.size(), 2u);
     const auto& file = data->items[0];
-    EXPECT_EQ(file.text, u"&File");
-    EXPECT_EQ(file.flags, 0x10u);  // MF_POPUP
+    EXPECT_EQ(Of(file), Fields(0x10, 0, u"&File"));  // MF_POPUP
     ASSERT_EQ(file.children.size(), 4u);
-    EXPECT_EQ(file.children[0].text, u"&Open\tCtrl+O");
-    EXPECT_EQ(file.children[0].id, UINT{ID_FILE_OPEN});
-    EXPECT_EQ(file.children[0].flags, 0u);
+    EXPECT_EQ(Of(file.children[0]), Fields(0, ID_FILE_OPEN, u"&Open\tCtrl+O"));
     EXPECT_EQ(file.children[1].flags, 0x800u);  // MF_SEPARATOR
     const auto& recent = file.children[2];
     ASSERT_EQ(recent.children.size(), 2u);
-    EXPECT_EQ(recent.children[0].flags, 0x8u);  // MF_CHECKED
-    EXPECT_EQ(recent.children[1].flags, 0x1u);  // MF_GRAYED
-    EXPECT_EQ(recent.children[1].id, UINT{ID_RECENT2});
-    EXPECT_EQ(file.children[3].id, UINT{ID_FILE_EXIT});  // after the nested popup
-    EXPECT_EQ(data->items[1].flags, 0x4000u);            // MF_HELP
-    EXPECT_EQ(data->items[1].id, UINT{ID_HELP});
+    EXPECT_EQ(Of(recent.children[0]), Fields(0x8, ID_RECENT1, u"One"));  // MF_CHECKED
+    EXPECT_EQ(Of(recent.children[1]), Fields(0x1, ID_RECENT2, u"Two"));  // MF_GRAYED
+    EXPECT_EQ(Of(file.children[3]), Fields(0, ID_FILE_EXIT, u"E&xit"));  // after the nested popup
+    EXPECT_EQ(Of(data->items[1]), Fields(0x4000, ID_HELP, u"&Help"));    // MF_HELP
     EXPECT_TRUE(ce::res::FreeMenuData(menu));
     EXPECT_FALSE(ce::res::GetMenuData(menu));
 }
@@ -349,8 +345,7 @@ TEST(Bitmap, TwentyFourBitsBottomUpAndDrawingIntoALoadChangesOnlyThatBitmap) {
     HBITMAP earlier = LoadBitmap(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDB_PICTURE));
     BITMAP info{};
     ASSERT_EQ(GetObject(earlier, sizeof info, &info), static_cast<int>(sizeof info));
-    EXPECT_EQ(info.bmWidth, w);
-    EXPECT_EQ(info.bmHeight, h);
+    EXPECT_EQ(std::pair(info.bmWidth, info.bmHeight), std::pair(w, h));
     HDC dst = CreateCompatibleDC(nullptr), src = CreateCompatibleDC(nullptr);
     HGDIOBJ oldDst = SelectObject(dst, drawn), oldSrc = SelectObject(src, earlier);
     ASSERT_TRUE(BitBlt(dst, 1, 0, w - 1, h, src, 0, 0, SRCCOPY));  // shifted right by one column

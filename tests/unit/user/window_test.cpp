@@ -170,11 +170,9 @@ TEST_F(Windows, ChildrenKeepCreationOrderAndGeometryFollowsFrame) {
     EXPECT_EQ(GetWindow(c1, GW_HWNDNEXT), c2);
     RECT cr, wr;
     GetClientRect(top, &cr);
-    EXPECT_EQ(cr.right, 200 - 2);
-    EXPECT_EQ(cr.bottom, 150 - 2 - GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(std::pair(cr.right, cr.bottom), std::pair(200 - 2, 150 - 2 - GetSystemMetrics(SM_CYCAPTION)));
     GetWindowRect(c1, &wr);
-    EXPECT_EQ(wr.left, 100 + 1 + 10);
-    EXPECT_EQ(wr.top, 50 + 1 + 20 + 10);
+    EXPECT_EQ(std::pair(wr.left, wr.top), std::pair(100 + 1 + 10, 50 + 1 + 20 + 10));
     POINT p{0, 0};
     ClientToScreen(c2, &p);
     EXPECT_EQ(p.x, 100 + 1 + 15);
@@ -182,8 +180,7 @@ TEST_F(Windows, ChildrenKeepCreationOrderAndGeometryFollowsFrame) {
     EXPECT_EQ(p.x, 5);
     POINT q{1, 1};
     MapWindowPoints(c2, c1, &q, 1);
-    EXPECT_EQ(q.x, 6);
-    EXPECT_EQ(q.y, 6);
+    EXPECT_EQ(std::pair(q.x, q.y), std::pair(6, 6));
     // The first sibling in z-order wins where they overlap.
     EXPECT_EQ(ChildWindowFromPoint(top, POINT{16, 16}), c1);
     EXPECT_EQ(ChildWindowFromPoint(top, POINT{150, 100}), top);
