@@ -4,6 +4,7 @@
 // input handled at once.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,13 @@ namespace ce::test {
 inline HWND Child(HWND parent, LPCWSTR cls, DWORD style, int x, int y, int w, int h, int id = 0, LPCWSTR text = u"") {
     return CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
                           reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+}
+
+// The whole text of a window.
+inline std::u16string WindowText(HWND h) {
+    std::u16string s(static_cast<size_t>(GetWindowTextLength(h)) + 1, u'\0');
+    s.resize(static_cast<size_t>(GetWindowText(h, s.data(), static_cast<int>(s.size()))));
+    return s;
 }
 
 // A client point of `h` in screen coordinates.

@@ -21,11 +21,7 @@ protected:
     static void Fill(HWND c, std::initializer_list<LPCWSTR> items) {
         for (LPCWSTR s : items) SendMessage(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
     }
-    static std::u16string Text(HWND c) {
-        WCHAR buf[128] = {};
-        GetWindowText(c, buf, 128);
-        return buf;
-    }
+    static std::u16string Text(HWND c) { return ce::test::WindowText(c); }
     static std::u16string Entry(HWND c, int i) {
         WCHAR buf[128] = {};
         return SendMessage(c, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf)) == CB_ERR

@@ -60,11 +60,7 @@ protected:
         InjectKey(VK_SHIFT, false, 0);
         Pump();
     }
-    static std::u16string Text(HWND e) {
-        std::array<WCHAR, 512> buf{};
-        int n = GetWindowText(e, buf.data(), static_cast<int>(buf.size()));
-        return std::u16string(buf.data(), static_cast<size_t>(n));
-    }
+    static std::u16string Text(HWND e) { return ce::test::WindowText(e); }
     static std::pair<int, int> Sel(HWND e) {
         DWORD s = 99, t = 99;
         SendMessage(e, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&t));

@@ -5,6 +5,7 @@
 
 #include "ce_kernel.h"
 #include "commdlg.h"
+#include "controltest.h"
 #include "dlgtest.h"
 #include "filelist.h"
 #include "testimage.h"
@@ -19,9 +20,7 @@ namespace {
 constexpr int kFolder = 1100, kUp = 1101, kList = 1102, kName = 1103, kType = 1104;
 
 std::u16string Text(HWND dlg, int id) {
-    WCHAR buf[MAX_PATH] = {};
-    GetDlgItemText(dlg, id, buf, MAX_PATH);
-    return buf;
+    return ce::test::WindowText(GetDlgItem(dlg, id));
 }
 
 Names Rows(HWND dlg) {
