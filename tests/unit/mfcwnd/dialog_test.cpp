@@ -1,5 +1,5 @@
 // Modal dialogs from the test's own templates: initialisation, Enter and
-// Escape, data exchange, subclassed template controls, nesting; and the
+// Escape, data exchange, subclassed template controls; and the
 // application object's entry and loop.
 #include "mfctest.h"
 #include "mfcwnd_res.h"
@@ -27,10 +27,6 @@ public:
     bool drawnAttachedAtInit = false;
     int endInInit = 0;  // ends the dialog from OnInitDialog when set
     int drawnClicks = 0;
-    INT_PTR innerResult = 0;
-    bool outerEnabledDuringInner = true;
-    bool outerEnabledAfterInner = false;
-    bool cancelAfterNested = false;
 
     BOOL OnInitDialog() override {
         controlsAtInit = ::GetDlgItem(m_hWnd, IDC_RADIO_C) && ::GetDlgItem(m_hWnd, IDOK);
@@ -40,17 +36,6 @@ public:
         return r;
     }
     afx_msg void OnDrawn() { ++drawnClicks; }
-    afx_msg void OnNested() {
-        InnerDialog inner(this);
-        HWND outer = m_hWnd;
-        WhenIdle({[&] {
-            outerEnabledDuringInner = ::IsWindowEnabled(outer);
-            Key(VK_ESCAPE);
-        }});
-        innerResult = inner.DoModal();
-        outerEnabledAfterInner = ::IsWindowEnabled(outer);
-        if (cancelAfterNested) WhenIdle({[] { Key(VK_ESCAPE); }});
-    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override {
@@ -66,7 +51,6 @@ protected:
 
 BEGIN_MESSAGE_MAP(FormDialog, CDialog)
 ON_BN_CLICKED(IDC_DRAWN, &FormDialog::OnDrawn)
-ON_BN_CLICKED(IDC_NESTED, &FormDialog::OnNested)
 END_MESSAGE_MAP()
 
 HWND Item(CDialog& dlg, int id) {
@@ -140,19 +124,6 @@ TEST_F(ModalTest, EndingInOnInitDialogReturnsWithoutALoopAndMissingTemplateFails
 
     CDialog missing(IDD_MISSING);
     EXPECT_EQ(missing.DoModal(), -1);
-}
-
-TEST_F(ModalTest, NestedDialogDisablesItsOwnerUntilItEnds) {
-    FormDialog dlg;
-    dlg.cancelAfterNested = true;
-    WhenIdle({[&] {
-        ::PostMessage(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_NESTED, BN_CLICKED),
-                      reinterpret_cast<LPARAM>(Item(dlg, IDC_NESTED)));
-    }});
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.innerResult, IDCANCEL);
-    EXPECT_FALSE(dlg.outerEnabledDuringInner);
-    EXPECT_TRUE(dlg.outerEnabledAfterInner);
 }
 
 TEST_F(DataExchangeTest, TemplateControlIsSubclassedWhileTheDialogLivesAndDetachedAfter) {

@@ -12,4 +12,3 @@
 #define IDC_RADIO_A 1005
 #define IDC_RADIO_B 1006
 #define IDC_RADIO_C 1007
-#define IDC_NESTED 1008
