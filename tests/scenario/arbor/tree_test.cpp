@@ -26,11 +26,18 @@ std::string Clipboard() {
     return text;
 }
 
-// One run on the factory image: the start state, the commands that leave
-// "My Device" and the roots alone, key paths with the status bar and Copy
-// Key Name, collapsing "My Device", and the layout.
-TEST(KeyTree, StartsOverFourRootsResolvesPathsAndIsLaidOutAtAClientWidthOf800) {
+// One run: the start state, the commands that leave "My Device" and the
+// roots alone, key paths with the status bar and Copy Key Name, collapsing
+// "My Device", lazy expansion, keys too deep to name, which cannot be opened
+// or changed, and the layout.
+TEST(KeyTree, StartsOverFourRootsResolvesPathsExpandsLazilyAndIsLaidOutAtAClientWidthOf800) {
     BootedImage device;
+    // \Long(200) is 201 characters; \Long\Mid(60) 262: too long for a path.
+    const std::u16string longName(200, u'L'), midName(60, u'M');
+    CreateKey(HKEY_LOCAL_MACHINE, longName + u"\\" + midName + u"\\Inner");
+    SetValue(HKEY_LOCAL_MACHINE, longName, u"near", REG_SZ, Utf16Bytes(u"x"));
+    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\A\\Deep", u"v", REG_DWORD, {1, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\B");
     EditorRun run;
     HTREEITEM top = run.Root();
     ASSERT_TRUE(top);
@@ -99,47 +106,7 @@ TEST(KeyTree, StartsOverFourRootsResolvesPathsAndIsLaidOutAtAClientWidthOf800) {
     EXPECT_TRUE(run.Expanded(top));
     EXPECT_EQ(run.Children(top), kRoots);
 
-    RECT client{}, tree{}, list{};
-    GetClientRect(run.main(), &client);
-    ASSERT_EQ(client.right, 800);
-    GetWindowRect(run.tree(), &tree);
-    GetWindowRect(run.list(), &list);
-    const int c = CommandBar_Height(GetDlgItem(run.main(), 1));
-    EXPECT_GT(c, 0);
-    EXPECT_EQ(tree.left, 0);
-    EXPECT_EQ(tree.top, c + 1);
-    EXPECT_EQ(tree.right - tree.left, 266);
-    // The status bar runs under both panes.
-    RECT bar{};
-    GetWindowRect(GetDlgItem(run.main(), IDC_STATUS), &bar);
-    EXPECT_EQ(bar.bottom, 480);
-    EXPECT_EQ(tree.bottom, bar.top);
-    EXPECT_EQ(list.bottom, bar.top);
-    EXPECT_EQ(list.left, 266);
-    EXPECT_EQ(list.top, c + 1);
-    EXPECT_EQ(list.right - list.left, 533);
-    EXPECT_EQ(ListView_GetColumnWidth(run.list(), 0), 213);
-    EXPECT_EQ(ListView_GetColumnWidth(run.list(), 1), 319);
-    EXPECT_EQ(GetWindowLong(run.tree(), GWL_STYLE), 0x50A00027);
-    EXPECT_EQ(GetWindowLong(run.list(), GWL_STYLE), 0x50A0000D);
-    // The views keep their creation geometry when the window changes size.
-    SetWindowPos(run.main(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
-    run.Idle();
-    GetWindowRect(run.tree(), &tree);
-    EXPECT_EQ(tree.right - tree.left, 266);
-}
-
-// One run: lazy expansion, then keys too deep to name, which cannot be opened
-// or changed.
-TEST(KeyTree, ExpansionReadsTheRegistryAsItIsNowAndKeysTooDeepToNameAreLeftAlone) {
-    BootedImage device;
-    // \Long(200) is 201 characters; \Long\Mid(60) 262: too long for a path.
-    const std::u16string longName(200, u'L'), midName(60, u'M');
-    CreateKey(HKEY_LOCAL_MACHINE, longName + u"\\" + midName + u"\\Inner");
-    SetValue(HKEY_LOCAL_MACHINE, longName, u"near", REG_SZ, Utf16Bytes(u"x"));
-    SetValue(HKEY_LOCAL_MACHINE, u"Arbor\\A\\Deep", u"v", REG_DWORD, {1, 0, 0, 0});
-    CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\B");
-    EditorRun run;
+    // Expansion reads the registry as it is now.
     HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
     ASSERT_TRUE(arbor);
     EXPECT_EQ(run.Children(arbor), (std::vector<std::string>{}));  // not read before its expansion
@@ -176,8 +143,6 @@ TEST(KeyTree, ExpansionReadsTheRegistryAsItIsNowAndKeysTooDeepToNameAreLeftAlone
     HTREEITEM mid = run.Find(longItem, std::string(60, 'M'));
     ASSERT_TRUE(mid);
     EXPECT_FALSE(run.HasButton(mid));  // its sub-key cannot be named
-    HKEY root;
-    BOOL ok;
     PathOf(run, mid, root, ok);
     EXPECT_FALSE(ok);
 
@@ -206,6 +171,35 @@ TEST(KeyTree, ExpansionReadsTheRegistryAsItIsNowAndKeysTooDeepToNameAreLeftAlone
     EXPECT_EQ(TextOf(dlg), "New KEY");
     run.TapControl(dlg, IDCANCEL);
     EXPECT_EQ(run.Top(), run.main());
+
+    RECT client{}, tree{}, list{};
+    GetClientRect(run.main(), &client);
+    ASSERT_EQ(client.right, 800);
+    GetWindowRect(run.tree(), &tree);
+    GetWindowRect(run.list(), &list);
+    const int c = CommandBar_Height(GetDlgItem(run.main(), 1));
+    EXPECT_GT(c, 0);
+    EXPECT_EQ(tree.left, 0);
+    EXPECT_EQ(tree.top, c + 1);
+    EXPECT_EQ(tree.right - tree.left, 266);
+    // The status bar runs under both panes.
+    RECT bar{};
+    GetWindowRect(GetDlgItem(run.main(), IDC_STATUS), &bar);
+    EXPECT_EQ(bar.bottom, 480);
+    EXPECT_EQ(tree.bottom, bar.top);
+    EXPECT_EQ(list.bottom, bar.top);
+    EXPECT_EQ(list.left, 266);
+    EXPECT_EQ(list.top, c + 1);
+    EXPECT_EQ(list.right - list.left, 533);
+    EXPECT_EQ(ListView_GetColumnWidth(run.list(), 0), 213);
+    EXPECT_EQ(ListView_GetColumnWidth(run.list(), 1), 319);
+    EXPECT_EQ(GetWindowLong(run.tree(), GWL_STYLE), 0x50A00027);
+    EXPECT_EQ(GetWindowLong(run.list(), GWL_STYLE), 0x50A0000D);
+    // The views keep their creation geometry when the window changes size.
+    SetWindowPos(run.main(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
+    run.Idle();
+    GetWindowRect(run.tree(), &tree);
+    EXPECT_EQ(tree.right - tree.left, 266);
 }
 
 }  // namespace
