@@ -10,12 +10,19 @@ namespace {
 using namespace ce::test;
 
 // One run: a key added under an open and under a closed key, names refused,
-// and names that exist already.
-TEST(NewKey, ShowsTheNewKeyRefusesBadNamesAndSelectsAnExistingKeyOfTheName) {
+// names that exist already; then a key another program deleted, and the
+// questions of Delete and what it removes.
+TEST(EditCommands, NewKeyShowsTheKeyOrSelectsAnExistingOneAndDeleteAsksAboutTheKeyOrThePickedRow) {
     BootedImage device;
     CreateKey(HKEY_LOCAL_MACHINE, u"Arbor\\First");
     SetValue(HKEY_LOCAL_MACHINE, u"AExist\\First\\Inner", u"kept", REG_DWORD, {5, 0, 0, 0});
     CreateKey(HKEY_LOCAL_MACHINE, u"AExist\\Second");
+    SetValue(HKEY_LOCAL_MACHINE, u"ASel\\Shown", u"v", REG_DWORD, {1, 0, 0, 0});
+    CreateKey(HKEY_LOCAL_MACHINE, u"ASel\\Gone");
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v1", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v2", REG_DWORD, {2, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
+    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Elsewhere", u"v", REG_DWORD, {1, 0, 0, 0});
     EditorRun run;
     // Under an expanded key: the last child, without a button.
     HTREEITEM arbor = run.Open({"HKEY_LOCAL_MACHINE", "Arbor"});
@@ -101,19 +108,6 @@ TEST(NewKey, ShowsTheNewKeyRefusesBadNamesAndSelectsAnExistingKeyOfTheName) {
     run.FillAndOk(u"Third");
     EXPECT_EQ(run.Children(exist), (std::vector<std::string>{"First", "Second", "Third"}));
     EXPECT_EQ(run.Selected(), run.Find(exist, "Third"));
-}
-
-// One run: a key another program deleted, then the questions of Delete and
-// what it removes.
-TEST(Delete, AsksAboutTheKeyOrThePickedRowAndFollowsWhatAnotherProgramDeleted) {
-    BootedImage device;
-    SetValue(HKEY_LOCAL_MACHINE, u"ASel\\Shown", u"v", REG_DWORD, {1, 0, 0, 0});
-    CreateKey(HKEY_LOCAL_MACHINE, u"ASel\\Gone");
-    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v1", REG_DWORD, {1, 0, 0, 0});
-    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Gone", u"v2", REG_DWORD, {2, 0, 0, 0});
-    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Key", u"v", REG_DWORD, {1, 0, 0, 0});
-    SetValue(HKEY_LOCAL_MACHINE, u"ADel\\Elsewhere", u"v", REG_DWORD, {1, 0, 0, 0});
-    EditorRun run;
 
     // A key another program deleted, selected: the tree drops it silently.
     HTREEITEM shown = run.Show({"HKEY_LOCAL_MACHINE", "ASel", "Shown"});
