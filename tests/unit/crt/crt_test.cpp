@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "windows.h"
 
@@ -191,20 +193,16 @@ TEST(CrtScan, NumbersWidthsAndMacAddresses) {
     int d = 0;
     unsigned u = 0, x = 0;
     EXPECT_EQ(swscanf(u" -12 34 ff", u"%d %u %x", &d, &u, &x), 3);
-    EXPECT_EQ(d, -12);
-    EXPECT_EQ(u, 34u);
-    EXPECT_EQ(x, 0xFFu);
+    EXPECT_EQ(std::tuple(d, u, x), std::tuple(-12, 34u, 0xFFu));
 
     unsigned mac[6] = {};
     EXPECT_EQ(swscanf(u"00-50-C2-12-34-5a", u"%02X-%02X-%02X-%02X-%02X-%02X", &mac[0], &mac[1], &mac[2], &mac[3],
                       &mac[4], &mac[5]),
               6);
-    EXPECT_EQ(mac[2], 0xC2u);
-    EXPECT_EQ(mac[5], 0x5Au);
+    EXPECT_EQ(std::pair(mac[2], mac[5]), std::pair(0xC2u, 0x5Au));
     unsigned a = 0, b = 0;
     EXPECT_EQ(swscanf(u"0A1B", u"%02X%02X", &a, &b), 2);  // widths split adjacent fields
-    EXPECT_EQ(a, 0x0Au);
-    EXPECT_EQ(b, 0x1Bu);
+    EXPECT_EQ(std::pair(a, b), std::pair(0x0Au, 0x1Bu));
     EXPECT_EQ(swscanf(u"0x10", u"%x", &a), 1);
     EXPECT_EQ(a, 16u);
 }
@@ -222,8 +220,7 @@ TEST(CrtScan, LongIsStoredAs32BitsAndLengthsNarrowTheStore) {
     EXPECT_EQ(lu, 4000000000u);
     short h[2] = {0, 0x1234};
     EXPECT_EQ(swscanf(u"-2", u"%hd", &h[0]), 1);
-    EXPECT_EQ(h[0], -2);
-    EXPECT_EQ(h[1], 0x1234);
+    EXPECT_EQ(std::pair(h[0], h[1]), std::pair(short{-2}, short{0x1234}));
     long long ll = 0;
     EXPECT_EQ(swscanf(u"-9000000000", u"%lld", &ll), 1);
     EXPECT_EQ(ll, -9000000000LL);
@@ -234,14 +231,12 @@ TEST(CrtScan, StringsCharactersAndFailures) {
     char narrow[16];
     WCHAR c[2] = {};
     EXPECT_EQ(swscanf(u"  key  value!", u"%s %c", word, &c[0]), 2);
-    EXPECT_EQ(S(word), u"key");
-    EXPECT_EQ(c[0], u'v');
+    EXPECT_EQ(std::pair(S(word), c[0]), std::pair(std::u16string(u"key"), u'v'));
     EXPECT_EQ(swscanf(u"abc def", u"%2s%S", word, narrow), 2);
     EXPECT_EQ(S(word), u"ab");
     EXPECT_STREQ(narrow, "c");
     EXPECT_EQ(swscanf(u"name,rest", u"%[^,],%s", word, rest), 2);
-    EXPECT_EQ(S(word), u"name");
-    EXPECT_EQ(S(rest), u"rest");
+    EXPECT_EQ(std::pair(S(word), S(rest)), std::pair(std::u16string(u"name"), std::u16string(u"rest")));
 
     int n1 = -1, n2 = -1;
     EXPECT_EQ(swscanf(u"", u"%d", &n1), EOF);
