@@ -78,18 +78,6 @@ TEST(ScreenRotate, TurnsTheScreenStoresTheAngleAndRecentresThePanelOnlyOnAChange
     EXPECT_NE(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, 0, &key), ERROR_SUCCESS);
 }
 
-TEST(ScreenRotate, ARefusingDisplayWritesNothing) {
-    BootedImage device("display.rotation = refuse\n");
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SCREENROTATE);
-    ASSERT_NE(dlg, nullptr);
-    run.TapControl(dlg, IDC_ROTATE_90);
-    run.TapControl(dlg, IDOK);
-    EXPECT_EQ(run.Top(), run.panel());  // closed as after any OK
-    EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
-    EXPECT_EQ(device.Log({{"result", -1}}).size(), 1u);
-}
-
 std::vector<ce::test::Json> ModeSets(const BootedImage& device) {
     return device.Log({{"ioctl", "0x40004"}});
 }
@@ -126,8 +114,10 @@ TEST(SerialMode, ShowsTheDriversModesAndSendsOnlyChangesCom1First) {
     EXPECT_EQ(ModeSets(device).size(), 2u);
 }
 
-TEST(SerialMode, ASilentDriverChecksNothingAndIsNeverSentMinusOne) {
-    BootedImage device("EPI1.get_mode = silent\n");
+// One device whose display refuses to turn and whose serial driver does not
+// answer what mode it is in.
+TEST(DeviceFaults, ASilentSerialDriverChecksNothingAndARefusingDisplayWritesNothing) {
+    BootedImage device("EPI1.get_mode = silent\ndisplay.rotation = refuse\n");
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_SERIALPORT);
     ASSERT_NE(dlg, nullptr);
@@ -138,6 +128,13 @@ TEST(SerialMode, ASilentDriverChecksNothingAndIsNeverSentMinusOne) {
     auto sets = ModeSets(device);
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0]["in"], "0100000003000000");
+
+    dlg = run.OpenDialog(IDC_SCREENROTATE);
+    run.TapControl(dlg, IDC_ROTATE_90);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(run.Top(), run.panel());  // closed as after any OK
+    EXPECT_EQ(ReadDword(u"RotateAngle"), 0u);
+    EXPECT_EQ(device.Log({{"dev", "display"}, {"result", -1}}).size(), 1u);
 }
 
 TEST(SerialMode, WithoutTheDriverBothPortsShowRs232) {
