@@ -304,17 +304,6 @@ LRESULT OnSetFont(HWND h, ButtonData& d, HFONT font, bool redraw) {
     return 0;
 }
 
-LRESULT OnSetText(HWND h, WPARAM wp, LPARAM lp) {
-    LRESULT r = DefWindowProc(h, WM_SETTEXT, wp, lp);
-    InvalidateRect(h, nullptr, TRUE);
-    return r;
-}
-
-LRESULT Repaint(HWND h) {
-    InvalidateRect(h, nullptr, TRUE);
-    return 0;
-}
-
 LRESULT OnPaint(HWND h, const ButtonData& d) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -460,9 +449,9 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_SETTEXT:
-            return OnSetText(h, wp, lp);
+            return ce::comctl::SetTextAndRepaint(h, wp, lp);
         case WM_ENABLE:
-            return Repaint(h);
+            return ce::comctl::Repaint(h);
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
         case WM_PAINT:

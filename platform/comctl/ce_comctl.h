@@ -53,6 +53,11 @@ private:
     LONG_PTR state_;
 };
 
+// Small answers every control gives alike: the whole control marked to be
+// erased and drawn again (0), and WM_SETTEXT stored, then drawn again.
+LRESULT Repaint(HWND h);
+LRESULT SetTextAndRepaint(HWND h, WPARAM wp, LPARAM lp);
+
 // Each control file registers its class.
 void RegisterButtonClass();
 void RegisterStaticClass();

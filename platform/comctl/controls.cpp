@@ -75,4 +75,15 @@ void RegisterControls() {
     });
 }
 
+LRESULT Repaint(HWND h) {
+    InvalidateRect(h, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT SetTextAndRepaint(HWND h, WPARAM wp, LPARAM lp) {
+    LRESULT r = DefWindowProc(h, WM_SETTEXT, wp, lp);
+    Repaint(h);
+    return r;
+}
+
 }  // namespace ce::comctl

@@ -34,6 +34,7 @@ using ce::comctl::ClientBarRect;
 using ce::comctl::Lifeline;
 using ce::comctl::ScrollBarModel;
 using ce::comctl::ScrollRequest;
+using ce::comctl::ScrollTarget;
 
 constexpr int kDefaultLimit = 30000;
 constexpr int kMaxLimit = 0x7FFFFFFE;
@@ -342,25 +343,8 @@ int ApplyScroll(HWND h, EditData& d, int code, int pos) {
         Measure m(h, d);
         page = VisibleLines(h, m);
     }
-    switch (code) {
-        case SB_LINEUP:
-            return ScrollTo(h, d, d.firstLine - 1);
-        case SB_LINEDOWN:
-            return ScrollTo(h, d, d.firstLine + 1);
-        case SB_PAGEUP:
-            return ScrollTo(h, d, d.firstLine - page);
-        case SB_PAGEDOWN:
-            return ScrollTo(h, d, d.firstLine + page);
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            return ScrollTo(h, d, pos);
-        case SB_TOP:
-            return ScrollTo(h, d, 0);
-        case SB_BOTTOM:
-            return ScrollTo(h, d, static_cast<int>(d.lines.size()));
-        default:
-            return 0;
-    }
+    auto to = ScrollTarget(code, pos, d.firstLine, 1, page, static_cast<int>(d.lines.size()));
+    return to ? ScrollTo(h, d, *to) : 0;
 }
 
 // ---- Changing the text --------------------------------------------------------------------
@@ -754,11 +738,6 @@ LRESULT OnGetText(const EditData& d, WPARAM size, LPWSTR buf) {
     return static_cast<LRESULT>(n);
 }
 
-LRESULT Repaint(HWND h) {
-    InvalidateRect(h, nullptr, TRUE);
-    return 0;
-}
-
 LRESULT OnVScroll(HWND h, EditData& d, int code, int pos) {
     ApplyScroll(h, d, code, pos);
     return 0;
@@ -1046,7 +1025,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETTEXTLENGTH:
             return Len(*d);
         case WM_ENABLE:
-            return Repaint(h);
+            return ce::comctl::Repaint(h);
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
         case WM_PAINT:

@@ -19,6 +19,7 @@ using ce::comctl::ClientBarRect;
 using ce::comctl::Lifeline;
 using ce::comctl::ScrollBarModel;
 using ce::comctl::ScrollRequest;
+using ce::comctl::ScrollTarget;
 
 struct Row {
     std::u16string text;
@@ -80,33 +81,7 @@ void ScrollTo(HWND h, ListData& d, int top) {
 }
 
 void ApplyScroll(HWND h, ListData& d, const ScrollRequest& r) {
-    int page = VisibleRows(h, d);
-    switch (r.code) {
-        case SB_LINEUP:
-            ScrollTo(h, d, d.top - 1);
-            break;
-        case SB_LINEDOWN:
-            ScrollTo(h, d, d.top + 1);
-            break;
-        case SB_PAGEUP:
-            ScrollTo(h, d, d.top - page);
-            break;
-        case SB_PAGEDOWN:
-            ScrollTo(h, d, d.top + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            ScrollTo(h, d, r.pos);
-            break;
-        case SB_TOP:
-            ScrollTo(h, d, 0);
-            break;
-        case SB_BOTTOM:
-            ScrollTo(h, d, Count(d));
-            break;
-        default:
-            break;
-    }
+    if (auto to = ScrollTarget(r.code, r.pos, d.top, 1, VisibleRows(h, d), Count(d))) ScrollTo(h, d, *to);
 }
 
 void EnsureVisible(HWND h, ListData& d, int index) {
@@ -296,11 +271,6 @@ LRESULT OnPaint(HWND h, ListData& d) {
     return 0;
 }
 
-LRESULT Repaint(HWND h) {
-    InvalidateRect(h, nullptr, TRUE);
-    return 0;
-}
-
 POINT PointOf(LPARAM lp) {
     return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
 }
@@ -449,7 +419,7 @@ LRESULT CALLBACK FileListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ENABLE:
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            return Repaint(h);
+            return ce::comctl::Repaint(h);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             return OnPress(h, PointOf(lp), msg == WM_LBUTTONDBLCLK);

@@ -309,65 +309,15 @@ void Paint(HWND h, HDC dc, ListData& d) {
 // ---- Stylus, keys and scrolling -----------------------------------------------------------
 
 LRESULT ApplyScroll(HWND h, ListData& d, int code, int pos) {
-    int page = std::max(1, PerPage(h, d));
-    switch (code) {
-        case SB_LINEUP:
-            ScrollTo(h, d, d.top - 1);
-            break;
-        case SB_LINEDOWN:
-            ScrollTo(h, d, d.top + 1);
-            break;
-        case SB_PAGEUP:
-            ScrollTo(h, d, d.top - page);
-            break;
-        case SB_PAGEDOWN:
-            ScrollTo(h, d, d.top + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            ScrollTo(h, d, pos);
-            break;
-        case SB_TOP:
-            ScrollTo(h, d, 0);
-            break;
-        case SB_BOTTOM:
-            ScrollTo(h, d, Count(d));
-            break;
-        default:
-            break;
-    }
+    if (auto to = ScrollTarget(code, pos, d.top, 1, std::max(1, PerPage(h, d)), Count(d))) ScrollTo(h, d, *to);
     return 0;
 }
 
 LRESULT ApplyHScroll(HWND h, ListData& d, int code, int pos) {
     RECT a = RowsArea(h, d);
     const int page = std::max(1, static_cast<int>(a.right - a.left));
-    switch (code) {
-        case SB_LINELEFT:
-            ScrollSideways(h, d, d.left - kHorzLine);
-            break;
-        case SB_LINERIGHT:
-            ScrollSideways(h, d, d.left + kHorzLine);
-            break;
-        case SB_PAGELEFT:
-            ScrollSideways(h, d, d.left - page);
-            break;
-        case SB_PAGERIGHT:
-            ScrollSideways(h, d, d.left + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            ScrollSideways(h, d, pos);
-            break;
-        case SB_LEFT:
-            ScrollSideways(h, d, 0);
-            break;
-        case SB_RIGHT:
-            ScrollSideways(h, d, ColumnLeft(d, d.columns.size()));
-            break;
-        default:
-            break;
-    }
+    auto to = ScrollTarget(code, pos, d.left, kHorzLine, page, ColumnLeft(d, d.columns.size()));
+    if (to) ScrollSideways(h, d, *to);
     return 0;
 }
 

@@ -71,6 +71,28 @@ void ScrollBarModel::GetInfo(SCROLLINFO& si) const {
     if (si.fMask & SIF_TRACKPOS) si.nTrackPos = pressed_ == Part::Thumb ? trackPos_ : pos_;
 }
 
+std::optional<int> ScrollTarget(int code, int pos, int now, int line, int page, int end) {
+    switch (code) {
+        case SB_LINEUP:
+            return now - line;
+        case SB_LINEDOWN:
+            return now + line;
+        case SB_PAGEUP:
+            return now - page;
+        case SB_PAGEDOWN:
+            return now + page;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            return pos;
+        case SB_TOP:
+            return 0;
+        case SB_BOTTOM:
+            return end;
+        default:
+            return std::nullopt;
+    }
+}
+
 int ScrollBarModel::MaxPos() const {
     int64_t m = static_cast<int64_t>(max_) - std::max<int64_t>(static_cast<int64_t>(page_) - 1, 0);
     return static_cast<int>(std::max<int64_t>(m, min_));
@@ -323,11 +345,6 @@ LRESULT OnStyleChanged(HWND h, ScrollData& d) {
     return 0;
 }
 
-LRESULT Repaint(HWND h) {
-    InvalidateRect(h, nullptr, TRUE);
-    return 0;
-}
-
 LRESULT OnPaint(HWND h, const ScrollData& d) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -456,7 +473,7 @@ LRESULT CALLBACK ScrollBarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_STYLECHANGED:
             return OnStyleChanged(h, *d);
         case WM_ENABLE:
-            return Repaint(h);
+            return ce::comctl::Repaint(h);
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:

@@ -4,6 +4,7 @@
 // inside their own client area and work it with the same tracker.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "winuser.h"
@@ -107,5 +108,11 @@ struct ClientBars {
 ClientBars LayOutClientBars(HWND h, int top, int rows, int rowHeight, int contentWidth, bool allowVert, bool allowHorz);
 // Pixels a line of a horizontal bar scrolls.
 constexpr int kHorzLine = 16;
+
+// Where a view that draws its own bars goes for a scroll request: from `now`
+// by `line` or `page`, to the thumb's `pos`, or to 0 or `end` (the view
+// clamps). The horizontal codes have the vertical ones' values (SB_LINELEFT
+// is SB_LINEUP, ...). Nothing for a code that does not move the view.
+std::optional<int> ScrollTarget(int code, int pos, int now, int line, int page, int end);
 
 }  // namespace ce::comctl

@@ -190,17 +190,6 @@ LRESULT OnSetFont(HWND h, StaticData& d, HFONT font, bool redraw) {
     return 0;
 }
 
-LRESULT OnSetText(HWND h, WPARAM wp, LPARAM lp) {
-    LRESULT r = DefWindowProc(h, WM_SETTEXT, wp, lp);
-    InvalidateRect(h, nullptr, TRUE);
-    return r;
-}
-
-LRESULT Repaint(HWND h) {
-    InvalidateRect(h, nullptr, TRUE);
-    return 0;
-}
-
 LRESULT OnPaint(HWND h, const StaticData& d) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -227,9 +216,9 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(d->font);
         case WM_SETTEXT:
-            return OnSetText(h, wp, lp);
+            return ce::comctl::SetTextAndRepaint(h, wp, lp);
         case WM_ENABLE:
-            return Repaint(h);
+            return ce::comctl::Repaint(h);
         case WM_ERASEBKGND:
             return 1;  // the background is painted with the parent's brush
         case WM_PAINT:

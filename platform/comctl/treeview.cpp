@@ -450,33 +450,8 @@ BOOL GetItemRect(Tree& t, BOOL textOnly, RECT* r) {
 }
 
 LRESULT ApplyScroll(Tree& t, int code, int pos) {
-    const int page = PageRows(t);
-    switch (code) {
-        case SB_LINEUP:
-            ScrollTo(t, t.top - 1);
-            break;
-        case SB_LINEDOWN:
-            ScrollTo(t, t.top + 1);
-            break;
-        case SB_PAGEUP:
-            ScrollTo(t, t.top - page);
-            break;
-        case SB_PAGEDOWN:
-            ScrollTo(t, t.top + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            ScrollTo(t, pos);
-            break;
-        case SB_TOP:
-            ScrollTo(t, 0);
-            break;
-        case SB_BOTTOM:
-            ScrollTo(t, static_cast<int>(t.rows.size()));
-            break;
-        default:
-            break;
-    }
+    if (auto to = ce::comctl::ScrollTarget(code, pos, t.top, 1, PageRows(t), static_cast<int>(t.rows.size())))
+        ScrollTo(t, *to);
     return 0;
 }
 
@@ -542,32 +517,8 @@ LRESULT OnKey(Tree& t, UINT vk) {
 LRESULT ApplyHScroll(Tree& t, int code, int pos) {
     const RECT area = ListArea(t);
     const int page = std::max(1, static_cast<int>(area.right - area.left));
-    switch (code) {
-        case SB_LINELEFT:
-            ScrollSideways(t, t.left - ce::comctl::kHorzLine);
-            break;
-        case SB_LINERIGHT:
-            ScrollSideways(t, t.left + ce::comctl::kHorzLine);
-            break;
-        case SB_PAGELEFT:
-            ScrollSideways(t, t.left - page);
-            break;
-        case SB_PAGERIGHT:
-            ScrollSideways(t, t.left + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            ScrollSideways(t, pos);
-            break;
-        case SB_LEFT:
-            ScrollSideways(t, 0);
-            break;
-        case SB_RIGHT:
-            ScrollSideways(t, ContentWidth(t));
-            break;
-        default:
-            break;
-    }
+    auto to = ce::comctl::ScrollTarget(code, pos, t.left, ce::comctl::kHorzLine, page, ContentWidth(t));
+    if (to) ScrollSideways(t, *to);
     return 0;
 }
 
