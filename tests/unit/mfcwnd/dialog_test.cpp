@@ -104,15 +104,18 @@ TEST_F(ModalTest, EscapeCancelsWithoutSavingEnterSavesTheControlsAndEndsWithOk) 
     EXPECT_EQ(dlg.radio, 1);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
 
-    // A value beyond the radio group checks none of it, and none checked reads -1.
+    // A value beyond the radio group checks none of it, and none checked reads
+    // -1; the box cleared before is checked now.
     dlg.radio = 5;
     WhenIdle({[&] {
                   for (int id : {IDC_RADIO_A, IDC_RADIO_B, IDC_RADIO_C})
                       EXPECT_EQ(Checked(Item(dlg, id)), BST_UNCHECKED);
+                  ::SendMessage(Item(dlg, IDC_CHECK), BM_SETCHECK, BST_CHECKED, 0);
               },
               [&] { Enter(dlg); }});
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.radio, -1);
+    EXPECT_EQ(dlg.check, 1);
 }
 
 TEST_F(ModalTest, EndingInOnInitDialogReturnsWithoutALoopAndMissingTemplateFails) {
