@@ -19,8 +19,7 @@ public:
         std::string conf = deviceConf.empty() ? DefaultDeviceConf() : deviceConf;
         // A later line wins, so this overrides the default file's hardware
         // time but never a time the caller's conf sets.
-        if (deviceConf.empty() || conf.find("EPI1.latency_ms") == std::string::npos)
-            conf += "\nEPI1.latency_ms = 0\n";
+        if (deviceConf.empty() || conf.find("EPI1.latency_ms") == std::string::npos) conf += "\nEPI1.latency_ms = 0\n";
         WriteTextFile(dir_ / "device.conf", conf);
         Boot();
     }
