@@ -44,11 +44,8 @@ BENCHMARK(BM_StartTrue)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitio
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ce::bench::Medians medians;
-    benchmark::RunSpecifiedBenchmarks(&medians);
-    benchmark::Shutdown();
+    if (!ce::bench::RunAll(argc, argv, medians)) return 1;
     if (double copy = medians.CpuUs("BM_FrameCopy"); copy >= 0)
         ce::bench::PrintBaseline("copy of a whole 450 x 320 frame", copy, "us");
     if (double start = medians.RealUs("BM_StartTrue"); start >= 0)

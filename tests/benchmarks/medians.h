@@ -37,4 +37,14 @@ private:
     std::map<std::string, double> cpuUs_, realUs_;
 };
 
+// Runs the benchmarks the command line selects and keeps their medians;
+// false when the command line holds an option the library does not know.
+inline bool RunAll(int argc, char** argv, Medians& medians) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+    benchmark::RunSpecifiedBenchmarks(&medians);
+    benchmark::Shutdown();
+    return true;
+}
+
 }  // namespace ce::bench

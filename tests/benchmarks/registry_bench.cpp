@@ -47,12 +47,17 @@ std::u16string WideKey(int n) {
     return path;
 }
 
-void BM_OpenQueryClose(benchmark::State& state) {
+// The value both look-up benchmarks read: HKLM\Drivers\Display\Panel, Height = 480.
+void SetPanelHeight() {
     Image();
     HKEY setup = MustCreate(HKEY_LOCAL_MACHINE, u"Drivers\\Display\\Panel");
     DWORD value = 480;
     RegSetValueEx(setup, u"Height", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
     RegCloseKey(setup);
+}
+
+void BM_OpenQueryClose(benchmark::State& state) {
+    SetPanelHeight();
     for (auto _ : state) {
         HKEY h = nullptr;
         DWORD v = 0, cb = 4, type = 0;
@@ -175,11 +180,7 @@ Plain& PlainSql() {
 // What the registry did for open + query one value before it kept anything:
 // two prepared look-ups, each its own read transaction.
 void BM_SqliteTwoLookups(benchmark::State& state) {
-    Image();
-    HKEY setup = MustCreate(HKEY_LOCAL_MACHINE, u"Drivers\\Display\\Panel");
-    DWORD value = 480;
-    RegSetValueEx(setup, u"Height", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
-    RegCloseKey(setup);
+    SetPanelHeight();
     Plain& sql = PlainSql();
     std::string path = Plain::Folded(u"Drivers\\Display\\Panel", true);
     std::string fold = Plain::Folded(u"Height", false);
@@ -222,11 +223,8 @@ BENCHMARK(BM_SqliteScan)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ce::bench::Medians medians;
-    benchmark::RunSpecifiedBenchmarks(&medians);
-    benchmark::Shutdown();
+    if (!ce::bench::RunAll(argc, argv, medians)) return 1;
     // CPU time: on a machine shared with other work it says more about the
     // code than the wall clock does.
     double openQuery = medians.CpuUs("BM_OpenQueryClose");
