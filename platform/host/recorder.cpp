@@ -15,15 +15,6 @@ std::string Coordinates(ScreenPoint p) {
     return std::to_string(p.x) + " " + std::to_string(p.y);
 }
 
-std::string Quote(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 bool IsModifierKey(unsigned vk) {
     return vk == 0x10 || vk == 0x11 || vk == 0x12;
 }
@@ -117,7 +108,7 @@ void Recorder::InjectKey(unsigned vk, bool down, unsigned modifiers, char16_t ch
         std::u16string one(1, ch);
         typed_ = typing_ ? typed_ + ToUtf8(one) : ToUtf8(one);
         if (typing_) lines_.pop_back();
-        lines_.push_back("type " + Quote(typed_));
+        lines_.push_back("type " + Quoted(typed_));
         typing_ = true;
     } else if (std::string name = KeyName(vk, modifiers); !name.empty()) {
         Add("key " + name);
@@ -137,11 +128,11 @@ void Recorder::AfterAction() {
     std::vector<std::string> now = device_.Captions();
     std::lock_guard lock(mutex_);
     for (const std::string& c : now)
-        if (std::find(captions_.begin(), captions_.end(), c) == captions_.end()) Add("wait " + Quote(c));
+        if (std::find(captions_.begin(), captions_.end(), c) == captions_.end()) Add("wait " + Quoted(c));
     // A caption that went but whose text still shows elsewhere (a label of
     // the window below) gets no wait-gone: it would never end.
     for (const std::string& c : captions_)
-        if (std::find(now.begin(), now.end(), c) == now.end() && !device_.FindText(c)) Add("wait-gone " + Quote(c));
+        if (std::find(now.begin(), now.end(), c) == now.end() && !device_.FindText(c)) Add("wait-gone " + Quoted(c));
     captions_ = std::move(now);
     Write();
 }

@@ -177,6 +177,15 @@ bool ParseKey(std::string_view text, KeyStroke& key) {
     return false;
 }
 
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
 std::string KeyName(unsigned vk, unsigned modifiers) {
     std::string name;
     for (const NamedKey& named : kNamedKeys)

@@ -56,6 +56,8 @@ bool LoadScript(const std::string& file, Script& script, std::string& error);
 bool ParseKey(std::string_view text, KeyStroke& key);
 // The name ParseKey reads back for a key ("CTRL+F4"); empty when the key has none.
 std::string KeyName(unsigned vk, unsigned modifiers);
+// `text` in quotes, as a script writes it: `"` and `\` escaped.
+std::string Quoted(const std::string& text);
 // The keystrokes that type one character (UTF-16 code unit).
 KeyStroke KeyForChar(char16_t ch);
 // Reads one line (without its newline) into `step`. False with the reason

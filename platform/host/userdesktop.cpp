@@ -7,6 +7,7 @@
 
 #include "ce_kernel.h"
 #include "ce_user.h"
+#include "script.h"
 #include "user_internal.h"
 #include "winioctl.h"
 
@@ -191,15 +192,6 @@ const Json* ItemAt(const Json& j, host::ScreenPoint p) {
     return nullptr;
 }
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 Json Dump(const Snapshot& s, HWND focus) {
     Json entry = {{"class", ToUtf8(s.className)}, {"id", (s.style & WS_CHILD) ? s.id : 0},
                   {"text", ToUtf8(s.text)},       {"rect", JsonRect(s.rect)},
@@ -299,7 +291,7 @@ public:
                 // Only when the text finds this item again.
                 auto found =
                     text.empty() || text.find_first_of("\r\n") != std::string::npos ? std::nullopt : FindText(text);
-                if (found && InJsonRect((*item)["rect"], *found)) return Quoted(text);
+                if (found && InJsonRect((*item)["rect"], *found)) return ce::host::Quoted(text);
             }
         }
         // Buttons act wherever they are touched; other controls (lists,
