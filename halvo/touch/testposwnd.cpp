@@ -27,7 +27,7 @@ BOOL CTestPosWnd::PreCreateWindow(CREATESTRUCT& cs) {
     cs.y = 0;
     cs.cx = GetSystemMetrics(SM_CXSCREEN);
     cs.cy = GetSystemMetrics(SM_CYSCREEN);
-    cs.style = WS_POPUP | WS_VISIBLE;
+    cs.style = (LONG)(WS_POPUP | WS_VISIBLE);
     cs.dwExStyle = WS_EX_TOPMOST;
     cs.hwndParent = NULL;
     cs.hMenu = NULL;

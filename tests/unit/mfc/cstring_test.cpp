@@ -43,7 +43,8 @@ TEST(CStringSharing, ChangingACopyLeavesTheOriginal) {
 
 TEST(CStringSharing, SelfAssignmentAndAppendingItself) {
     CString a(u"ab");
-    a = a;
+    CString& self = a;
+    a = self;
     EXPECT_EQ(U(a), u"ab");
     a += a;
     EXPECT_EQ(U(a), u"abab");
