@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "ce_gdi.h"
 #include "fake_device.h"
@@ -262,18 +261,6 @@ TEST(SdlKeys, MapToVirtualKeysAndCharacters) {
     EXPECT_EQ(MapSdlKey(SDLK_c, kCtrl).ch, char16_t{3});
     EXPECT_EQ(MapSdlKey(SDLK_b, 0).ch, u'b');
     EXPECT_EQ(MapSdlKey(SDLK_CAPSLOCK, 0).vk, 0u);
-}
-
-TEST(Headless, WaitsUntilDone) {
-    HostSignal signal;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        done = true;
-        signal.Notify();
-    });
-    RunHeadless(signal, [&] { return done.load(); });
-    worker.join();
-    EXPECT_TRUE(done);
 }
 
 }  // namespace
