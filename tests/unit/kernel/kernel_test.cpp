@@ -243,10 +243,7 @@ TEST(Devices, BufferReferencesAreCheckedAndLastOneRequest) {
     // The reference died with the request that used it.
     EXPECT_FALSE(request(ref, 1));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    // A count longer than the registered buffer, a forged and a null reference.
-    EXPECT_FALSE(request(MapCallerBuffer32(buf, 2), 3));
-    EXPECT_FALSE(request(0x10000010u, 1));
-    EXPECT_FALSE(request(0, 1));
+    // (Forged, null and too short references are refused by the I2C driver's test.)
     EXPECT_EQ(MapCallerBuffer32(nullptr, 4), 0u);
     // References are per thread.
     DWORD mine = MapCallerBuffer32(buf, 4);
