@@ -78,7 +78,7 @@ std::string ParseError(const std::string& text) {
     return error;
 }
 
-TEST(ScriptParser, TargetsEscapesAndComments) {
+TEST(ScriptParser, TargetsTimesTextsEscapesAndComments) {
     Script s = ParseOk(
         "# a comment line\n"
         "\n"
@@ -101,10 +101,8 @@ TEST(ScriptParser, TargetsEscapesAndComments) {
     EXPECT_EQ(s.steps[3].ms, 600);
     EXPECT_EQ(s.steps[6].command->name, "release");
     EXPECT_EQ(s.steps[7].text, "out/a#1.png");  // '#' inside a word is no comment
-}
 
-TEST(ScriptParser, WaitsAndFiles) {
-    Script s = ParseOk(
+    s = ParseOk(
         "wait \"Brightness\"\nwait-gone \"x\" 250\nidle\nsleep 0\nwait-exit\nwait-exit 9000\n"
         "type \"ab C\"\ndump state.JSON\r\ndump -\ntype \"\"\n");
     ASSERT_EQ(s.steps.size(), 10u);
@@ -141,7 +139,7 @@ TEST(ScriptParser, EveryCommandOfTheTableParsesFromItsUsage) {
     }
 }
 
-TEST(ScriptParser, ErrorsNameTheLine) {
+TEST(ScriptParser, ErrorsNameTheLineOrTheMissingFile) {
     struct Case {
         const char* text;
         const char* expect;
@@ -171,9 +169,13 @@ TEST(ScriptParser, ErrorsNameTheLine) {
         std::string error = ParseError(c.text);
         EXPECT_NE(error.find(c.expect), std::string::npos) << c.text << " -> " << error;
     }
+    Script s;
+    std::string error;
+    EXPECT_FALSE(LoadScript("/nonexistent/dir/s.txt", s, error));
+    EXPECT_NE(error.find("/nonexistent/dir/s.txt"), std::string::npos);
 }
 
-TEST(ScriptParser, KeysWithModifiers) {
+TEST(ScriptParser, KeysWithModifiersAndTheKeysOfTypedCharacters) {
     KeyStroke k;
     ASSERT_TRUE(ParseKey("ENTER", k));
     EXPECT_EQ(k.vk, 0x0Du);
@@ -193,20 +195,12 @@ TEST(ScriptParser, KeysWithModifiers) {
     EXPECT_EQ(k.vk, 0x09u);
     EXPECT_EQ(k.modifiers, unsigned{kShift});
     for (const char* bad : {"F0", "F01", "ALT+", "ENTERR", "", "CTRL+ALT"}) EXPECT_FALSE(ParseKey(bad, k)) << bad;
-}
 
-TEST(ScriptParser, TypedCharacters) {
+    // The key that types a character.
     EXPECT_EQ(KeyForChar(u'a').vk, unsigned{'A'});
     EXPECT_EQ(KeyForChar(u'A').modifiers, unsigned{kShift});
     EXPECT_EQ(KeyForChar(u'\n').ch, u'\r');
     EXPECT_EQ(KeyForChar(u'\u00E9').vk, 0u);  // no key of its own; the character still arrives
-}
-
-TEST(ScriptParser, MissingFileIsAnError) {
-    Script s;
-    std::string error;
-    EXPECT_FALSE(LoadScript("/nonexistent/dir/s.txt", s, error));
-    EXPECT_NE(error.find("/nonexistent/dir/s.txt"), std::string::npos);
 }
 
 }  // namespace
