@@ -257,6 +257,14 @@ TEST_F(Dialogs, ModalDialogsDisableTheirOwnersAndNest) {
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_FALSE(IsWindow(outerDlg));
     EXPECT_EQ(GetActiveWindow(), owner);
+
+    // EndDialog inside WM_INITDIALOG returns without a loop.
+    auto endsInInit = [](HWND h, UINT m, WPARAM, LPARAM) -> INT_PTR {
+        if (m == WM_INITDIALOG) EndDialog(h, 5);
+        return FALSE;
+    };
+    EXPECT_EQ(DialogBoxIndirectParam(nullptr, outer.Get(), owner, endsInInit, 0), 5);
+    EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
 // A panel whose button opens a modal dialog (as the control panel's do);
@@ -324,26 +332,6 @@ TEST_F(Dialogs, InputQueuedBeforeAModalDialogNeverReachesWhatItCovers) {
     EXPECT_EQ(g_open.opened, 2);
     EXPECT_TRUE(outerHadFocusBack);
     EXPECT_TRUE(IsWindowEnabled(panel));
-}
-
-TEST_F(Dialogs, ModalDialogsAreWorkedByKeysAndMayEndDuringInit) {
-    HWND owner = Host();
-    Template t = Form(WS_POPUP | WS_CAPTION);
-    // The close box of the caption cancels.
-    const std::pair<void (*)(), INT_PTR> cases[] = {{[] { Key(VK_ESCAPE); }, IDCANCEL},
-                                                    {[] { Key(VK_RETURN); }, IDOK},
-                                                    {[] { Tap(CloseBox(GetActiveWindow())); }, IDCANCEL}};
-    for (auto [act, want] : cases) {
-        WhenIdle({act});
-        EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, EndsOnCommand, 0), want + 100);
-    }
-    // EndDialog inside WM_INITDIALOG returns without a loop.
-    auto proc = [](HWND h, UINT m, WPARAM, LPARAM) -> INT_PTR {
-        if (m == WM_INITDIALOG) EndDialog(h, 5);
-        return FALSE;
-    };
-    EXPECT_EQ(DialogBoxIndirectParam(nullptr, t.Get(), owner, proc, 0), 5);
-    EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
 // ---- Keyboard interface ---------------------------------------------------------------------
