@@ -196,19 +196,6 @@ TEST(Brightness, HoldingRepeatsUntilReleaseOrTheDialogsEndInTheHeldDirection) {
     EXPECT_GT(StoredLevel(), 10u);
 }
 
-TEST(Brightness, WithoutThePanelDriverTheLevelStillMoves) {
-    BootedImage device("EPI1 = absent\n");
-    StoreLevel(21);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
-    ASSERT_NE(dlg, nullptr);
-    run.TapControl(dlg, IDC_BRIGHTNESS_INC);
-    ExpectShown(run, dlg, "22");
-    run.TapControl(dlg, IDOK);
-    EXPECT_EQ(StoredLevel(), 22u);
-    EXPECT_TRUE(device.Log(kStep).empty());
-}
-
 // A tap followed at once by OK or Cancel: the stop may reach the worker
 // before the tap's wake-up did. The tap still makes its one step, so OK
 // stores it and Cancel sends it back.

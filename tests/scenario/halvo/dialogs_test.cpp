@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../../../halvo/res/resource.h"
+#include "commctrl.h"
 #include "panelrun.h"
 #include "regvalues.h"
 
@@ -137,10 +138,22 @@ TEST(DeviceFaults, ASilentSerialDriverChecksNothingAndARefusingDisplayWritesNoth
     EXPECT_EQ(device.Log({{"dev", "display"}, {"result", -1}}).size(), 1u);
 }
 
-TEST(SerialMode, WithoutTheDriverBothPortsShowRs232) {
+// Without the panel driver the brightness level still moves and is stored
+// (no step is sent), and both ports show RS-232.
+TEST(DeviceFaults, WithoutThePanelDriverTheLevelStillMovesAndBothPortsShowRs232) {
     BootedImage device("EPI1 = absent\n");
+    WriteDword(u"brightless_value", 21);
     PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SERIALPORT);
+    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    ASSERT_NE(dlg, nullptr);
+    run.TapControl(dlg, IDC_BRIGHTNESS_INC);
+    EXPECT_TRUE(run.WaitFor([&] { return ce::test::TextOf(dlg, IDC_BRIGHTNESS_LEVEL) == "22"; }));
+    EXPECT_EQ(SendMessage(GetDlgItem(dlg, IDC_BRIGHTNESS_BAR), PBM_GETPOS, 0, 0), 22);
+    run.TapControl(dlg, IDOK);
+    EXPECT_EQ(ReadDword(u"brightless_value"), 22u);
+    EXPECT_TRUE(device.Log({{"ioctl", "0x40010"}}).empty());
+
+    dlg = run.OpenDialog(IDC_SERIALPORT);
     ASSERT_NE(dlg, nullptr);
     EXPECT_TRUE(Checked(dlg, IDC_COM1_RS232));
     EXPECT_TRUE(Checked(dlg, IDC_COM3_RS232));

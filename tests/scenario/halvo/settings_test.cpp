@@ -29,10 +29,27 @@ void WriteInfo(const BootedImage& device, const std::vector<BYTE>& rec) {
     ce::test::WriteTextFile(device.dir() / "fs" / "Windows" / "info.civ", std::string(rec.begin(), rec.end()));
 }
 
-// The dialog reads the record each time it opens.
-TEST(SystemInformation, ShowsTheRecordAndTheMacAddressAFullUserFieldAndNoFile) {
+std::optional<std::u16string> RegText(const char16_t* path, const char16_t* name) {
+    return ce::test::RegText(HKEY_LOCAL_MACHINE, path, name);
+}
+std::optional<DWORD> RegDword(const char16_t* path, const char16_t* name) {
+    return ce::test::RegDword(HKEY_LOCAL_MACHINE, path, name);
+}
+void SetRegText(const char16_t* path, const char16_t* name, const std::u16string& text) {
+    ASSERT_TRUE(ce::test::SetRegText(HKEY_LOCAL_MACHINE, path, name, text));
+}
+
+const char16_t* kFtp = u"Comm\\FTPD";
+const char16_t* kWeb = u"Comm\\HTTPD\\VROOTS\\/";
+
+// Each dialog reads the record or the values each time it opens.
+TEST(SystemDialogs, InformationShowsTheRecordAndTheMacServiceWritesOnOkAndSkipsMissingKeys) {
     BootedImage device("eeprom.mac = 12-34-56-78-9A-BC\n");
     WriteInfo(device, InfoRecord(3, 5, 0x0102, u"Line operator"));
+    ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kFtp, u"IsEnabled", 2));
+    std::u16string longText(255, u'd');
+    SetRegText(kFtp, u"UserList", longText);
+
     PanelRun run;
     HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
     ASSERT_NE(dlg, nullptr);
@@ -52,44 +69,8 @@ TEST(SystemInformation, ShowsTheRecordAndTheMacAddressAFullUserFieldAndNoFile) {
     dlg = run.OpenDialog(IDC_SYSTEMINFO);
     EXPECT_EQ(TextOf(dlg, IDC_SYSINFO_VERSION), "");
     run.Key(VK_ESCAPE);
-}
 
-TEST(SystemInformation, AShortFileReadsZerosAndNoBusNoMac) {
-    BootedImage device("I2C0 = absent\n");
-    // A record cut short: the missing bytes read as zero.
-    auto rec = InfoRecord(1, 2, 3, u"abc");
-    rec.resize(100);
-    WriteInfo(device, rec);
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
-    ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(TextOf(dlg, IDC_SYSINFO_MAC), "00-00-00-00-00-00");
-    EXPECT_NE(TextOf(dlg, IDC_SYSINFO_VERSION).find("User:abc\r\n\r\nVersion: 0.0.0"), std::string::npos);
-    run.Key(VK_ESCAPE);
-}
-
-std::optional<std::u16string> RegText(const char16_t* path, const char16_t* name) {
-    return ce::test::RegText(HKEY_LOCAL_MACHINE, path, name);
-}
-std::optional<DWORD> RegDword(const char16_t* path, const char16_t* name) {
-    return ce::test::RegDword(HKEY_LOCAL_MACHINE, path, name);
-}
-void SetRegText(const char16_t* path, const char16_t* name, const std::u16string& text) {
-    ASSERT_TRUE(ce::test::SetRegText(HKEY_LOCAL_MACHINE, path, name, text));
-}
-
-const char16_t* kFtp = u"Comm\\FTPD";
-const char16_t* kWeb = u"Comm\\HTTPD\\VROOTS\\/";
-
-// The dialog reads the values each time it opens.
-TEST(SystemService, OkRewritesAllFourValuesCancelWritesNothingAndMissingKeysAreSkipped) {
-    BootedImage device;
-    ASSERT_TRUE(ce::test::SetRegDword(HKEY_LOCAL_MACHINE, kFtp, u"IsEnabled", 2));
-    std::u16string longText(255, u'd');
-    SetRegText(kFtp, u"UserList", longText);
-
-    PanelRun run;
-    HWND dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
+    dlg = run.OpenDialog(IDC_SYSTEMSERVICE);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(TextOf(dlg, IDC_SERVICE_WEBDIR), "\\Windows\\www\\wwwpub");
     EXPECT_EQ(TextOf(dlg, IDC_SERVICE_USERLIST), std::string(255, 'd'));
@@ -119,6 +100,20 @@ TEST(SystemService, OkRewritesAllFourValuesCancelWritesNothingAndMissingKeysAreS
     run.TapControl(dlg, IDOK);
     EXPECT_FALSE(RegText(kWeb, u"default"));
     EXPECT_EQ(RegDword(kFtp, u"IsEnabled"), 1u);
+}
+
+TEST(SystemInformation, AShortFileReadsZerosAndNoBusNoMac) {
+    BootedImage device("I2C0 = absent\n");
+    // A record cut short: the missing bytes read as zero.
+    auto rec = InfoRecord(1, 2, 3, u"abc");
+    rec.resize(100);
+    WriteInfo(device, rec);
+    PanelRun run;
+    HWND dlg = run.OpenDialog(IDC_SYSTEMINFO);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(TextOf(dlg, IDC_SYSINFO_MAC), "00-00-00-00-00-00");
+    EXPECT_NE(TextOf(dlg, IDC_SYSINFO_VERSION).find("User:abc\r\n\r\nVersion: 0.0.0"), std::string::npos);
+    run.Key(VK_ESCAPE);
 }
 
 }  // namespace
