@@ -58,37 +58,32 @@ protected:
     std::unique_ptr<ce::test::BootedImage> image_ = std::make_unique<ce::test::BootedImage>();
 };
 
-TEST_F(Display, TurningSwapsSizeForNinetyAndTwoSeventyAndComesBack) {
+// The default panel and another size: 270 -> 90 keeps the swapped shape, it
+// never swaps twice.
+TEST_F(Display, TurningSwapsSizeForNinetyAndTwoSeventyAndComesBackForAnyPanelSize) {
     struct Step {
         DWORD orientation;
-        int width, height;
+        bool swapped;
     };
-    for (Step s : {Step{DMDO_90, 480, 800}, Step{DMDO_180, 800, 480}, Step{DMDO_270, 480, 800}, Step{DMDO_90, 480, 800},
-                   Step{DMDO_0, 800, 480}}) {
-        SCOPED_TRACE(s.orientation);
-        ASSERT_EQ(Turn(s.orientation), DISP_CHANGE_SUCCESSFUL);
-        EXPECT_EQ(std::pair(Screen::Mode().width, Screen::Mode().height), std::pair(s.width, s.height));
-        EXPECT_EQ(Screen::CurrentSurface()->width(), s.width);
-        EXPECT_EQ(ScreenSize(), std::pair(s.width, s.height));
-        HDC dc = GetDC(nullptr);
-        EXPECT_EQ(std::pair(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)), std::pair(s.width, s.height));
-        ReleaseDC(nullptr, dc);
-        EXPECT_EQ(Query(), s.orientation);
+    for (auto [w, h] : {std::pair{800, 480}, std::pair{640, 200}}) {
+        ce::gdi::ScreenMode mode;
+        mode.width = w;
+        mode.height = h;
+        Screen::SetMode(mode);
+        for (Step s : {Step{DMDO_90, true}, Step{DMDO_180, false}, Step{DMDO_270, true}, Step{DMDO_90, true},
+                       Step{DMDO_0, false}}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << " to " << s.orientation);
+            const std::pair want = s.swapped ? std::pair(h, w) : std::pair(w, h);
+            ASSERT_EQ(Turn(s.orientation), DISP_CHANGE_SUCCESSFUL);
+            EXPECT_EQ(std::pair(Screen::Mode().width, Screen::Mode().height), want);
+            EXPECT_EQ(Screen::CurrentSurface()->width(), want.first);
+            EXPECT_EQ(ScreenSize(), want);
+            HDC dc = GetDC(nullptr);
+            EXPECT_EQ(std::pair(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)), want);
+            ReleaseDC(nullptr, dc);
+            EXPECT_EQ(Query(), s.orientation);
+        }
     }
-}
-
-TEST_F(Display, PanelSizeOtherThanDefaultIsKeptAcrossTurns) {
-    ce::gdi::ScreenMode mode;
-    mode.width = 640;
-    mode.height = 200;
-    Screen::SetMode(mode);
-    ASSERT_EQ(Turn(DMDO_270), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(ScreenSize(), std::pair(200, 640));
-    // 270 -> 90 keeps the swapped shape; it never swaps twice.
-    ASSERT_EQ(Turn(DMDO_90), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 200);
-    ASSERT_EQ(Turn(DMDO_0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(ScreenSize(), std::pair(640, 200));
 }
 
 TEST_F(Display, WindowsFollowTheTurnedSurface) {
