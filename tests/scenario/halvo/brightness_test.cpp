@@ -144,7 +144,7 @@ TEST(Brightness, ATapStepsOnceOkStoresTheLevelAndCancelSendsTheWholeDifferenceBa
 // with it and sends nothing more. (How fast is the benchmark's figure.)
 // Holding steps once, then repeats after the hold-off until release; a press
 // of the other button meanwhile keeps the direction.
-TEST(Brightness, HoldingRepeatsUntilReleaseOrTheDialogsEndInTheHeldDirection) {
+TEST(Brightness, HoldingRepeatsUntilReleaseOrTheDialogsEndInTheHeldDirectionAndATapJustBeforeOkIsNotLost) {
     BootedImage device;
     StoreLevel(0);
     PanelRun run;
@@ -194,21 +194,17 @@ TEST(Brightness, HoldingRepeatsUntilReleaseOrTheDialogsEndInTheHeldDirection) {
     run.TapControl(dlg, IDOK);
     for (const auto& step : StepsAfter(device, mark2)) EXPECT_EQ(ce::test::Missing(step, kBrighterOne), "");
     EXPECT_GT(StoredLevel(), 10u);
-}
 
-// A tap followed at once by OK or Cancel: the stop may reach the worker
-// before the tap's wake-up did. The tap still makes its one step, so OK
-// stores it and Cancel sends it back.
-// Taps faster than the worker steps, one or two before OK: each makes its step.
-TEST(Brightness, ATapJustBeforeOkOrCancelIsNotLost) {
-    BootedImage device;
+    // A tap followed at once by OK or Cancel: the stop may reach the worker
+    // before the tap's wake-up did. The tap still makes its one step, so OK
+    // stores it and Cancel sends it back.
+    // Taps faster than the worker steps, one or two before OK: each makes its step.
     StoreLevel(0);
-    PanelRun run;
     DWORD expected = 0;
     for (int round = 0; round < 20; ++round) {
-        HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+        dlg = run.OpenDialog(IDC_BRIGHTNESS);
         ASSERT_NE(dlg, nullptr);
-        POINT inc = Centre(dlg, IDC_BRIGHTNESS_INC);
+        inc = Centre(dlg, IDC_BRIGHTNESS_INC);
         const int taps = 1 + round % 2;
         for (int i = 0; i < taps; ++i) run.TapNoWait(inc.x, inc.y);
         run.Key(VK_RETURN);
@@ -217,13 +213,13 @@ TEST(Brightness, ATapJustBeforeOkOrCancelIsNotLost) {
         ASSERT_EQ(StoredLevel(), expected) << "round " << round;
     }
     size_t before = device.Log(kStep).size();
-    HWND dlg = run.OpenDialog(IDC_BRIGHTNESS);
+    dlg = run.OpenDialog(IDC_BRIGHTNESS);
     ASSERT_NE(dlg, nullptr);
     POINT dec = Centre(dlg, IDC_BRIGHTNESS_DEC);
     run.TapNoWait(dec.x, dec.y);
     run.Key(VK_ESCAPE);
     ASSERT_FALSE(IsWindow(dlg));
-    auto steps = device.Log(kStep);
+    steps = device.Log(kStep);
     ASSERT_EQ(steps.size(), before + 2);  // the step, then its compensation
     EXPECT_EQ(ce::test::Missing(steps[before], kDarkerOne), "");
     EXPECT_EQ(ce::test::Missing(steps[before + 1], kBrighterOne), "");
