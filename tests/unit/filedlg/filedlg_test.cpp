@@ -46,13 +46,11 @@ void TapRow(HWND dlg, const std::u16string& text, bool twice = false) {
 
 class FileDialog : public DialogTest {
 protected:
-    explicit FileDialog(const std::string& conf = "") : image_(conf) {}
     void SetUp() override {
         DialogTest::SetUp();
         std::filesystem::create_directories(image_.fs() / "Windows");
-        if (std::filesystem::exists(image_.fs() / "StorageCard"))
-            for (const char* f : {"a.bak", "B.BAK", "notes.txt", "README", "sub/inner.bak"})
-                WriteTextFile(image_.fs() / "StorageCard" / f, "x");
+        for (const char* f : {"a.bak", "B.BAK", "notes.txt", "README", "sub/inner.bak"})
+            WriteTextFile(image_.fs() / "StorageCard" / f, "x");
         ofn_.lStructSize = sizeof ofn_;
         ofn_.hwndOwner = Host();
         ofn_.lpstrFilter = u"Text Files(*.bak)\0*.bak\0All Files(*.*)\0*.*\0";
@@ -277,21 +275,6 @@ TEST_F(FileDialog, TheListFollowsTheCardGoingOutAndComingBack) {
     EXPECT_EQ(shown, u"\\");
     EXPECT_EQ(out, Names{u"Windows"});
     EXPECT_EQ(in, (Names{u"StorageCard", u"Windows"}));
-}
-
-class NoCard : public FileDialog {
-protected:
-    NoCard() : FileDialog("storage_card = absent\n") {}
-};
-
-TEST_F(NoCard, TheRootHasNoStorageCard) {
-    Names root;
-    WhenIdle({[&] {
-        root = Rows(Dlg());
-        Key(VK_ESCAPE);
-    }});
-    EXPECT_FALSE(GetSaveFileName(&ofn_));
-    EXPECT_EQ(root, Names{u"Windows"});
 }
 
 }  // namespace
