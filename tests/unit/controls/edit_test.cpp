@@ -396,7 +396,7 @@ TEST_F(MultiLine, LinesAreCountedAtLineBreaksAndLongParagraphsWrap) {
     EXPECT_EQ(SendMessage(noWrap, EM_GETLINECOUNT, 0, 0), 2);
 }
 
-TEST_F(MultiLine, ArrowTapsOnTheBarScrollByLines) {
+TEST_F(MultiLine, ArrowAndPageTapsThumbDragAndLineScrollStayInRange) {
     HWND e = MakeTen();
     ASSERT_EQ(First(e), 0);
     TapNow(Arrow(e, true));
@@ -411,10 +411,7 @@ TEST_F(MultiLine, ArrowTapsOnTheBarScrollByLines) {
     TapNow(Arrow(e, false));  // already at the top
     EXPECT_EQ(First(e), 0);
     EXPECT_EQ(GetCapture(), nullptr);
-}
 
-TEST_F(MultiLine, PageTapsThumbDragAndLineScrollStayInRange) {
-    HWND e = MakeTen();
     SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
     ASSERT_TRUE(GetScrollInfo(e, SB_VERT, &si));
     EXPECT_EQ(si.nMax, 9);

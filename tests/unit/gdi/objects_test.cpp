@@ -320,7 +320,7 @@ TEST_F(ScreenTest, DeviceCapsDescribeTheScreen) {
     DeleteDC(dc);
 }
 
-TEST_F(ScreenTest, WindowDCDrawsAtItsOriginInsideItsClip) {
+TEST_F(ScreenTest, WindowDCDrawsAtItsOriginInsideItsClipAndNothingWhenItIsEmpty) {
     // Client area at (100, 50); visible: two overlapping strips.
     ce::gdi::DcGeometry geo{{100, 50}, {RECT{100, 50, 110, 55}, RECT{105, 50, 120, 52}}};
     HWND owner = reinterpret_cast<HWND>(uintptr_t{0x1000});
@@ -363,10 +363,9 @@ TEST_F(ScreenTest, WindowDCDrawsAtItsOriginInsideItsClip) {
     HDC mem = CreateCompatibleDC(nullptr);
     EXPECT_FALSE(ce::gdi::ReleaseWindowDC(mem));
     DeleteDC(mem);
-}
 
-TEST_F(ScreenTest, EmptyVisibleAreaDrawsNothing) {
-    HDC dc = ce::gdi::CreateWindowDC(nullptr, {{10, 10}, {}});
+    // An empty visible area draws nothing.
+    dc = ce::gdi::CreateWindowDC(nullptr, {{10, 10}, {}});
     EXPECT_TRUE(PatBlt(dc, 0, 0, 50, 50, WHITENESS));
     EXPECT_EQ(ce::gdi::Screen::Pixel(10, 10), RGB(0, 0, 0));
     EXPECT_EQ(SetPixel(dc, 0, 0, RGB(255, 0, 0)), CLR_INVALID);
