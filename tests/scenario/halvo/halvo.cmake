@@ -1,9 +1,13 @@
-# The real control panel, run headless and worked by touch.
+# The real control panel, run headless and worked by touch: the panel, its
+# settings dialogs, and the brightness (with its auto-repeat worker) and
+# screen-saver dialogs.
 ce_test(NAME scenario_halvo THREADS
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/panel_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/brightness_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/lcdtimeout_test.cpp
   LIBS -Wl,--whole-archive halvo_shell -Wl,--no-whole-archive ce_program ce_boot)
 ce_add_resources(TARGET scenario_halvo RC ${CMAKE_SOURCE_DIR}/halvo/res/halvo.rc MODULE halvo
   INCLUDE_DIRS ${HALVO_ART_DIR} DEPENDS ${halvo_picture_files})
