@@ -60,24 +60,6 @@ TEST(Boot, ImagePathThatIsAFileIsRefused) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(Boot, StorageCardFollowsDeviceConfAndTheHostFolderOption) {
-    {
-        BootedImage device("storage_card = absent\n");
-        EXPECT_TRUE(ce::Image().storageCard.empty());
-    }
-    auto card = ce::test::MakeTempDir("ce-card-");
-    auto dir = ce::test::MakeTempDir("ce-device-");
-    ce::BootOptions options;
-    options.deviceDir = dir;
-    options.storageCardHostDir = card;
-    std::string error;
-    ASSERT_TRUE(ce::BootDevice(options, error)) << error;
-    EXPECT_EQ(ce::Image().storageCard, std::filesystem::absolute(card));
-    ce::ShutdownDevice();
-    std::filesystem::remove_all(dir);
-    std::filesystem::remove_all(card);
-}
-
 TEST(Boot, AFailedRestoreIsReportedAtEveryBootAndKeptWhole) {
     BootedImage device;
     ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, u"Comm\\FTPD"), ERROR_SUCCESS);
