@@ -44,21 +44,6 @@ TEST(Screenshot, RejectsPixelsThatDoNotMatchTheSize) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(HostDevice, DumpFramesTheWindowsWithTheScreen) {
-    gdi::ScreenMode mode;
-    mode.width = 480;
-    mode.height = 800;
-    gdi::Screen::SetMode(mode);
-    NullDesktop desktop;
-    ProgramState state;
-    HostDevice device(desktop, state, [] { return 90; });
-    std::string dump = device.DumpJson();
-    EXPECT_EQ(dump.find('\n'), dump.size() - 1);  // one line
-    EXPECT_EQ(Json::parse(dump),
-              Json::parse(R"({"screen":{"width":480,"height":800,"rotation":90,"backlight":{"level":21,"lit":true}},)"
-                          R"("windows":[]})"));
-}
-
 TEST(HostDevice, NothingReachesTheDesktopAfterTheProgramEnded) {
     class Recording : public Desktop {
     public:
