@@ -75,17 +75,6 @@ TEST(Text, FoldingKeepsThePunctuationAroundTheLetters) {
     EXPECT_EQ(ce::Fold(u"[Z]_"), u"[z]_");
 }
 
-TEST(DeviceConf, ParsesKeysCommentsAndAbsentSwitches) {
-    auto conf = ce::DeviceConfig::Parse(
-        "# comment\nEPI1 = absent   # no panel driver\n  eeprom.mac=01-02-03-04-05-06\nI2C0 = present\n");
-    EXPECT_FALSE(conf.Present("EPI1"));
-    EXPECT_FALSE(conf.Present("epi1"));
-    EXPECT_TRUE(conf.Present("I2C0"));
-    EXPECT_TRUE(conf.Present("coredll"));  // unset means present
-    EXPECT_EQ(conf.Get("EEPROM.MAC", ""), "01-02-03-04-05-06");
-    EXPECT_EQ(conf.Get("missing", "fallback"), "fallback");
-}
-
 TEST(DeviceConf, TheFileOfANewImageSetsEveryKnownKeyToItsDefault) {
     auto conf = ce::DeviceConfig::Parse(ce::DefaultDeviceConf());
     EXPECT_TRUE(conf.Problems().empty());
