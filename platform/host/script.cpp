@@ -118,7 +118,19 @@ unsigned PunctuationVk(char c) {
     }
 }
 
+// The US keyboard's keys that make another character with Shift held, and
+// that character.
+constexpr char kPlainKeys[] = "1234567890-=[]\\;',./`";
+constexpr char kShiftedKeys[] = "!@#$%^&*()_+{}|:\"<>?~";
+
 }  // namespace
+
+char ShiftedChar(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+    for (size_t i = 0; kPlainKeys[i]; ++i)
+        if (kPlainKeys[i] == c) return kShiftedKeys[i];
+    return c;
+}
 
 bool ParseKey(std::string_view text, KeyStroke& key) {
     key = {};
@@ -163,14 +175,17 @@ bool ParseKey(std::string_view text, KeyStroke& key) {
                 key.ch = static_cast<char16_t>((key.modifiers & kShift) ? c : c - 'A' + 'a');
             return true;
         }
+        // A digit or punctuation key makes its shifted character with Shift, as the window's keyboard does.
+        const char16_t made =
+            (key.modifiers & kCtrl) ? 0 : static_cast<char16_t>(key.modifiers & kShift ? ShiftedChar(c) : c);
         if (c >= '0' && c <= '9') {
             key.vk = static_cast<unsigned>(c);
-            key.ch = (key.modifiers & kCtrl) ? 0 : static_cast<char16_t>(c);
+            key.ch = made;
             return true;
         }
         if (unsigned vk = PunctuationVk(c)) {
             key.vk = vk;
-            key.ch = (key.modifiers & kCtrl) ? 0 : static_cast<char16_t>(c);
+            key.ch = made;
             return true;
         }
     }
@@ -214,8 +229,16 @@ KeyStroke KeyForChar(char16_t ch) {
         key.vk = 0x0D, key.ch = u'\r';
     else if (ch == u'\t')
         key.vk = 0x09;
-    else if (ch < 0x80)
+    else if (ch < 0x80) {
         key.vk = PunctuationVk(static_cast<char>(ch));
+        // A shifted character is its plain key with Shift ('!' is Shift+1).
+        for (size_t i = 0; !key.vk && kShiftedKeys[i]; ++i) {
+            if (kShiftedKeys[i] != ch) continue;
+            char plain = kPlainKeys[i];
+            key.vk = (plain >= '0' && plain <= '9') ? static_cast<unsigned>(plain) : PunctuationVk(plain);
+            key.modifiers = kShift;
+        }
+    }
     return key;  // vk 0: a character without a key of its own
 }
 

@@ -58,8 +58,12 @@ bool ParseKey(std::string_view text, KeyStroke& key);
 std::string KeyName(unsigned vk, unsigned modifiers);
 // `text` in quotes, as a script writes it: `"` and `\` escaped.
 std::string Quoted(const std::string& text);
-// The keystrokes that type one character (UTF-16 code unit).
+// The keystrokes that type one character (UTF-16 code unit), on the US
+// layout the emulator's keyboard follows: 'A' and '!' are Shift with A and 1.
 KeyStroke KeyForChar(char16_t ch);
+// The character a key makes with Shift held on that layout ('1' makes '!',
+// 'a' makes 'A'); other characters stay as they are.
+char ShiftedChar(char c);
 // Reads one line (without its newline) into `step`. False with the reason
 // when it is malformed; true with `empty` set for a blank or comment line.
 bool ParseStep(std::string_view line, Step& step, bool& empty, std::string& error);

@@ -27,16 +27,6 @@ unsigned Modifiers(SDL_Keymod mod) {
     return m;
 }
 
-// The character a shifted key makes on the US layout.
-char ShiftedChar(char c) {
-    static constexpr char kPlain[] = "1234567890-=[]\\;',./`";
-    static constexpr char kShifted[] = "!@#$%^&*()_+{}|:\"<>?~";
-    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-    for (size_t i = 0; kPlain[i]; ++i)
-        if (kPlain[i] == c) return kShifted[i];
-    return c;
-}
-
 // The display SDL is about to use, in words.
 std::string DisplayName() {
     auto get = [](const char* name) -> std::string {

@@ -5,4 +5,5 @@ ce_test(NAME unit_host THREADS
     ${CMAKE_CURRENT_LIST_DIR}/output_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frontend_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hostmain_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/recorder_test.cpp
   LIBS ce_host PkgConfig::SDL2)

@@ -191,6 +191,8 @@ TEST(ScriptParser, KeysWithModifiersAndTheKeysOfTypedCharacters) {
     ASSERT_TRUE(ParseKey("CTRL+C", k));
     EXPECT_EQ(k.vk, unsigned{'C'});
     EXPECT_EQ(k.ch, char16_t{3});
+    ASSERT_TRUE(ParseKey("SHIFT+1", k));
+    EXPECT_EQ(k.ch, u'!');  // as the window's keyboard makes it
     ASSERT_TRUE(ParseKey("shift+tab", k));
     EXPECT_EQ(k.vk, 0x09u);
     EXPECT_EQ(k.modifiers, unsigned{kShift});
