@@ -2,6 +2,7 @@
 #include "recorder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "ce_kernel.h"
@@ -137,9 +138,16 @@ void Recorder::AfterAction() {
     Write();
 }
 
+// Written beside and renamed over the recording, so that a kill while it is
+// written leaves the previous recording whole.
 void Recorder::Write() {
-    std::ofstream out(file_, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : lines_) out << line << "\n";
+    const std::string part = file_ + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : lines_) out << line << "\n";
+        if (!out.flush()) return;
+    }
+    std::rename(part.c_str(), file_.c_str());
 }
 
 }  // namespace ce::host

@@ -8,8 +8,8 @@
 // press/move/release; keys become key lines and typed characters one type
 // line. After each action, once the device is idle, a window that came or
 // went gets a wait or wait-gone on its caption, so the replay keeps pace.
-// The file is rewritten after every action, so it is whole even when the
-// device restarts.
+// The file is replaced after every action, so it is whole even when the
+// device restarts or the emulator is killed.
 #pragma once
 
 #include <chrono>

@@ -74,6 +74,7 @@ TEST(Recorder, DragsTapsTypingAndKeysReplayAsTheyReachedTheDevice) {
     EXPECT_EQ(r.Lines(), expected);
     Script script;
     ASSERT_TRUE(LoadScript(file, script, error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(file + ".part"));
 
     // The replay gives the device the same keys, and the touches where they were.
     test::FakeDevice replayed;
