@@ -123,6 +123,11 @@ unsigned PunctuationVk(char c) {
 constexpr char kPlainKeys[] = "1234567890-=[]\\;',./`";
 constexpr char kShiftedKeys[] = "!@#$%^&*()_+{}|:\"<>?~";
 
+// The virtual key of a digit or punctuation key (0 for other characters).
+unsigned DigitOrPunctuationVk(char c) {
+    return (c >= '0' && c <= '9') ? static_cast<unsigned>(c) : PunctuationVk(c);
+}
+
 }  // namespace
 
 char ShiftedChar(char c) {
@@ -178,12 +183,7 @@ bool ParseKey(std::string_view text, KeyStroke& key) {
         // A digit or punctuation key makes its shifted character with Shift, as the window's keyboard does.
         const char16_t made =
             (key.modifiers & kCtrl) ? 0 : static_cast<char16_t>(key.modifiers & kShift ? ShiftedChar(c) : c);
-        if (c >= '0' && c <= '9') {
-            key.vk = static_cast<unsigned>(c);
-            key.ch = made;
-            return true;
-        }
-        if (unsigned vk = PunctuationVk(c)) {
+        if (unsigned vk = DigitOrPunctuationVk(c)) {
             key.vk = vk;
             key.ch = made;
             return true;
@@ -221,8 +221,6 @@ KeyStroke KeyForChar(char16_t ch) {
         key.vk = ch - u'a' + 'A';
     else if (ch >= u'A' && ch <= u'Z')
         key.vk = ch, key.modifiers = kShift;
-    else if (ch >= u'0' && ch <= u'9')
-        key.vk = ch;
     else if (ch == u' ')
         key.vk = 0x20;
     else if (ch == u'\n' || ch == u'\r')
@@ -230,12 +228,11 @@ KeyStroke KeyForChar(char16_t ch) {
     else if (ch == u'\t')
         key.vk = 0x09;
     else if (ch < 0x80) {
-        key.vk = PunctuationVk(static_cast<char>(ch));
+        key.vk = DigitOrPunctuationVk(static_cast<char>(ch));
         // A shifted character is its plain key with Shift ('!' is Shift+1).
         for (size_t i = 0; !key.vk && kShiftedKeys[i]; ++i) {
             if (kShiftedKeys[i] != ch) continue;
-            char plain = kPlainKeys[i];
-            key.vk = (plain >= '0' && plain <= '9') ? static_cast<unsigned>(plain) : PunctuationVk(plain);
+            key.vk = DigitOrPunctuationVk(kPlainKeys[i]);
             key.modifiers = kShift;
         }
     }
